@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs what Lumidex needs, builds it and starts the editor.
+#   ./run.sh                    opens the demo chart
+#   ./run.sh chart.xml          opens chart.xml
+#   ./run.sh -p PAKFILE ENTRY   opens ENTRY from inside the PAK archive PAKFILE
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+"$here/scripts/install-deps"
+cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$here/build" -j "$(nproc)" --target lumidex
+if [ $# -eq 0 ] && [ -f "$here/examples/demo/demo.xml" ]; then
+  set -- "$here/examples/demo/demo.xml"
+fi
+exec "$here/build/lumidex" "$@"

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what Lumidex needs, builds it and runs every test.
+#   ./test.sh              normal build in build/
+#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+# LUMIDEX_WERROR=ON turns compiler warnings into errors (CI sets it).
+set -euo pipefail
+cd "$(dirname "$0")"
+./scripts/install-deps
+
+build_dir=build
+extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+  build_dir=build-asan
+  extra=(-DCMAKE_BUILD_TYPE=Debug -DLUMIDEX_SANITIZE=ON -DLUMIDEX_BUILD_BENCH=OFF)
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+
+cmake -S . -B "$build_dir" -G Ninja -DLUMIDEX_WERROR="${LUMIDEX_WERROR:-OFF}" "${extra[@]}"
+cmake --build "$build_dir" -j "$(nproc)"
+
+# Tests never need a display or a sound card.
+export QT_QPA_PLATFORM=offscreen
+export LUMIDEX_AUDIO=null
+ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)"
