@@ -1,0 +1,162 @@
+#include "Numbers.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "RuntimeError.h"
+
+namespace lumidex {
+
+double roundHalfEven(double x) {
+    // nearbyint follows the current rounding mode, which is round-to-nearest-
+    // even unless somebody changed it; std::remainder-free and exact.
+    return std::nearbyint(x);
+}
+
+namespace {
+
+template <class T>
+T toIntegral(double x) {
+    const double r = roundHalfEven(x);
+    if (!(r >= static_cast<double>(std::numeric_limits<T>::min()) &&
+          r <= static_cast<double>(std::numeric_limits<T>::max())))
+        throw RuntimeError(rterr::Overflow);
+    return static_cast<T>(r);
+}
+
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Length of the numeric body starting at i (digits with at most one full
+// stop, at least one digit, then an exponent only when it has digits).
+// 0 when there is no digit.
+qsizetype numericBody(const QString& s, qsizetype i) {
+    const qsizetype start = i;
+    qsizetype digits = 0;
+    while (i < s.size() && isDigit(s[i])) ++i, ++digits;
+    if (i < s.size() && s[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < s.size() && isDigit(s[i])) ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    if (i < s.size() && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E'))) {
+        qsizetype j = i + 1;
+        if (j < s.size() && (s[j] == QLatin1Char('+') || s[j] == QLatin1Char('-'))) ++j;
+        const qsizetype expStart = j;
+        while (j < s.size() && isDigit(s[j])) ++j;
+        if (j > expStart) i = j;
+    }
+    return i - start;
+}
+
+// Plain decimal text of an exact decimal given as digits and the power of
+// ten of its first digit: ("15", 1) -> "15", ("5", -1) -> "0.5".
+QString placeDecimalPoint(const std::string& digits, int exp10, bool negative) {
+    std::string out;
+    if (negative) out += '-';
+    const int n = static_cast<int>(digits.size());
+    if (exp10 < 0) {
+        out += "0.";
+        out.append(static_cast<size_t>(-exp10 - 1), '0');
+        out += digits;
+    } else if (exp10 + 1 >= n) {
+        out += digits;
+        out.append(static_cast<size_t>(exp10 + 1 - n), '0');
+    } else {
+        out += digits.substr(0, static_cast<size_t>(exp10 + 1));
+        out += '.';
+        out += digits.substr(static_cast<size_t>(exp10 + 1));
+    }
+    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+}  // namespace
+
+int32_t toInt32(double x) { return toIntegral<int32_t>(x); }
+int16_t toInt16(double x) { return toIntegral<int16_t>(x); }
+uint8_t toByte(double x) { return toIntegral<uint8_t>(x); }
+
+double round2(double x) {
+    if (!std::isfinite(x)) return x;
+    // printf rounds the exact binary value to nearest, ties to even.
+    char buf[400];
+    std::snprintf(buf, sizeof buf, "%.2f", x);
+    return std::strtod(buf, nullptr);
+}
+
+QString numberText(double x) {
+    if (!std::isfinite(x) || x == 0) return QStringLiteral("0");
+    // 15 significant digits in scientific form, then written out plainly.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", x);
+    const bool negative = buf[0] == '-';
+    const char* p = buf + (negative ? 1 : 0);
+    std::string digits;
+    digits += p[0];
+    const char* q = p + 2;  // after "d."
+    while (*q != 'e') digits += *q++;
+    const int exp10 = std::atoi(q + 1);
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    return placeDecimalPoint(digits, exp10, negative);
+}
+
+QString round2Text(double x) {
+    // Fast path: when x * 100 is not close to a half-way point, the exact
+    // decimal rounding of x is n / 100 for n = nearest(x * 100), and n / 100
+    // with at most 13 digits prints back as exactly those digits.
+    const double y = x * 100.0;
+    if (std::fabs(y) < 1e12) {
+        const double n = std::nearbyint(y);
+        const double frac = std::fabs(y - n);
+        if (frac < 0.4999) {
+            const long long v = static_cast<long long>(n);
+            if (v == 0) return QStringLiteral("0");
+            const bool negative = v < 0;
+            long long a = negative ? -v : v;
+            const long long whole = a / 100;
+            int cents = static_cast<int>(a % 100);
+            QString text = negative ? QStringLiteral("-") : QString();
+            text += QString::number(whole);
+            if (cents != 0) {
+                text += QLatin1Char('.');
+                text += QLatin1Char(static_cast<char>('0' + cents / 10));
+                if (cents % 10 != 0) text += QLatin1Char(static_cast<char>('0' + cents % 10));
+            }
+            return text;
+        }
+    }
+    return numberText(round2(x));
+}
+
+bool isNumeric(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i])) ++i;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
+    const qsizetype body = numericBody(text, i);
+    if (body == 0) return false;
+    i += body;
+    while (i < n && isBlank(text[i])) ++i;
+    return i == n;
+}
+
+double val(const QString& text) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && isBlank(text[i])) ++i;
+    const qsizetype start = i;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
+    const qsizetype body = numericBody(text, i);
+    if (body == 0) return 0;
+    const QByteArray number = text.mid(start, i + body - start).toLatin1();
+    errno = 0;
+    const double v = std::strtod(number.constData(), nullptr);
+    if (std::isinf(v)) throw RuntimeError(rterr::Overflow);
+    return v;
+}
+
+}  // namespace lumidex
