@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "ChartDocument.h"
+#include "LiteralWalk.h"
+
+using namespace lumidex;
+
+namespace {
+
+void fillAll(ChartDocument& d, double speed, double tempo) {
+    d.fillSpeedTempoFrom(0, speed, tempo);
+}
+
+// Bit-identical comparison that treats two failures as equal.
+template <class T>
+void expectSame(const std::optional<T>& got, const std::optional<T>& want, const char* what,
+                double arg) {
+    ASSERT_EQ(got.has_value(), want.has_value()) << what << "(" << arg << ")";
+    if (got) {
+        EXPECT_EQ(*got, *want) << what << "(" << arg << ")";
+    }
+}
+
+void compareWithWalk(const ChartDocument& d, std::mt19937& rng) {
+    std::uniform_int_distribution<int> coord(-5, kMaxCoord + 50);
+    for (int n = 0; n < 40; ++n) {
+        const int c = coord(rng);
+        expectSame(d.CoordToFrames(c), walk::coordSum(d, c, false), "CoordToFrames", c);
+        expectSame(d.CoordToPosition(c), walk::coordSum(d, c, true), "CoordToPosition", c);
+    }
+    // Times near exact cell boundaries exercise the tolerance and the ties.
+    std::uniform_real_distribution<double> jitter(-0.0002, 0.0002);
+    for (int n = 0; n < 40; ++n) {
+        const int c = coord(rng);
+        for (bool positions : {false, true}) {
+            auto base = positions ? d.CoordToPosition(c) : d.CoordToFrames(c);
+            const double t = (base ? *base : 0.0) + (n % 3 == 0 ? 0.0 : jitter(rng));
+            if (positions) {
+                expectSame(d.PositionToCoord(t, 0), walk::find(d, t, true, 0), "PositionToCoord", t);
+                expectSame(d.PositionToCoord(t, 1), walk::find(d, t, true, 1), "PositionToCoord+", t);
+            } else {
+                expectSame(d.FramesToCoordNearest(t), walk::find(d, t, false, 0), "Nearest", t);
+                expectSame(d.FramesToCoordFloor(t), walk::find(d, t, false, 2), "Floor", t);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+TEST(ChartConversions, UniformTempoAnswersAndTieRules) {
+    ChartDocument d;
+    fillAll(d, 150, 150);
+    EXPECT_EQ(*d.CoordToFrames(0), 0);
+    EXPECT_EQ(*d.CoordToFrames(-7), 0);
+    EXPECT_EQ(*d.CoordToFrames(40000), *d.CoordToFrames(30000));
+    EXPECT_EQ(*d.FramesToCoordNearest(24), 12);    // exact match
+    EXPECT_EQ(*d.FramesToCoordNearest(24.9), 12);  // nearer to 12
+    EXPECT_EQ(*d.FramesToCoordNearest(25), 13);    // a tie goes up
+    EXPECT_EQ(*d.FramesToCoordFloor(24), 12);
+    EXPECT_EQ(*d.FramesToCoordFloor(23.99), 11);
+    EXPECT_EQ(*d.FramesToCoordNearest(1e12), kMaxCoord);
+    // The last cell's second half answers 30001, which callers treat as past the end.
+    EXPECT_EQ(*d.FramesToCoordNearest(*d.CoordToFrames(30000) + 1.5), kMaxCoord + 1);
+}
+
+TEST(ChartConversions, PositionsWithSpeedTwiceTempo) {
+    ChartDocument d;
+    fillAll(d, 300, 150);
+    EXPECT_EQ(*d.CoordToPosition(12), 24);
+    EXPECT_EQ(*d.PositionToCoord(24, 0), 12);
+    EXPECT_EQ(*d.PositionToCoord(22.5, 0), 11);
+    EXPECT_EQ(*d.PositionToCoord(23, 0), 12);  // tie between 11 and 12 goes up
+    EXPECT_EQ(*d.PositionToCoord(0, 0), 0);
+    EXPECT_EQ(*d.PositionToCoord(0, 1), 1);
+    EXPECT_EQ(*d.PositionToCoord(-5, 1), 1);
+    EXPECT_EQ(*d.PositionToCoord(24.00005, 1), 12);  // within the tolerance
+    EXPECT_EQ(*d.PositionToCoord(24.001, 1), 13);
+    EXPECT_EQ(*d.PositionToCoord(1e9, 0), kMaxCoord);
+}
+
+TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
+    ChartDocument d;  // a fresh chart has no tempo at all
+    EXPECT_FALSE(d.CoordToFrames(1).has_value());
+    EXPECT_FALSE(d.FramesToCoordNearest(10).has_value());
+    EXPECT_EQ(*d.CoordToFrames(0), 0);
+
+    fillAll(d, 120, 120);
+    d.setTempo(100, 0);
+    EXPECT_TRUE(d.CoordToFrames(100).has_value());
+    EXPECT_FALSE(d.CoordToFrames(101).has_value());
+    EXPECT_FALSE(d.CoordToPosition(5000).has_value());
+    EXPECT_EQ(*d.FramesToCoordNearest(25), 10);          // stops before the bad cell
+    EXPECT_FALSE(d.FramesToCoordNearest(1e6).has_value());  // would walk through it
+    EXPECT_THROW(require(d.CoordToFrames(30000)), RuntimeError);
+
+    d.setTempo(100, 120);  // mended: timing works again
+    EXPECT_TRUE(d.CoordToFrames(30000).has_value());
+}
+
+TEST(ChartConversions, HugeSumsFailInsteadOfSpreadingInfinity) {
+    ChartDocument d;
+    fillAll(d, 1e308, 1e-10);
+    EXPECT_FALSE(d.CoordToPosition(3).has_value());
+    EXPECT_TRUE(d.CoordToFrames(3).has_value());  // 300 / 1e-10 is finite
+}
+
+TEST(ChartConversions, MatchTheLiteralWalkOnRandomChartsAndEdits) {
+    std::mt19937 rng(20261206);
+    std::uniform_int_distribution<int> coord(0, kMaxCoord);
+    std::uniform_real_distribution<double> tempo(40, 400);
+    for (int chart = 0; chart < 6; ++chart) {
+        ChartDocument d;
+        fillAll(d, tempo(rng), tempo(rng));
+        // Tempo records applied out of order, as a loader meets them.
+        for (int r = 0; r < 30; ++r) {
+            double t = tempo(rng);
+            if (chart == 3 && r % 4 == 0) t = -t;  // negative tempos walk backwards
+            d.fillSpeedTempoFrom(coord(rng), chart >= 4 ? tempo(rng) * 2 : t, t);
+            if (r % 10 == 0) compareWithWalk(d, rng);
+        }
+        compareWithWalk(d, rng);
+        // Single-cell edits after the sums exist.
+        for (int e = 0; e < 20; ++e) {
+            const int c = coord(rng);
+            if (e % 2) d.setSpeed(c, tempo(rng)); else d.setSpeedTempo(c, tempo(rng), tempo(rng));
+        }
+        compareWithWalk(d, rng);
+        d.InitArea();
+        EXPECT_FALSE(d.CoordToFrames(10).has_value());
+    }
+}
+
+TEST(ChartModel, CapacitiesAndKindTables) {
+    ChartDocument d;
+    EXPECT_THROW(d.cell(kCellCount), RuntimeError);
+    EXPECT_THROW(d.setKind(-1, 16), RuntimeError);
+    EXPECT_THROW(d.keySound(kMaxKeySound + 1), RuntimeError);
+    EXPECT_THROW(d.tempoChange(kMaxTempoRecord + 1), RuntimeError);
+    EXPECT_NO_THROW(d.keySound(kMaxKeySound).Snd = "x.wav");
+
+    // A note edit leaves the tempo of the cell alone, lazily filled or not.
+    d.fillSpeedTempoFrom(0, 100, 200);
+    d.setNote(500, 20, 3);
+    EXPECT_EQ(d.cell(500).Tempo, 200);
+    EXPECT_EQ(d.cell(500).Kind, 20);
+
+    const int weights[][2] = {{24, 2}, {129, 0}, {25, 0}, {30, 1}, {16, 1}, {128, 1},
+                              {130, 1}, {145, 1}, {146, 0}, {5, 0}, {35, 0}};
+    for (auto [kind, w] : weights) EXPECT_EQ(ComboWeight(static_cast<uint8_t>(kind)), w) << kind;
+    const int levels[][2] = {{26, 1}, {18, 2}, {17, 3}, {24, 4}, {21, 5}, {129, 5}, {255, 5},
+                             {25, 0}, {5, 0}};
+    for (auto [kind, l] : levels) EXPECT_EQ(KindToLevel(kind), l) << kind;
+}

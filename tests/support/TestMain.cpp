@@ -1,0 +1,22 @@
+// main() of the test binaries: headless Qt platform and the null audio device
+// unless the caller chose otherwise, a Qt application object for the test's
+// whole life (a QApplication for GUI tests), then GoogleTest.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#ifdef LUMIDEX_GUI_TEST
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("LUMIDEX_AUDIO", "null", 0);
+    ::testing::InitGoogleTest(&argc, argv);
+    TestApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
