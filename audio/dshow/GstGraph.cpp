@@ -1,0 +1,259 @@
+#include "GstGraph.h"
+
+#include <gst/gst.h>
+
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+namespace lumidex {
+
+namespace {
+
+// Opening a local file takes milliseconds; this only bounds a broken decoder.
+constexpr std::chrono::milliseconds kOpenTimeout(10000);
+
+// playbin flags: decode audio (0x2) and apply the volume in software (0x10);
+// no video, no subtitles, so a file with pictures still opens as sound only.
+constexpr guint kPlayFlags = 0x2 | 0x10;
+
+bool initGstreamer() {
+    static std::once_flag once;
+    static bool ready = false;
+    std::call_once(once, [] { ready = gst_init_check(nullptr, nullptr, nullptr); });
+    return ready;
+}
+
+// Under the null device: a sink that keeps time with the pipeline clock like a
+// sound card and throws the samples away. Otherwise the desktop's output.
+GstElement* makeAudioSink() {
+    if (qEnvironmentVariable("LUMIDEX_AUDIO") != QLatin1String("null"))
+        return gst_element_factory_make("autoaudiosink", nullptr);
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    if (sink) g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+
+// autoaudiosink quietly plays into a fake sink when no output can start (no
+// sound card, no sound server). Without a real output the graph must fail.
+bool playsIntoFallback(GstElement* sink) {
+    if (!GST_IS_BIN(sink)) return false;
+    bool fallback = false;
+    GstIterator* children = gst_bin_iterate_elements(GST_BIN(sink));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
+        GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+        if (factory && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "fakesink") == 0)
+            fallback = true;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(children);
+    return fallback;
+}
+
+bool isWithin(GstObject* object, GstElement* element) {
+    if (!object || !element) return false;
+    return object == GST_OBJECT(element) || gst_object_has_as_ancestor(object, GST_OBJECT(element));
+}
+
+// The DirectShow result that stands for an error posted by the pipeline.
+HRESULT classifyError(GstMessage* message, GstElement* sink) {
+    GError* error = nullptr;
+    gst_message_parse_error(message, &error, nullptr);
+    HRESULT result = E_FAIL;
+    if (isWithin(GST_MESSAGE_SRC(message), sink)) {
+        result = VFW_E_NO_AUDIO_HARDWARE;
+    } else if (error->domain == GST_STREAM_ERROR ||
+               g_error_matches(error, GST_CORE_ERROR, GST_CORE_ERROR_MISSING_PLUGIN)) {
+        result = VFW_E_UNSUPPORTED_STREAM;
+    } else if (g_error_matches(error, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_FOUND)) {
+        result = VFW_E_NOT_FOUND;
+    } else if (g_error_matches(error, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_OPEN_READ) ||
+               g_error_matches(error, GST_RESOURCE_ERROR, GST_RESOURCE_ERROR_NOT_AUTHORIZED)) {
+        result = E_ACCESSDENIED;
+    }
+    g_error_free(error);
+    return result;
+}
+
+double toSeconds(gint64 nanoseconds) { return static_cast<double>(nanoseconds) / GST_SECOND; }
+
+}  // namespace
+
+struct GstGraph::Impl {
+    GstElement* pipeline = nullptr;  // owned
+    GstElement* sink = nullptr;      // owned by the pipeline
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    HRESULT error = S_OK;  // the first error posted
+    bool prerolled = false;
+    bool eos = false;
+
+    ~Impl() {
+        if (!pipeline) return;
+        // Stopping joins every streaming thread, so no message arrives after.
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        GstBus* bus = gst_element_get_bus(pipeline);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        gst_object_unref(pipeline);
+    }
+
+    // Runs on the thread that posts the message; every message is dropped
+    // after it is noted, so the bus never fills up.
+    static GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
+        auto* self = static_cast<Impl*>(data);
+        switch (GST_MESSAGE_TYPE(message)) {
+        case GST_MESSAGE_ERROR: {
+            HRESULT result = classifyError(message, self->sink);
+            self->note([&] {
+                if (self->error == S_OK) self->error = result;
+            });
+            break;
+        }
+        case GST_MESSAGE_EOS:
+            self->note([&] { self->eos = true; });
+            break;
+        case GST_MESSAGE_ASYNC_DONE:
+            if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline))
+                self->note([&] { self->prerolled = true; });
+            break;
+        default:
+            break;
+        }
+        return GST_BUS_DROP;
+    }
+
+    template <class Change>
+    void note(Change change) {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            change();
+        }
+        changed.notify_all();
+    }
+
+    HRESULT build(const QByteArray& path) {
+        GError* uriError = nullptr;
+        gchar* uri = gst_filename_to_uri(path.constData(), &uriError);
+        if (!uri) {
+            g_clear_error(&uriError);
+            return VFW_E_NOT_FOUND;
+        }
+        pipeline = gst_element_factory_make("playbin", nullptr);
+        if (!pipeline) {
+            g_free(uri);
+            return E_FAIL;
+        }
+        gst_object_ref_sink(pipeline);
+        sink = makeAudioSink();
+        if (!sink) {
+            g_free(uri);
+            return VFW_E_NO_AUDIO_HARDWARE;
+        }
+        g_object_set(pipeline, "uri", uri, "audio-sink", sink, "flags", kPlayFlags, nullptr);
+        g_free(uri);
+        GstBus* bus = gst_element_get_bus(pipeline);
+        gst_bus_set_sync_handler(bus, &Impl::onMessage, this, nullptr);
+        gst_object_unref(bus);
+        return S_OK;
+    }
+
+    HRESULT preroll() {
+        GstStateChangeReturn ret = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+        std::unique_lock<std::mutex> lock(mutex);
+        if (ret == GST_STATE_CHANGE_FAILURE) return error != S_OK ? error : E_FAIL;
+        if (ret == GST_STATE_CHANGE_ASYNC &&
+            !changed.wait_for(lock, kOpenTimeout, [&] { return prerolled || error != S_OK; }))
+            return E_FAIL;
+        if (error != S_OK) return error;
+        lock.unlock();
+        gint audioStreams = 0;
+        g_object_get(pipeline, "n-audio", &audioStreams, nullptr);
+        if (audioStreams <= 0) return VFW_E_UNSUPPORTED_STREAM;
+        return playsIntoFallback(sink) ? VFW_E_NO_AUDIO_HARDWARE : S_OK;
+    }
+};
+
+GstGraph::GstGraph(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
+GstGraph::~GstGraph() = default;
+
+std::unique_ptr<GstGraph> GstGraph::open(const QByteArray& path, HRESULT* result) {
+    if (!initGstreamer()) {
+        *result = E_FAIL;
+        return nullptr;
+    }
+    auto impl = std::make_unique<Impl>();
+    *result = impl->build(path);
+    if (SUCCEEDED(*result)) *result = impl->preroll();
+    if (FAILED(*result)) return nullptr;
+    return std::unique_ptr<GstGraph>(new GstGraph(std::move(impl)));
+}
+
+void GstGraph::play() { gst_element_set_state(d_->pipeline, GST_STATE_PLAYING); }
+
+void GstGraph::pause() { gst_element_set_state(d_->pipeline, GST_STATE_PAUSED); }
+
+bool GstGraph::seek(double seconds) {
+    d_->note([&] { d_->eos = false; });
+    const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
+    const auto target = static_cast<gint64>(seconds * GST_SECOND);
+    return gst_element_seek_simple(d_->pipeline, GST_FORMAT_TIME, flags, target);
+}
+
+bool GstGraph::duration(double* seconds) const {
+    gint64 length = -1;
+    if (!gst_element_query_duration(d_->pipeline, GST_FORMAT_TIME, &length) || length < 0)
+        return false;
+    *seconds = toSeconds(length);
+    return true;
+}
+
+bool GstGraph::position(double* seconds) const {
+    gint64 at = -1;
+    if (!gst_element_query_position(d_->pipeline, GST_FORMAT_TIME, &at) || at < 0) return false;
+    *seconds = toSeconds(at);
+    return true;
+}
+
+bool GstGraph::atEnd() const {
+    std::lock_guard<std::mutex> lock(d_->mutex);
+    return d_->eos;
+}
+
+bool GstGraph::settling(int timeoutMs) const {
+    const GstClockTime timeout = static_cast<GstClockTime>(timeoutMs > 0 ? timeoutMs : 0) * GST_MSECOND;
+    return gst_element_get_state(d_->pipeline, nullptr, nullptr, timeout) == GST_STATE_CHANGE_ASYNC;
+}
+
+HRESULT GstGraph::failure() const {
+    std::lock_guard<std::mutex> lock(d_->mutex);
+    return d_->error;
+}
+
+void GstGraph::setAmplitude(double amplitude) {
+    g_object_set(d_->pipeline, "volume", amplitude, nullptr);
+}
+
+bool GstGraph::audioFormat(int* channels, int* rate) const {
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(d_->pipeline, "get-audio-pad", 0, &pad);
+    if (!pad) return false;
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    gst_object_unref(pad);
+    if (!caps) return false;
+    bool known = false;
+    if (gst_caps_get_size(caps) > 0) {
+        const GstStructure* format = gst_caps_get_structure(caps, 0);
+        known = gst_structure_get_int(format, "channels", channels) &&
+                gst_structure_get_int(format, "rate", rate);
+    }
+    gst_caps_unref(caps);
+    return known;
+}
+
+}  // namespace lumidex
