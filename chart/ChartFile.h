@@ -11,13 +11,34 @@
 
 namespace lumidex {
 
+// The texts SaveFile and LoadFile show.
+inline const QString kPleaseEnterBpm = QStringLiteral("Please enter BPM");
+inline const QString kPleaseEnterSpeed = QStringLiteral("Please enter speed");
+inline const QString kPleaseEnterLength = QStringLiteral("Please enter note length");
+inline const QString kOverwriteQuestion = QStringLiteral("File already exists, overwrite?");
+
 // Writes the chart to name. Checks the header texts ("Current BPM", "Current
 // Speed", "Note Length"), asks before overwriting, composes the whole file,
 // converts it to GB18030 and writes it through WriteFileBytes (a failed save
 // leaves any existing file as it was). Reports the result in a message box and
 // stores the recomputed combo count in doc.Combo on success.
-// Returns 1 when the file was written, 0 otherwise.
+// Returns 1 when the file was written, 0 otherwise (a check failed, the name
+// was empty, the user declined, or composing or writing failed).
 int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui);
+
+// The whole file text SaveFile writes for doc, and the combo count of the
+// cells it walked. Throws RuntimeError when the chart cannot be written (a
+// length or key count beyond the capacities, a cell that cannot be timed);
+// *counter then holds the loop counter at the failing index.
+struct ComposedChart {
+    QByteArray bytes;  // GB18030
+    int combo = 0;
+};
+ComposedChart ComposeChart(const ChartDocument& doc, int* counter = nullptr);
+
+// The length the open and save messages report: the frames from coord 0 to
+// 72 position units after LastCoord. 0 when the chart cannot be timed there.
+double TotalFrames(const ChartDocument& doc);
 
 // Reads a chart into doc: a plain file, or with pakFn non-empty the entry fn
 // of the PAK archive pakFn. flags is the RoundUp flag of PositionToCoord
@@ -26,11 +47,23 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui);
 // success shows the combo and frame total, sets *chartDir (when given) to the
 // folder of the chart (or of the archive) with a trailing "/", and returns 1.
 // An empty fn returns 0 at once.
+//
+// Once the bytes are read the load always completes: a value that cannot be
+// used (a number too large, a note off the chart, a chart that cannot be
+// timed) skips only the step that needed it. Capacities are kept: at most
+// 1000 tempo records and 2000 key sounds are read, notes outside coords
+// 0..30000 or with a kind outside 0..255 are not stored, and LastCoord stays
+// within 0..30000.
 int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pakFn, Dialogs& ui,
              QString* chartDir = nullptr);
 
+// The folder of path made absolute against the current directory (lexically,
+// links are not resolved), with a trailing "/".
+QString FolderOf(const QString& path);
+
 // Writes bytes to path: a temporary file beside it, flushed, then renamed
 // over path. 0 on success, 1 on failure (the old file, if any, untouched).
+// An existing file keeps its permissions.
 int WriteFileBytes(const QString& path, const QByteArray& bytes);
 
 // The piece list a whole file is composed in; joined once at the end.
@@ -39,6 +72,8 @@ public:
     CStringBuilder& Append(const QString& newStr);
     CStringBuilder& AppendLine(const QString& newStr);  // the text, then CR LF
     QByteArray ToAnsiArray(int lcid = 0) const;          // GB18030 ("?" for the unencodable)
+    // The text in the code page given (0 = the system code page, GB18030);
+    // characters the code page cannot hold become "?".
     QByteArray ToAnsiArrayByCP(int codePage = 0) const;
     QByteArray ToArray() const;  // UTF-16 LE, no byte-order mark
     QString ToString() const;
@@ -48,5 +83,9 @@ public:
 private:
     QStringList parts_;
 };
+
+// Converts text to the named iconv encoding; characters (and lone surrogates)
+// the encoding cannot hold become "?". ASCII-only text is copied directly.
+QByteArray EncodeText(const QString& text, const QByteArray& encoding);
 
 }  // namespace lumidex

@@ -1,0 +1,224 @@
+// Writing a chart as a Pelvaro XML file: one element per line, attributes in
+// a fixed order, CR LF after every line, GB18030 bytes.
+
+#include <QStringBuilder>
+
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "ChartFile.h"
+#include "FileText.h"
+#include "Numbers.h"
+#include "RuntimeError.h"
+
+namespace lumidex {
+
+namespace {
+
+// Long-note middle lines a single save may write. A real chart needs a few
+// thousand; a scroll speed far above the tempo could ask for more lines than
+// memory holds, which ends the save with "Out of memory" instead.
+constexpr qint64 kMaxMiddleLines = 1'000'000;
+
+QString quoted(const QString& value) { return QLatin1Char('"') % value % QLatin1Char('"'); }
+
+// Composes the file text of one chart. The loops share one counter (the
+// coord, the key index or the tempo coord, whichever loop runs) so that a
+// failure can say where it happened.
+class ChartWriter {
+public:
+    ChartWriter(const ChartDocument& doc, CStringBuilder& out) : doc_(doc), out_(out) {}
+
+    // Appends every line; answers the combo count of the walked cells.
+    int compose() {
+        out_.AppendLine(QStringLiteral("<?xml version=\"1.0\" encoding=\"gb18030\"?>"));
+        out_.AppendLine(QStringLiteral("<TITLE Name=") % quoted(doc_.Header.Name) %
+                        QLatin1Char('>'));
+        writeBpm(QStringLiteral("0"), doc_.cell(0));
+        writeTempoChanges();
+        writeScalars();
+        writeKeySounds();
+        writeAreas();
+        out_.AppendLine(QStringLiteral("</TITLE>"));
+        return combo_;
+    }
+
+    int counter() const { return i_; }
+
+private:
+    void writeBpm(const QString& frame, const NoteEntry& cell) {
+        out_.Append(QStringLiteral("<BPM Frame=") % quoted(frame) % QStringLiteral(" BPM=") %
+                    quoted(numberText(cell.Speed)));
+        if (cell.Tempo != cell.Speed)
+            out_.Append(QStringLiteral(" OriginalBPM=") % quoted(numberText(cell.Tempo)));
+        out_.AppendLine(QStringLiteral("></BPM>"));
+    }
+
+    // A line for every coord whose tempo or speed differs from the coord
+    // before it.
+    void writeTempoChanges() {
+        const NoteEntry* prev = &doc_.cell(0);
+        for (i_ = 1; i_ <= kMaxCoord; ++i_) {
+            const NoteEntry& cell = doc_.cell(i_);
+            if (cell.Tempo != prev->Tempo || cell.Speed != prev->Speed) {
+                const double frame = require(doc_.CoordToFrames(i_)) - doc_.Delay;
+                writeBpm(round2Text(frame), cell);
+            }
+            prev = &cell;
+        }
+    }
+
+    void writeScalars() {
+        const KeySound& bgm = doc_.keySound(0);
+        out_.AppendLine(QStringLiteral("<BGM Name=") % quoted(bgm.Snd) % QStringLiteral(" Volume=") %
+                        quoted(bgm.Volume) % QStringLiteral("></BGM>"));
+        out_.AppendLine(QStringLiteral("<DELAY Value=") % quoted(numberText(doc_.Delay)) %
+                        QStringLiteral("></DELAY>"));
+        if (doc_.LongCorrection != 4)
+            out_.AppendLine(QStringLiteral("<LONGCRT Value=") %
+                            quoted(QString::number(doc_.LongCorrection)) %
+                            QStringLiteral("></LONGCRT>"));
+        out_.AppendLine(QStringLiteral("<LENGTH Value=") % quoted(QString::number(doc_.LastCoord)) %
+                        QStringLiteral("></LENGTH>"));
+    }
+
+    void writeKeySounds() {
+        for (i_ = 1; i_ <= doc_.KeyCount; ++i_) {
+            const KeySound& key = doc_.keySound(i_);
+            out_.AppendLine(QStringLiteral("<EFFECT Snd=") % quoted(key.Snd) %
+                            QStringLiteral(" Volume=") % quoted(key.Volume) %
+                            QStringLiteral("></EFFECT>"));
+        }
+    }
+
+    void writeAreas() {
+        for (i_ = 0; i_ <= doc_.LastCoord; ++i_) {
+            const NoteEntry& cell = doc_.cell(i_);
+            const int k = cell.Kind;
+            if (k == 0) continue;
+            combo_ += ComboWeight(cell.Kind);
+            if (k == 5) {
+                writeArea(round2Text(position(i_)), 26, cell.FxSndIndex, true);
+            } else if ((k >= 16 && k <= 34) || isLongStart(k)) {
+                const double p = position(i_);
+                writeArea(round2Text(p), k, cell.FxSndIndex);
+                if (isLongStart(k)) {
+                    headPosition_ = p;
+                    headKind_ = k;
+                }
+            } else if (isLongEnd(k)) {
+                writeLongNoteEnd(k);
+            }
+        }
+    }
+
+    // The middle lines every 12 position units after the remembered head and
+    // the end on the last multiple of 12 the corrected length reaches.
+    void writeLongNoteEnd(int endKind) {
+        const double endPosition = position(i_);
+        if (headKind_ == 0) {
+            // No head before this end: write the end where it stands rather
+            // than inventing a long note of unused kinds from coord 0.
+            writeArea(round2Text(endPosition), endKind, 0);
+            return;
+        }
+        const double d = round2(endPosition - headPosition_ + doc_.LongCorrection);
+        const double quotient = std::trunc(std::floor(d) / 12);
+        if (quotient > std::numeric_limits<int32_t>::max() ||
+            quotient < std::numeric_limits<int32_t>::min())
+            throw RuntimeError(rterr::Overflow);
+        const qint64 steps = static_cast<qint64>(quotient);
+        middleLines_ += std::max<qint64>(steps - 1, 0);
+        if (middleLines_ > kMaxMiddleLines) throw RuntimeError(rterr::OutOfMemory);
+        for (qint64 j = 1; j <= steps - 1; ++j)
+            writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(j)), headKind_ + 1, 0);
+        writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(steps)), headKind_ + 2, 0);
+    }
+
+    void writeArea(const QString& coord, int kind, int fxSndIndex, bool autoPlay = false) {
+        const QString line = QStringLiteral("<AREA Coord=") % quoted(coord) %
+                             QStringLiteral(" Kind=") % quoted(QString::number(kind)) %
+                             QStringLiteral(" Level=") % quoted(QString::number(KindToLevel(kind))) %
+                             QStringLiteral(" FxSndIndex=") % quoted(QString::number(fxSndIndex)) %
+                             (autoPlay ? QStringLiteral(" AutoPlay=\"1\"") : QString()) %
+                             QStringLiteral("></AREA>");
+        out_.AppendLine(line);
+    }
+
+    double position(int coord) const { return require(doc_.CoordToPosition(coord)); }
+
+    const ChartDocument& doc_;
+    CStringBuilder& out_;
+    int i_ = 0;
+    int combo_ = 0;
+    double headPosition_ = 0;  // unrounded position of the last long-note head
+    int headKind_ = 0;         // its kind; 0 until a head has been written
+    qint64 middleLines_ = 0;
+};
+
+// Shows the first header check that fails; true when all pass.
+bool headerTextsValid(const HeaderTexts& header, Dialogs& ui) {
+    const QString* problem = !isNumeric(header.BPMO)     ? &kPleaseEnterBpm
+                             : !isNumeric(header.BPM)    ? &kPleaseEnterSpeed
+                             : !isNumeric(header.Length) ? &kPleaseEnterLength
+                                                         : nullptr;
+    if (problem) ui.message(*problem, MsgIcon::Exclamation);
+    return problem == nullptr;
+}
+
+}  // namespace
+
+double TotalFrames(const ChartDocument& doc) {
+    const std::optional<double> lastPosition = doc.CoordToPosition(doc.LastCoord);
+    if (!lastPosition) return 0;
+    const std::optional<int> end = doc.PositionToCoord(*lastPosition + 72, 0);
+    if (!end) return 0;
+    return doc.CoordToFrames(*end).value_or(0);
+}
+
+ComposedChart ComposeChart(const ChartDocument& doc, int* counter) {
+    CStringBuilder text;
+    ChartWriter writer(doc, text);
+    ComposedChart result;
+    try {
+        result.combo = writer.compose();
+        result.bytes = text.ToAnsiArray(0);
+    } catch (...) {
+        if (counter) *counter = writer.counter();
+        throw;
+    }
+    if (counter) *counter = writer.counter();
+    return result;
+}
+
+int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
+    if (!headerTextsValid(doc.Header, ui)) return 0;
+    if (name.isEmpty()) return 0;
+    if (FileExists(name) &&
+        ui.message(kOverwriteQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return 0;
+
+    int counter = 0;
+    QString description;  // stays empty when only the write failed
+    try {
+        const ComposedChart chart = ComposeChart(doc, &counter);
+        if (WriteFileBytes(name, chart.bytes) == 0) {
+            doc.Combo = chart.combo;
+            ui.message(QStringLiteral("File saved successfully, All Combo = ") %
+                       QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
+                       numberText(roundHalfEven(TotalFrames(doc))));
+            return 1;
+        }
+    } catch (const RuntimeError& e) {
+        description = e.description();
+    } catch (const std::bad_alloc&) {
+        description = RuntimeError::describe(rterr::OutOfMemory);
+    }
+    ui.message(QStringLiteral("Error saving file, debug info:\ni=") % QString::number(counter) %
+                   QLatin1Char('\n') % description,
+               MsgIcon::Exclamation);
+    return 0;
+}
+
+}  // namespace lumidex
