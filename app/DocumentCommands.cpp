@@ -1,0 +1,80 @@
+#include "DocumentCommands.h"
+
+#include <QProcess>
+
+#include "ChartFile.h"
+
+namespace lumidex {
+
+QString KeyListLine(int k, const KeySound& key) {
+    return QLatin1Char('[') + QString::number(k) + QLatin1Char(']') + key.Volume +
+           QLatin1Char(' ') + key.Snd;
+}
+
+CommandLineChart ChartFromArgs(const QStringList& args) {
+    if (args.size() < 2) return {};
+    if (args[1] == QLatin1String("-p")) {
+        if (args.size() < 4) return {};
+        return {args[3], args[2]};
+    }
+    return {args[1], QString()};
+}
+
+bool DocumentCommands::AskSaveChanges() {
+    if (state_.Modified == 0) return true;
+    switch (ui_.message(kSaveQuestion, MsgIcon::Question, MsgButtons::YesNoCancel)) {
+        case MsgAnswer::Yes:
+            return Save();
+        case MsgAnswer::No:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool DocumentCommands::Open(int index) {
+    if (!AskSaveChanges()) return false;
+    const QString fn = ui_.ShowOpenDialog(kOpenFilter, kOpenCaption, state_.CurrentFile);
+    return LoadChart(fn, index == 1 ? 1 : 0, QString());
+}
+
+bool DocumentCommands::OpenDropped(const QString& fn) {
+    if (!AskSaveChanges()) return false;
+    return LoadChart(fn, 0, QString());
+}
+
+bool DocumentCommands::OpenCommandLine(const QStringList& args) {
+    const CommandLineChart chart = ChartFromArgs(args);
+    return LoadChart(chart.fn, 0, chart.pakFn);
+}
+
+bool DocumentCommands::Save() {
+    host_.storeHeader();
+    const QString fn = ui_.ShowSaveDialog(kSaveFilter, kSaveCaption, state_.CurrentFile);
+    if (SaveFile(doc_, fn, ui_) != 1) return false;
+    state_.CurrentFile = fn;
+    state_.Modified = 0;
+    return true;
+}
+
+bool DocumentCommands::StartNewInstance(const QString& program, const QString& workingDir) {
+    if (QProcess::startDetached(program, {}, workingDir)) return true;
+    ui_.message(QStringLiteral("Cannot start a new editor window:\n") + program,
+                MsgIcon::Exclamation);
+    return false;
+}
+
+// An empty fn (a cancelled dialog) loads nothing. A chart read from an
+// archive has no file of its own, so CurrentFile stays as it was.
+bool DocumentCommands::LoadChart(const QString& fn, int flags, const QString& pakFn) {
+    if (fn.isEmpty()) return false;
+    host_.storeHeader();
+    if (LoadFile(doc_, fn, flags, pakFn, ui_, &state_.ChartDir) == 0) return false;
+    host_.showHeader();
+    if (pakFn.isEmpty()) state_.CurrentFile = fn;
+    state_.Modified = 0;
+    host_.afterOpen();
+    return true;
+}
+
+}  // namespace lumidex

@@ -1,0 +1,102 @@
+#pragma once
+// The "File" menu commands and the question about unsaved changes: open,
+// save, exit, a new editor window, and the chart named on the command line.
+// They talk to the user only through Dialogs and reach the window through
+// DocumentHost, so tests drive them with scripted answers.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+#include "ChartDocument.h"
+#include "Dialogs.h"
+
+namespace lumidex {
+
+// Window-level state shared by the commands and the editing code.
+struct WindowState {
+    QString CurrentFile;   // last chart opened or saved; offered by the file dialogs
+    QString ChartDir;      // folder of the loaded chart (or its archive), ending in "/"
+    int32_t Modified = 0;  // non-zero: the chart has unsaved changes
+    bool Closing = false;  // the window is being unloaded
+};
+
+// Dialog texts of the chart commands (the key sound chooser uses kOpenCaption
+// with kKeySoundFilter).
+inline const QString kOpenCaption = QStringLiteral("打开");
+inline const QString kSaveCaption = QStringLiteral("另存为");
+inline const QString kOpenFilter =
+    QStringLiteral("Pelvaro XML File(*.xml)|*.xml|All Files (*.*)|*.*");
+inline const QString kSaveFilter = QStringLiteral("Pelvaro XML File(*.xml)|*.xml");
+inline const QString kKeySoundFilter = QStringLiteral(
+    "All Supported Audio Files|*.mp?;*.og?;*.wav;*.aac;*.ac3;*.aiff;*.ape;*.flac;*.m4a;*.opus;"
+    "*.tta;*.wma;*.wv;*.wvc;|All Files (*.*)|*.*");
+inline const QString kSaveQuestion = QStringLiteral("Do you want to save current file?");
+
+// The key list line of key sound k: "[3]1.00 kick.wav".
+QString KeyListLine(int k, const KeySound& key);
+
+// What the commands need from the window around them.
+class DocumentHost {
+  public:
+    virtual ~DocumentHost() = default;
+    // Copies the "Music Info" text boxes into doc.Header (before a save or a
+    // load, so that fields a load leaves alone keep what the user typed).
+    virtual void storeHeader() = 0;
+    // Fills the "Music Info" text boxes from doc.Header (after a load).
+    virtual void showHeader() = 0;
+    // The window's steps after a chart was opened: playback stopped, sounds
+    // closed, key list, scroll range and position.
+    virtual void afterOpen() = 0;
+};
+
+// A chart to open at start-up: a path, or an entry of a PAK archive.
+struct CommandLineChart {
+    QString fn;     // chart path, or entry name inside pakFn
+    QString pakFn;  // archive path; empty for a plain file
+};
+
+// The chart the arguments name: "PATH", or "-p PAKFILE ENTRY". Nothing
+// (an empty fn) for no arguments or a "-p" with fewer than two after it.
+CommandLineChart ChartFromArgs(const QStringList& args);
+
+class DocumentCommands {
+  public:
+    DocumentCommands(ChartDocument& doc, WindowState& state, Dialogs& ui, DocumentHost& host)
+        : doc_(doc), state_(state), ui_(ui), host_(host) {}
+
+    // When the chart is modified: "Do you want to save current file?" with
+    // Yes/No/Cancel. Yes saves through the save dialog. Returns true when the
+    // caller may go on (nothing to save, saved, or changes dropped); false on
+    // Cancel or when the save was cancelled or failed.
+    bool AskSaveChanges();
+
+    // "&Open XML File..." (index 0) and "Open Rounded XML File..." (index 1):
+    // the question, the open dialog, the load. True when a chart was loaded.
+    bool Open(int index);
+
+    // A chart file dropped on the window: the question, then the load as
+    // "&Open XML File..." does it. True when it was loaded.
+    bool OpenDropped(const QString& fn);
+
+    // The chart of the command line, without a question. True when loaded.
+    bool OpenCommandLine(const QStringList& args);
+
+    // "&Save XML File...": always through the save dialog. True when saved.
+    bool Save();
+
+    // "&New": starts program in workingDir with no arguments, detached. The
+    // current chart is not touched. Tells the user when the start fails.
+    bool StartNewInstance(const QString& program, const QString& workingDir);
+
+  private:
+    bool LoadChart(const QString& fn, int flags, const QString& pakFn);
+
+    ChartDocument& doc_;
+    WindowState& state_;
+    Dialogs& ui_;
+    DocumentHost& host_;
+};
+
+}  // namespace lumidex

@@ -1,0 +1,327 @@
+#include "fmMain.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <exception>
+
+#include "Numbers.h"
+#include "PictureBox.h"
+#include "RuntimeError.h"
+
+namespace lumidex {
+namespace {
+
+// Runs one step whose failure only skips that step.
+template <class Step>
+void skipOnError(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+// The local file a drag carries, or an empty text.
+QString droppedFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return QString();
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return QString();
+}
+
+}  // namespace
+
+fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
+    : QMainWindow(parent), app(std::move(appInfo)), ui_(ui), commands_(doc, state, ui, *this) {
+    setObjectName(QStringLiteral("fmMain"));
+    setWindowTitle(kAppTitle);
+    setFont(interfaceFont());
+    BuildMenus();
+    BuildToolbar();
+    BuildControls();
+    ConnectControls();
+    setAcceptDrops(true);
+    // The canvas has a fixed size, so the window has one too.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    state.ChartDir = app.AppDir;
+}
+
+fmMain::~fmMain() {
+    if (!unloaded_) audio.shutdown();
+}
+
+QFont fmMain::interfaceFont() {
+    QFont font;
+    font.setFamilies(
+        {QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setPointSize(8);
+    return font;
+}
+
+// ---- life cycle --------------------------------------------------------------
+
+bool fmMain::Form_Load() {
+    const bool engines = audio.startup(ui_, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(mnDecoder.size()))
+            mnDecoder[index]->setEnabled(false);
+    });
+    if (!engines) return false;
+
+    state.Closing = false;
+    state.Modified = 0;
+    doc.LongCorrection = 4;
+
+    SelectListDefault(cbNormalize, 0, &fmMain::cbNormalize_Click);
+    SelectListDefault(cbVScroll, 9, &fmMain::cbVScroll_Click);
+    SelectListDefault(cbAltStep, 0, &fmMain::cbAltStep_Click);
+    SelectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
+
+    InitArea();
+    cmdPlay->setEnabled(false);
+    state.ChartDir = app.AppDir;
+    SetScrollRange();
+    return true;
+}
+
+void fmMain::OpenCommandLine() {
+    Guarded([this] { commands_.OpenCommandLine(app.Args); });
+}
+
+bool fmMain::Form_QueryUnload() {
+    bool goOn = false;
+    Guarded([this, &goOn] { goOn = commands_.AskSaveChanges(); });
+    return goOn;
+}
+
+void fmMain::Form_Unload() {
+    state.Closing = true;
+    skipOnError([this] { StopPlay(); });
+    audio.shutdown();
+    unloaded_ = true;
+}
+
+void fmMain::closeEvent(QCloseEvent* event) {
+    if (!unloaded_) {
+        if (!Form_QueryUnload()) {
+            event->ignore();
+            return;
+        }
+        Form_Unload();
+    }
+    event->accept();
+}
+
+// ---- "File" menu -------------------------------------------------------------
+
+void fmMain::mnNew_Click() {
+    commands_.StartNewInstance(app.ExePath, app.AppDir);
+}
+
+void fmMain::mnOpen_Click(int index) {
+    commands_.Open(index);
+    UpdateStatusFile();  // a save asked for on the way may have named the chart
+}
+
+void fmMain::mnSave_Click() {
+    commands_.Save();
+    UpdateStatusFile();
+}
+
+void fmMain::mnExit_Click() {
+    close();
+}
+
+// ---- dropping a chart file on the window ---------------------------------------
+
+void fmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+// The open runs after the drop has finished, so that its questions and
+// messages do not hold up the program the file was dragged from.
+void fmMain::dropEvent(QDropEvent* event) {
+    const QString fn = droppedFile(event->mimeData());
+    if (fn.isEmpty()) return;
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, fn] { OpenDroppedFile(fn); });
+}
+
+void fmMain::OpenDroppedFile(const QString& fn) {
+    Guarded([this, &fn] { commands_.OpenDropped(fn); });
+}
+
+// ---- after a chart was opened -----------------------------------------------------
+
+void fmMain::storeHeader() {
+    HeaderTexts& h = doc.Header;
+    h.Name = txName->text();
+    h.BPM = txBPM->text();
+    h.BPMO = txBPMO->text();
+    h.BGM = txBGM->text();
+    h.BGMVolume = txBGMVolume->text();
+    h.Delay = txDelay->text();
+    h.LongCorrectVal = txLongCorrectVal->text();
+    h.Length = txLength->text();
+    h.MusicPath = txMusicPath->text();
+}
+
+void fmMain::showHeader() {
+    const HeaderTexts& h = doc.Header;
+    txName->setText(h.Name);
+    txBPM->setText(h.BPM);
+    txBPMO->setText(h.BPMO);
+    txBGM->setText(h.BGM);
+    txBGMVolume->setText(h.BGMVolume);
+    txDelay->setText(h.Delay);
+    txLongCorrectVal->setText(h.LongCorrectVal);
+    txLength->setText(h.Length);
+    txMusicPath->setText(h.MusicPath);
+}
+
+// Each step is on its own: one that fails is skipped and the rest still run.
+void fmMain::afterOpen() {
+    frMain->setEnabled(true);
+    skipOnError([this] { StopPlay(); });
+    skipOnError([this] { cmdCloseBGM_Click(); });
+    skipOnError([this] { cmdCloseKey_Click(); });
+    skipOnError([this] { FillKeyList(); });
+    skipOnError([this] {
+        SetScrollRange();
+        ScrollToMusicStart();
+    });
+    UpdateStatusFile();
+}
+
+void fmMain::FillKeyList() {
+    lsKey->clear();
+    const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
+    for (int k = 1; k <= count; ++k) lsKey->addItem(KeyListLine(k, doc.keySound(k)));
+}
+
+void fmMain::SetScrollRange() {
+    const int top = static_cast<int>(std::clamp<int64_t>(int64_t{doc.LastCoord} + 72, 0, INT_MAX));
+    vsb->setRange(0, top);
+}
+
+// The coord where the music starts: the whole part of Delay / 60 x the
+// tempo of coord 0 x 0.2, plus 3. A value that is no number is left alone.
+void fmMain::ScrollToMusicStart() {
+    const double start = std::floor(doc.Delay / 60 * doc.cell(0).Tempo * 0.2);
+    if (!std::isfinite(start) || std::fabs(start) > 1e9) throw RuntimeError(rterr::Overflow);
+    vsb->setValue(static_cast<int>(start) + 3);
+}
+
+void fmMain::InitArea() {
+    doc.InitArea();
+}
+
+void fmMain::UpdateStatusFile() {
+    lbStatusFile->setText(state.CurrentFile);
+}
+
+// ---- shared plumbing ------------------------------------------------------------
+
+void fmMain::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const RuntimeError& e) {
+        ui_.message(e.description(), MsgIcon::Exclamation);
+    } catch (const std::exception& e) {
+        ui_.message(QString::fromLocal8Bit(e.what()), MsgIcon::Exclamation);
+    }
+}
+
+// Chooses a list item and runs the list's handler once, also when the item
+// was already the chosen one.
+void fmMain::SelectListDefault(QComboBox* list, int index, void (fmMain::*handler)()) {
+    {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(index);
+    }
+    (this->*handler)();
+}
+
+bool fmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const QVariant index = watched->property("index");
+        if (watched->objectName() == QLatin1String("imgEle") && index.isValid()) {
+            Guarded([this, &index] { imgEle_MouseDown(index.toInt()); });
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- step lists ----------------------------------------------------------------
+
+void fmMain::cbNormalize_Click() {
+    doc.AlignCoord = cbNormalize->currentData().toDouble();
+}
+void fmMain::cbAltStep_Click() {}
+void fmMain::cbKeyStep_Click() {}
+void fmMain::cbVScroll_Click() {}
+
+// ---- controls ------------------------------------------------------------------
+
+void fmMain::cmdFocus_Click() {
+    picMain->setFocus();
+}
+void fmMain::lsKey_DblClick() {
+    mnKeyEdit_Click();
+}
+
+// ---- commands the editing, view, audio and batch code connect to ----------------
+// Until their code is connected these do nothing.
+
+void fmMain::StopPlay() {}
+void fmMain::mnUndo_Click() {}
+void fmMain::mnCut_Click() {}
+void fmMain::mnCopy_Click() {}
+void fmMain::mnPaste_Click() {}
+void fmMain::mnObstacle_Click(int) {}
+void fmMain::mnRandKind_Click() {}
+void fmMain::mnKeyAdd_Click() {}
+void fmMain::mnKeyAddBatch_Click() {}
+void fmMain::mnKeyEdit_Click() {}
+void fmMain::mnKeyDelete_Click() {}
+void fmMain::mnKeyPurge_Click() {}
+void fmMain::mnKeyFxSnd_Click(int) {}
+void fmMain::mnSetBPM_Click() {}
+void fmMain::mnShowGrid_Click() {}
+void fmMain::mnShowPlayLine_Click() {}
+void fmMain::mnShowTrans_Click() {}
+void fmMain::mnPlayStart_Click() {}
+void fmMain::mnPlayGame_Click(int) {}
+void fmMain::mnDecoder_Click(int) {}
+void fmMain::mnPlayBGM_Click() {}
+void fmMain::mnPlayKeyNote_Click() {}
+void fmMain::mnHelpInstruction_Click() {}
+void fmMain::mnAbout_Click() {}
+void fmMain::imgEle_MouseDown(int) {}
+void fmMain::lsKey_Click() {}
+void fmMain::cmdOpenKey_Click() {}
+void fmMain::cmdCloseKey_Click() {}
+void fmMain::chkKBInput_Click() {}
+void fmMain::cmdOpenBGM_Click() {}
+void fmMain::cmdCloseBGM_Click() {}
+void fmMain::cmdPlay_Click() {}
+void fmMain::cmdResetTempo_Click(int) {}
+void fmMain::sldTempo_Change(int) {}
+
+}  // namespace lumidex

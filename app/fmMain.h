@@ -1,0 +1,280 @@
+#pragma once
+// The editor's main window: the tool bar, the step lists, the read-outs, the
+// chart canvas with its scale and key strips, the "Workspace" panels and the
+// menus. Controls carry their names both as members and as objectName.
+//
+// Life of the window (see main.cpp):
+//   fmMain w(dialogs, appInfo);
+//   if (!w.Form_Load()) return;   // audio engines, list defaults, empty chart
+//   w.show();
+//   w.OpenCommandLine();          // the chart named on the command line
+// Closing the window (or "E&xit") asks about unsaved changes and then shuts
+// the audio engines down.
+//
+// Handlers keep the names of their controls (mnOpen_Click, cmdPlay_Click);
+// members of a control array share one handler that takes the index. The
+// handlers of commands that other parts of the program provide are hooks that
+// do nothing until those parts are connected.
+//
+// Checkable menu items flip their own check mark before their handler runs;
+// a handler reads isChecked(). The three decoder items form an exclusive
+// group.
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+
+#include "AppInfo.h"
+#include "AudioEngines.h"
+#include "ChartDocument.h"
+#include "Dialogs.h"
+#include "DocumentCommands.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QSlider;
+class QStatusBar;
+class QToolBar;
+
+namespace lumidex {
+
+class PictureBox;
+
+class fmMain : public QMainWindow, private DocumentHost {
+  public:
+    fmMain(Dialogs& ui, AppInfo app, QWidget* parent = nullptr);
+    ~fmMain() override;
+
+    // The interface font: Tahoma where installed, else the nearest sans.
+    static QFont interfaceFont();
+
+    // ---- life cycle ---------------------------------------------------------
+    // Start-up before the window is shown: audio engines, window state, list
+    // defaults, an empty chart. False when the program must end.
+    bool Form_Load();
+    // Opens the chart of the command line (a path, or -p PAKFILE ENTRY).
+    void OpenCommandLine();
+    // Asked before the window closes; false keeps it open.
+    bool Form_QueryUnload();
+    // The window goes away: playback stopped, sounds and engines released.
+    void Form_Unload();
+
+    // ---- state ----------------------------------------------------------------
+    // Paths, arguments and version. "&New" starts app.ExePath in app.AppDir.
+    const AppInfo app;
+    WindowState state;
+    ChartDocument doc;
+    AudioEngines audio;
+
+    // ---- controls -------------------------------------------------------------
+    QToolBar* Toolbar = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QLabel* lbStatusFile = nullptr;  // status bar pane: the current file
+
+    QComboBox* cbAltStep = nullptr;
+    QComboBox* cbKeyStep = nullptr;
+    QComboBox* cbNormalize = nullptr;
+    QComboBox* cbVScroll = nullptr;
+    QLabel* lbTime = nullptr;
+    QLabel* lbFrame = nullptr;
+    QLabel* lbCombo = nullptr;
+
+    PictureBox* picScale = nullptr;  // drawing area 45 x 469
+    PictureBox* picMain = nullptr;   // drawing area 62 x 469
+    PictureBox* picKey = nullptr;    // drawing area 29 x 469
+    QScrollBar* vsb = nullptr;       // 17 x 473, 0 at the bottom
+    QLineEdit* txFxSnd = nullptr;    // 32 x 18 inside picKey, hidden when idle
+    QFrame* Line1 = nullptr;         // separator beside the editing area
+
+    QGroupBox* frMain = nullptr;  // "Workspace"
+    // The note palette, indexed by kind; null where a kind has no entry.
+    std::array<QLabel*, kKindSlots> imgEle{};
+
+    QListWidget* lsKey = nullptr;
+    QPushButton* cmdOpenKey = nullptr;
+    QPushButton* cmdCloseKey = nullptr;
+    QPushButton* cmdKeyAdd = nullptr;
+    QPushButton* cmdKeyEdit = nullptr;
+    QPushButton* cmdKeyDelete = nullptr;
+
+    QLineEdit* txFrom = nullptr;
+    QLineEdit* txTo = nullptr;
+    QLineEdit* txPaste = nullptr;
+    QPushButton* cmdCopy = nullptr;
+    QPushButton* cmdCut = nullptr;
+    QPushButton* cmdPaste = nullptr;
+    QCheckBox* chkCopyNote = nullptr;
+    QCheckBox* chkCopyFxSnd = nullptr;
+    QCheckBox* chkCopyBPM = nullptr;
+
+    QPushButton* cmdFocus = nullptr;
+    QCheckBox* chkKBInput = nullptr;
+
+    QLineEdit* txName = nullptr;
+    QLineEdit* txBPMO = nullptr;
+    QLineEdit* txBPM = nullptr;
+    QLineEdit* txLength = nullptr;
+    QLineEdit* txLongCorrectVal = nullptr;
+    QLineEdit* txDelay = nullptr;
+    QLineEdit* txBGMVolume = nullptr;
+    QLineEdit* txBGM = nullptr;
+    QLineEdit* txMusicPath = nullptr;
+    QPushButton* cmdOpenBGM = nullptr;
+    QPushButton* cmdCloseBGM = nullptr;
+    QPushButton* cmdPlay = nullptr;
+    std::array<QSlider*, 2> sldTempo{};  // 0: 70..130 at 100; 1: -200..200 at 0
+    std::array<QPushButton*, 2> cmdResetTempo{};
+    QLabel* lbSampleRateText = nullptr;  // "Sample"
+    QLabel* lbSampleRate = nullptr;      // "44100"
+
+    // ---- menus ----------------------------------------------------------------
+    QMenu* mnFile = nullptr;
+    QMenu* mnEdit = nullptr;
+    QMenu* mnView = nullptr;
+    QMenu* mnPlay = nullptr;
+    QMenu* mnHelp = nullptr;
+
+    QAction* mnNew = nullptr;
+    std::array<QAction*, 2> mnOpen{};
+    QAction* mnSave = nullptr;
+    QAction* mnExit = nullptr;
+    QAction* mnUndo = nullptr;
+    QAction* mnCut = nullptr;
+    QAction* mnCopy = nullptr;
+    QAction* mnPaste = nullptr;
+    QAction* mnBatchCaption = nullptr;  // "--Batch Operation--", a caption only
+    std::array<QAction*, 6> mnObstacle{};
+    QAction* mnRandKind = nullptr;
+    QAction* mnKeyAdd = nullptr;
+    QAction* mnKeyAddBatch = nullptr;
+    QAction* mnKeyEdit = nullptr;
+    QAction* mnKeyDelete = nullptr;
+    QAction* mnKeyPurge = nullptr;
+    std::array<QAction*, 2> mnKeyFxSnd{};
+    QAction* mnSetBPM = nullptr;
+    QAction* mnShowGrid = nullptr;
+    QAction* mnShowPlayLine = nullptr;
+    QAction* mnShowTrans = nullptr;
+    QAction* mnPlayStart = nullptr;
+    std::array<QAction*, 2> mnPlayGame{};
+    std::array<QAction*, 3> mnDecoder{};
+    QAction* mnPlayBGM = nullptr;
+    QAction* mnPlayKeyNote = nullptr;
+    QAction* mnHelpInstruction = nullptr;
+    QAction* mnAbout = nullptr;
+
+    // ---- "File" menu ------------------------------------------------------------
+    void mnNew_Click();
+    void mnOpen_Click(int index);
+    void mnSave_Click();
+    void mnExit_Click();
+
+    // ---- commands provided by the editing, view, audio and batch code -----------
+    void mnUndo_Click();
+    void mnCut_Click();
+    void mnCopy_Click();
+    void mnPaste_Click();
+    void mnObstacle_Click(int index);
+    void mnRandKind_Click();
+    void mnKeyAdd_Click();
+    void mnKeyAddBatch_Click();
+    void mnKeyEdit_Click();
+    void mnKeyDelete_Click();
+    void mnKeyPurge_Click();
+    void mnKeyFxSnd_Click(int index);
+    void mnSetBPM_Click();
+    void mnShowGrid_Click();
+    void mnShowPlayLine_Click();
+    void mnShowTrans_Click();
+    void mnPlayStart_Click();
+    void mnPlayGame_Click(int index);
+    void mnDecoder_Click(int index);
+    void mnPlayBGM_Click();
+    void mnPlayKeyNote_Click();
+    void mnHelpInstruction_Click();
+    void mnAbout_Click();
+
+    void cbAltStep_Click();
+    void cbKeyStep_Click();
+    void cbNormalize_Click();
+    void cbVScroll_Click();
+    void imgEle_MouseDown(int index);
+    void lsKey_Click();
+    void lsKey_DblClick();
+    void cmdOpenKey_Click();
+    void cmdCloseKey_Click();
+    void cmdKeyAdd_Click() { mnKeyAdd_Click(); }
+    void cmdKeyEdit_Click() { mnKeyEdit_Click(); }
+    void cmdKeyDelete_Click() { mnKeyDelete_Click(); }
+    void cmdCopy_Click() { mnCopy_Click(); }
+    void cmdCut_Click() { mnCut_Click(); }
+    void cmdPaste_Click() { mnPaste_Click(); }
+    void cmdFocus_Click();
+    void chkKBInput_Click();
+    void cmdOpenBGM_Click();
+    void cmdCloseBGM_Click();
+    void cmdPlay_Click();
+    void cmdResetTempo_Click(int index);
+    void sldTempo_Change(int index);
+
+    // ---- shared work ------------------------------------------------------------
+    // Clears the chart and the editing state of the view.
+    void InitArea();
+    // Stops playback (a hook until playback is connected).
+    void StopPlay();
+    // Rewrites lsKey from the key sounds 1..KeyCount.
+    void FillKeyList();
+    // Scroll range 0..LastCoord + 72.
+    void SetScrollRange();
+    // The scroll bar at the coord where the music starts, plus 3.
+    void ScrollToMusicStart();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // DocumentHost
+    void storeHeader() override;
+    void showHeader() override;
+    void afterOpen() override;
+
+    // Building the window (fmMainControls.cpp, fmMainMenus.cpp).
+    void BuildControls();
+    QWidget* BuildStepStrip();
+    QWidget* BuildEditingArea();
+    QGroupBox* BuildWorkspace();
+    QGroupBox* BuildPalette();
+    QGroupBox* BuildKeyList();
+    QGroupBox* BuildClipboard();
+    QGroupBox* BuildMode();
+    QGroupBox* BuildMusicInfo();
+    void BuildMenus();
+    void BuildToolbar();
+    void ConnectControls();
+
+    // Runs a handler; a run-time error that escapes it is shown instead of
+    // ending the program.
+    void Guarded(const std::function<void()>& handler);
+    void OpenDroppedFile(const QString& fn);
+    void UpdateStatusFile();
+    void SelectListDefault(QComboBox* list, int index, void (fmMain::*handler)());
+
+    Dialogs& ui_;
+    DocumentCommands commands_;
+    bool unloaded_ = false;
+};
+
+}  // namespace lumidex

@@ -1,0 +1,31 @@
+// The editor: fills the application information, brings up the main window
+// with a busy pointer, opens the chart named on the command line and runs
+// until the window closes.
+
+#include <QApplication>
+
+#include <memory>
+
+#include "AppInfo.h"
+#include "QtDialogs.h"
+#include "fmMain.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setFont(lumidex::fmMain::interfaceFont());
+    const lumidex::AppInfo info = lumidex::MakeAppInfo(QCoreApplication::applicationFilePath(),
+                                                       QCoreApplication::arguments());
+
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    lumidex::QtDialogs dialogs;
+    auto window = std::make_unique<lumidex::fmMain>(dialogs, info);
+    dialogs.setOwner(window.get());
+    if (!window->Form_Load()) {
+        QApplication::restoreOverrideCursor();
+        return 1;
+    }
+    window->show();
+    QApplication::restoreOverrideCursor();
+    window->OpenCommandLine();
+    return application.exec();
+}
