@@ -8,7 +8,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps"
 cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$here/build" -j "$(nproc)" --target lumidex
-if [ $# -eq 0 ] && [ -f "$here/examples/demo/demo.xml" ]; then
-  set -- "$here/examples/demo/demo.xml"
+if [ $# -eq 0 ] && [ -f "$here/examples/demo/songs/demo/demo.xml" ]; then
+  set -- "$here/examples/demo/songs/demo/demo.xml"
 fi
 exec "$here/build/lumidex" "$@"

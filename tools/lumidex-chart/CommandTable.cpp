@@ -5,7 +5,8 @@
 
 #define LUMIDEX_CHART_COMMANDS(X) \
     X(kResaveCommand)             \
-    X(kInfoCommand)
+    X(kInfoCommand)               \
+    X(kSoundsCommand)
 
 namespace lumidex::cli {
 

@@ -1,0 +1,239 @@
+// lumidex-chart sounds: for a chart's music and each key sound, where the
+// editor finds the file and whether each decoder opens it.
+
+#include "SoundsCommand.h"
+
+#include <QCommandLineParser>
+
+#include "ChartFile.h"
+#include "Command.h"
+#include "FileText.h"
+#include "FilgraphManager.h"
+#include "RuntimeError.h"
+#include "Vornix.h"
+
+namespace lumidex::cli {
+
+namespace {
+
+int runSounds(const QStringList& args);
+
+}  // namespace
+
+extern const Command kSoundsCommand = {
+    "sounds",
+    "sounds CHART [--decoder bass|miles|dshow|all] [--music-path TEXT] [--pak PAKFILE]",
+    "Check that the music and every key sound of CHART can be found and opened.",
+    R"(Usage: lumidex-chart sounds CHART [--decoder bass|miles|dshow|all]
+                            [--music-path TEXT] [--pak PAKFILE]
+
+Loads CHART and looks for its music and each key sound as the editor does: in
+the music directory (the "pvx_music Path" text joined to the chart's folder),
+as a loose file first and then, for names with a "/", as an entry of the PAK
+archive named after the part before the first "/". For each sound it prints
+where the file was found, and for each decoder either the length, channels and
+sample rate it reports or the message the editor would show.
+
+The DirectShow decoder opens loose files only. No sound is played: the check
+runs on a silent output, with or without a sound card.
+
+Options:
+  --decoder NAME     bass, miles, dshow or all (default all)
+  --music-path TEXT  the "pvx_music Path" text (default "../../pvx_music/",
+                     empty for a chart read from a PAK archive)
+  --pak PAKFILE      CHART is the name of an entry of the PAK archive PAKFILE
+  -h, --help         show this help
+
+Exit status: 0 when every sound was found and opened by every decoder asked
+for; 1 when one was not (or the chart could not be loaded); 2 for bad
+arguments.
+)",
+    runSounds,
+};
+
+namespace {
+
+struct DecoderProbe {
+    const char* name;
+    DecoderCheck (*check)(const QString& musicDir, const QString& snd);
+};
+
+const std::vector<DecoderProbe>& probes() {
+    static const std::vector<DecoderProbe> all = {
+        {"dshow", checkWithDShow},
+    };
+    return all;
+}
+
+// Texts of the error numbers the editor knows by name.
+QString knownErrorText(uint32_t n) {
+    switch (n) {
+    case 0xBA54FFFFu: return QStringLiteral("Unknown error");
+    case 0xBA550001u: return QStringLiteral("Out of memory");
+    case 0xBA550002u: return QStringLiteral("File not found");
+    case 0xBA550008u: return QStringLiteral("Audio hardware not found");
+    case 0xBA550029u: return QStringLiteral("Unsupported format");
+    case 0xA1100003u: return QStringLiteral("File not found");
+    case 0xA1100005u: return QStringLiteral("Unsupported format");
+    case 0x80004005u: return QStringLiteral("Unknown error");
+    case 0x80040216u: return QStringLiteral("File not found");
+    case 0x80040256u: return QStringLiteral("Audio hardware not found");
+    case 0x80040265u: return QStringLiteral("Unsupported format");
+    default: return QString();
+    }
+}
+
+QString describeLocation(const SoundLocation& where, const QString& musicDir, const QString& snd) {
+    switch (where.kind) {
+    case SoundLocation::Loose:
+        return QStringLiteral("file: %1").arg(where.path);
+    case SoundLocation::PakEntry:
+        return QStringLiteral("entry %1 of %2").arg(snd, where.path);
+    case SoundLocation::Missing:
+        break;
+    }
+    QString text = QStringLiteral("missing: no file %1").arg(musicDir + snd);
+    if (!where.archive.isEmpty()) text += QStringLiteral(", no entry %1 in %2").arg(snd, where.archive);
+    return text;
+}
+
+QString describeCheck(const DecoderCheck& check) {
+    if (!check.opened) {
+        QString message = check.error;
+        return QStringLiteral("%1: %2").arg(check.decoder, message.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    }
+    QString text = QStringLiteral("%1: %2 s").arg(check.decoder).arg(check.seconds, 0, 'f', 3);
+    if (check.channels > 0) text += QStringLiteral(", %1 ch").arg(check.channels);
+    if (check.rate > 0) text += QStringLiteral(", %1 Hz").arg(check.rate);
+    return text;
+}
+
+// One sound's block of the report; answers its number of problems.
+int reportSound(const QString& label, const QString& musicDir, const QString& snd,
+                const QStringList& decoders, QString* report) {
+    const SoundLocation where = locateSound(musicDir, snd);
+    int problems = where.kind == SoundLocation::Missing ? 1 : 0;
+    *report += QStringLiteral("%1  %2\n  %3\n").arg(label, snd, describeLocation(where, musicDir, snd));
+    for (const DecoderProbe& probe : probes()) {
+        if (!decoders.contains(QLatin1String(probe.name))) continue;
+        const DecoderCheck check = probe.check(musicDir, snd);
+        if (!check.opened) ++problems;
+        *report += QStringLiteral("  ") + describeCheck(check) + QLatin1Char('\n');
+    }
+    return problems;
+}
+
+int runSounds(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("decoder"), QStringLiteral("bass, miles, dshow or all."),
+                      QStringLiteral("NAME"), QStringLiteral("all")});
+    parser.addOption({QStringLiteral("music-path"), QStringLiteral("The pvx_music Path text."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("pak"), QStringLiteral("Read CHART from this PAK archive."),
+                      QStringLiteral("PAKFILE")});
+    int exitCode = kExitOk;
+    if (!parseArguments(parser, kSoundsCommand, args, 1, &exitCode)) return exitCode;
+    const QStringList decoders = decodersNamed(parser.value(QStringLiteral("decoder")));
+    if (decoders.isEmpty())
+        return usageError(QStringLiteral("sounds"),
+                          QStringLiteral("--decoder must be bass, miles, dshow or all"));
+
+    // Checking files must not depend on a sound card, nor make a sound.
+    qputenv("LUMIDEX_AUDIO", "null");
+    ChartDocument doc;
+    ScriptedDialogs ui;
+    QString chartDir;
+    if (LoadFile(doc, parser.positionalArguments().at(0), 0, parser.value(QStringLiteral("pak")), ui,
+                 &chartDir) == 0) {
+        printErr(ui.messages().join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        return kExitFailed;
+    }
+    const QString musicPath = parser.isSet(QStringLiteral("music-path"))
+                                  ? parser.value(QStringLiteral("music-path"))
+                                  : doc.Header.MusicPath;
+    QString report;
+    const int problems = reportSounds(doc, JoinPath(chartDir, musicPath), decoders, &report);
+    printOut(report);
+    return problems == 0 ? kExitOk : kExitFailed;
+}
+
+}  // namespace
+
+QString JoinPath(const QString& base, const QString& name) {
+    if (name.isEmpty()) return base;
+    if (name.contains(QLatin1Char(':')) || name.startsWith(QLatin1Char('/')) ||
+        name.startsWith(QLatin1Char('\\')))
+        return name;
+    if (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))) return base + name;
+    return base + QLatin1Char('/') + name;
+}
+
+SoundLocation locateSound(const QString& musicDir, const QString& snd) {
+    SoundLocation where;
+    if (FileExists(musicDir + snd)) {
+        where.kind = SoundLocation::Loose;
+        where.path = musicDir + snd;
+        return where;
+    }
+    const qsizetype slash = snd.indexOf(QLatin1Char('/'));
+    if (slash < 0) return where;
+    where.archive = musicDir + snd.left(slash) + QStringLiteral(".pak");
+    int16_t probe = 0;
+    if (vornix::GetFileFromPakW(&probe, 0, where.archive, snd) > 0) {
+        where.kind = SoundLocation::PakEntry;
+        where.path = where.archive;
+    }
+    return where;
+}
+
+QString FileOpenErrorText(int32_t n) {
+    // A run-time error carried as a result code shows as its own number.
+    if (n >= hresult(0x800A0000) && n < hresult(0x800B0000)) n -= hresult(0x800A0000);
+    QString text = QStringLiteral("File open error!\nError code ");
+    if (n >= 0 && n < 0x10000)
+        return text + QString::number(n) + QStringLiteral(": ") + RuntimeError::describe(n);
+    const auto bits = static_cast<uint32_t>(n);
+    return text + QStringLiteral("0x") + QString::number(bits, 16).toUpper() + QStringLiteral(": ") +
+           knownErrorText(bits);
+}
+
+DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd) {
+    DecoderCheck check;
+    check.decoder = QStringLiteral("dshow");
+    FilgraphManager graph;
+    const HRESULT result = graph.RenderFile(musicDir + snd);
+    if (FAILED(result)) {
+        check.error = FileOpenErrorText(result);
+        return check;
+    }
+    check.opened = true;
+    graph.get_Duration(&check.seconds);
+    FilgraphManager::AudioFormat format;
+    if (SUCCEEDED(graph.GetAudioFormat(&format))) {
+        check.channels = format.channels;
+        check.rate = format.rate;
+    }
+    return check;
+}
+
+QStringList decodersNamed(const QString& value) {
+    QStringList names;
+    for (const DecoderProbe& probe : probes())
+        if (value == QLatin1String("all") || value == QLatin1String(probe.name))
+            names << QString::fromLatin1(probe.name);
+    return names;
+}
+
+int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStringList& decoders,
+                 QString* report) {
+    *report += QStringLiteral("Music directory: %1\n").arg(musicDir);
+    int problems = reportSound(QStringLiteral("music"), musicDir, doc.keySound(0).Snd, decoders, report);
+    for (int k = 1; k <= doc.KeyCount; ++k)
+        problems += reportSound(QStringLiteral("key %1").arg(k), musicDir, doc.keySound(k).Snd,
+                                decoders, report);
+    *report += problems == 0 ? QStringLiteral("All sounds found and opened.\n")
+                             : QStringLiteral("Problems: %1\n").arg(problems);
+    return problems;
+}
+
+}  // namespace lumidex::cli

@@ -1,0 +1,56 @@
+#pragma once
+// lumidex-chart sounds: where the editor finds a chart's music and key sounds
+// and whether each decoder opens them. The pieces are public for the tests.
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+#include "ChartDocument.h"
+
+namespace lumidex::cli {
+
+// The editor's path join: name when it is absolute (holds ":" or starts with
+// "/" or "\"), base when name is empty, else base and name with one separator
+// between them.
+QString JoinPath(const QString& base, const QString& name);
+
+// Where a sound file is found, looking as the BASS and Miles players do: the
+// loose file first, then the entry of the PAK archive named after the part of
+// the name before its first "/".
+struct SoundLocation {
+    enum Kind { Loose, PakEntry, Missing };
+    Kind kind = Missing;
+    QString path;     // the loose file, or the archive holding the entry
+    QString archive;  // the archive looked in when missing (empty: none tried)
+};
+SoundLocation locateSound(const QString& musicDir, const QString& snd);
+
+// The text the editor shows when the music cannot be opened: "File open
+// error!", a line feed, then "Error code ..." with the error number n
+// (the decoder's code already offset as the editor does it).
+QString FileOpenErrorText(int32_t n);
+
+// One decoder's verdict on one sound.
+struct DecoderCheck {
+    QString decoder;  // "bass", "miles" or "dshow"
+    bool opened = false;
+    QString error;    // the editor's message when not opened
+    double seconds = 0;
+    int channels = 0;  // 0: the decoder does not tell
+    int rate = 0;
+};
+DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd);
+
+// The decoders a --decoder value names, in report order; empty when the
+// value is not one of bass, miles, dshow, all.
+QStringList decodersNamed(const QString& value);
+
+// Writes the report for the music and every key sound of doc to *report and
+// answers the number of problems (a missing file, a decoder that failed).
+int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStringList& decoders,
+                 QString* report);
+
+}  // namespace lumidex::cli
