@@ -1,0 +1,331 @@
+#include "Bass.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QString>
+
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <new>
+
+#include "AudioSystem.h"
+#include "Decoder.h"
+
+using lumidex::audio::AudioSystem;
+using lumidex::audio::ByteView;
+using lumidex::audio::Container;
+using lumidex::audio::ContainerSet;
+using lumidex::audio::Mixer;
+using lumidex::audio::StreamId;
+using lumidex::audio::StreamSource;
+
+namespace {
+
+constexpr DWORD kVersion = 0x02040000;
+
+// The formats BASS streams decode.
+constexpr ContainerSet kFormats = Container::Wav | Container::Aiff | Container::Flac |
+                                  Container::OggVorbis | Container::OggOpus | Container::Mp3;
+
+struct Stream {
+    StreamId id = 0;
+    BASS_CHANNELINFO info{};
+    int bytesPerFrame = 0;
+    int64_t frames = 0;
+};
+
+struct State {
+    std::mutex mutex;
+    bool ready = false;
+    DWORD initFlags = 0;
+    DWORD nextHandle = 0x10001;
+    std::map<DWORD, Stream> streams;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+thread_local int lastError = BASS_OK;
+
+// Records the calling thread's error code and answers `result`.
+template <class T>
+T fail(int code, T result) {
+    lastError = code;
+    return result;
+}
+
+template <class T>
+T ok(T result) {
+    lastError = BASS_OK;
+    return result;
+}
+
+DWORD channelType(const lumidex::audio::SoundFormat& f) {
+    switch (f.container) {
+    case Container::Wav: return f.floatSamples ? BASS_CTYPE_STREAM_WAV_FLOAT : BASS_CTYPE_STREAM_WAV_PCM;
+    case Container::Aiff: return BASS_CTYPE_STREAM_AIFF;
+    case Container::Flac: return BASS_CTYPE_STREAM_FLAC;
+    case Container::OggVorbis: return BASS_CTYPE_STREAM_OGG;
+    case Container::OggOpus: return BASS_CTYPE_STREAM_OPUS;
+    case Container::Mp3: return BASS_CTYPE_STREAM_MP3;
+    }
+    return 0;
+}
+
+Stream describe(const lumidex::audio::SoundFormat& f, DWORD flags) {
+    Stream s;
+    s.info.freq = DWORD(f.sampleRate);
+    s.info.chans = DWORD(f.channels);
+    s.info.flags = flags & (BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT);
+    s.info.ctype = channelType(f);
+    s.info.origres = DWORD(f.sourceBits) | (f.floatSamples ? BASS_ORIGRES_FLOAT : 0);
+    const int sampleBytes = (s.info.flags & BASS_SAMPLE_8BITS) ? 1
+                            : (s.info.flags & BASS_SAMPLE_FLOAT) ? 4
+                                                                 : 2;
+    s.bytesPerFrame = sampleBytes * f.channels;
+    s.frames = f.frames;
+    return s;
+}
+
+// The stream behind a handle, with the mixer, while BASS is initialised.
+// Sets BASS_ERROR_INIT or BASS_ERROR_HANDLE and answers null otherwise.
+struct Found {
+    Stream* stream = nullptr;
+    Mixer* mixer = nullptr;
+    explicit operator bool() const { return stream != nullptr; }
+};
+
+Found lookUp(State& s, DWORD handle) {
+    if (!s.ready) return fail(BASS_ERROR_INIT, Found{});
+    auto it = s.streams.find(handle);
+    if (it == s.streams.end()) return fail(BASS_ERROR_HANDLE, Found{});
+    return Found{&it->second, AudioSystem::instance().mixer()};
+}
+
+QString programDir() {
+    if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+}
+
+}  // namespace
+
+DWORD BASS_GetVersion() { return kVersion; }
+
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* /*win*/, const void* /*dsguid*/) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (s.ready) return fail(BASS_ERROR_ALREADY, FALSE);
+    if (device != -1 && device != 1) return fail(BASS_ERROR_DEVICE, FALSE);
+    if (freq == 0 || freq > 384000) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    if (!AudioSystem::instance().acquire(int(freq))) return fail(BASS_ERROR_DRIVER, FALSE);
+    s.ready = true;
+    s.initFlags = flags;
+    return ok(TRUE);
+}
+
+BOOL BASS_Free() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!s.ready) return fail(BASS_ERROR_INIT, FALSE);
+    Mixer* mixer = AudioSystem::instance().mixer();
+    for (const auto& [handle, stream] : s.streams) mixer->remove(stream.id);
+    s.streams.clear();
+    s.ready = false;
+    AudioSystem::instance().release();
+    return ok(TRUE);
+}
+
+HPLUGIN BASS_PluginLoad(const void* file, DWORD flags) {
+    if (!file) return fail(BASS_ERROR_ILLPARAM, HPLUGIN(0));
+    const QString path = (flags & BASS_UNICODE)
+                             ? QString::fromUtf16(static_cast<const char16_t*>(file))
+                             : QString::fromUtf8(static_cast<const char*>(file));
+    // Only libraries in the program's own plugins/ folder are considered:
+    // loading whatever lies in the working directory would run planted code.
+    const QString plugins = QDir(programDir() + QStringLiteral("/plugins")).canonicalPath();
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty() || plugins.isEmpty() || QFileInfo(real).path() != plugins)
+        return fail(BASS_ERROR_FILEOPEN, HPLUGIN(0));
+    // No decoder plug-in interface exists yet, so nothing there can be used.
+    return fail(BASS_ERROR_FILEFORM, HPLUGIN(0));
+}
+
+BOOL BASS_PluginFree(HPLUGIN handle) {
+    // No plug-in is ever loaded: freeing "all" always succeeds.
+    return handle == 0 ? ok(TRUE) : fail(BASS_ERROR_HANDLE, FALSE);
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD /*offset*/, QWORD length,
+                              DWORD flags) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!s.ready) return fail(BASS_ERROR_INIT, HSTREAM(0));
+    if (!mem) return fail(BASS_ERROR_NOTAVAIL, HSTREAM(0));
+    if (!file) return fail(BASS_ERROR_ILLPARAM, HSTREAM(0));
+    try {
+        const ByteView bytes{static_cast<const unsigned char*>(file), size_t(length)};
+        StreamSource source{bytes, kFormats, &lumidex::audio::openSndfileDecoder,
+                            lumidex::audio::openSndfileDecoder(bytes, kFormats)};
+        if (!source.decoder) return fail(BASS_ERROR_FILEFORM, HSTREAM(0));
+        Stream stream = describe(source.decoder->format(), flags);
+        stream.id = AudioSystem::instance().mixer()->add(std::move(source));
+        if (stream.id == 0) return fail(BASS_ERROR_FILEFORM, HSTREAM(0));
+        const HSTREAM handle = s.nextHandle++;
+        s.streams[handle] = stream;
+        return ok(handle);
+    } catch (const std::bad_alloc&) {
+        return fail(BASS_ERROR_MEM, HSTREAM(0));
+    }
+}
+
+BOOL BASS_StreamFree(HSTREAM handle) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    f.mixer->remove(f.stream->id);
+    s.streams.erase(handle);
+    return ok(TRUE);
+}
+
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    if (restart) f.mixer->seek(f.stream->id, 0);
+    f.mixer->play(f.stream->id);
+    return ok(TRUE);
+}
+
+BOOL BASS_ChannelStop(DWORD handle) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    f.mixer->stop(f.stream->id);
+    return ok(TRUE);
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return BASS_ACTIVE_STOPPED;
+    const auto status = f.mixer->status(f.stream->id);
+    return ok(status && status->active ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED);
+}
+
+QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return QWORD(-1);
+    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, QWORD(-1));
+    const auto status = f.mixer->status(f.stream->id);
+    if (!status) return fail(BASS_ERROR_UNKNOWN, QWORD(-1));
+    return ok(QWORD(std::floor(status->position)) * QWORD(f.stream->bytesPerFrame));
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, FALSE);
+    const QWORD frame = pos / QWORD(f.stream->bytesPerFrame);
+    f.mixer->seek(f.stream->id, double(std::min<QWORD>(frame, QWORD(f.stream->frames))));
+    return ok(TRUE);
+}
+
+QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return QWORD(-1);
+    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, QWORD(-1));
+    return ok(QWORD(f.stream->frames) * QWORD(f.stream->bytesPerFrame));
+}
+
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return -1.0;
+    return ok(double(pos) / (double(f.stream->info.freq) * f.stream->bytesPerFrame));
+}
+
+BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    if (!info) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    *info = f.stream->info;
+    return ok(TRUE);
+}
+
+BOOL BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    if (!value) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    const auto status = f.mixer->status(f.stream->id);
+    if (!status) return fail(BASS_ERROR_UNKNOWN, FALSE);
+    if (attrib == BASS_ATTRIB_FREQ) *value = float(status->rate);
+    else if (attrib == BASS_ATTRIB_VOL) *value = status->volume;
+    else return fail(BASS_ERROR_ILLTYPE, FALSE);
+    return ok(TRUE);
+}
+
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Found f = lookUp(s, handle);
+    if (!f) return FALSE;
+    if (!std::isfinite(value) || value < 0) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    if (attrib == BASS_ATTRIB_FREQ) {
+        const double rate = value == 0 ? double(f.stream->info.freq) : double(value);
+        f.mixer->setRate(f.stream->id, rate);
+    } else if (attrib == BASS_ATTRIB_VOL) {
+        f.mixer->setVolume(f.stream->id, value);
+    } else {
+        return fail(BASS_ERROR_ILLTYPE, FALSE);
+    }
+    return ok(TRUE);
+}
+
+BOOL BASS_GetInfo(BASS_INFO* info) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!s.ready) return fail(BASS_ERROR_INIT, FALSE);
+    if (!info) return fail(BASS_ERROR_ILLPARAM, FALSE);
+    AudioSystem& system = AudioSystem::instance();
+    const int rate = system.mixer()->outputRate();
+    const int latency = system.output()->latencyFrames();
+    *info = BASS_INFO{};
+    info->minbuf = DWORD(latency * 1000 / rate);
+    info->latency = info->minbuf;
+    info->initflags = s.initFlags;
+    info->speakers = 2;
+    info->freq = DWORD(rate);
+    return ok(TRUE);
+}
+
+int BASS_ErrorGetCode() { return lastError; }
+
+namespace lumidex::audio {
+
+uint32_t bassMixerStream(HSTREAM handle) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    auto it = s.streams.find(handle);
+    return it == s.streams.end() ? 0 : it->second.id;
+}
+
+}  // namespace lumidex::audio

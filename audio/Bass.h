@@ -1,0 +1,148 @@
+#pragma once
+// The BASS 2.4 calls the editor makes, as our own layer over the mixer.
+//
+// Streams are created from a file image in memory and decoded with
+// libsndfile while they play: WAV (PCM, float and the other codecs libsndfile
+// reads inside WAV), AIFF, FLAC, Ogg Vorbis, Opus and MP3. Anything else is
+// refused with BASS_ERROR_FILEFORM. The image is read in place and must stay
+// untouched until the stream is freed.
+//
+// Positions and lengths are byte counts of the decoded PCM, 16-bit unless the
+// stream was created with BASS_SAMPLE_8BITS or BASS_SAMPLE_FLOAT: a 44100 Hz
+// stereo stream has 176400 bytes per second. Positions read while playing
+// are those being heard, taken from the audio clock.
+//
+// Differences from the library: only the default device (-1 or 1) exists;
+// file-name streams (mem = FALSE) are not offered; a position set past the
+// end moves the stream to its end, so playing it ends at once; plug-ins load
+// only from the program's own plugins/ folder, and no plug-in format is
+// supported yet. Every call is thread-safe; BASS_ErrorGetCode answers for the
+// calling thread.
+
+#include <cstdint>
+
+typedef uint32_t DWORD;
+typedef uint64_t QWORD;
+typedef int BOOL;
+typedef DWORD HSTREAM;
+typedef DWORD HPLUGIN;
+typedef DWORD HSAMPLE;
+
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+
+constexpr DWORD BASSVERSION = 0x204;  // the high word of BASS_GetVersion
+
+// Error codes.
+constexpr int BASS_OK = 0;
+constexpr int BASS_ERROR_MEM = 1;        // out of memory
+constexpr int BASS_ERROR_FILEOPEN = 2;   // the file could not be opened
+constexpr int BASS_ERROR_DRIVER = 3;     // no usable output device
+constexpr int BASS_ERROR_HANDLE = 5;     // not a valid handle
+constexpr int BASS_ERROR_POSITION = 7;   // a position mode that is not offered
+constexpr int BASS_ERROR_INIT = 8;       // BASS_Init has not succeeded
+constexpr int BASS_ERROR_ALREADY = 14;   // already initialised
+constexpr int BASS_ERROR_ILLTYPE = 19;   // an attribute that is not offered
+constexpr int BASS_ERROR_ILLPARAM = 20;  // an invalid parameter
+constexpr int BASS_ERROR_DEVICE = 23;    // no such device
+constexpr int BASS_ERROR_NOTAVAIL = 37;  // not offered by this layer
+constexpr int BASS_ERROR_FILEFORM = 41;  // not a format this layer decodes
+constexpr int BASS_ERROR_UNKNOWN = -1;
+
+// Flags.
+constexpr DWORD BASS_SAMPLE_8BITS = 1;
+constexpr DWORD BASS_SAMPLE_FLOAT = 256;
+constexpr DWORD BASS_UNICODE = 0x80000000;
+
+// BASS_ChannelIsActive.
+constexpr DWORD BASS_ACTIVE_STOPPED = 0;
+constexpr DWORD BASS_ACTIVE_PLAYING = 1;
+
+// Attributes.
+constexpr DWORD BASS_ATTRIB_FREQ = 1;  // playback rate in Hz; 0 sets the file's own
+constexpr DWORD BASS_ATTRIB_VOL = 2;   // 0 silent, 1 full (more amplifies)
+
+// Position modes.
+constexpr DWORD BASS_POS_BYTE = 0;
+
+// Channel types reported by BASS_ChannelGetInfo.
+constexpr DWORD BASS_CTYPE_STREAM_OGG = 0x10002;
+constexpr DWORD BASS_CTYPE_STREAM_MP3 = 0x10005;
+constexpr DWORD BASS_CTYPE_STREAM_AIFF = 0x10006;
+constexpr DWORD BASS_CTYPE_STREAM_WAV_PCM = 0x50001;
+constexpr DWORD BASS_CTYPE_STREAM_WAV_FLOAT = 0x50003;
+constexpr DWORD BASS_CTYPE_STREAM_FLAC = 0x10900;
+constexpr DWORD BASS_CTYPE_STREAM_OPUS = 0x11200;
+constexpr DWORD BASS_ORIGRES_FLOAT = 0x10000;
+
+struct BASS_INFO {
+    DWORD flags;
+    DWORD hwsize;
+    DWORD hwfree;
+    DWORD freesam;
+    DWORD free3d;
+    DWORD minrate;
+    DWORD maxrate;
+    BOOL eax;
+    DWORD minbuf;
+    DWORD dsver;  // DirectSound version: 0, there is none here
+    DWORD latency;  // milliseconds from the render head to the speaker
+    DWORD initflags;
+    DWORD speakers;
+    DWORD freq;  // output rate
+};
+
+struct BASS_CHANNELINFO {
+    DWORD freq;     // the file's own sample rate
+    DWORD chans;
+    DWORD flags;    // BASS_SAMPLE_8BITS / BASS_SAMPLE_FLOAT as created
+    DWORD ctype;    // BASS_CTYPE_STREAM_...
+    DWORD origres;  // bits per sample in the file (| BASS_ORIGRES_FLOAT), 0 when compressed
+    HPLUGIN plugin;
+    HSAMPLE sample;
+    const char* filename;  // null: streams come from memory
+};
+
+// 0x02040000 and up: version 2.4.
+DWORD BASS_GetVersion();
+// device -1 (or 1) is the default output; freq the output rate. win and
+// dsguid are not used.
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsguid);
+// Frees every stream and the output.
+BOOL BASS_Free();
+// file is UTF-16 with BASS_UNICODE, UTF-8 without.
+HPLUGIN BASS_PluginLoad(const void* file, DWORD flags);
+// 0 frees every plug-in.
+BOOL BASS_PluginFree(HPLUGIN handle);
+
+// mem must be TRUE: file points to the image, length is its size in bytes
+// (offset is not used, as with the library's memory streams).
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags);
+BOOL BASS_StreamFree(HSTREAM handle);
+
+// Plays from the current position (from 0 with restart).
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
+// Stops where it is.
+BOOL BASS_ChannelStop(DWORD handle);
+DWORD BASS_ChannelIsActive(DWORD handle);
+// (QWORD)-1 on error.
+QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode);
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode);
+QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode);
+// Negative on error.
+double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info);
+BOOL BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value);
+BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value);
+BOOL BASS_GetInfo(BASS_INFO* info);
+int BASS_ErrorGetCode();
+
+namespace lumidex::audio {
+
+// The mixer stream behind a BASS stream, 0 for none: for scheduling a stream
+// to the sample through the mixer (Mixer::playAt, Mixer::frameReaching).
+uint32_t bassMixerStream(HSTREAM handle);
+
+}  // namespace lumidex::audio

@@ -1,0 +1,186 @@
+#include "Mixer.h"
+
+#include <algorithm>
+
+#include "AudioClock.h"
+
+namespace lumidex::audio {
+
+namespace {
+
+// Frames rendered per pass over the streams.
+constexpr int kBlock = 512;
+
+}  // namespace
+
+Mixer::Mixer(int outputRate)
+    : outputRate_(outputRate), scratch_(MixerStream::kScratchFloats) {}
+
+Mixer::~Mixer() = default;
+
+StreamId Mixer::add(StreamSource source) {
+    if (!source.decoder) return 0;
+    const SoundFormat& format = source.decoder->format();
+    if (format.channels < 1 || format.channels > kMaxChannels || format.sampleRate < 1) return 0;
+    auto stream = std::make_unique<MixerStream>(std::move(source), outputRate_);
+    Lock lock(mutex_);
+    const StreamId id = nextId_++;
+    streams_[id] = Entry{std::move(stream), ++useCounter_};
+    closeIdleDecoders();
+    return id;
+}
+
+bool Mixer::remove(StreamId id) {
+    std::unique_ptr<MixerStream> gone;
+    {
+        Lock lock(mutex_);
+        auto it = streams_.find(id);
+        if (it == streams_.end()) return false;
+        gone = std::move(it->second.stream);
+        streams_.erase(it);
+    }
+    return true;  // the decoder closes here, outside the lock
+}
+
+void Mixer::removeAll() {
+    std::map<StreamId, Entry> gone;
+    Lock lock(mutex_);
+    gone.swap(streams_);
+}
+
+bool Mixer::play(StreamId id) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->play(head_, heardLocked());
+    closeIdleDecoders();
+    return true;
+}
+
+bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->openDecoder();  // ready before the start frame comes round
+    s->scheduleStart(frame, sourceFrame, head_, heardLocked());
+    closeIdleDecoders();
+    return true;
+}
+
+bool Mixer::stop(StreamId id) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->stop(head_, heardLocked());
+    return true;
+}
+
+bool Mixer::seek(StreamId id, double sourceFrame) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->seek(sourceFrame, head_, heardLocked());
+    return true;
+}
+
+bool Mixer::setRate(StreamId id, double framesPerSecond) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->setRate(framesPerSecond, head_, heardLocked());
+    return true;
+}
+
+bool Mixer::setVolume(StreamId id, float volume) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->setVolume(std::max(0.0f, volume));
+    return true;
+}
+
+bool Mixer::setPan(StreamId id, float pan) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->setPan(pan);
+    return true;
+}
+
+std::optional<Mixer::Status> Mixer::status(StreamId id) const {
+    Lock lock(mutex_);
+    const MixerStream* s = find(id);
+    if (!s) return std::nullopt;
+    const int64_t heard = heardLocked();
+    return Status{s->format(), s->positionAt(heard), s->rate(), s->volume(), s->isActive(heard)};
+}
+
+std::optional<int64_t> Mixer::frameReaching(StreamId id, double sourceFrame) const {
+    Lock lock(mutex_);
+    const MixerStream* s = find(id);
+    if (!s) return std::nullopt;
+    return s->frameReaching(sourceFrame, head_);
+}
+
+int64_t Mixer::renderHead() const {
+    Lock lock(mutex_);
+    return head_;
+}
+
+int64_t Mixer::heardFrame() const {
+    Lock lock(mutex_);
+    return heardLocked();
+}
+
+void Mixer::attachClock(const AudioClock* clock) {
+    Lock lock(mutex_);
+    clock_ = clock;
+}
+
+void Mixer::render(float* out, int frames) {
+    std::fill(out, out + 2 * size_t(std::max(frames, 0)), 0.0f);
+    Lock lock(mutex_);
+    const int64_t heard = heardLocked();
+    for (int done = 0; done < frames;) {
+        const int n = std::min(kBlock, frames - done);
+        for (auto& [id, entry] : streams_) {
+            MixerStream& s = *entry.stream;
+            if (s.isRendering()) s.mix(out + 2 * done, head_, n, scratch_.data(), heard);
+        }
+        head_ += n;
+        done += n;
+    }
+}
+
+MixerStream* Mixer::use(StreamId id) {
+    auto it = streams_.find(id);
+    if (it == streams_.end()) return nullptr;
+    it->second.lastUse = ++useCounter_;
+    return it->second.stream.get();
+}
+
+const MixerStream* Mixer::find(StreamId id) const {
+    auto it = streams_.find(id);
+    return it == streams_.end() ? nullptr : it->second.stream.get();
+}
+
+int64_t Mixer::heardLocked() const {
+    return clock_ ? std::min(clock_->heardFrame(), head_) : head_;
+}
+
+void Mixer::closeIdleDecoders() {
+    for (;;) {
+        int open = 0;
+        Entry* oldest = nullptr;
+        for (auto& [id, entry] : streams_) {
+            const MixerStream& s = *entry.stream;
+            if (!s.hasDecoder() || s.isRendering()) continue;
+            ++open;
+            if (!oldest || entry.lastUse < oldest->lastUse) oldest = &entry;
+        }
+        if (open <= kIdleDecoders) return;
+        oldest->stream->closeDecoder();
+    }
+}
+
+}  // namespace lumidex::audio

@@ -1,0 +1,244 @@
+#include "MixerStream.h"
+
+#include <samplerate.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace lumidex::audio {
+
+namespace {
+
+// Frames the resampler asks the decoder for at a time.
+constexpr int kInputFrames = 1024;
+
+// The fastest band-limited converter of libsamplerate: clean at any rate,
+// cheap enough for dozens of key sounds at once.
+constexpr int kConverter = SRC_SINC_FASTEST;
+
+}  // namespace
+
+MixerStream::MixerStream(StreamSource source, int outputRate)
+    : source_(std::move(source)),
+      format_(source_.decoder->format()),
+      outputRate_(outputRate),
+      decoder_(std::move(source_.decoder)),
+      step_(double(format_.sampleRate) / outputRate) {}
+
+MixerStream::~MixerStream() { closeDecoder(); }
+
+bool MixerStream::openDecoder() {
+    if (decoder_) return true;
+    if (source_.open) decoder_ = source_.open(source_.bytes, source_.accepted);
+    if (!decoder_) return false;
+    seekDecoder(position_);
+    return true;
+}
+
+void MixerStream::closeDecoder() {
+    decoder_.reset();
+    if (resampler_) src_delete(resampler_);
+    resampler_ = nullptr;
+    resampling_ = false;
+    std::vector<float>().swap(input_);
+}
+
+void MixerStream::seekDecoder(double sourceFrame) {
+    const auto frame = int64_t(std::floor(std::clamp<double>(sourceFrame, 0, format_.frames)));
+    position_ = double(frame);
+    inputPosition_ = frame;
+    resampling_ = false;  // the resampler starts afresh from here when needed
+    if (decoder_) decoder_->seek(frame);
+}
+
+void MixerStream::play(int64_t head, int64_t heard) {
+    const bool hadPending = pending_.has_value();
+    pending_.reset();
+    if (playing_) {
+        if (hadPending) timeline_.mark(head, position_, step_, true, heard);
+        return;
+    }
+    if (position_ >= double(format_.frames) || !openDecoder()) {
+        // Nothing left to play: it is over before it is heard.
+        ended_ = true;
+        endFrame_ = heard;
+        timeline_.mark(head, position_, step_, false, heard);
+        return;
+    }
+    playing_ = true;
+    ended_ = false;
+    timeline_.mark(head, position_, step_, true, heard);
+}
+
+void MixerStream::stop(int64_t head, int64_t heard) {
+    pending_.reset();
+    playing_ = false;
+    ended_ = false;
+    timeline_.mark(head, position_, step_, false, heard);
+}
+
+void MixerStream::seek(double sourceFrame, int64_t head, int64_t heard) {
+    const bool hadPending = pending_.has_value();
+    pending_.reset();
+    ended_ = false;
+    seekDecoder(sourceFrame);
+    const auto& last = timeline_.last();
+    if (!playing_ && !hadPending && !last.moving && last.frame <= head)
+        timeline_.restate(position_);
+    else
+        timeline_.mark(head, position_, step_, playing_, heard);
+}
+
+void MixerStream::scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard) {
+    if (pending_) timeline_.mark(head, position_, step_, playing_, heard);
+    const double start = std::clamp<double>(sourceFrame, 0, format_.frames);
+    pending_ = Start{std::max(frame, head), start};
+    ended_ = false;
+    timeline_.mark(pending_->frame, start, step_, true, heard);
+}
+
+void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
+    // libsamplerate converts by at most a factor of 256 either way.
+    const double rate = std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);
+    step_ = rate / outputRate_;
+    if (playing_) timeline_.mark(head, position_, step_, true, heard);
+    if (pending_) timeline_.mark(pending_->frame, pending_->position, step_, true, heard);
+}
+
+bool MixerStream::isActive(int64_t heard) const {
+    return playing_ || pending_.has_value() || (ended_ && heard < endFrame_);
+}
+
+double MixerStream::positionAt(int64_t frame) const {
+    return std::clamp<double>(timeline_.at(frame), 0, format_.frames);
+}
+
+std::optional<int64_t> MixerStream::frameReaching(double sourceFrame, int64_t head) const {
+    if (sourceFrame > double(format_.frames)) return std::nullopt;
+    int64_t fromFrame = head;
+    double fromPosition = position_;
+    if (pending_) {
+        if (sourceFrame < pending_->position) return std::nullopt;
+        fromFrame = pending_->frame;
+        fromPosition = pending_->position;
+    } else if (!playing_) {
+        return std::nullopt;
+    }
+    // The small allowance keeps an exact landing from being pushed a frame late
+    // by rounding in the division.
+    return fromFrame + int64_t(std::ceil((sourceFrame - fromPosition) / step_ - 1e-9));
+}
+
+void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard) {
+    int done = 0;
+    if (pending_ && pending_->frame < blockStart + frames) {
+        const int upTo = int(pending_->frame - blockStart);
+        if (playing_ && upTo > 0) render(out, blockStart, upTo, scratch, heard);
+        const double start = pending_->position;
+        pending_.reset();
+        if (!openDecoder()) {
+            finish(blockStart + upTo, heard);
+            return;
+        }
+        seekDecoder(start);
+        playing_ = true;
+        ended_ = false;
+        done = upTo;
+    }
+    if (playing_ && done < frames)
+        render(out + 2 * done, blockStart + done, frames - done, scratch, heard);
+}
+
+int MixerStream::render(float* out, int64_t blockStart, int frames, float* scratch,
+                        int64_t heard) {
+    if (!openDecoder()) {
+        finish(blockStart, heard);
+        return 0;
+    }
+    if (!resampling_ && step_ != 1.0) {
+        if (!resampler_) {
+            int error = 0;
+            resampler_ = src_callback_new(&MixerStream::pullInput, kConverter, format_.channels,
+                                          &error, this);
+            input_.resize(size_t(kInputFrames) * size_t(format_.channels));
+        }
+        if (resampler_) {
+            src_reset(resampler_);
+            resampling_ = true;
+        }
+    }
+    const int got = resampling_ ? renderResampled(out, frames, scratch)
+                                : renderDirect(out, frames, scratch);
+    if (got < frames) finish(blockStart + got, heard);
+    return got;
+}
+
+int MixerStream::renderDirect(float* out, int frames, float* scratch) {
+    const int chunk = kScratchFloats / format_.channels;
+    int got = 0;
+    while (got < frames) {
+        const int want = std::min(chunk, frames - got);
+        const auto n = int(decoder_->read(scratch, want));
+        addFrames(out + 2 * got, scratch, n);
+        got += n;
+        inputPosition_ += n;
+        position_ += n;
+        if (n < want) break;
+    }
+    return got;
+}
+
+int MixerStream::renderResampled(float* out, int frames, float* scratch) {
+    const int chunk = kScratchFloats / format_.channels;
+    const double ratio = 1.0 / step_;
+    src_set_ratio(resampler_, ratio);  // a new rate applies from here, without a glide
+    int got = 0;
+    while (got < frames) {
+        const int want = std::min(chunk, frames - got);
+        const auto n = int(src_callback_read(resampler_, ratio, want, scratch));
+        if (n <= 0) {
+            position_ = double(inputPosition_);  // drained: the whole input was played
+            break;
+        }
+        addFrames(out + 2 * got, scratch, n);
+        got += n;
+        position_ = std::min(position_ + n * step_, double(inputPosition_));
+    }
+    return got;
+}
+
+long MixerStream::pullInput(void* self, float** data) {
+    auto* s = static_cast<MixerStream*>(self);
+    const auto n = s->decoder_->read(s->input_.data(), kInputFrames);
+    s->inputPosition_ += n;
+    *data = s->input_.data();
+    return long(n);
+}
+
+void MixerStream::addFrames(float* out, const float* in, int frames) const {
+    const float left = volume_ * std::min(1.0f, 2.0f * (1.0f - pan_));
+    const float right = volume_ * std::min(1.0f, 2.0f * pan_);
+    const int channels = format_.channels;
+    if (channels == 1) {
+        for (int i = 0; i < frames; ++i) {
+            out[2 * i] += left * in[i];
+            out[2 * i + 1] += right * in[i];
+        }
+        return;
+    }
+    // Stereo and beyond: the first two channels are the front pair.
+    for (int i = 0; i < frames; ++i) {
+        out[2 * i] += left * in[i * channels];
+        out[2 * i + 1] += right * in[i * channels + 1];
+    }
+}
+
+void MixerStream::finish(int64_t frame, int64_t heard) {
+    playing_ = false;
+    ended_ = true;
+    endFrame_ = frame;
+    timeline_.mark(frame, position_, step_, false, heard);
+    if (pending_) timeline_.mark(pending_->frame, pending_->position, step_, true, heard);
+}
+
+}  // namespace lumidex::audio

@@ -1,0 +1,113 @@
+#pragma once
+// One sound in the mixer: its decoder, its resampler, where it is, how loud
+// and how fast it plays, and when it starts.
+//
+// Everything here runs under the mixer's lock, on the thread that renders or
+// on a thread that controls the stream; the device callback never gets here.
+// Frames are counted on two axes: source frames (the file's own samples) and
+// output frames (the mixer's clock). The render head is the next output
+// frame the mixer will render.
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "Decoder.h"
+#include "PositionTimeline.h"
+
+typedef struct SRC_STATE_tag SRC_STATE;
+
+namespace lumidex::audio {
+
+// What a layer hands the mixer: the file image, how to decode it, and a
+// decoder already opened on it (at frame 0).
+struct StreamSource {
+    ByteView bytes;
+    ContainerSet accepted = 0;
+    DecoderOpener open = nullptr;
+    std::unique_ptr<Decoder> decoder;
+};
+
+class MixerStream {
+public:
+    MixerStream(StreamSource source, int outputRate);
+    ~MixerStream();
+    MixerStream(const MixerStream&) = delete;
+    MixerStream& operator=(const MixerStream&) = delete;
+
+    const SoundFormat& format() const { return format_; }
+
+    // Decoder lifetime. A resting stream may have its decoder closed to save
+    // memory; it opens again where the stream stands.
+    bool hasDecoder() const { return decoder_ != nullptr; }
+    bool openDecoder();
+    void closeDecoder();
+
+    // Commands, each taking effect at the render head `head`. `heard` is the
+    // frame the listener hears now. Play, stop and seek cancel a scheduled start.
+    void play(int64_t head, int64_t heard);
+    void stop(int64_t head, int64_t heard);
+    void seek(double sourceFrame, int64_t head, int64_t heard);
+    // At output frame `frame` (not before the head) the stream jumps to
+    // `sourceFrame` and plays; until then it goes on as it is.
+    void scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard);
+    void setRate(double framesPerSecond, int64_t head, int64_t heard);
+    void setVolume(float volume) { volume_ = volume; }
+    void setPan(float pan) { pan_ = std::clamp(pan, 0.0f, 1.0f); }
+
+    double rate() const { return step_ * outputRate_; }
+    float volume() const { return volume_; }
+
+    // Playing, waiting for a scheduled start, or still being heard after its end.
+    bool isActive(int64_t heard) const;
+    // Playing or waiting to start: the mixer renders it.
+    bool isRendering() const { return playing_ || pending_.has_value(); }
+    // The source position at an output frame no later than the head.
+    double positionAt(int64_t frame) const;
+    // The first output frame at which the stream, going on as it is now,
+    // reaches a source position; nothing when it is not playing or will
+    // never get there.
+    std::optional<int64_t> frameReaching(double sourceFrame, int64_t head) const;
+
+    // Adds output frames [blockStart, blockStart + frames) into out (stereo,
+    // interleaved). scratch holds at least kScratchFloats floats.
+    void mix(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard);
+
+    static constexpr int kScratchFloats = 8192;
+
+private:
+    void seekDecoder(double sourceFrame);
+    int render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard);
+    int renderDirect(float* out, int frames, float* scratch);
+    int renderResampled(float* out, int frames, float* scratch);
+    void addFrames(float* out, const float* in, int frames) const;
+    void finish(int64_t frame, int64_t heard);
+    static long pullInput(void* self, float** data);
+
+    StreamSource source_;
+    SoundFormat format_;
+    int outputRate_;
+    std::unique_ptr<Decoder> decoder_;
+
+    SRC_STATE* resampler_ = nullptr;
+    bool resampling_ = false;      // output goes through the resampler
+    std::vector<float> input_;     // the resampler's input block
+    int64_t inputPosition_ = 0;    // next source frame the decoder hands out
+
+    double position_ = 0;          // source frame at the render head
+    double step_ = 1;              // source frames per output frame
+    float volume_ = 1;
+    float pan_ = 0.5f;             // 0 left, 0.5 centre, 1 right
+    bool playing_ = false;
+    struct Start {
+        int64_t frame;
+        double position;
+    };
+    std::optional<Start> pending_;
+    bool ended_ = false;           // played to its end ...
+    int64_t endFrame_ = 0;         // ... at this output frame
+    PositionTimeline timeline_;
+};
+
+}  // namespace lumidex::audio

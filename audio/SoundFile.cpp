@@ -1,0 +1,63 @@
+#include "SoundFile.h"
+
+#include <new>
+
+#include "FileText.h"
+#include "Vornix.h"
+
+namespace lumidex {
+
+namespace {
+
+// The archive and entry a name maps to; false for a name without "/".
+bool pakFor(const QString& musicPath, const QString& fn, SoundLocation& where) {
+    const int slash = fn.indexOf(QLatin1Char('/'));
+    if (slash < 0) return false;
+    where.path = musicPath + fn.left(slash) + QStringLiteral(".pak");
+    where.entry = fn;
+    return true;
+}
+
+int32_t pakEntrySize(const SoundLocation& where) {
+    int16_t none = 0;
+    return vornix::GetFileFromPakW(&none, 0, where.path, where.entry);
+}
+
+}  // namespace
+
+SoundLocation LocateSound(const QString& musicPath, const QString& fn) {
+    SoundLocation where;
+    const QString loose = musicPath + fn;
+    if (FileExists(loose)) {
+        where.kind = SoundLocation::Loose;
+        where.path = loose;
+        return where;
+    }
+    if (pakFor(musicPath, fn, where) && pakEntrySize(where) > 0) where.kind = SoundLocation::PakEntry;
+    return where;
+}
+
+bool ReadSoundFile(const QString& musicPath, const QString& fn, QByteArray& bytes) {
+    bytes.clear();
+    try {
+        const QString loose = musicPath + fn;
+        if (FileExists(loose)) return ReadFileBytes(loose, bytes) == 0;
+        SoundLocation where;
+        if (!pakFor(musicPath, fn, where)) return false;
+        const int32_t size = pakEntrySize(where);
+        if (size <= 0) return false;
+        bytes.resize(size);
+        // A copy that comes up short (the entry went bad in between) is a
+        // read failure, not a sound of zeros.
+        if (vornix::GetFileFromPakW(bytes.data(), size, where.path, where.entry) != size) {
+            bytes.clear();
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+        return false;
+    }
+}
+
+}  // namespace lumidex
