@@ -73,7 +73,8 @@ public:
     CStringBuilder& AppendLine(const QString& newStr);  // the text, then CR LF
     QByteArray ToAnsiArray(int lcid = 0) const;          // GB18030 ("?" for the unencodable)
     // The text in the code page given (0 = the system code page, GB18030);
-    // characters the code page cannot hold become "?".
+    // characters the code page cannot hold become "?"; empty for a code page
+    // that is not known.
     QByteArray ToAnsiArrayByCP(int codePage = 0) const;
     QByteArray ToArray() const;  // UTF-16 LE, no byte-order mark
     QString ToString() const;
@@ -83,9 +84,5 @@ public:
 private:
     QStringList parts_;
 };
-
-// Converts text to the named iconv encoding; characters (and lone surrogates)
-// the encoding cannot hold become "?". ASCII-only text is copied directly.
-QByteArray EncodeText(const QString& text, const QByteArray& encoding);
 
 }  // namespace lumidex

@@ -224,8 +224,11 @@ private:
         const int c = require(doc_.PositionToCoord(p, flags_));
         const int n = toInt32(roundHalfEven(c / doc_.AlignCoord) * doc_.AlignCoord);
         lastNoteCoord_ = n;
-        const bool autoPlay =
-            PickAttribute(element, kTagArea, 1, QStringLiteral("AutoPlay")) != kPickError;
+        // Most notes have no AutoPlay attribute; a plain text search rules
+        // that out before the picker parses the element for it.
+        static const QString autoPlayName = QStringLiteral("AutoPlay");
+        const bool autoPlay = element.contains(autoPlayName) &&
+                              PickAttribute(element, kTagArea, 1, autoPlayName) != kPickError;
         const uint8_t k =
             autoPlay ? 5 : toByte(val(PickAttribute(element, kTagArea, 1, QStringLiteral("Kind"))));
         combo_ += ComboWeight(k);

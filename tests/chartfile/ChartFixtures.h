@@ -1,0 +1,96 @@
+#pragma once
+// Charts and files shared by the chart file tests.
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+#include "ChartFile.h"
+#include "ScriptedDialogs.h"
+
+namespace lumidex::test {
+
+// The thirteen lines the example chart (below) is written as.
+inline QByteArray exampleBytes() {
+    const QStringList lines = {
+        R"(<?xml version="1.0" encoding="gb18030"?>)",
+        R"(<TITLE Name="Song">)",
+        R"(<BPM Frame="0" BPM="150"></BPM>)",
+        R"(<BGM Name="song.mp3" Volume="1.00"></BGM>)",
+        R"(<DELAY Value="10"></DELAY>)",
+        R"(<LENGTH Value="48"></LENGTH>)",
+        R"(<EFFECT Snd="kick.wav" Volume="1.00"></EFFECT>)",
+        R"(<AREA Coord="0" Kind="20" Level="5" FxSndIndex="1"></AREA>)",
+        R"(<AREA Coord="12" Kind="26" Level="1" FxSndIndex="1" AutoPlay="1"></AREA>)",
+        R"(<AREA Coord="24" Kind="128" Level="5" FxSndIndex="1"></AREA>)",
+        R"(<AREA Coord="36" Kind="129" Level="5" FxSndIndex="0"></AREA>)",
+        R"(<AREA Coord="48" Kind="130" Level="5" FxSndIndex="0"></AREA>)",
+        R"(</TITLE>)"};
+    return (lines.join("\r\n") + "\r\n").toLatin1();
+}
+
+// Tempo and speed 150 everywhere, one key sound, delay 10, notes at 0, 12
+// (auto-play), and a long note from 24 to 48.
+inline std::unique_ptr<ChartDocument> exampleChart() {
+    auto doc = std::make_unique<ChartDocument>();
+    doc->InitArea();
+    doc->fillSpeedTempoFrom(0, 150, 150);
+    doc->Header.Name = "Song";
+    doc->Header.BPM = doc->Header.BPMO = "150";
+    doc->Header.Length = "48";
+    doc->keySound(0) = {"song.mp3", "1.00"};
+    doc->keySound(1) = {"kick.wav", "1.00"};
+    doc->KeyCount = 1;
+    doc->Delay = 10;
+    doc->LastCoord = 48;
+    doc->setNote(0, 20, 1);
+    doc->setNote(12, 5, 1);
+    doc->setNote(24, 128, 1);
+    doc->setNote(48, 130, 0);
+    return doc;
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// A chart with tempo 150 whose body (BPM records, notes...) is given.
+inline QByteArray chartText(const QString& body, const QString& extraHeader = QString()) {
+    return (R"(<?xml version="1.0" encoding="gb18030"?><TITLE Name="T">)"
+            R"(<BPM Frame="0" BPM="150"></BPM><BGM Name="m.mp3" Volume="1.00"></BGM>)"
+            R"(<DELAY Value="0"></DELAY>)" +
+            extraHeader + body + "</TITLE>")
+        .toUtf8();
+}
+
+inline QString area(double coord, int kind, int fx = 0) {
+    return QStringLiteral(R"(<AREA Coord="%1" Kind="%2" FxSndIndex="%3"></AREA>)")
+        .arg(coord)
+        .arg(kind)
+        .arg(fx);
+}
+
+// Writes text to a file in a fresh folder and loads it.
+struct LoadedChart {
+    QTemporaryDir dir;
+    ChartDocument doc;
+    ScriptedDialogs ui;
+    int result = 0;
+
+    explicit LoadedChart(const QByteArray& text, double align = 1, int flags = 0) {
+        const QString path = dir.filePath("chart.xml");
+        writeAll(path, text);
+        doc.AlignCoord = align;
+        result = LoadFile(doc, path, flags, QString(), ui);
+    }
+};
+
+}  // namespace lumidex::test

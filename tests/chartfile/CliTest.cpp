@@ -1,0 +1,88 @@
+// The lumidex-chart tool, run as a separate process.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include "ChartFixtures.h"
+
+namespace lumidex {
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+ToolRun runTool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(LUMIDEX_CHART_TOOL), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+struct CliTest : ::testing::Test {
+    QTemporaryDir dir;
+    QString in = dir.filePath("in.xml"), out = dir.filePath("out.xml");
+    void SetUp() override { test::writeAll(in, test::exampleBytes()); }
+};
+
+const QString kOpened = "File opened successfully, All Combo = 3\nFrames = 240\n";
+
+TEST_F(CliTest, ResavePrintsBothMessagesAndAsksBeforeOverwriting) {
+    ToolRun r = runTool({"resave", in, out});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, kOpened + "File saved successfully, All Combo = 3\nFrames = 240\n");
+    EXPECT_EQ(test::readAll(out), test::exampleBytes());
+
+    test::writeAll(out, "keep");
+    r = runTool({"resave", in, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kOpened + "File already exists, overwrite?\n");
+    EXPECT_EQ(test::readAll(out), "keep");
+
+    r = runTool({"resave", "--force", in, out, "--align", "4"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(test::readAll(out), test::exampleBytes());
+
+    r = runTool({"resave", in, dir.path(), "--force"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kOpened + "Error saving file, debug info:\ni=49\n\n");
+}
+
+TEST_F(CliTest, InfoDescribesTheChart) {
+    const ToolRun r = runTool({"info", in, "--rounded"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.section('\n', 2),
+              "Name: Song\nBPM: 150\nSpeed: 150\nMusic: song.mp3\nMusic volume: 1.00\n"
+              "Delay: 10\nLong-note correction: 4\nLength: 48\nTempo changes: 1\n"
+              "  coord 0: tempo 150, speed 150\nKey sounds: 1\n  1: kick.wav, volume 1.00\n");
+}
+
+TEST_F(CliTest, FailuresAndBadArguments) {
+    ToolRun r = runTool({"info", dir.filePath("missing.xml")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.startsWith("Cannot open chart file \"")) << r.out.toStdString();
+
+    r = runTool({"info", "song.xml", "--pak", dir.filePath("none.pak")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.contains("the archive was not found")) << r.out.toStdString();
+
+    for (const QStringList& args : {QStringList{}, {"bogus"}, {"resave", in}, {"info", in, out},
+                                    {"info", in, "--align", "5"}, {"info", in, "--colour"}}) {
+        r = runTool(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_TRUE(r.err.startsWith("lumidex-chart: ")) << r.err.toStdString();
+    }
+    r = runTool({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains("resave IN OUT [--align N] [--rounded] [--pak PAKFILE] [--force]"));
+    r = runTool({"info", "--help"});
+    EXPECT_TRUE(r.out.startsWith("Usage: lumidex-chart info IN"));
+}
+
+}  // namespace
+}  // namespace lumidex

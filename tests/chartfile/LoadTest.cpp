@@ -1,0 +1,189 @@
+// Reading charts: what the model holds after a load, rounding to the grid,
+// long-note ends, capacities and files that cannot be read.
+
+#include <gtest/gtest.h>
+
+#include <zip.h>
+
+#include "ChartFixtures.h"
+#include "Vornix.h"
+
+namespace lumidex {
+namespace {
+
+using test::area;
+using test::chartText;
+using test::LoadedChart;
+
+TEST(LoadTest, ExampleFillsTheModel) {
+    LoadedChart c(test::exampleBytes());
+    ASSERT_EQ(c.result, 1);
+    EXPECT_EQ(c.ui.messages(), QStringList{"File opened successfully, All Combo = 3\nFrames = 240"});
+    EXPECT_EQ(c.ui.shown.at(0).icon, MsgIcon::None);
+    EXPECT_EQ(c.ui.busyDepth, 0);
+    const HeaderTexts& h = c.doc.Header;
+    EXPECT_EQ(QStringList({h.Name, h.BPM, h.BPMO, h.BGM, h.BGMVolume, h.Delay, h.LongCorrectVal,
+                           h.Length}),
+              QStringList({"Song", "150", "150", "song.mp3", "1.00", "10", "4", "48"}));
+    EXPECT_EQ(c.doc.keySound(1).Snd, "kick.wav");
+    EXPECT_EQ(c.doc.KeyCount, 1);
+    EXPECT_EQ(c.doc.TempoCount, 1);
+    EXPECT_EQ(c.doc.cell(12).Kind, 5);  // AutoPlay
+    EXPECT_EQ(c.doc.cell(36).Kind, 0);  // bodies are not stored
+    EXPECT_EQ(c.doc.cell(48).Kind, 130);
+    EXPECT_EQ(c.doc.cell(30000).Tempo, 150);
+}
+
+// Loading what the writer wrote and writing it again changes no byte.
+TEST(LoadTest, WriterOutputSurvivesLoadAndSave) {
+    auto doc = test::exampleChart();
+    doc->fillSpeedTempoFrom(480, 300, 150);
+    doc->fillSpeedTempoFrom(960, 150, 150);
+    doc->fillSpeedTempoFrom(1200, 150, 120);
+    doc->LongCorrection = 6;
+    doc->Header.Name = "歌曲 \"&";
+    doc->keySound(2) = {"音/b.ogg", "0.50"};
+    doc->KeyCount = 2;
+    doc->LastCoord = 1400;
+    doc->setNote(500, 21, 2);   // positions 520 (speed twice the tempo)
+    doc->setNote(1210, 137, 2);
+    doc->setNote(1270, 139, 0);
+    doc->setNote(1400, 24, 0);
+    QTemporaryDir dir;
+    ScriptedDialogs ui;
+    const QString first = dir.filePath("a.xml"), second = dir.filePath("b.xml");
+    ASSERT_EQ(SaveFile(*doc, first, ui), 1);
+    const QByteArray bytes = test::readAll(first);
+    for (const char* line : {"<BPM Frame=\"950\" BPM=\"300\" OriginalBPM=\"150\"></BPM>\r\n",
+                             "<BPM Frame=\"1910\" BPM=\"150\"></BPM>\r\n",
+                             "<BPM Frame=\"2390\" BPM=\"150\" OriginalBPM=\"120\"></BPM>\r\n",
+                             "<DELAY Value=\"10\"></DELAY>\r\n<LONGCRT Value=\"6\"></LONGCRT>\r\n",
+                             "<AREA Coord=\"520\" Kind=\"21\""})
+        EXPECT_TRUE(bytes.contains(line)) << line;
+    EXPECT_TRUE(bytes.contains("<TITLE Name=\"\xb8\xe8\xc7\xfa \"&\">"));
+
+    ChartDocument loaded;
+    ASSERT_EQ(LoadFile(loaded, first, 0, QString(), ui), 1);
+    EXPECT_EQ(loaded.Header.Name, doc->Header.Name);
+    ASSERT_EQ(SaveFile(loaded, second, ui), 1);
+    EXPECT_EQ(test::readAll(second), bytes);
+}
+
+TEST(LoadTest, NotesAreRoundedToTheGrid) {
+    struct Case {
+        double align;
+        int flags;
+        double position;
+        int coord;
+    };
+    for (const Case& k : {Case{3, 0, 13, 12}, Case{3, 0, 14, 15}, Case{2, 0, 3, 4},
+                          Case{2, 0, 5, 4}, Case{1, 0, 12.3, 12}, Case{1, 1, 12.3, 13},
+                          Case{1, 1, 0, 1}}) {
+        LoadedChart c(chartText(area(k.position, 20, 7)), k.align, k.flags);
+        EXPECT_EQ(c.doc.cell(k.coord).Kind, 20) << k.align << " " << k.flags << " " << k.position;
+        EXPECT_EQ(c.doc.cell(k.coord).FxSndIndex, 7);
+        EXPECT_EQ(c.doc.LastCoord, k.coord);
+    }
+}
+
+TEST(LoadTest, LongNoteEndsSnapToBeatsAfterTheStart) {
+    LoadedChart late(chartText(area(48, 128, 3) + area(60, 129) + area(70, 130)));
+    EXPECT_EQ(late.doc.cell(72).Kind, 130);
+    EXPECT_EQ(late.doc.cell(70).Kind, 0);
+    EXPECT_EQ(late.doc.LastCoord, 72);
+    LoadedChart near(chartText(area(48, 128, 3) + area(62, 130)));
+    EXPECT_EQ(near.doc.cell(60).Kind, 130);
+    EXPECT_EQ(near.doc.cell(48).FxSndIndex, 3);
+    EXPECT_EQ(near.doc.Combo, 2);
+}
+
+TEST(LoadTest, AutoPlayAndTheLaterNoteAtACoord) {
+    LoadedChart c(chartText(R"(<AREA Coord="12" Kind="26" FxSndIndex="4" AutoPlay="1"></AREA>)" +
+                            area(24, 20, 1) + area(24.2, 21, 2) + area(36, 22) + area(36, 0)));
+    EXPECT_EQ(c.doc.cell(12).Kind, 5);
+    EXPECT_EQ(c.doc.cell(12).FxSndIndex, 4);
+    EXPECT_EQ(c.doc.cell(24).Kind, 21);
+    EXPECT_EQ(c.doc.cell(24).FxSndIndex, 2);
+    EXPECT_EQ(c.doc.cell(36).Kind, 0);
+    EXPECT_EQ(c.doc.Combo, 3);  // every AREA read counts, the auto-play row none
+}
+
+TEST(LoadTest, UnreadableFilesLeaveTheDocumentUntouched) {
+    QTemporaryDir dir;
+    const QString empty = dir.filePath("empty.xml"), missing = dir.filePath("missing.xml");
+    test::writeAll(empty, "");
+    auto doc = test::exampleChart();
+    const QByteArray before = ComposeChart(*doc).bytes;
+    for (const QString& path : {empty, missing}) {
+        ScriptedDialogs ui;
+        EXPECT_EQ(LoadFile(*doc, path, 0, QString(), ui), 0);
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_TRUE(ui.shown[0].text.startsWith("Cannot open chart file \"" + path + "\": "))
+            << ui.shown[0].text.toStdString();
+        EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(ui.busyDepth, 0);
+    }
+    EXPECT_EQ(ComposeChart(*doc).bytes, before);
+    EXPECT_EQ(doc->Header.Name, "Song");
+
+    ScriptedDialogs ui;
+    EXPECT_EQ(LoadFile(*doc, "", 0, QString(), ui), 0);
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST(LoadTest, ValuesBeyondTheCapacitiesAreNotStored) {
+    QString body;
+    for (int i = 0; i < 1001; ++i) body += R"(<BPM Frame="0" BPM="150"></BPM>)";
+    for (int i = 1; i <= 2001; ++i) body += QString(R"(<EFFECT Snd="k%1.wav"></EFFECT>)").arg(i);
+    body += area(12, 300, 1) + area(24, 20, 40000) + area(36, 21, 2) + area(30000.7, 22, 3);
+    LoadedChart c(chartText(body, R"(<LONGCRT Value="1e999"></LONGCRT>)"));
+    ASSERT_EQ(c.result, 1);
+    EXPECT_EQ(c.doc.TempoCount, 1000);
+    EXPECT_EQ(c.doc.KeyCount, 2000);
+    EXPECT_EQ(c.doc.keySound(2000).Snd, "k2000.wav");
+    EXPECT_EQ(c.doc.keySound(1).Volume, kPickError);
+    EXPECT_EQ(c.doc.cell(12).Kind, 0);
+    EXPECT_EQ(c.doc.cell(24).Kind, 20);
+    EXPECT_EQ(c.doc.cell(24).FxSndIndex, 0);
+    EXPECT_EQ(c.doc.cell(36).FxSndIndex, 2);
+    EXPECT_EQ(c.doc.LongCorrection, 4);
+    EXPECT_EQ(c.doc.Header.LongCorrectVal, "4");
+    // The note beyond the last cell is not stored; the length stays savable.
+    EXPECT_EQ(c.doc.cell(30000).Kind, 0);
+    EXPECT_EQ(c.doc.LastCoord, 30000);
+    EXPECT_NO_THROW(ComposeChart(c.doc));
+}
+
+TEST(LoadTest, ChartDirAndPakEntries) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("sub");
+    const QString pak = dir.filePath("sub/charts.pak");
+    zip_t* archive = zip_open(pak.toUtf8().constData(), ZIP_CREATE, nullptr);
+    const QByteArray text = test::exampleBytes();
+    zip_source_t* source = zip_source_buffer(archive, text.constData(), text.size(), 0);
+    ASSERT_GE(zip_file_add(archive, "song/song.xml", source, ZIP_FL_ENC_UTF_8), 0);
+    ASSERT_EQ(zip_close(archive), 0);
+
+    ChartDocument doc;
+    ScriptedDialogs ui;
+    QString chartDir;
+    ASSERT_EQ(LoadFile(doc, "song/song.xml", 0, dir.filePath("sub/../sub/charts.pak"), ui,
+                       &chartDir), 1);
+    EXPECT_EQ(chartDir, dir.path() + "/sub/");
+    EXPECT_EQ(doc.Header.MusicPath, "");
+    EXPECT_EQ(doc.cell(48).Kind, 130);
+
+    EXPECT_EQ(LoadFile(doc, "song/other.xml", 0, pak, ui), 0);
+    EXPECT_EQ(ui.messages().last(), "Cannot read chart \"song/other.xml\" from the archive \"" +
+                                        pak + "\": the archive holds no readable, non-empty "
+                                              "entry of that name.");
+    EXPECT_EQ(doc.cell(48).Kind, 130);
+
+    const QString plain = dir.filePath("sub/plain.xml");
+    test::writeAll(plain, text);
+    ASSERT_EQ(LoadFile(doc, dir.filePath("sub/./plain.xml"), 0, QString(), ui, &chartDir), 1);
+    EXPECT_EQ(chartDir, dir.path() + "/sub/");
+}
+
+}  // namespace
+}  // namespace lumidex
