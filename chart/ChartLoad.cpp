@@ -63,12 +63,13 @@ ChartBytes readPakFile(const QString& entry, const QString& pakFn) {
     result.bytes = readPakEntry(pakFn, entry);
     if (result.bytes.isEmpty()) {
         const QString reason = FileExists(pakFn)
-                                   ? QStringLiteral("the archive holds no readable, non-empty entry "
-                                                    "of that name")
+                                   ? QStringLiteral(
+                                         "the archive holds no readable, non-empty entry "
+                                         "of that name")
                                    : QStringLiteral("the archive was not found");
         result.failure = QStringLiteral("Cannot read chart \"") % entry %
-                         QStringLiteral("\" from the archive \"") % pakFn %
-                         QStringLiteral("\": ") % reason % QLatin1Char('.');
+                         QStringLiteral("\" from the archive \"") % pakFn % QStringLiteral("\": ") %
+                         reason % QLatin1Char('.');
     }
     return result;
 }
@@ -161,7 +162,8 @@ private:
         doc_.keySound(0) = KeySound{h.BGM, h.BGMVolume};
         h.Delay = attribute(QStringLiteral("DELAY"), QStringLiteral("Value"));
         runStep([&] { doc_.Delay = val(h.Delay); });
-        const QString longCorrection = attribute(QStringLiteral("LONGCRT"), QStringLiteral("Value"));
+        const QString longCorrection =
+            attribute(QStringLiteral("LONGCRT"), QStringLiteral("Value"));
         if (longCorrection != kPickError)
             runStep([&] { doc_.LongCorrection = toInt32(val(longCorrection)); });
         h.LongCorrectVal = QString::number(doc_.LongCorrection);
@@ -171,15 +173,16 @@ private:
     // sets the tempo from its own coord to the end. A record's coord is
     // timed over the tempo the records before it have set.
     void readTempo() {
-        doc_.TempoCount = forEachElement(kTagBpm, kMaxTempoRecord, [&](const QString& element, int slot) {
-            // A record with a number too large for a double is left out.
-            try {
-                doc_.tempoChange(slot) = readTempoRecord(element);
-                return true;
-            } catch (const RuntimeError&) {
-                return false;
-            }
-        });
+        doc_.TempoCount =
+            forEachElement(kTagBpm, kMaxTempoRecord, [&](const QString& element, int slot) {
+                // A record with a number too large for a double is left out.
+                try {
+                    doc_.tempoChange(slot) = readTempoRecord(element);
+                    return true;
+                } catch (const RuntimeError&) {
+                    return false;
+                }
+            });
         const TempoChange& base = doc_.tempoChange(0);
         doc_.fillSpeedTempoFrom(0, base.Speed, base.Tempo);
         for (int i = 1; i <= doc_.TempoCount; ++i) {
@@ -201,20 +204,20 @@ private:
     }
 
     void readKeySounds() {
-        doc_.KeyCount = forEachElement(kTagEffect, kMaxKeySound, [&](const QString& element, int slot) {
-            KeySound& key = doc_.keySound(slot);
-            key.Snd = PickAttribute(element, kTagEffect, 1, QStringLiteral("Snd"));
-            key.Volume = PickAttribute(element, kTagEffect, 1, QStringLiteral("Volume"));
-            return true;
-        });
+        doc_.KeyCount =
+            forEachElement(kTagEffect, kMaxKeySound, [&](const QString& element, int slot) {
+                KeySound& key = doc_.keySound(slot);
+                key.Snd = PickAttribute(element, kTagEffect, 1, QStringLiteral("Snd"));
+                key.Volume = PickAttribute(element, kTagEffect, 1, QStringLiteral("Volume"));
+                return true;
+            });
     }
 
     void readNotes() {
-        forEachElement(kTagArea, std::numeric_limits<int>::max(),
-                       [&](const QString& element, int) {
-                           runStep([&] { readNote(element); });
-                           return true;
-                       });
+        forEachElement(kTagArea, std::numeric_limits<int>::max(), [&](const QString& element, int) {
+            runStep([&] { readNote(element); });
+            return true;
+        });
     }
 
     // One AREA element: its coord is rounded to the AlignCoord grid, a long
@@ -292,8 +295,9 @@ int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pa
     ChartReader(doc, *text, flags).read();
     const double frames = TotalFrames(doc);
     busy.reset();
-    ui.message(QStringLiteral("File opened successfully, All Combo = ") % QString::number(doc.Combo) %
-               QStringLiteral("\nFrames = ") % numberText(roundHalfEven(frames)));
+    ui.message(QStringLiteral("File opened successfully, All Combo = ") %
+               QString::number(doc.Combo) % QStringLiteral("\nFrames = ") %
+               numberText(roundHalfEven(frames)));
 
     if (pakFn.isEmpty()) {
         if (chartDir) *chartDir = FolderOf(fn);

@@ -21,7 +21,9 @@ namespace {
 // memory holds, which ends the save with "Out of memory" instead.
 constexpr qint64 kMaxMiddleLines = 1'000'000;
 
-QString quoted(const QString& value) { return QLatin1Char('"') % value % QLatin1Char('"'); }
+QString quoted(const QString& value) {
+    return QLatin1Char('"') % value % QLatin1Char('"');
+}
 
 // Composes the file text of one chart. The loops share one counter (the
 // coord, the key index or the tempo coord, whichever loop runs) so that a
@@ -71,8 +73,9 @@ private:
 
     void writeScalars() {
         const KeySound& bgm = doc_.keySound(0);
-        out_.AppendLine(QStringLiteral("<BGM Name=") % quoted(bgm.Snd) % QStringLiteral(" Volume=") %
-                        quoted(bgm.Volume) % QStringLiteral("></BGM>"));
+        out_.AppendLine(QStringLiteral("<BGM Name=") % quoted(bgm.Snd) %
+                        QStringLiteral(" Volume=") % quoted(bgm.Volume) %
+                        QStringLiteral("></BGM>"));
         out_.AppendLine(QStringLiteral("<DELAY Value=") % quoted(numberText(doc_.Delay)) %
                         QStringLiteral("></DELAY>"));
         if (doc_.LongCorrection != 4)
@@ -137,12 +140,12 @@ private:
     }
 
     void writeArea(const QString& coord, int kind, int fxSndIndex, bool autoPlay = false) {
-        const QString line = QStringLiteral("<AREA Coord=") % quoted(coord) %
-                             QStringLiteral(" Kind=") % quoted(QString::number(kind)) %
-                             QStringLiteral(" Level=") % quoted(QString::number(KindToLevel(kind))) %
-                             QStringLiteral(" FxSndIndex=") % quoted(QString::number(fxSndIndex)) %
-                             (autoPlay ? QStringLiteral(" AutoPlay=\"1\"") : QString()) %
-                             QStringLiteral("></AREA>");
+        const QString line =
+            QStringLiteral("<AREA Coord=") % quoted(coord) % QStringLiteral(" Kind=") %
+            quoted(QString::number(kind)) % QStringLiteral(" Level=") %
+            quoted(QString::number(KindToLevel(kind))) % QStringLiteral(" FxSndIndex=") %
+            quoted(QString::number(fxSndIndex)) %
+            (autoPlay ? QStringLiteral(" AutoPlay=\"1\"") : QString()) % QStringLiteral("></AREA>");
         out_.AppendLine(line);
     }
 

@@ -50,8 +50,12 @@ QByteArray CStringBuilder::ToArray() const {
     return bytes;
 }
 
-QString CStringBuilder::ToString() const { return parts_.join(QString()); }
+QString CStringBuilder::ToString() const {
+    return parts_.join(QString());
+}
 
-void CStringBuilder::Reset() { parts_.clear(); }
+void CStringBuilder::Reset() {
+    parts_.clear();
+}
 
 }  // namespace lumidex

@@ -70,7 +70,8 @@ TEST_F(CliTest, FailuresAndBadArguments) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.contains("the archive was not found")) << r.out.toStdString();
 
-    for (const QStringList& args : {QStringList{"bogus"}, {"resave", in}, {"info", in, "--align", "5"}}) {
+    for (const QStringList& args :
+         {QStringList{"bogus"}, {"resave", in}, {"info", in, "--align", "5"}}) {
         r = runTool(args);
         EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(r.out.isEmpty());

@@ -26,7 +26,7 @@ TEST(LoadTest, WriterOutputSurvivesLoadAndSave) {
     doc->keySound(2) = {"音/b.ogg", "0.50"};
     doc->KeyCount = 2;
     doc->LastCoord = 1400;
-    doc->setNote(500, 21, 2);   // positions 520 (speed twice the tempo)
+    doc->setNote(500, 21, 2);  // positions 520 (speed twice the tempo)
     doc->setNote(1210, 137, 2);
     doc->setNote(1270, 139, 0);
     doc->setNote(1400, 24, 0);
@@ -57,9 +57,9 @@ TEST(LoadTest, NotesAreRoundedToTheGrid) {
         double position;
         int coord;
     };
-    for (const Case& k : {Case{3, 0, 13, 12}, Case{3, 0, 14, 15}, Case{2, 0, 3, 4},
-                          Case{2, 0, 5, 4}, Case{1, 0, 12.3, 12}, Case{1, 1, 12.3, 13},
-                          Case{1, 1, 0, 1}}) {
+    for (const Case& k :
+         {Case{3, 0, 13, 12}, Case{3, 0, 14, 15}, Case{2, 0, 3, 4}, Case{2, 0, 5, 4},
+          Case{1, 0, 12.3, 12}, Case{1, 1, 12.3, 13}, Case{1, 1, 0, 1}}) {
         LoadedChart c(chartText(area(k.position, 20, 7)), k.align, k.flags);
         EXPECT_EQ(c.doc.cell(k.coord).Kind, 20) << k.align << " " << k.flags << " " << k.position;
         EXPECT_EQ(c.doc.cell(k.coord).FxSndIndex, 7);
@@ -73,7 +73,8 @@ TEST(LoadTest, LongNoteEndsSnapToBeatsAfterTheStart) {
     EXPECT_EQ(late.doc.cell(70).Kind, 0);
     EXPECT_EQ(late.doc.LastCoord, 72);
     LoadedChart near(chartText(area(48, 128, 3) + area(62, 130)));
-    EXPECT_EQ(near.ui.messages(), QStringList{"File opened successfully, All Combo = 2\nFrames = 264"});
+    EXPECT_EQ(near.ui.messages(),
+              QStringList{"File opened successfully, All Combo = 2\nFrames = 264"});
     EXPECT_EQ(near.ui.shown.at(0).icon, MsgIcon::None);
     EXPECT_EQ(near.ui.busyDepth, 0);
     EXPECT_EQ(near.doc.cell(60).Kind, 130);
@@ -108,7 +109,6 @@ TEST(LoadTest, UnreadableFilesLeaveTheDocumentUntouched) {
     }
     EXPECT_EQ(ComposeChart(*doc).bytes, before);
     EXPECT_EQ(doc->Header.Name, "Song");
-
 }
 
 TEST(LoadTest, ValuesBeyondTheCapacitiesAreNotStored) {
@@ -147,16 +147,17 @@ TEST(LoadTest, ChartDirAndPakEntries) {
     ChartDocument doc;
     ScriptedDialogs ui;
     QString chartDir;
-    ASSERT_EQ(LoadFile(doc, "song/song.xml", 0, dir.filePath("sub/../sub/charts.pak"), ui,
-                       &chartDir), 1);
+    ASSERT_EQ(
+        LoadFile(doc, "song/song.xml", 0, dir.filePath("sub/../sub/charts.pak"), ui, &chartDir), 1);
     EXPECT_EQ(chartDir, dir.path() + "/sub/");
     EXPECT_EQ(doc.Header.MusicPath, "");
     EXPECT_EQ(doc.cell(48).Kind, 130);
 
     EXPECT_EQ(LoadFile(doc, "song/other.xml", 0, pak, ui), 0);
     EXPECT_EQ(ui.messages().last(), "Cannot read chart \"song/other.xml\" from the archive \"" +
-                                        pak + "\": the archive holds no readable, non-empty "
-                                              "entry of that name.");
+                                        pak +
+                                        "\": the archive holds no readable, non-empty "
+                                        "entry of that name.");
     EXPECT_EQ(doc.cell(48).Kind, 130);
 
     const QString plain = dir.filePath("sub/plain.xml");

@@ -98,8 +98,8 @@ TEST_F(SaveTest, LongNotesAndKindsWithoutLines) {
     doc->setNote(26, 136, 0);  // d = 26 + 4 = 30: steps 2
     doc->setNote(40, 8, 1);    // unused kinds are not written
     doc->setNote(41, 146, 1);
-    doc->setNote(60, 25, 2);   // 16..34 are written whatever their weight
-    doc->setNote(70, 24, 0);   // weight 2
+    doc->setNote(60, 25, 2);  // 16..34 are written whatever their weight
+    doc->setNote(70, 24, 0);  // weight 2
     ASSERT_EQ(SaveFile(*doc, path, ui), 1);
     const QString text = QString::fromLatin1(readAll(path));
     const QString areas = text.mid(text.indexOf("<AREA"));
@@ -117,7 +117,8 @@ TEST_F(SaveTest, EndWithoutHeadIsWrittenWhereItStands) {
     doc->setNote(24, 0, 0);
     ASSERT_EQ(SaveFile(*doc, path, ui), 1);
     const QByteArray bytes = readAll(path);
-    EXPECT_TRUE(bytes.contains("\r\n<AREA Coord=\"48\" Kind=\"130\" Level=\"5\" FxSndIndex=\"0\">"));
+    EXPECT_TRUE(
+        bytes.contains("\r\n<AREA Coord=\"48\" Kind=\"130\" Level=\"5\" FxSndIndex=\"0\">"));
     EXPECT_FALSE(bytes.contains("Kind=\"1\""));
     EXPECT_FALSE(bytes.contains("Kind=\"2\""));
 }

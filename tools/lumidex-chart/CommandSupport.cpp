@@ -20,12 +20,17 @@ void print(std::FILE* stream, const QString& text) {
 
 }  // namespace
 
-void printOut(const QString& text) { print(stdout, text); }
-void printErr(const QString& text) { print(stderr, text); }
+void printOut(const QString& text) {
+    print(stdout, text);
+}
+void printErr(const QString& text) {
+    print(stderr, text);
+}
 
 int usageError(const QString& command, const QString& message) {
-    const QString helpCall = command.isEmpty() ? QStringLiteral("lumidex-chart --help")
-                                               : QStringLiteral("lumidex-chart %1 --help").arg(command);
+    const QString helpCall = command.isEmpty()
+                                 ? QStringLiteral("lumidex-chart --help")
+                                 : QStringLiteral("lumidex-chart %1 --help").arg(command);
     printErr(QStringLiteral("lumidex-chart: %1\nTry '%2' for more information.\n")
                  .arg(message, helpCall));
     return kExitUsage;

@@ -52,7 +52,8 @@ int runResave(const QStringList& args) {
     const QStringList files = parser.positionalArguments();
     LoadOptions options;
     QString error;
-    if (!readLoadOptions(parser, files[0], &options, &error)) return usageError(QStringLiteral("resave"), error);
+    if (!readLoadOptions(parser, files[0], &options, &error))
+        return usageError(QStringLiteral("resave"), error);
     const QString& out = files[1];
     if (out.isEmpty()) return usageError(QStringLiteral("resave"), QStringLiteral("OUT is empty"));
 
