@@ -187,6 +187,12 @@ QGroupBox* fmMain::BuildWorkspace() {
     grid->addWidget(BuildClipboard(), 1, 1);
     grid->addWidget(BuildMusicInfo(), 0, 2, 2, 1);
     grid->setRowStretch(0, 1);
+    // Tighter than the style's default, so that the panels stand no taller
+    // than the canvas beside them.
+    for (QLayout* layout : frMain->findChildren<QLayout*>()) {
+        if (layout->spacing() < 0 || layout->spacing() > 4) layout->setSpacing(4);
+        if (layout->parentWidget()) layout->setContentsMargins(6, 4, 6, 4);
+    }
     frMain->setEnabled(false);  // until a chart is open
     return frMain;
 }
@@ -197,7 +203,7 @@ QGroupBox* fmMain::BuildPalette() {
     row->setSpacing(6);
     for (const std::vector<int>& kinds : paletteColumns()) {
         auto* column = new QVBoxLayout;
-        column->setSpacing(2);
+        column->setSpacing(1);
         for (int kind : kinds) {
             auto* image = indexed(new QLabel, QStringLiteral("imgEle"), kind);
             image->setFixedSize(62, kind == 24 ? 57 : 15);
@@ -207,7 +213,7 @@ QGroupBox* fmMain::BuildPalette() {
             image->setVisible(!isLongBody(kind));
             imgEle[kind] = image;
             column->addWidget(image);
-            if (isLongStart(kind)) column->addSpacing(4);
+            if (isLongStart(kind)) column->addSpacing(3);
         }
         column->addStretch(1);
         row->addLayout(column);
@@ -277,6 +283,7 @@ QGroupBox* fmMain::BuildMode() {
     auto* column = new QVBoxLayout(box);
     column->addWidget(cmdFocus);
     column->addWidget(chkKBInput);
+    column->addStretch(1);
     return box;
 }
 

@@ -147,6 +147,7 @@ void fmMain::BuildToolbar() {
     Toolbar->setObjectName(QStringLiteral("Toolbar"));
     Toolbar->setMovable(false);
     Toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    Toolbar->setIconSize(QSize(16, 16));
     const std::pair<QAction*, QStyle::StandardPixmap> buttons[] = {
         {mnNew, QStyle::SP_FileIcon},
         {mnOpen[0], QStyle::SP_DialogOpenButton},
