@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <cmath>
+
 namespace lumidex {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
@@ -12,9 +14,13 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {
 }
 
 QImage& PictureBox::buffer() {
-    const QSize want = size().expandedTo(QSize(1, 1));
-    if (buffer_.size() != want) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize logical = drawingSize();
+    const QSize want(static_cast<int>(std::ceil(logical.width() * ratio)),
+                     static_cast<int>(std::ceil(logical.height() * ratio)));
+    if (buffer_.size() != want || buffer_.devicePixelRatio() != ratio) {
         buffer_ = QImage(want, QImage::Format_RGB32);
+        buffer_.setDevicePixelRatio(ratio);
         buffer_.fill(Qt::black);
     }
     return buffer_;
@@ -22,7 +28,10 @@ QImage& PictureBox::buffer() {
 
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter p(this);
-    p.drawImage(event->rect(), buffer_, event->rect());
+    p.setClipRect(event->rect());
+    if (buffer_.devicePixelRatio() != devicePixelRatioF())
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QPointF(0, 0), buffer_);
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {

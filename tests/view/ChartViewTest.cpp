@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QWheelEvent>
+
+#include "ChartView.h"
+#include "RenderHelpers.h"
+
+using namespace lumidex;
+using namespace lumidex::testing;
+
+namespace {
+
+// The view with every control of the window, at the design sizes.
+class ChartViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.resize(300, 500);
+        c.picScale = place(new PictureBox(&window), 0, kScaleWidth);
+        c.picMain = place(new PictureBox(&window), 50, kCanvasWidth);
+        c.picKey = place(new PictureBox(&window), 120, kKeyWidth);
+        c.vsb = place(new QScrollBar(&window), 160, 17);
+        for (QComboBox** list : {&c.cbVScroll, &c.cbAltStep, &c.cbKeyStep, &c.cbNormalize})
+            *list = new QComboBox(&window);
+        for (QLabel** label : {&c.lbTime, &c.lbFrame, &c.lbCombo}) *label = new QLabel(&window);
+        c.txBPM = new QLineEdit(&window);
+        c.txBPMO = new QLineEdit(&window);
+        c.mnShowGrid = new QAction(QStringLiteral("Show &Grid"), &window);
+        c.mnShowPlayLine = new QAction(QStringLiteral("Show &Inversed Baseline"), &window);
+        c.mnShowTrans = new QAction(QStringLiteral("&Transparent Drawing"), &window);
+        fillTempo(doc);
+        doc.LastCoord = 1000;
+        view = std::make_unique<ChartView>(doc, c);
+        view->setUpControls();
+        view->connectHandlers();
+        view->InitArea();
+        view->ReDrawNote();
+    }
+
+    template <class W>
+    W* place(W* widget, int x, int width) {
+        widget->setGeometry(x, 0, width, kDesignCanvasHeight);
+        return widget;
+    }
+
+    void wheel(int delta) {
+        const QPointF at(10, 10);
+        QWheelEvent event(at, c.picMain->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(c.picMain, &event);
+    }
+
+    bool focusCanvas() {
+        window.show();
+        window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&window)) return false;
+        c.picMain->setFocus();
+        return c.picMain->hasFocus();
+    }
+
+    QWidget window;
+    ViewControls c;
+    ChartDocument doc;
+    std::unique_ptr<ChartView> view;
+};
+
+}  // namespace
+
+TEST_F(ChartViewTest, ScrollBarValueRoundsToThreeAndStaysBelowTheTop) {
+    EXPECT_EQ(c.vsb->maximum(), 1072);
+    EXPECT_EQ(c.vsb->singleStep(), 3);
+    c.vsb->setValue(100);
+    EXPECT_EQ(view->state().viewBase, 99);
+    EXPECT_EQ(c.vsb->value(), 99);  // the rounded value is written back
+    c.vsb->setValue(101);
+    EXPECT_EQ(view->state().viewBase, 102);
+    EXPECT_EQ(view->lastReport().drawn.first, 102 - 39);
+
+    doc.LastCoord = 29;  // top 101: 102 would pass it
+    view->setScrollTop();
+    c.vsb->setValue(50);
+    c.vsb->setValue(101);
+    EXPECT_EQ(view->state().viewBase, 99);
+    EXPECT_EQ(c.vsb->value(), 99);
+
+    view->scrollTo(100, true);  // a programmatic scroll keeps the exact value
+    EXPECT_EQ(view->state().viewBase, 100);
+    EXPECT_EQ(view->lastReport().drawn.last, 180);
+}
+
+TEST_F(ChartViewTest, PlaybackOwnsTheViewBase) {
+    c.vsb->setValue(300);
+    view->state().playing = true;
+    c.vsb->setValue(600);
+    EXPECT_EQ(view->state().viewBase, 300);
+    view->state().viewBase = 450;  // playback moves the view and repaints
+    view->ReDrawNote();
+    EXPECT_EQ(view->lastReport().drawn.first, 450 - 39);
+    QTest::keyClick(c.picMain, Qt::Key_PageUp);
+    EXPECT_EQ(c.vsb->value(), 600);
+}
+
+TEST_F(ChartViewTest, PageKeysMoveAPageOfNinetySix) {
+    EXPECT_EQ(c.vsb->pageStep(), 96);
+    c.vsb->setValue(300);
+    QTest::keyClick(c.picMain, Qt::Key_PageUp);
+    EXPECT_EQ(view->state().viewBase, 396);
+    QTest::keyClick(c.picMain, Qt::Key_PageDown);
+    QTest::keyClick(c.picMain, Qt::Key_PageDown);
+    EXPECT_EQ(view->state().viewBase, 204);
+    c.vsb->setValue(93);
+    QTest::keyClick(c.picMain, Qt::Key_PageDown);  // below 96: no page down
+    EXPECT_EQ(view->state().viewBase, 93);
+    c.vsb->setValue(978);
+    QTest::keyClick(c.picMain, Qt::Key_PageUp);  // above LastCoord - 24: no page up
+    EXPECT_EQ(view->state().viewBase, 978);
+}
+
+TEST_F(ChartViewTest, WheelScrollsOnlyWhileTheCanvasHasFocus) {
+    c.vsb->setValue(150);
+    wheel(-120);
+    EXPECT_EQ(c.vsb->value(), 150);  // no focus yet
+    ASSERT_TRUE(focusCanvas());
+    wheel(-120);
+    EXPECT_EQ(view->state().viewBase, 54);
+    c.vsb->setValue(51);
+    wheel(-120);  // would pass 0: the notch is dropped, not clamped
+    EXPECT_EQ(c.vsb->value(), 51);
+    wheel(120);
+    EXPECT_EQ(c.vsb->value(), 147);
+    c.cbVScroll->setCurrentText(QStringLiteral("3"));
+    for (int i = 0; i < 4; ++i) wheel(30);  // a fine wheel: four quarters make a notch
+    EXPECT_EQ(c.vsb->value(), 150);
+    c.vsb->setValue(1071);  // 1071 of 1072: one notch of 3 would pass the top
+    wheel(120);
+    EXPECT_EQ(c.vsb->value(), 1071);
+}
+
+TEST_F(ChartViewTest, StepListsSetTheirValues) {
+    EXPECT_EQ(view->state().wheelStep, 96);
+    EXPECT_EQ(view->state().keyStep, 3);
+    EXPECT_EQ(view->state().altStep, 1);
+    EXPECT_EQ(doc.AlignCoord, 1);
+    EXPECT_EQ(c.cbKeyStep->count(), 15);
+    c.cbKeyStep->setCurrentText(QStringLiteral("Note"));
+    EXPECT_EQ(view->state().keyStep, -1);
+    c.cbVScroll->setCurrentText(QStringLiteral("18"));
+    EXPECT_EQ(view->state().wheelStep, 18);
+    c.cbAltStep->setCurrentText(QStringLiteral("9"));
+    EXPECT_EQ(view->state().altStep, 9);
+    c.cbNormalize->setCurrentText(QStringLiteral("6"));
+    EXPECT_EQ(doc.AlignCoord, 6);
+}
+
+TEST_F(ChartViewTest, ReadOutsShowTimeFrameComboAndTempo) {
+    doc.LastCoord = 3000;
+    doc.Combo = 17;
+    doc.fillSpeedTempoFrom(1965, 225, 150);
+    view->setScrollTop();
+    view->scrollTo(1965, true);  // 2 frames a coord: 3930 frames
+    EXPECT_EQ(c.lbTime->text(), "1:05.5");
+    EXPECT_EQ(c.lbFrame->text(), "3930");
+    EXPECT_EQ(c.lbCombo->text(), "17");
+    EXPECT_EQ(c.txBPMO->text(), "150");
+    EXPECT_EQ(c.txBPM->text(), "225");
+    doc.Delay = 90;
+    view->scrollTo(0);
+    EXPECT_EQ(c.lbTime->text(), "-0:01.5");
+    EXPECT_EQ(c.lbFrame->text(), "-90");
+    doc.Delay = 0;
+    view->ReDrawNote();
+    EXPECT_EQ(c.lbTime->text(), "0:00");
+}
+
+TEST_F(ChartViewTest, ChartWithoutTempoRepaintsWithoutTime) {
+    doc.InitArea();
+    doc.setNote(99, 16, 1);
+    c.vsb->setValue(99);
+    EXPECT_EQ(view->lastReport().notes.size(), 1u);
+    EXPECT_EQ(c.lbTime->text(), "0:00");
+    EXPECT_EQ(c.txBPMO->text(), "0");
+}
+
+TEST_F(ChartViewTest, ViewMenuSwitchesToggleWithTheirCheckMarks) {
+    c.vsb->setValue(99);
+    const QImage& canvas = c.picMain->buffer();
+    EXPECT_TRUE(canvasBlack(canvas, 0, kDesignCanvasHeight));
+    c.mnShowGrid->trigger();
+    EXPECT_TRUE(c.mnShowGrid->isChecked());
+    EXPECT_TRUE(view->state().switches.grid);
+    EXPECT_TRUE(canvasShows(c.picMain->buffer(), view->pictures().opaque(0), noteTop(99, 99)));
+    c.mnShowPlayLine->trigger();
+    EXPECT_EQ(c.picMain->buffer().pixel(20, 350), qRgb(255, 255, 255));  // black inverted
+    c.mnShowGrid->trigger();
+    EXPECT_FALSE(c.mnShowGrid->isChecked());
+    EXPECT_FALSE(view->state().switches.grid);
+
+    // Clearing the chart takes the switches from the menu again.
+    view->state().switches = DrawSwitches{};
+    view->InitArea();
+    EXPECT_TRUE(view->state().switches.baseline);
+    EXPECT_FALSE(view->state().switches.grid);
+    EXPECT_EQ(view->state().viewBase, -1);
+    EXPECT_EQ(view->state().selectedKind, -1);
+}
+
+TEST_F(ChartViewTest, MusicStartPlacesTheView) {
+    doc.Delay = 120;  // 2 s at 150 BPM: coord 60
+    view->showMusicStart();
+    EXPECT_EQ(c.vsb->value(), 63);
+    EXPECT_EQ(view->state().viewBase, 63);
+}

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "NotePictures.h"
+
+using namespace lumidex;
+
+namespace {
+
+const std::set<int>& opaqueKinds() {
+    static const std::set<int> kinds = [] {
+        std::set<int> k{0, 5, 6, 8, 26, 27, 32, 33, 34};
+        for (int i = 16; i <= 24; ++i) k.insert(i);
+        for (int i = 128; i <= 145; ++i) k.insert(i);
+        return k;
+    }();
+    return kinds;
+}
+
+bool hasTransparent(int kind) {
+    return (kind >= 16 && kind <= 24) || kind == 26 || kind == 27 || (kind >= 128 && kind <= 145);
+}
+
+QSize sizeOf(int kind) { return QSize(62, kind == 24 ? 57 : 15); }
+
+}  // namespace
+
+TEST(NotePictures, EveryPictureIsCompiledInAtItsSize) {
+    for (int scale : {1, 2}) {
+        const NotePictures pictures(scale);
+        for (int kind = 0; kind < NotePictures::kSlots; ++kind) {
+            const QImage& opaque = pictures.opaque(kind);
+            const QImage& transparent = pictures.transparent(kind);
+            ASSERT_EQ(!opaque.isNull(), opaqueKinds().count(kind) == 1) << kind;
+            ASSERT_EQ(!transparent.isNull(), hasTransparent(kind)) << kind;
+            for (const QImage* picture : {&opaque, &transparent}) {
+                if (picture->isNull()) continue;
+                EXPECT_EQ(picture->deviceIndependentSize().toSize(), sizeOf(kind)) << kind;
+                EXPECT_EQ(picture->size(), sizeOf(kind) * scale) << kind;
+            }
+        }
+        EXPECT_TRUE(pictures.opaque(146).isNull());
+        EXPECT_TRUE(pictures.opaque(-1).isNull());
+        EXPECT_TRUE(pictures.transparent(255).isNull());
+    }
+}
+
+TEST(NotePictures, CellLayoutOnTheGridTile) {
+    const NotePictures pictures(1);
+    const QImage& tile = pictures.opaque(0);
+    const QRgb grey = qRgb(128, 128, 128), olive = qRgb(128, 128, 0), black = qRgb(0, 0, 0);
+    for (int x : {0, 14, 28, 42}) {
+        EXPECT_EQ(tile.pixel(x, 7), grey) << x;  // lane cell borders
+    }
+    for (int y : {0, 14}) {
+        EXPECT_EQ(tile.pixel(7, y), grey);
+        EXPECT_EQ(tile.pixel(54, y), olive);  // icon cell border
+    }
+    EXPECT_EQ(tile.pixel(47, 7), olive);
+    EXPECT_EQ(tile.pixel(61, 7), olive);
+    for (int x : {7, 21, 35, 44, 54}) EXPECT_EQ(tile.pixel(x, 7), black) << x;
+}
+
+TEST(NotePictures, TransparentPicturesHoldOnlyTheirObjects) {
+    const NotePictures pictures(1);
+    for (int kind = 16; kind < NotePictures::kSlots; ++kind) {
+        const QImage& picture = pictures.transparent(kind);
+        if (picture.isNull()) continue;
+        int shown = 0;
+        for (int y = 0; y < picture.height(); ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                const int alpha = qAlpha(picture.pixel(x, y));
+                ASSERT_TRUE(alpha == 0 || alpha == 255) << kind;  // the key colour, masked
+                shown += alpha == 255;
+            }
+        }
+        EXPECT_GT(shown, 10) << kind;
+        // The outer lane border is not part of any object.
+        EXPECT_EQ(qAlpha(picture.pixel(0, 7)), 0) << kind;
+        EXPECT_EQ(qAlpha(picture.pixel(47, 7)), 0) << kind;
+    }
+}
+
+TEST(NotePictures, MissingPicturesLeaveEmptySlots) {
+    const NotePictures pictures(QStringLiteral("/nonexistent"), 1);
+    for (int kind = 0; kind < NotePictures::kSlots; ++kind) {
+        EXPECT_TRUE(pictures.opaque(kind).isNull());
+        EXPECT_TRUE(pictures.palettePixmap(kind).isNull());
+    }
+}

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "StepLists.h"
+#include "ViewGeometry.h"
+
+using namespace lumidex;
+
+TEST(ViewGeometry, RowsAndCoordsAroundTheBaseline) {
+    for (double base : {0.0, 99.0, 1234.0}) {
+        const int b = static_cast<int>(base);
+        EXPECT_EQ(CoordToHeight(b, base), 350);
+        EXPECT_EQ(CoordToHeight(b + 3, base), 336);  // 14 rows for 3 coords, upward
+        EXPECT_EQ(CoordToHeight(b - 3, base), 364);
+        EXPECT_EQ(HeightToCoord(350, base), b);
+        // Every row maps back to a coord whose row is within half a coord.
+        for (int row = 0; row < kDesignCanvasHeight; ++row)
+            EXPECT_LE(std::abs(CoordToHeight(HeightToCoord(row, base), base) - row), 3) << row;
+    }
+    // 350 - 1.5 x 14/3 = 343 exactly; -0.5 x 14/3 lands on .333 and rounds.
+    EXPECT_EQ(HeightToCoord(343, 0), 2);  // 1.5 rounds half to even
+    EXPECT_EQ(HeightToCoord(336 - 7, 0), 4);  // 4.5 rounds half to even
+    // Far-off view bases saturate instead of overflowing.
+    EXPECT_EQ(CoordToHeight(0, 1e12), std::numeric_limits<int>::max());
+    EXPECT_EQ(CoordToHeight(0, -1e12), std::numeric_limits<int>::min());
+    EXPECT_EQ(HiInt(120 * 65536), 120);
+    EXPECT_EQ(HiInt(static_cast<int32_t>(0xFF880000u)), -120);
+}
+
+TEST(ViewGeometry, DrawnRangeIsClampedToTheChart) {
+    const CoordRange atZero = drawnRange(0, kDesignCanvasHeight);
+    EXPECT_EQ(atZero.first, 0);
+    EXPECT_EQ(atZero.last, 80);
+    const CoordRange mid = drawnRange(999, kDesignCanvasHeight);
+    EXPECT_EQ(mid.first, 960);
+    EXPECT_EQ(mid.last, 1079);
+    const CoordRange top = drawnRange(29990, kDesignCanvasHeight);
+    EXPECT_EQ(top.last, 30000);
+    // A canvas shorter than the baseline row still draws a sane range.
+    const CoordRange small = drawnRange(500, 100);
+    EXPECT_EQ(small.first, 500 - (-250 / 5) - 16);
+    EXPECT_EQ(drawnRange(-1, kDesignCanvasHeight).first, 0);
+}
+
+TEST(ViewGeometry, PageStepRoundsHalfToEven) {
+    EXPECT_EQ(pageStep(kDesignCanvasHeight), 96);  // 32.5 rounds to 32, not 33
+    EXPECT_EQ(pageStep(476), 99);
+    EXPECT_EQ(pageStep(483), 102);  // 33.5 rounds to 34
+    EXPECT_EQ(pageStep(0), kArrowStep);  // never zero or negative
+}
+
+TEST(ViewGeometry, ScrollValueRoundsToThreeBelowTheTop) {
+    const int top = scrollTop(1000);
+    EXPECT_EQ(top, 1072);
+    EXPECT_EQ(viewBaseForScroll(100, false, top), 99);
+    EXPECT_EQ(viewBaseForScroll(101, false, top), 102);
+    EXPECT_EQ(viewBaseForScroll(101, false, 101), 99);  // 102 would pass the top
+    EXPECT_EQ(viewBaseForScroll(101, true, top), 101);  // exact scroll keeps the value
+    EXPECT_EQ(viewBaseForScroll(0, false, 0), 0);
+}
+
+TEST(ViewGeometry, WheelDropsNotchesPastEitherEnd) {
+    const int top = scrollTop(500);
+    EXPECT_EQ(wheelTarget(150, -120, 96, top), 54);  // toward the user lowers the view
+    EXPECT_EQ(wheelTarget(150, 120, 96, top), 246);
+    EXPECT_FALSE(wheelTarget(50, -120, 96, top).has_value());  // dropped, not clamped to 0
+    EXPECT_EQ(wheelTarget(96, -120, 96, top), 0);
+    EXPECT_EQ(wheelTarget(top - 3, 120, 3, top), top);
+    EXPECT_FALSE(wheelTarget(top - 3, 120, 6, top).has_value());
+    EXPECT_FALSE(wheelTarget(150, -240, 96, top).has_value());  // two notches at once
+}
+
+TEST(ViewGeometry, PageKeysStayInsideTheRange) {
+    EXPECT_EQ(pageKeyTarget(kKeyPageUp, 300, 300, 96, 324), 396);
+    EXPECT_FALSE(pageKeyTarget(kKeyPageUp, 301, 301, 96, 324).has_value());
+    EXPECT_EQ(pageKeyTarget(kKeyPageDown, 96, 96, 96, 324), 0);
+    EXPECT_FALSE(pageKeyTarget(kKeyPageDown, 95, 95, 96, 324).has_value());
+    EXPECT_FALSE(pageKeyTarget(38, 300, 300, 96, 1000).has_value());
+}
+
+TEST(ViewGeometry, TimeText) {
+    EXPECT_EQ(timeText(3930), "1:05.5");
+    EXPECT_EQ(timeText(0), "0:00");
+    EXPECT_EQ(timeText(-90), "-0:01.5");
+    EXPECT_EQ(timeText(600), "0:10");
+    EXPECT_EQ(timeText(60 * 61.25), "1:01.25");
+    EXPECT_EQ(timeText(60 * 125), "2:05");
+    // Rounding to hundredths can reach the next ten seconds or the next
+    // minute; the text then reads as that time, not "0:010" or "0:60".
+    EXPECT_EQ(timeText(599.9999), "0:10");
+    EXPECT_EQ(timeText(3599.9999), "1:00");
+    EXPECT_EQ(timeText(-3599.9999), "-1:00");
+}
+
+TEST(ViewGeometry, MusicStartSurvivesAChartWithoutTempo) {
+    EXPECT_EQ(musicStartValue(120, 150), 63);  // 2 s at 150 BPM is 60 coords, plus 3
+    EXPECT_EQ(musicStartValue(0, 0), 3);
+    EXPECT_EQ(musicStartValue(1e308, 1e308), 3);
+    EXPECT_EQ(musicStartValue(-60, 150), -30 + 3);
+}
+
+TEST(StepLists, ItemsAndValues) {
+    EXPECT_EQ(keyStepFromItem("Note"), -1);
+    EXPECT_EQ(keyStepFromItem("24"), 24);
+    EXPECT_EQ(wheelStepFromItem("96"), 96);
+    EXPECT_EQ(wheelStepFromItem("1e999"), 0);  // not a usable number: no crash
+    EXPECT_EQ(alignCoordFromItem("6"), 6);
+    EXPECT_EQ(vScrollList().items.at(vScrollList().startIndex), "96");
+    EXPECT_EQ(keyStepList().items.at(keyStepList().startIndex), "3");
+    EXPECT_EQ(normalizeList().items.at(normalizeList().startIndex), "1");
+    EXPECT_EQ(altStepList().items.at(altStepList().startIndex), "1");
+}

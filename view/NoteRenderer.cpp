@@ -1,0 +1,273 @@
+#include "NoteRenderer.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Numbers.h"
+
+namespace lumidex {
+
+namespace {
+
+constexpr int kTowerKind = 24;
+constexpr int kTowerRaise = 42;
+constexpr int kTowerHeight = 57;
+constexpr int kNoteHeight = 15;
+constexpr int kFirstLongKind = 128;
+constexpr int kBandTop = 343;       // the inverted baseline band, rows 343..357
+constexpr int kBandHeight = 15;
+constexpr int kGridPitch = 14;      // grid tiles repeat every 3 coords
+
+bool isLongHead(int kind) { return kind >= kFirstLongKind && kind % 3 == 2; }
+bool isLongBodyKind(int kind) { return kind >= kFirstLongKind && kind % 3 == 0; }
+bool isLongEndKind(int kind) { return kind >= kFirstLongKind && kind % 3 == 1; }
+
+int logicalHeight(const QImage& image) {
+    return static_cast<int>(std::lround(image.height() / image.devicePixelRatio()));
+}
+
+int logicalWidth(const QImage& image) {
+    return static_cast<int>(std::lround(image.width() / image.devicePixelRatio()));
+}
+
+int roundToInt(double x) { return static_cast<int>(roundHalfEven(x)); }
+
+}  // namespace
+
+// One repaint: the walk over the drawn coords with its long-note state.
+class RepaintPass {
+public:
+    RepaintPass(const NoteRenderer& renderer, double viewBase, QImage& canvas, QImage& scale,
+                QImage& key, RenderReport& report)
+        : r_(renderer),
+          doc_(renderer.doc_),
+          viewBase_(viewBase),
+          canvas_(&canvas),
+          scale_(&scale),
+          key_(&key),
+          report_(report),
+          range_(drawnRange(viewBase, logicalHeight(canvas))),
+          walkStart_(std::max(range_.first, 2)) {
+        report_.drawn = range_;
+    }
+
+    void run() {
+        canvas_.fillRect(QRect(0, 0, logicalWidth(*canvas_.image), logicalHeight(*canvas_.image)),
+                         Qt::black);
+        clearStrip(scale_, r_.scale_);
+        clearStrip(key_, r_.key_);
+        if (r_.switches_.grid) drawGrid();
+        for (int c = walkStart_; c <= range_.last; ++c) walkCoord(c);
+        if (openKind_ != 0) drawSpan(openStart_, range_.last + 1, openKind_);
+        if (notesMet_ == 0) showLongNoteAcrossView();
+        if (r_.switches_.baseline) invertBaseline();
+    }
+
+private:
+    // A painter that remembers its image, so sizes can be read back.
+    struct Target {
+        explicit Target(QImage* image) : painter(image), image(image) {}
+        void fillRect(const QRect& rect, const QColor& colour) { painter.fillRect(rect, colour); }
+        QPainter painter;
+        QImage* image;
+    };
+
+    int row(int coord) const { return CoordToHeight(coord, viewBase_) - kNoteRowOffset; }
+    int kindAt(int coord) const { return doc_.cell(coord).Kind; }
+
+    void clearStrip(Target& strip, const NoteRenderer::Strip& style) {
+        strip.fillRect(QRect(0, 0, logicalWidth(*strip.image), logicalHeight(*strip.image)),
+                       style.style.background);
+        strip.painter.setFont(style.style.font);
+        strip.painter.setPen(style.style.text);
+    }
+
+    void print(Target& strip, const NoteRenderer::Strip& style, std::vector<PrintedText>& log,
+               int top, const QString& text) {
+        strip.painter.drawText(QPointF(0, top + style.ascent), text);
+        log.push_back(PrintedText{top, text});
+    }
+
+    // Tiles centred on multiples of 3, from the lowest drawn one up past the
+    // top edge; neighbours overlap by one row.
+    void drawGrid() {
+        const QImage& tile = r_.pictures_->opaque(0);
+        if (tile.isNull()) return;
+        const int top = row(roundToInt(range_.first / 3.0) * 3);
+        const int height = logicalHeight(*canvas_.image);
+        for (int y = top; y >= -kGridPitch; y -= kGridPitch)
+            if (y < height) canvas_.painter.drawImage(QPoint(0, y), tile);
+    }
+
+    void drawNote(int kind, int top) {
+        r_.DrawNote(canvas_.painter, kind, top);
+        report_.notes.push_back(PlacedNote{kind, top});
+    }
+
+    void walkCoord(int c) {
+        const NoteEntry& cell = doc_.cell(c);
+        const int kind = cell.Kind;
+        const int y = row(c);
+        if (openKind_ != 0 && isLongEndKind(kind)) {
+            drawSpan(openStart_, c, openKind_);
+        } else if (kind != 0) {
+            openKind_ = 0;  // any other note ends an open long note where it stands
+            meetNote(c, cell, y);
+        }
+        if (kind != 0) lastNoteWalked_ = c;
+        printScale(c, cell, y);
+    }
+
+    void meetNote(int c, const NoteEntry& cell, int y) {
+        const int kind = cell.Kind;
+        ++notesMet_;
+        if (kind < kFirstLongKind) {
+            drawNote(kind, y);
+            printKey(cell, y);
+        } else if (isLongHead(kind)) {
+            drawNote(kind, y);
+            openKind_ = kind;
+            openStart_ = c;
+            printKey(cell, y);
+        } else if (isLongBodyKind(kind)) {
+            openKind_ = kind - 1;
+            openStart_ = c;
+        } else {
+            endWithoutOpenHead(c, kind, y);
+        }
+    }
+
+    // An end whose head was not met in this walk: when the nearest note below
+    // is its head, the body runs from just below the view (keeping the 3-coord
+    // rhythm of the end) or from the head if that is nearer.
+    void endWithoutOpenHead(int c, int kind, int y) {
+        const std::optional<int> below = nearestNoteBelow();
+        if (below && kindAt(*below) == kind - 2) {
+            const int reach = 3 * roundToInt((c - range_.first) / 3.0 + 1);
+            drawSpan(std::max(*below, c - reach), c, kind - 2);
+        }
+        drawNote(kind, y);
+    }
+
+    // Bodies every 3 coords after the start and below the end, then the end.
+    void drawSpan(int start, int end, int headKind) {
+        for (int c = start + 3; c <= end - 1; c += 3) drawNote(headKind + 1, row(c));
+        drawNote(headKind + 2, row(end));
+        openKind_ = 0;
+    }
+
+    // A long note crossing the whole view: nothing was met, and the nearest
+    // note below the view is a long-note head.
+    void showLongNoteAcrossView() {
+        if (range_.first < 2) return;  // nothing lies below coord 1
+        const std::optional<int> below = nearestNoteBelow();
+        if (below && isLongHead(kindAt(*below)))
+            drawSpan(roundToInt(range_.first / 3.0) * 3, range_.last, kindAt(*below));
+    }
+
+    // The nearest coord below the one being walked (down to 1) that holds a
+    // note. The walk knows the part inside the view; the part below it is
+    // searched once per repaint.
+    std::optional<int> nearestNoteBelow() {
+        if (lastNoteWalked_ >= 0) return lastNoteWalked_;
+        if (!searchedBelow_) {
+            searchedBelow_ = true;
+            for (int j = walkStart_ - 1; j >= 1; --j) {
+                if (kindAt(j) != 0) {
+                    noteBelowView_ = j;
+                    break;
+                }
+            }
+        }
+        return noteBelowView_;
+    }
+
+    void printKey(const NoteEntry& cell, int y) {
+        print(key_, r_.key_, report_.keyTexts, y, QString::number(cell.FxSndIndex));
+    }
+
+    // Beat marks every 12 coords (the coord number every 24, "-" between),
+    // or the tempo and speed where either changes.
+    void printScale(int c, const NoteEntry& cell, int y) {
+        const NoteEntry& before = doc_.cell(c - 1);
+        if (cell.Tempo == before.Tempo && cell.Speed == before.Speed) {
+            if (c % 12 != 0) return;
+            print(scale_, r_.scale_, report_.scaleTexts, y,
+                  c % 24 == 0 ? QString::number(c) : QStringLiteral("-"));
+            return;
+        }
+        print(scale_, r_.scale_, report_.scaleTexts, y,
+              round2Text(cell.Tempo) + QLatin1Char('(') + round2Text(cell.Speed) + QLatin1Char(')'));
+    }
+
+    void invertBaseline() {
+        canvas_.painter.setCompositionMode(QPainter::CompositionMode_Difference);
+        canvas_.painter.fillRect(QRect(0, kBandTop, logicalWidth(*canvas_.image), kBandHeight),
+                                 Qt::white);
+        canvas_.painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+
+    const NoteRenderer& r_;
+    const ChartDocument& doc_;
+    const double viewBase_;
+    Target canvas_;
+    Target scale_;
+    Target key_;
+    RenderReport& report_;
+    const CoordRange range_;
+    const int walkStart_;  // coords 0 and 1 are never drawn
+
+    int openKind_ = 0;   // head kind of the open long note, 0 when none is open
+    int openStart_ = 0;  // its start coord
+    int notesMet_ = 0;
+    int lastNoteWalked_ = -1;
+    bool searchedBelow_ = false;
+    std::optional<int> noteBelowView_;
+};
+
+NoteRenderer::NoteRenderer(const ChartDocument& doc, const NotePictures& pictures)
+    : doc_(doc), pictures_(&pictures), scale_(makeStrip(StripStyle{})), key_(makeStrip(StripStyle{})) {}
+
+NoteRenderer::Strip NoteRenderer::makeStrip(const StripStyle& style) {
+    return Strip{style, QFontMetricsF(style.font).ascent()};
+}
+
+// Measuring a font costs more than a whole repaint's texts; it is done only
+// when the style changes.
+void NoteRenderer::setScaleStyle(const StripStyle& style) {
+    if (!(style == scale_.style)) scale_ = makeStrip(style);
+}
+
+void NoteRenderer::setKeyStyle(const StripStyle& style) {
+    if (!(style == key_.style)) key_ = makeStrip(style);
+}
+
+RenderReport NoteRenderer::render(double viewBase, QImage& canvas, QImage& scale, QImage& key) const {
+    RenderReport report;
+    RepaintPass(*this, viewBase, canvas, scale, key, report).run();
+    return report;
+}
+
+void NoteRenderer::DrawNote(QPainter& canvas, int kind, int dTop) const {
+    const QImage& picture = pictures_->picture(kind, switches_.transparent);
+    if (picture.isNull()) return;
+    const bool tower = kind == kTowerKind;
+    const int top = tower ? dTop - kTowerRaise : dTop;
+    const int height = tower ? kTowerHeight : kNoteHeight;
+    const QRect onCanvas(0, top, kCanvasWidth, height);
+    // Pictures wholly above or below the canvas cost nothing.
+    if (const QPaintDevice* device = canvas.device()) {
+        const qreal deviceRatio = device->devicePixelRatioF();
+        const QRect area(0, 0, std::lround(device->width() / deviceRatio),
+                         std::lround(device->height() / deviceRatio));
+        if (!onCanvas.intersects(area)) return;
+    }
+    const qreal ratio = picture.devicePixelRatio();
+    canvas.drawImage(QPointF(0, top), picture,
+                     QRectF(0, 0, kCanvasWidth * ratio, height * ratio) & QRectF(picture.rect()));
+}
+
+}  // namespace lumidex
