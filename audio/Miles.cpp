@@ -186,8 +186,10 @@ void AIL_quick_set_ms_position(HAUDIO audio, S32 milliseconds) {
     State& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);
     if (Sound* sound = find(s, audio)) {
-        const double frame = std::max(0, milliseconds) * double(sound->rate) / 1000.0;
-        mixer().seek(sound->id, std::min(frame, double(sound->frames)));
+        // The first frame at or after the millisecond, so that the position
+        // read back is the one set.
+        const int64_t frame = (int64_t(std::max(0, milliseconds)) * sound->rate + 999) / 1000;
+        mixer().seek(sound->id, double(std::min(frame, sound->frames)));
     }
 }
 

@@ -132,6 +132,13 @@ int64_t Mixer::heardFrame() const {
     return heardLocked();
 }
 
+int Mixer::openDecoders() const {
+    Lock lock(mutex_);
+    int open = 0;
+    for (const auto& [id, entry] : streams_) open += entry.stream->hasDecoder() ? 1 : 0;
+    return open;
+}
+
 void Mixer::attachClock(const AudioClock* clock) {
     Lock lock(mutex_);
     clock_ = clock;

@@ -83,6 +83,8 @@ public:
 
     int64_t renderHead() const;
     int64_t heardFrame() const;
+    // Streams whose decoder is open now.
+    int openDecoders() const;
 
     // The clock the outputs publish to; without one the frame heard is the
     // render head (a manual output in tests). The clock must outlive its use.

@@ -23,7 +23,8 @@ MixerStream::MixerStream(StreamSource source, int outputRate)
       format_(source_.decoder->format()),
       outputRate_(outputRate),
       decoder_(std::move(source_.decoder)),
-      step_(double(format_.sampleRate) / outputRate) {}
+      rate_(format_.sampleRate),
+      step_(rate_ / outputRate) {}
 
 MixerStream::~MixerStream() { closeDecoder(); }
 
@@ -99,8 +100,8 @@ void MixerStream::scheduleStart(int64_t frame, double sourceFrame, int64_t head,
 
 void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
     // libsamplerate converts by at most a factor of 256 either way.
-    const double rate = std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);
-    step_ = rate / outputRate_;
+    rate_ = std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);
+    step_ = rate_ / outputRate_;
     if (playing_) timeline_.mark(head, position_, step_, true, heard);
     if (pending_) timeline_.mark(pending_->frame, pending_->position, step_, true, heard);
 }
@@ -169,7 +170,10 @@ int MixerStream::render(float* out, int64_t blockStart, int frames, float* scrat
     }
     const int got = resampling_ ? renderResampled(out, frames, scratch)
                                 : renderDirect(out, frames, scratch);
-    if (got < frames) finish(blockStart + got, heard);
+    // Direct play knows its end without another read; the resampler only
+    // when it has drained.
+    const bool atEnd = !resampling_ && inputPosition_ >= format_.frames;
+    if (got < frames || atEnd) finish(blockStart + got, heard);
     return got;
 }
 

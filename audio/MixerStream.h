@@ -56,7 +56,7 @@ public:
     void setVolume(float volume) { volume_ = volume; }
     void setPan(float pan) { pan_ = std::clamp(pan, 0.0f, 1.0f); }
 
-    double rate() const { return step_ * outputRate_; }
+    double rate() const { return rate_; }
     float volume() const { return volume_; }
 
     // Playing, waiting for a scheduled start, or still being heard after its end.
@@ -96,7 +96,8 @@ private:
     int64_t inputPosition_ = 0;    // next source frame the decoder hands out
 
     double position_ = 0;          // source frame at the render head
-    double step_ = 1;              // source frames per output frame
+    double rate_ = 0;              // source frames per second
+    double step_ = 1;              // source frames per output frame: rate_ / outputRate_
     float volume_ = 1;
     float pan_ = 0.5f;             // 0 left, 0.5 centre, 1 right
     bool playing_ = false;

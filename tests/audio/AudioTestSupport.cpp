@@ -1,0 +1,125 @@
+#include "AudioTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sndfile.h>
+#include <zip.h>
+
+#include <cmath>
+
+#include "AudioSystem.h"
+#include "Bass.h"
+#include "Miles.h"
+
+namespace lumidex::test {
+
+Samples constant(int frames, int channels, float value) {
+    return Samples(size_t(frames) * size_t(channels), value);
+}
+
+Samples ramp(int frames, int channels, float scale) {
+    Samples s;
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c) s.push_back(float(i) / scale);
+    return s;
+}
+
+Samples sine(int frames, int channels, double hz, int rate) {
+    Samples s;
+    for (int i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            s.push_back(float(0.5 * std::sin(2 * M_PI * hz * i / rate)));
+    return s;
+}
+
+QByteArray encode(int sfFormat, int rate, int channels, const Samples& samples) {
+    QTemporaryDir tmp;
+    const QByteArray path = QFile::encodeName(tmp.filePath(QStringLiteral("sound")));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = sfFormat;
+    SNDFILE* f = sf_open(path.constData(), SFM_WRITE, &info);
+    if (!f) return {};
+    sf_writef_float(f, samples.data(), sf_count_t(samples.size() / size_t(channels)));
+    sf_close(f);
+    QFile file(QString::fromLocal8Bit(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray wavFloat(const Samples& samples, int channels, int rate) {
+    return encode(SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, channels, samples);
+}
+
+QByteArray wav16(int frames, int channels, int rate) {
+    return encode(SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, channels,
+                  sine(frames, channels, 440, rate));
+}
+
+QByteArray mp3(int frames, int channels, int rate) {
+    return encode(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, rate, channels,
+                  sine(frames, channels, 440, rate));
+}
+
+QByteArray ogg(int frames, int channels, int rate) {
+    return encode(SF_FORMAT_OGG | SF_FORMAT_VORBIS, rate, channels,
+                  sine(frames, channels, 440, rate));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries) {
+    int error = 0;
+    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!zip) return false;
+    for (const auto& [name, bytes] : entries) {
+        // libzip reads the data at zip_close; `entries` outlives that.
+        zip_source_t* source = zip_source_buffer(zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        if (!source || zip_file_add(zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(source);
+            zip_discard(zip);
+            return false;
+        }
+    }
+    return zip_close(zip) == 0;
+}
+
+std::vector<float> left(const std::vector<float>& stereo) {
+    std::vector<float> l;
+    for (size_t i = 0; i < stereo.size(); i += 2) l.push_back(stereo[i]);
+    return l;
+}
+
+int firstSound(const std::vector<float>& stereo) {
+    for (size_t i = 0; i < stereo.size(); i += 2)
+        if (stereo[i] != 0.0f) return int(i / 2);
+    return -1;
+}
+
+void ManualAudio::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    musicDir = dir.path() + QLatin1Char('/');
+    audio::AudioSystem::instance().setOutputFactory(
+        [] { return std::make_unique<audio::ManualOutput>(); });
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    ASSERT_EQ(AIL_quick_startup(1, 0, 44100, 16, 2), 1);
+}
+
+void ManualAudio::TearDown() {
+    AIL_quick_shutdown();
+    BASS_Free();
+    audio::AudioSystem::instance().setOutputFactory({});
+}
+
+std::vector<float> ManualAudio::advance(int frames) {
+    auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
+    return output ? output->advance(frames) : std::vector<float>();
+}
+
+}  // namespace lumidex::test

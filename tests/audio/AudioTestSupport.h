@@ -1,0 +1,58 @@
+#pragma once
+// Sound files made on the spot with libsndfile, PAK archives made with
+// libzip, and a fixture that runs both engines on a manual output.
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+namespace lumidex::test {
+
+// Interleaved samples.
+using Samples = std::vector<float>;
+
+// Every channel of frame i holds value(i).
+Samples constant(int frames, int channels, float value);
+// Frame i holds i / scale in every channel: the output shows which source
+// frame is playing.
+Samples ramp(int frames, int channels, float scale);
+Samples sine(int frames, int channels, double hz, int rate);
+
+// The bytes of a sound file in a libsndfile format (SF_FORMAT_...). Empty
+// when libsndfile cannot write it.
+QByteArray encode(int sfFormat, int rate, int channels, const Samples& samples);
+
+// Common test sounds.
+QByteArray wavFloat(const Samples& samples, int channels = 1, int rate = 44100);
+QByteArray wav16(int frames, int channels = 2, int rate = 44100);
+QByteArray mp3(int frames, int channels = 2, int rate = 44100);
+QByteArray ogg(int frames, int channels = 2, int rate = 44100);
+
+// Writes bytes to path (creating folders); false on failure.
+bool writeFile(const QString& path, const QByteArray& bytes);
+// A ZIP archive with the given entries (name, bytes); false on failure.
+bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries);
+
+// The left channel of interleaved stereo output.
+std::vector<float> left(const std::vector<float>& stereo);
+// The first frame whose left sample is not 0; -1 when all are.
+int firstSound(const std::vector<float>& stereo);
+
+// Both engines on a manual output: nothing plays until advance().
+class ManualAudio : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Renders and "hears" the next frames; answers them (stereo, interleaved).
+    std::vector<float> advance(int frames);
+
+    QTemporaryDir dir;
+    QString musicDir;  // dir's path with a trailing "/"
+};
+
+}  // namespace lumidex::test

@@ -1,0 +1,228 @@
+// The BASS layer and CBass on a manual output.
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include "AudioTestSupport.h"
+#include "Bass.h"
+#include "CBass.h"
+#include "RuntimeError.h"
+
+namespace lumidex::test {
+namespace {
+
+using BassLayer = ManualAudio;
+using CBassPlayer = ManualAudio;
+
+HSTREAM streamOf(const QByteArray& bytes) {
+    return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), BASS_UNICODE);
+}
+
+TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
+    struct Case {
+        int format, rate, channels;
+        DWORD ctype;
+    };
+    const Case cases[] = {
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, BASS_CTYPE_STREAM_WAV_PCM},
+        {SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 22050, 1, BASS_CTYPE_STREAM_WAV_PCM},
+        {SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, BASS_CTYPE_STREAM_WAV_FLOAT},
+        {SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 48000, 2, BASS_CTYPE_STREAM_AIFF},
+        {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 1, BASS_CTYPE_STREAM_FLAC},
+        {SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 2, BASS_CTYPE_STREAM_OGG},
+        {SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 2, BASS_CTYPE_STREAM_OPUS},
+        {SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2, BASS_CTYPE_STREAM_MP3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ctype);
+        const QByteArray bytes = encode(c.format, c.rate, c.channels, sine(9000, c.channels, 440, c.rate));
+        ASSERT_FALSE(bytes.isEmpty());
+        const HSTREAM h = streamOf(bytes);
+        ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
+        BASS_CHANNELINFO info{};
+        ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
+        EXPECT_EQ(info.freq, DWORD(c.rate));
+        EXPECT_EQ(info.chans, DWORD(c.channels));
+        EXPECT_EQ(info.ctype, c.ctype);
+        EXPECT_EQ(info.flags, 0u);  // always 16-bit positions
+        EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), QWORD(9000 * c.channels * 2));
+        // It decodes to the end and stops.
+        ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
+        std::vector<float> heard;
+        for (int i = 0; i < 20 && BASS_ChannelIsActive(h); ++i) {
+            const auto part = advance(1024);
+            heard.insert(heard.end(), part.begin(), part.end());
+        }
+        EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);
+        EXPECT_NE(firstSound(heard), -1);
+        EXPECT_TRUE(BASS_StreamFree(h));
+    }
+}
+
+TEST_F(BassLayer, RefusesWhatItDoesNotDecodeWithError41) {
+    const QByteArray au = encode(SF_FORMAT_AU | SF_FORMAT_PCM_16, 44100, 1, sine(1000, 1, 440, 44100));
+    ASSERT_FALSE(au.isEmpty());  // libsndfile reads it, BASS does not
+    const QByteArray text("This is not a sound file at all, just some words.");
+    for (const QByteArray& bytes : {au, text}) {
+        EXPECT_EQ(streamOf(bytes), 0u);
+        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    }
+    EXPECT_EQ(BASS_StreamCreateFile(TRUE, text.constData(), 0, 0, BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+}
+
+TEST_F(BassLayer, ReportsHandleAndInitialisationErrors) {
+    EXPECT_EQ(BASS_GetVersion() >> 16, BASSVERSION);
+    EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    EXPECT_FALSE(BASS_StreamFree(0));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(BASS_ChannelIsActive(0x7777), BASS_ACTIVE_STOPPED);
+    EXPECT_EQ(BASS_ChannelGetPosition(0, BASS_POS_BYTE), QWORD(-1));
+    EXPECT_LT(BASS_ChannelBytes2Seconds(0, 100), 0);
+
+    const QByteArray bytes = wav16(100);
+    const HSTREAM h = streamOf(bytes);
+    ASSERT_NE(h, 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
+    BASS_INFO info{};
+    ASSERT_TRUE(BASS_GetInfo(&info));
+    EXPECT_EQ(info.freq, 44100u);
+    EXPECT_EQ(info.dsver, 0u);
+
+    // BASS_Free takes every stream with it; nothing loads until BASS_Init.
+    ASSERT_TRUE(BASS_Free());
+    EXPECT_FALSE(BASS_ChannelPlay(h, FALSE));
+    EXPECT_EQ(streamOf(bytes), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+    EXPECT_FALSE(BASS_Free());
+    ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
+    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);  // handles are never reused
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+}
+
+TEST_F(BassLayer, LoadsPlugInsOnlyFromTheProgramsOwnFolder) {
+    const QString planted = musicDir + QStringLiteral("planted.so");
+    ASSERT_TRUE(writeFile(planted, "not a library"));
+    EXPECT_EQ(BASS_PluginLoad(planted.utf16(), BASS_UNICODE), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(BASS_PluginLoad("missing.so", 0), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    EXPECT_TRUE(BASS_PluginFree(0));
+}
+
+TEST_F(CBassPlayer, PositionsInBytesAndSeconds) {
+    ASSERT_TRUE(writeFile(musicDir + "m.wav", wav16(3 * 44100)));
+    CBass p;
+    ASSERT_EQ(p.LoadFile(musicDir, "m.wav"), 0);
+    EXPECT_EQ(p.BytesPerSecond(), 176400);
+    EXPECT_DOUBLE_EQ(p.Duration(), 3.0);
+    p.setPosition(1.5);
+    EXPECT_EQ(BASS_ChannelGetPosition(p.Handle(), BASS_POS_BYTE), 264600u);
+    EXPECT_DOUBLE_EQ(p.Position(), 1.5);
+    p.Play();
+    advance(4410);
+    EXPECT_DOUBLE_EQ(p.Position(), 1.6);
+    // Restart from 0 while playing, as a key trigger does.
+    p.setPosition(0);
+    p.Play();
+    EXPECT_TRUE(p.Active());
+    advance(441);
+    EXPECT_DOUBLE_EQ(p.Position(), 0.01);
+    advance(3 * 44100);
+    EXPECT_FALSE(p.Active());
+    EXPECT_DOUBLE_EQ(p.Position(), 3.0);
+    // Past the end it rests there; playing from there is over at once.
+    p.setPosition(10);
+    EXPECT_DOUBLE_EQ(p.Position(), 3.0);
+    p.Play();
+    EXPECT_FALSE(p.Active());
+}
+
+TEST_F(CBassPlayer, DescribesTheSound) {
+    ASSERT_TRUE(writeFile(musicDir + "mono.wav", wav16(44100, 1)));
+    ASSERT_TRUE(writeFile(musicDir + "quad.wav", wav16(100, 4)));
+    ASSERT_TRUE(writeFile(musicDir + "six.flac", encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 6,
+                                                        sine(100, 6, 440, 44100))));
+    ASSERT_TRUE(writeFile(musicDir + "stereo.wav", wav16(44100, 2)));
+    CBass p;
+    ASSERT_EQ(p.LoadFile(musicDir, "mono.wav"), 0);
+    EXPECT_EQ(p.Mode(), "Mono");
+    EXPECT_EQ(p.Bits(), 16);
+    EXPECT_EQ(p.BytesPerSecond(), 88200);
+    ASSERT_EQ(p.LoadFile(musicDir, "quad.wav"), 0);
+    EXPECT_EQ(p.Mode(), "4 MultiChannel");
+    ASSERT_EQ(p.LoadFile(musicDir, "six.flac"), 0);
+    EXPECT_EQ(p.Mode(), "6 MultiChannel");
+    ASSERT_EQ(p.LoadFile(musicDir, "stereo.wav"), 0);
+    EXPECT_EQ(p.Mode(), "Stereo");
+    EXPECT_EQ(p.BitsPerSecond(176444), 1412);  // 176444 bytes over 1 s
+    EXPECT_THROW(p.BitsPerSecond(20000000), RuntimeError);  // does not fit 16 bits
+    EXPECT_EQ(p.DXVer(), 0);
+    EXPECT_EQ(p.Frequency(), 44100);
+    EXPECT_FLOAT_EQ(p.Volume(), 1.0f);
+
+    ASSERT_TRUE(writeFile(musicDir + "empty.wav", wav16(0)));
+    ASSERT_EQ(p.LoadFile(musicDir, "empty.wav"), 0);
+    try {
+        p.BitsPerSecond(44);
+        FAIL() << "no error for a sound of no duration";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), rterr::DivisionByZero);
+    }
+}
+
+TEST_F(CBassPlayer, VolumeAndFrequencyShapeWhatIsHeard) {
+    ASSERT_TRUE(writeFile(musicDir + "dc.wav", wavFloat(constant(44100, 2, 0.5f), 2)));
+    CBass p;
+    ASSERT_EQ(p.LoadFile(musicDir, "dc.wav"), 0);
+    p.setVolume(0.5f);
+    EXPECT_FLOAT_EQ(p.Volume(), 0.5f);
+    p.setFrequency(88200);
+    EXPECT_EQ(p.Frequency(), 88200);
+    p.Play();
+    const auto out = advance(30000);
+    EXPECT_NEAR(out[2 * 10000], 0.25f, 1e-3);
+    EXPECT_NEAR(out[2 * 10000 + 1], 0.25f, 1e-3);
+    EXPECT_FALSE(p.Active());  // a second at double speed is over in half of one
+    EXPECT_EQ(out[2 * 29999], 0.0f);
+}
+
+TEST_F(CBassPlayer, EmptyAndReloadedPlayers) {
+    CBass p;
+    p.Play();
+    p.StopPlay();
+    EXPECT_FALSE(p.Active());
+    EXPECT_EQ(p.Position(), 0);
+    EXPECT_EQ(p.Duration(), 0);
+    EXPECT_EQ(p.Frequency(), 0);
+    p.Free();
+    p.Free();
+    EXPECT_EQ(p.Handle(), 0u);
+    EXPECT_EQ(p.HandleDec(), 0u);
+    EXPECT_FALSE(p.BGM());
+    p.setBGM(true);
+    EXPECT_TRUE(p.BGM());
+
+    ASSERT_TRUE(writeFile(musicDir + "a.wav", wav16(44100)));
+    ASSERT_TRUE(writeFile(musicDir + "b.wav", wav16(22050)));
+    ASSERT_EQ(p.LoadFile(musicDir, "a.wav"), 0);
+    const uint32_t first = p.Handle();
+    p.Play();
+    // Loading again (Open Key after a preview) releases the sound still playing.
+    ASSERT_EQ(p.LoadFile(musicDir, "b.wav"), 0);
+    EXPECT_NE(p.Handle(), first);
+    EXPECT_EQ(BASS_ChannelIsActive(first), BASS_ACTIVE_STOPPED);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_DOUBLE_EQ(p.Duration(), 0.5);
+
+    // A failed load leaves the player empty.
+    ASSERT_TRUE(writeFile(musicDir + "bad.wav", "RIFF....WAVEjunk"));
+    EXPECT_EQ(p.LoadFile(musicDir, "bad.wav"), BASS_ERROR_FILEFORM);
+    EXPECT_EQ(p.Handle(), 0u);
+    EXPECT_EQ(p.LoadFile(musicDir, "nothing.wav"), 2);
+}
+
+}  // namespace
+}  // namespace lumidex::test

@@ -1,0 +1,371 @@
+// The mixer driven frame by frame: what is heard, when, and where each
+// stream stands. Sounds made of a ramp show in every output sample which
+// source frame is playing.
+
+#include <gtest/gtest.h>
+
+#include <sndfile.h>
+
+#include <random>
+
+#include "AudioClock.h"
+#include "AudioTestSupport.h"
+#include "FrameFifo.h"
+#include "Mixer.h"
+
+namespace lumidex::test {
+namespace {
+
+using audio::AudioClock;
+using audio::ByteView;
+using audio::Container;
+using audio::ContainerSet;
+using audio::Mixer;
+using audio::StreamId;
+
+constexpr ContainerSet kAll = Container::Wav | Container::Aiff | Container::Flac |
+                              Container::OggVorbis | Container::OggOpus | Container::Mp3;
+constexpr float kScale = 65536.0f;  // ramp step: exact in float for every frame used here
+
+ByteView view(const QByteArray& bytes) {
+    return {reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size())};
+}
+
+StreamId addSound(Mixer& mixer, const QByteArray& bytes) {
+    return mixer.add({view(bytes), kAll, &audio::openSndfileDecoder,
+                      audio::openSndfileDecoder(view(bytes), kAll)});
+}
+
+std::vector<float> render(Mixer& mixer, int frames) {
+    std::vector<float> out(2 * size_t(frames));
+    mixer.render(out.data(), frames);
+    return out;
+}
+
+// Ramp sound: frame i is (i + 1) / kScale, so every frame is heard as non-zero.
+QByteArray rampSound(int frames) {
+    Samples s = ramp(frames, 1, kScale);
+    for (float& v : s) v += 1.0f / kScale;
+    return wavFloat(s);
+}
+
+double positionOf(const Mixer& mixer, StreamId id) { return mixer.status(id)->position; }
+bool activeOf(const Mixer& mixer, StreamId id) { return mixer.status(id)->active; }
+
+TEST(Mixer, PlaysOnceAndStopsAtItsEnd) {
+    Mixer mixer(44100);
+    const QByteArray bytes = wavFloat(constant(1000, 1, 0.5f));
+    const StreamId id = addSound(mixer, bytes);
+    ASSERT_NE(id, 0u);
+    EXPECT_FALSE(activeOf(mixer, id));
+    ASSERT_TRUE(mixer.play(id));
+    EXPECT_TRUE(activeOf(mixer, id));
+    const auto out = render(mixer, 1500);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(out[2 * i], 0.5f) << i;
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(out[2 * i + 1], 0.5f) << i;
+    for (int i = 1000; i < 1500; ++i) ASSERT_EQ(out[2 * i], 0.0f) << i;
+    EXPECT_FALSE(activeOf(mixer, id));
+    EXPECT_EQ(positionOf(mixer, id), 1000);
+}
+
+TEST(Mixer, VolumeAndPanScaleEachSide) {
+    Mixer mixer(44100);
+    const QByteArray bytes = wavFloat(constant(100, 2, 0.5f), 2);
+    const StreamId id = addSound(mixer, bytes);
+    mixer.setVolume(id, 0.5f);
+    mixer.play(id);
+    auto out = render(mixer, 10);
+    EXPECT_EQ(out[0], 0.25f);
+    EXPECT_EQ(out[1], 0.25f);
+    mixer.setPan(id, 0.0f);  // hard left
+    out = render(mixer, 10);
+    EXPECT_EQ(out[0], 0.25f);
+    EXPECT_EQ(out[1], 0.0f);
+    mixer.setVolume(id, 0.0f);
+    out = render(mixer, 10);
+    EXPECT_EQ(out[0], 0.0f);
+}
+
+TEST(Mixer, ScheduledStartLandsOnTheExactFrame) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(5000);
+    const StreamId id = addSound(mixer, bytes);
+    ASSERT_TRUE(mixer.playAt(id, 700, 0));
+    EXPECT_TRUE(activeOf(mixer, id));  // waiting counts as playing
+    std::vector<float> out;
+    for (int i = 0; i < 6; ++i) {  // blocks that straddle the start frame
+        const auto part = render(mixer, 333);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    EXPECT_EQ(firstSound(out), 700);
+    EXPECT_EQ(out[2 * 700], 1 / kScale);
+    EXPECT_EQ(out[2 * 701], 2 / kScale);
+
+    // A start frame already rendered past starts at the render head.
+    const int64_t head = mixer.renderHead();
+    mixer.playAt(id, 100, 9);
+    EXPECT_EQ(render(mixer, 1)[0], 10 / kScale);
+    EXPECT_EQ(mixer.renderHead(), head + 1);
+}
+
+TEST(Mixer, ScheduledRestartLetsThePlayingSoundRunUntilItsFrame) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(5000);
+    const StreamId id = addSound(mixer, bytes);
+    mixer.play(id);
+    mixer.playAt(id, 300, 0);
+    const auto out = left(render(mixer, 400));
+    EXPECT_EQ(out[299], 300 / kScale);
+    EXPECT_EQ(out[300], 1 / kScale);
+}
+
+TEST(Mixer, KeySoundsScheduledToTheMusicPosition) {
+    Mixer mixer(44100);
+    const QByteArray music = wavFloat(constant(44100, 2, 0.25f), 2);
+    const QByteArray key = rampSound(2000);
+    const StreamId bgm = addSound(mixer, music);
+    const StreamId k = addSound(mixer, key);
+    mixer.play(bgm);
+    render(mixer, 1000);
+    const auto at = mixer.frameReaching(bgm, 22050);
+    ASSERT_TRUE(at.has_value());
+    EXPECT_EQ(*at, 22050);
+    mixer.playAt(k, *at, 0);
+    const auto out = left(render(mixer, 30000));
+    EXPECT_EQ(out[22050 - 1000 - 1], 0.25f);
+    EXPECT_EQ(out[22050 - 1000], 0.25f + 1 / kScale);
+
+    // At twice the speed the music gets there in half the frames.
+    mixer.seek(bgm, 1000);
+    mixer.setRate(bgm, 88200);
+    const int64_t head = mixer.renderHead();
+    EXPECT_EQ(*mixer.frameReaching(bgm, 22050), head + (22050 - 1000) / 2);
+    EXPECT_FALSE(mixer.frameReaching(bgm, 44101).has_value());  // past the end
+    mixer.stop(bgm);
+    EXPECT_FALSE(mixer.frameReaching(bgm, 22050).has_value());  // resting
+}
+
+TEST(Mixer, RestartFromZeroWhilePlaying) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(5000);
+    const StreamId id = addSound(mixer, bytes);
+    mixer.play(id);
+    EXPECT_EQ(left(render(mixer, 500))[499], 500 / kScale);
+    mixer.seek(id, 0);
+    EXPECT_EQ(positionOf(mixer, id), 0);
+    EXPECT_TRUE(activeOf(mixer, id));
+    EXPECT_EQ(render(mixer, 1)[0], 1 / kScale);
+}
+
+TEST(Mixer, StopRestsWhereItIsAndPlayResumes) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(5000);
+    const StreamId id = addSound(mixer, bytes);
+    mixer.play(id);
+    render(mixer, 300);
+    mixer.stop(id);
+    EXPECT_FALSE(activeOf(mixer, id));
+    EXPECT_EQ(firstSound(render(mixer, 100)), -1);
+    EXPECT_EQ(positionOf(mixer, id), 300);
+    mixer.play(id);
+    EXPECT_EQ(render(mixer, 1)[0], 301 / kScale);
+}
+
+TEST(Mixer, SeekPastTheEndEndsAtOnce) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(1000);
+    const StreamId id = addSound(mixer, bytes);
+    mixer.seek(id, 1e9);
+    EXPECT_EQ(positionOf(mixer, id), 1000);
+    mixer.play(id);
+    EXPECT_FALSE(activeOf(mixer, id));
+    EXPECT_EQ(firstSound(render(mixer, 100)), -1);
+}
+
+int zeroCrossings(const std::vector<float>& x, size_t from, size_t to) {
+    int n = 0;
+    for (size_t i = from + 1; i < to; ++i) n += (x[i - 1] < 0) != (x[i] < 0);
+    return n;
+}
+
+TEST(Mixer, RateChangesSpeedAndPitchAndKeepPositionsInStep) {
+    Mixer mixer(44100);
+    const QByteArray bytes = wavFloat(sine(44100, 1, 441, 44100));
+    const StreamId id = addSound(mixer, bytes);
+    mixer.setRate(id, 88200);
+    EXPECT_EQ(mixer.status(id)->rate, 88200);
+    mixer.play(id);
+    const auto out = left(render(mixer, 30000));
+    // 441 Hz played twice as fast is 882 Hz: 2 crossings per period.
+    EXPECT_NEAR(zeroCrossings(out, 1000, 11000), 2 * 882 * 10000 / 44100, 4);
+    // The second of sound lasts half a second.
+    int last = 0;
+    for (int i = 0; i < int(out.size()); ++i)
+        if (std::abs(out[i]) > 1e-3) last = i;
+    EXPECT_NEAR(last, 22050, 64);
+    EXPECT_FALSE(activeOf(mixer, id));
+
+    // A change while playing takes effect at once: half speed after 1000 frames.
+    mixer.setRate(id, 44100);
+    mixer.seek(id, 0);
+    mixer.play(id);
+    render(mixer, 1000);
+    EXPECT_EQ(positionOf(mixer, id), 1000);
+    mixer.setRate(id, 22050);
+    render(mixer, 1000);
+    EXPECT_EQ(positionOf(mixer, id), 1500);
+}
+
+TEST(Mixer, ResamplesFilesOfAnotherRateToTheOutput) {
+    Mixer mixer(44100);
+    const QByteArray bytes = wavFloat(sine(48000, 1, 480, 48000), 1, 48000);
+    const StreamId id = addSound(mixer, bytes);
+    EXPECT_EQ(mixer.status(id)->rate, 48000);  // its own rate, so its own pitch
+    mixer.play(id);
+    const auto out = left(render(mixer, 44100));
+    EXPECT_NEAR(zeroCrossings(out, 1000, 41000), 2 * 480 * 40000 / 44100, 4);
+}
+
+TEST(Mixer, PositionsFollowTheHeardFrameAndNeverGoBack) {
+    Mixer mixer(44100);
+    AudioClock clock(44100);
+    mixer.attachClock(&clock);
+    const QByteArray bytes = rampSound(10000);
+    const StreamId id = addSound(mixer, bytes);
+
+    // Set, then play, then read at once: the position set is what is heard,
+    // although the start lies ahead of the listener.
+    mixer.seek(id, 5000);
+    render(mixer, 2048);
+    mixer.play(id);
+    EXPECT_EQ(positionOf(mixer, id), 5000);
+
+    render(mixer, 2048);  // head 4096, playing since 2048
+    const int64_t now = AudioClock::nowNs();
+    double last = 0;
+    for (int64_t heard : {1000, 2048, 3000, 4000}) {
+        clock.publish(heard, 0, 0, now);
+        const double p = positionOf(mixer, id);
+        EXPECT_GE(p, last);
+        last = p;
+    }
+    EXPECT_EQ(last, 5000 + (4000 - 2048));
+
+    // Stopping takes effect for activity at once; the audio already rendered
+    // is still heard moving.
+    mixer.stop(id);
+    EXPECT_FALSE(activeOf(mixer, id));
+    clock.publish(4090, 0, 0, now);
+    EXPECT_EQ(positionOf(mixer, id), 5000 + (4090 - 2048));
+    mixer.attachClock(nullptr);
+}
+
+TEST(Mixer, ClosesIdleDecodersAndReopensWhereTheStreamStands) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(1000);
+    std::vector<StreamId> ids;
+    for (int i = 0; i < Mixer::kIdleDecoders + 6; ++i) ids.push_back(addSound(mixer, bytes));
+    EXPECT_EQ(mixer.openDecoders(), Mixer::kIdleDecoders);
+    // The first stream was closed; it opens again at its position.
+    mixer.seek(ids[0], 100);
+    mixer.play(ids[0]);
+    EXPECT_EQ(render(mixer, 1)[0], 101 / kScale);
+    EXPECT_TRUE(mixer.remove(ids[0]));
+    EXPECT_FALSE(mixer.status(ids[0]).has_value());
+    EXPECT_FALSE(mixer.play(ids[0]));
+}
+
+TEST(Mixer, MixesManyResampledSoundsAtOnce) {
+    Mixer mixer(44100);
+    const QByteArray bytes = wavFloat(constant(4410, 1, 0.01f));
+    std::vector<StreamId> ids;
+    for (int i = 0; i < 64; ++i) {
+        ids.push_back(addSound(mixer, bytes));
+        mixer.setRate(ids.back(), 44100 * (1.0 + i / 128.0));
+        mixer.playAt(ids.back(), 10 * i, 0);
+    }
+    const auto out = left(render(mixer, 8000));
+    EXPECT_NEAR(out[700], 0.64f, 0.02f);  // all 64 sounding together
+    for (StreamId id : ids) EXPECT_FALSE(activeOf(mixer, id));
+}
+
+TEST(Decoders, RefuseOrSurviveBrokenInput) {
+    // Nothing at all, noise, and each format cut short or with bytes changed.
+    EXPECT_EQ(audio::openSndfileDecoder({}, kAll), nullptr);
+    QByteArray noise(4096, '\0');
+    std::mt19937 random(7);
+    for (char& c : noise) c = char(random());
+    EXPECT_EQ(audio::openSndfileDecoder(view(noise), kAll), nullptr);
+    EXPECT_EQ(audio::openMpg123Decoder(view(noise)), nullptr);
+    EXPECT_EQ(audio::openMpg123Decoder(view(ogg(4410))), nullptr);
+
+    const std::vector<QByteArray> sounds = {wav16(20000), ogg(20000), mp3(20000),
+                                            encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
+                                                   sine(20000, 2, 440, 44100))};
+    for (const QByteArray& whole : sounds) {
+        std::vector<QByteArray> broken = {whole.left(whole.size() / 2), whole.left(60)};
+        for (int round = 0; round < 8; ++round) {
+            QByteArray b = whole;
+            for (int i = 0; i < 40; ++i) b[int(random() % uint32_t(b.size()))] = char(random());
+            broken.push_back(b);
+        }
+        for (const QByteArray& b : broken) {
+            for (auto open : {&audio::openSndfileDecoder, &audio::openMpg123Decoder}) {
+                Mixer mixer(44100);
+                auto decoder = open(view(b), kAll);
+                if (!decoder) continue;
+                const StreamId id = mixer.add({view(b), kAll, open, std::move(decoder)});
+                mixer.setRate(id, 50000);
+                mixer.play(id);
+                for (int i = 0; i < 40 && activeOf(mixer, id); ++i) render(mixer, 4096);
+                EXPECT_FALSE(activeOf(mixer, id));
+            }
+        }
+    }
+}
+
+TEST(Decoders, TruncatedWavPlaysWhatIsThere) {
+    Mixer mixer(44100);
+    const QByteArray whole = wavFloat(constant(1000, 1, 0.5f));
+    const QByteArray half = whole.left(whole.size() - 2000);  // 500 frames of data gone
+    const StreamId id = addSound(mixer, half);
+    ASSERT_NE(id, 0u);
+    mixer.play(id);
+    const auto out = left(render(mixer, 1200));
+    EXPECT_EQ(out[499], 0.5f);
+    EXPECT_EQ(out[500], 0.0f);
+    EXPECT_FALSE(activeOf(mixer, id));
+}
+
+TEST(AudioClock, MovesSmoothlyBetweenCallbacksAndNeverBackwards) {
+    AudioClock clock(44100);
+    const int64_t t = 1'000'000'000;
+    EXPECT_EQ(clock.heardFrame(t), 0);
+    clock.publish(0, 441, 0, t);
+    EXPECT_EQ(clock.heardFrame(t + 5'000'000), 220);   // 5 ms later
+    EXPECT_EQ(clock.heardFrame(t + 50'000'000), 441);  // not past what the device has
+    // A later callback whose latency puts it earlier cannot pull the answer back.
+    clock.publish(441, 441, 441, t + 10'000'000);
+    EXPECT_EQ(clock.heardFrame(t + 10'000'000), 441);
+    EXPECT_EQ(clock.heardFrame(t + 15'000'000), 441);
+    clock.publish(882, 441, 441, t + 20'000'000);
+    EXPECT_EQ(clock.heardFrame(t + 25'000'000), 441 + 220);
+}
+
+TEST(FrameFifo, KeepsOrderAcrossTheWrapAndNeverOverfills) {
+    audio::FrameFifo fifo(5);
+    std::vector<float> in = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6};
+    EXPECT_EQ(fifo.write(in.data(), 6), 5);
+    std::vector<float> out(12, 0);
+    EXPECT_EQ(fifo.read(out.data(), 3), 3);
+    EXPECT_EQ(out[4], 3);
+    EXPECT_EQ(fifo.write(in.data(), 3), 3);  // wraps
+    EXPECT_EQ(fifo.size(), 5);
+    EXPECT_EQ(fifo.read(out.data(), 6), 5);
+    EXPECT_EQ((std::vector<float>(out.begin(), out.begin() + 10)),
+              (std::vector<float>{4, 4, 5, 5, 1, 1, 2, 2, 3, 3}));
+    EXPECT_EQ(fifo.read(out.data(), 1), 0);
+}
+
+}  // namespace
+}  // namespace lumidex::test
