@@ -7,7 +7,6 @@
 #include <QUrl>
 
 #include "DocumentCommands.h"
-#include "QtDialogs.h"
 #include "WindowTestSupport.h"
 
 namespace lumidex::testing {
@@ -212,18 +211,6 @@ TEST_F(DocumentCommandsTest, DroppedChartOpensAfterTheQuestion) {
     drop();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->state.CurrentFile == dropped; }, 5000));
     EXPECT_EQ(window->state.Modified, 0);
-}
-
-TEST(QtNameFilters, TurnPairsIntoQtFilters) {
-    EXPECT_EQ(toQtNameFilters(kOpenFilter), (QStringList{QStringLiteral("Pelvaro XML File (*.xml)"),
-                                                         QStringLiteral("All Files (*)")}));
-    EXPECT_EQ(toQtNameFilters(kSaveFilter),
-              QStringList{QStringLiteral("Pelvaro XML File (*.xml)")});
-    const QStringList keys = toQtNameFilters(kKeySoundFilter);
-    ASSERT_EQ(keys.size(), 2);
-    EXPECT_EQ(keys[0], QStringLiteral("All Supported Audio Files (*.mp? *.og? *.wav *.aac *.ac3 "
-                                      "*.aiff *.ape *.flac *.m4a *.opus *.tta *.wma *.wv *.wvc)"));
-    EXPECT_TRUE(toQtNameFilters(QStringLiteral("Nothing|")).isEmpty());
 }
 
 }  // namespace
