@@ -99,17 +99,10 @@ void ChartDocument::setSpeedTempo(int coord, double speed, double tempo) {
 
 void ChartDocument::fillSpeedTempoFrom(int coord, double speed, double tempo) {
     checkCoord(coord);
-    if (coord >= pendingFrom_) {
-        // The old tail values still hold between pendingFrom_ and coord.
-        materialize(coord);
-    } else {
-        // Cells already written from coord on get the new values now.
-        for (int i = coord; i < pendingFrom_; ++i) {
-            cells_[i].Speed = speed;
-            cells_[i].Tempo = tempo;
-        }
-    }
-    // Whatever is still unwritten takes the new values lazily.
+    // Cells between an older tail and coord keep the older values.
+    if (coord > pendingFrom_) materialize(coord);
+    // Everything from coord on takes the new values as far as it is read.
+    pendingFrom_ = coord;
     pendingSpeed_ = speed;
     pendingTempo_ = tempo;
     invalidateFrom(coord);
