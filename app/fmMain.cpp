@@ -21,6 +21,7 @@
 #include <cmath>
 #include <exception>
 
+#include "ChartView.h"
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "RuntimeError.h"
@@ -56,6 +57,14 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     BuildToolbar();
     BuildControls();
     ConnectControls();
+    view = std::make_unique<ChartView>(
+        doc, ViewControls{picMain, picScale, picKey, vsb, cbVScroll, cbAltStep, cbKeyStep,
+                          cbNormalize, lbTime, lbFrame, lbCombo, txBPM, txBPMO, mnShowGrid,
+                          mnShowPlayLine, mnShowTrans});
+    view->setUpScrollBar();
+    connect(vsb, &QScrollBar::valueChanged, this, [this] { Guarded([this] { vsb_Change(); }); });
+    for (int kind = 0; kind < kKindSlots; ++kind)
+        if (imgEle[kind]) imgEle[kind]->setPixmap(view->pictures().palettePixmap(kind));
     setAcceptDrops(true);
     // The canvas has a fixed size, so the window has one too.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -96,6 +105,7 @@ bool fmMain::Form_Load() {
     cmdPlay->setEnabled(false);
     state.ChartDir = app.AppDir;
     SetScrollRange();
+    ReDrawNote();
     return true;
 }
 
@@ -196,6 +206,7 @@ void fmMain::showHeader() {
 
 // Each step is on its own: one that fails is skipped and the rest still run.
 void fmMain::afterOpen() {
+    view->InitArea();
     frMain->setEnabled(true);
     skipOnError([this] { StopPlay(); });
     skipOnError([this] { cmdCloseBGM_Click(); });
@@ -205,6 +216,7 @@ void fmMain::afterOpen() {
         SetScrollRange();
         ScrollToMusicStart();
     });
+    ReDrawNote();  // also when the scroll bar did not move
     UpdateStatusFile();
 }
 
@@ -229,6 +241,11 @@ void fmMain::ScrollToMusicStart() {
 
 void fmMain::InitArea() {
     doc.InitArea();
+    view->InitArea();
+}
+
+void fmMain::ReDrawNote() {
+    view->ReDrawNote();
 }
 
 void fmMain::UpdateStatusFile() {
@@ -273,9 +290,30 @@ bool fmMain::eventFilter(QObject* watched, QEvent* event) {
 void fmMain::cbNormalize_Click() {
     doc.AlignCoord = cbNormalize->currentData().toDouble();
 }
-void fmMain::cbAltStep_Click() {}
-void fmMain::cbKeyStep_Click() {}
-void fmMain::cbVScroll_Click() {}
+void fmMain::cbAltStep_Click() {
+    view->cbAltStep_Click();
+}
+void fmMain::cbKeyStep_Click() {
+    view->cbKeyStep_Click();
+}
+void fmMain::cbVScroll_Click() {
+    view->cbVScroll_Click();
+}
+void fmMain::vsb_Change() {
+    view->vsb_Change();
+}
+
+// ---- the View menu ---------------------------------------------------------------
+
+void fmMain::mnShowGrid_Click() {
+    view->mnShowGrid_Click();
+}
+void fmMain::mnShowPlayLine_Click() {
+    view->mnShowPlayLine_Click();
+}
+void fmMain::mnShowTrans_Click() {
+    view->mnShowTrans_Click();
+}
 
 // ---- controls ------------------------------------------------------------------
 
@@ -303,9 +341,6 @@ void fmMain::mnKeyDelete_Click() {}
 void fmMain::mnKeyPurge_Click() {}
 void fmMain::mnKeyFxSnd_Click(int) {}
 void fmMain::mnSetBPM_Click() {}
-void fmMain::mnShowGrid_Click() {}
-void fmMain::mnShowPlayLine_Click() {}
-void fmMain::mnShowTrans_Click() {}
 void fmMain::mnPlayStart_Click() {}
 void fmMain::mnPlayGame_Click(int) {}
 void fmMain::mnDecoder_Click(int) {}

@@ -24,6 +24,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 #include "AppInfo.h"
 #include "AudioEngines.h"
@@ -48,6 +49,7 @@ class QToolBar;
 
 namespace lumidex {
 
+class ChartView;
 class PictureBox;
 
 class fmMain : public QMainWindow, private DocumentHost {
@@ -75,6 +77,9 @@ class fmMain : public QMainWindow, private DocumentHost {
     WindowState state;
     ChartDocument doc;
     AudioEngines audio;
+    // The chart view: scrolling, read-outs and repainting of picMain,
+    // picScale and picKey (view/ChartView.h).
+    std::unique_ptr<ChartView> view;
 
     // ---- controls -------------------------------------------------------------
     QToolBar* Toolbar = nullptr;
@@ -208,6 +213,7 @@ class fmMain : public QMainWindow, private DocumentHost {
     void cbKeyStep_Click();
     void cbNormalize_Click();
     void cbVScroll_Click();
+    void vsb_Change();
     void imgEle_MouseDown(int index);
     void lsKey_Click();
     void lsKey_DblClick();
@@ -230,6 +236,8 @@ class fmMain : public QMainWindow, private DocumentHost {
     // ---- shared work ------------------------------------------------------------
     // Clears the chart and the editing state of the view.
     void InitArea();
+    // Repaints the chart view and its read-outs.
+    void ReDrawNote();
     // Stops playback (a hook until playback is connected).
     void StopPlay();
     // Rewrites lsKey from the key sounds 1..KeyCount.

@@ -81,17 +81,19 @@ void ChartView::fillList(QComboBox* list, const QStringList& items, int startInd
     list->setCurrentIndex(std::min(startIndex, list->count() - 1));
 }
 
-void ChartView::setUpControls() {
-    if (c_.vsb) {
-        c_.vsb->setOrientation(Qt::Vertical);
-        // Minimum at the bottom: moving the thumb up raises the view base, and
-        // the wheel over the bar and its arrow keys move the same way.
-        c_.vsb->setInvertedAppearance(true);
-        c_.vsb->setInvertedControls(false);
-        c_.vsb->setSingleStep(kArrowStep);
-        updatePageStep();
-        setScrollTop();
-    }
+void ChartView::setUpScrollBar() {
+    if (!c_.vsb) return;
+    c_.vsb->setOrientation(Qt::Vertical);
+    // Minimum at the bottom: moving the thumb up raises the view base, and
+    // the wheel over the bar and its arrow keys move the same way.
+    c_.vsb->setInvertedAppearance(true);
+    c_.vsb->setInvertedControls(false);
+    c_.vsb->setSingleStep(kArrowStep);
+    updatePageStep();
+    setScrollTop();
+}
+
+void ChartView::setUpStepLists() {
     fillList(c_.cbNormalize, normalizeList().items, normalizeList().startIndex);
     cbNormalize_Click();
     fillList(c_.cbVScroll, vScrollList().items, vScrollList().startIndex);
@@ -100,6 +102,11 @@ void ChartView::setUpControls() {
     cbAltStep_Click();
     fillList(c_.cbKeyStep, keyStepList().items, keyStepList().startIndex);
     cbKeyStep_Click();
+}
+
+void ChartView::setUpControls() {
+    setUpScrollBar();
+    setUpStepLists();
     for (QAction* item : {c_.mnShowGrid, c_.mnShowPlayLine, c_.mnShowTrans})
         if (item) item->setCheckable(true);
 }
@@ -260,12 +267,14 @@ void ChartView::RefreshState() {
     const double shown = state_.viewFrame - doc_.Delay;
     setStatusText(c_.lbFrame, numberText(shown));
     setStatusText(c_.lbTime, timeText(shown));
+    // The tempo boxes show the cell under the baseline. A cell without tempo
+    // (no chart loaded yet) leaves them as they are, so their prompts stay.
     const double base = roundHalfEven(state_.viewBase);
-    if (base >= 0 && base <= kMaxCoord) {
-        const NoteEntry& cell = doc_.cell(static_cast<int>(base));
-        setStatusText(c_.txBPMO, numberText(cell.Tempo));
-        setStatusText(c_.txBPM, numberText(cell.Speed));
-    }
+    if (base < 0 || base > kMaxCoord) return;
+    const NoteEntry& cell = doc_.cell(static_cast<int>(base));
+    if (cell.Tempo == 0) return;
+    setStatusText(c_.txBPMO, numberText(cell.Tempo));
+    setStatusText(c_.txBPM, numberText(cell.Speed));
 }
 
 void ChartView::usePicturesForScreen() {

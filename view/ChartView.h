@@ -58,11 +58,14 @@ public:
     ~ChartView() override;
 
     // ---- start-up ------------------------------------------------------------
-    // Gives the scroll bar its orientation (0 at the bottom), arrow step 3,
-    // the page step for the canvas height and the range for the chart; fills
-    // empty step lists with their items and chooses the start-up items
-    // ("1", "96", "1", "3"), running their handlers; makes the View menu
-    // items checkable.
+    // Gives the scroll bar its orientation (0 at the bottom, the wheel over
+    // it and its keys moving the same way), arrow step 3, the page step for
+    // the canvas height and the range for the chart.
+    void setUpScrollBar();
+    // Fills empty step lists with their items and chooses the start-up items
+    // ("1", "96", "1", "3"), running their handlers.
+    void setUpStepLists();
+    // Both of the above, and the View menu items made checkable.
     void setUpControls();
     // Connects the controls' signals to the handlers below (scroll bar value,
     // list choices, View menu items). A window that forwards its own handlers
@@ -99,7 +102,8 @@ public:
     // Sets the scroll bar value; with exact the view base becomes the value
     // itself rather than the nearest multiple of 3.
     void scrollTo(int value, bool exact = false);
-    // Writes the status read-outs: time, frame, combo, tempo boxes.
+    // Writes the status read-outs: time, frame, combo, and the tempo boxes
+    // (left alone while the cell under the baseline has no tempo).
     void RefreshState();
     // The full repaint; returns at once when a repaint is already running.
     void ReDrawNote();

@@ -92,6 +92,13 @@ TEST_F(ChartViewTest, ScrollBarValueRoundsToThreeAndStaysBelowTheTop) {
     view->scrollTo(100, true);  // a programmatic scroll keeps the exact value
     EXPECT_EQ(view->state().viewBase, 100);
     EXPECT_EQ(view->lastReport().drawn.last, 180);
+
+    // Turning the wheel away from the user over the bar itself raises the view too.
+    c.vsb->setValue(30);
+    QWheelEvent up(QPointF(5, 5), c.vsb->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(c.vsb, &up);
+    EXPECT_GT(view->state().viewBase, 30);
 }
 
 TEST_F(ChartViewTest, PlaybackOwnsTheViewBase) {
@@ -179,12 +186,13 @@ TEST_F(ChartViewTest, ReadOutsShowTimeFrameComboAndTempo) {
 }
 
 TEST_F(ChartViewTest, ChartWithoutTempoRepaintsWithoutTime) {
+    c.txBPMO->setText(QStringLiteral("Please enter BPM"));
     doc.InitArea();
     doc.setNote(99, 16, 1);
     c.vsb->setValue(99);
     EXPECT_EQ(view->lastReport().notes.size(), 1u);
     EXPECT_EQ(c.lbTime->text(), "0:00");
-    EXPECT_EQ(c.txBPMO->text(), "0");
+    EXPECT_EQ(c.txBPMO->text(), "Please enter BPM");  // the prompt stays
 }
 
 TEST_F(ChartViewTest, ViewMenuSwitchesToggleWithTheirCheckMarks) {

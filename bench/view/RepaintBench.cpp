@@ -1,0 +1,112 @@
+// Cost of one full repaint of a dense view: a note on every coord outside
+// the long notes (short notes of every kind and towers), a long note of 24
+// coords every 60, a key index beside each note and a tempo change every 48
+// coords. Playback repaints like this on every coord
+// change, so the CPU time per iteration is the figure that matters (target:
+// under 0.5 ms).
+//   BM_Render/...      the renderer alone, into the three back buffers
+//   BM_ReDrawNote      the view's whole repaint with its widgets: read-outs,
+//                      rendering and the update requests
+#include <benchmark/benchmark.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
+#include <cstdlib>
+#include <memory>
+
+#include "ChartView.h"
+#include "NoteRenderer.h"
+
+using namespace lumidex;
+
+namespace {
+
+ChartDocument& denseChart() {
+    static ChartDocument* doc = [] {
+        auto* d = new ChartDocument;
+        d->fillSpeedTempoFrom(0, 150, 150);
+        static const int kinds[] = {5, 16, 17, 18, 19, 20, 21, 22, 23, 24, 26, 27, 32, 33, 34};
+        for (int c = 0; c <= kMaxCoord; ++c) {
+            const int block = c % 60;
+            uint8_t kind;
+            if (block == 0) kind = 134;          // a long note every 60 coords,
+            else if (block == 24) kind = 136;    // 24 coords long
+            else if (block > 0 && block < 24) kind = 0;
+            else kind = static_cast<uint8_t>(kinds[c % 15]);
+            d->setNote(c, kind, static_cast<int16_t>(c % 2000 + 1));
+            if (c % 48 == 0) d->fillSpeedTempoFrom(c, 150 + c % 7, 150 + c % 5);
+        }
+        d->LastCoord = kMaxCoord - 72;
+        return d;
+    }();
+    return *doc;
+}
+
+void BM_Render(benchmark::State& state) {
+    const ChartDocument& doc = denseChart();
+    static const NotePictures pictures(1);
+    NoteRenderer renderer(doc, pictures);
+    renderer.setSwitches(DrawSwitches{state.range(0) != 0, state.range(0) != 0, state.range(1) != 0});
+    QImage canvas(kCanvasWidth, kDesignCanvasHeight, QImage::Format_RGB32);
+    QImage scale(kScaleWidth, kDesignCanvasHeight, QImage::Format_RGB32);
+    QImage key(kKeyWidth, kDesignCanvasHeight, QImage::Format_RGB32);
+    int base = 1000;
+    size_t notes = 0;
+    for (auto _ : state) {
+        const RenderReport report = renderer.render(base, canvas, scale, key);
+        notes += report.notes.size() + report.keyTexts.size() + report.scaleTexts.size();
+        base = base >= 29000 ? 1000 : base + 1;  // a new view every time, as in playback
+    }
+    state.counters["items/repaint"] = benchmark::Counter(static_cast<double>(notes), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_Render)
+    ->ArgNames({"grid+band", "transparent"})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ReDrawNote(benchmark::State& state) {
+    QWidget window;
+    ViewControls c;
+    c.picScale = new PictureBox(&window);
+    c.picMain = new PictureBox(&window);
+    c.picKey = new PictureBox(&window);
+    c.picScale->setGeometry(0, 0, kScaleWidth, kDesignCanvasHeight);
+    c.picMain->setGeometry(50, 0, kCanvasWidth, kDesignCanvasHeight);
+    c.picKey->setGeometry(120, 0, kKeyWidth, kDesignCanvasHeight);
+    c.vsb = new QScrollBar(&window);
+    c.lbTime = new QLabel(&window);
+    c.lbFrame = new QLabel(&window);
+    c.lbCombo = new QLabel(&window);
+    c.txBPM = new QLineEdit(&window);
+    c.txBPMO = new QLineEdit(&window);
+    ChartView view(denseChart(), c);
+    view.setUpControls();
+    view.state().switches = DrawSwitches{true, true, false};
+    view.state().playing = true;  // as playback does: set the view base, repaint
+    int base = 1000;
+    for (auto _ : state) {
+        view.state().viewBase = base;
+        view.state().viewFrame = base * 2.0;
+        view.ReDrawNote();
+        base = base >= 29000 ? 1000 : base + 1;
+    }
+}
+BENCHMARK(BM_ReDrawNote)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);  // fonts and widgets
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
