@@ -4,6 +4,7 @@
 // a size query with a null destination, then a fill), implemented with iconv
 // and libzip.
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -18,24 +19,49 @@ int32_t UTF16BEToUTF16(const char* src, int32_t srcLen, char16_t* dst, int32_t c
 int32_t UTF32ToUTF16(const char* src, int32_t srcLen, char16_t* dst, int32_t cap);
 int32_t UTF32BEToUTF16(const char* src, int32_t srcLen, char16_t* dst, int32_t cap);
 
-// A transcoding code for GB18030 bytes to UTF-16 (the program passes 256, 2),
-// used once by cpConvertEncoding, which follows the same two-pass contract.
+// A transcoding code for GB18030 bytes to UTF-16 (the program passes 256, 2;
+// any other pair gives 0), used by cpConvertEncoding, which follows the same
+// two-pass contract (and converts nothing for a code other than that one).
 int32_t cpMakeTrCode(int16_t from, int16_t to);
 int32_t cpConvertEncoding(int32_t trCode, const char* src, int32_t srcLen, char16_t* dst,
                           int32_t cap);
+
+// The one iconv loop every converter above goes through. fromCode is an iconv
+// encoding name ("GB18030", "UTF-8", "UTF-16BE", "CP1252"...). Same two-pass
+// contract; a sequence iconv refuses becomes U+FFFD and the conversion goes on
+// after it (one byte for byte encodings, one unit for UTF-16/UTF-32); an
+// incomplete sequence at the end becomes one U+FFFD. 0 when iconv does not
+// know the encoding or the source is empty.
+int32_t convertToUTF16(const char* fromCode, const char* src, int32_t srcLen, char16_t* dst,
+                       int32_t cap);
+
+// The other direction: text encoded with iconv's toCode; every character the
+// encoding cannot hold (and every unpaired surrogate) becomes "?". Empty, with
+// *ok false, when iconv does not know the encoding.
+QByteArray convertFromUTF16(const QString& text, const char* toCode, bool* ok = nullptr);
 
 // Finds the first element with that tag (case-sensitive; the name must be
 // followed by a blank, ">" or "/") and sets pos to the 0-based offset of the
 // attribute's value (without quotes) and len to its length; pos = -1 when
 // there is no such element or attribute. Quoted values may hold ">"; no
-// entity is decoded. The result is pos.
+// entity is decoded. Attribute names match whole and case-sensitively ("BPM"
+// is not "OriginalBPM"); an attribute without "=" has an empty value.
+// Comments, CDATA and <? ?> are skipped; an unescaped quote inside a value is
+// kept when what follows it does not look like the rest of the tag (details
+// in XmlPick.cpp). flags (the program passes 1) is not used. The result is pos.
+// Only the first element of the tag is looked at.
 int32_t XMLPickAttribPosW(int32_t& pos, int32_t& len, const QString& text, const QString& tag,
                           int32_t flags, const QString& attribute);
 
 // Sets pos and len to the next whole element with that tag at or after the
 // running position: its start tag through its end tag when the end tag comes
 // before the next element of that tag, else the start tag alone. Advances the
-// running position past it; pos = -1 when none is left. The result is pos.
+// running position past it; pos = -1 (running position unchanged) when none
+// is left. A self-closing start tag ("/>") is the whole element. Each call
+// reads only from the running position to the end of what it returns (up to
+// the next element of the tag when there is no end tag; to the end of the
+// text when none is left), so visiting every element costs time linear in
+// the text.
 int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, const QString& tag,
                            int32_t& runningPos, int32_t flags);
 
@@ -43,7 +69,9 @@ int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, cons
 // names flagged UTF-8 decode as UTF-8, others as GB18030. With size 0 (buffer
 // untouched): the entry's size in bytes, 0 when the archive or the entry
 // cannot be read (a damaged entry counts as unreadable). With a buffer of
-// that size: copies the entry and answers the bytes copied (0 on failure).
+// that size: copies the entry and answers the bytes copied (0 on failure); a
+// smaller buffer receives the entry's first bytes only. A size query reads and
+// checks the whole entry and keeps it for the fill that follows.
 int32_t GetFileFromPakW(void* buffer, int32_t size, const QString& archive, const QString& entry);
 
 // Drops any archive kept open between calls (archives stay open while the
@@ -62,8 +90,8 @@ QString PickFullTag(const QString& text, const QString& tag, int32_t& runningPos
 
 inline const QString kPickError = QStringLiteral("^ERROR");
 
-// Reads a whole PAK entry with the two GetFileFromPakW calls. Empty when the
-// archive or entry cannot be read or the entry is empty.
+// Reads a whole PAK entry (what the two GetFileFromPakW calls give, in one
+// read). Empty when the archive or entry cannot be read or the entry is empty.
 QByteArray readPakEntry(const QString& archive, const QString& entry);
 
 }  // namespace lumidex

@@ -1,0 +1,310 @@
+// Lenient picking of elements and attributes out of chart text.
+//
+// Chart files are not well-formed XML: attribute text is written without any
+// escaping, so a value may hold "<", ">", "&" and even its own quote
+// character. The scanner therefore works on the text as it is:
+//
+// - Markup starts at "<". Comments (<!-- -->), CDATA sections, processing
+//   instructions (<? ?>) and declarations (<! >) are stepped over whole; end
+//   tags are recognised by "</"; a "<" that is not followed by a name
+//   character is plain text.
+// - A tag name matches when it is equal, case-sensitively, and followed by a
+//   blank, ">" or "/". So "<BPMX" is no "BPM" element.
+// - Inside a start tag, attributes are name, "=", value. A value in double or
+//   single quotes may hold ">" and "<". Because quotes are never escaped, a
+//   quote only closes the value when what follows it looks like the rest of a
+//   start tag (blanks, then ">", "/", the end of the text, or an attribute
+//   name followed by "=", ">" or "/"). When no quote on the rest of the line
+//   (at most kQuoteLookahead units on) looks like that, the first one closes
+//   the value. So Name="He said "hi"" reads as He said "hi".
+// - Unquoted values run to a blank or ">"; an attribute without "=" has an
+//   empty value (found, length 0). An unquoted "<" inside a start tag ends it
+//   (the ">" was missing), so one broken tag never swallows the next element.
+// - No entity is decoded. Names of attributes are matched whole and
+//   case-sensitively, so "BPM" never matches "OriginalBPM".
+//
+// Every call only reads from its start position to the end of what it picks
+// (plus, for an element without end tag, up to the next element of its tag),
+// so visiting all elements of a text with a running position costs time
+// linear in the text.
+
+#include "Vornix.h"
+
+#include <QStringView>
+
+namespace vornix {
+
+namespace {
+
+// How far past a first, doubtful closing quote the scanner looks for a better
+// one (it stops earlier at a line end).
+constexpr int kQuoteLookahead = 1024;
+
+inline bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+inline bool isNameChar(char16_t c) {
+    return !isBlank(c) && c != u'=' && c != u'>' && c != u'/' && c != u'<' && c != u'"' &&
+           c != u'\'';
+}
+
+class Scanner {
+  public:
+    explicit Scanner(const QString& text)
+        : view_(text),
+          s_(reinterpret_cast<const char16_t*>(text.constData())),
+          n_(int(text.size())) {}
+
+    int size() const { return n_; }
+
+    // One attribute of a start tag: name [nameBegin, nameEnd), value
+    // [valueBegin, valueEnd).
+    struct Attribute {
+        int nameBegin, nameEnd, valueBegin, valueEnd;
+    };
+
+    struct StartTag {
+        int end = 0;               // index after its ">" (or where it stops)
+        bool selfClosing = false;  // ends in "/>"
+        bool closed = false;       // a ">" was found
+    };
+
+    // Parses the attributes of a start tag from i (just after the tag name).
+    // onAttribute(const Attribute&) returns true to stop early.
+    template <class F>
+    StartTag parseStartTag(int i, F&& onAttribute) const {
+        StartTag tag;
+        bool slash = false;
+        while (i < n_) {
+            const char16_t c = s_[i];
+            if (isBlank(c)) {
+                ++i;
+                continue;
+            }
+            if (c == u'>') {
+                tag.end = i + 1;
+                tag.closed = true;
+                tag.selfClosing = slash;
+                return tag;
+            }
+            if (c == u'<') break;  // the ">" is missing: the tag ends here
+            slash = (c == u'/');
+            if (c == u'/' || c == u'=') {
+                ++i;
+                continue;
+            }
+            if (c == u'"' || c == u'\'') {  // stray quoted text: step over it
+                const int close = closingQuote(i);
+                i = close < n_ ? close + 1 : n_;
+                continue;
+            }
+            Attribute a;
+            a.nameBegin = i;
+            while (i < n_ && isNameChar(s_[i])) ++i;
+            a.nameEnd = i;
+            int k = i;
+            while (k < n_ && isBlank(s_[k])) ++k;
+            if (k < n_ && s_[k] == u'=') {
+                ++k;
+                while (k < n_ && isBlank(s_[k])) ++k;
+                if (k < n_ && (s_[k] == u'"' || s_[k] == u'\'')) {
+                    const int close = closingQuote(k);
+                    a.valueBegin = k + 1;
+                    a.valueEnd = close;
+                    i = close < n_ ? close + 1 : n_;
+                } else {
+                    a.valueBegin = k;
+                    while (k < n_ && !isBlank(s_[k]) && s_[k] != u'>' && s_[k] != u'<' &&
+                           !(s_[k] == u'/' && k + 1 < n_ && s_[k + 1] == u'>'))
+                        ++k;
+                    a.valueEnd = k;
+                    i = k;
+                }
+            } else {
+                a.valueBegin = a.valueEnd = a.nameEnd;
+            }
+            if (onAttribute(a)) {
+                tag.end = i;
+                return tag;
+            }
+        }
+        tag.end = i;
+        return tag;
+    }
+
+    // The next start tag (isEnd false) of `tag` at or after `from`, or, when
+    // wantEnd, also the next end tag of it, whichever comes first. lt is the
+    // index of its "<", -1 when there is none.
+    struct Found {
+        int lt = -1;
+        bool isEnd = false;
+    };
+    Found findTag(int from, QStringView tag, bool wantEnd) const {
+        int i = from;
+        while (i < n_) {
+            const int lt = int(view_.indexOf(u'<', i));
+            if (lt < 0) break;
+            if (startsWith(lt, u"<!--")) {
+                i = skipPast(lt + 4, u"-->");
+            } else if (startsWith(lt, u"<![CDATA[")) {
+                i = skipPast(lt + 9, u"]]>");
+            } else if (startsWith(lt, u"<?")) {
+                i = skipPast(lt + 2, u"?>");
+            } else if (startsWith(lt, u"<!")) {
+                i = skipPast(lt + 2, u">");
+            } else if (startsWith(lt, u"</")) {
+                if (wantEnd && endNameMatches(lt + 2, tag)) return {lt, true};
+                i = lt + 2;  // an end tag holds no quotes: go on after "</"
+            } else if (lt + 1 < n_ && isNameChar(s_[lt + 1])) {
+                if (nameMatches(lt + 1, tag)) return {lt, false};
+                int nameEnd = lt + 1;
+                while (nameEnd < n_ && isNameChar(s_[nameEnd])) ++nameEnd;
+                i = parseStartTag(nameEnd, [](const Attribute&) { return false; }).end;
+            } else {
+                i = lt + 1;  // "<" as plain text
+            }
+        }
+        return {};
+    }
+
+    // The end of the end tag whose "</" is at lt: after its ">", or after its
+    // name when the ">" is missing before the next "<".
+    int endTagEnd(int lt, int tagLength) const {
+        const int nameEnd = lt + 2 + tagLength;
+        for (int k = nameEnd; k < n_; ++k) {
+            if (s_[k] == u'>') return k + 1;
+            if (s_[k] == u'<') break;
+        }
+        return nameEnd;
+    }
+
+    bool equals(int begin, int end, QStringView name) const {
+        return end - begin == name.size() && view_.mid(begin, end - begin) == name;
+    }
+
+  private:
+    bool startsWith(int i, QStringView what) const {
+        return n_ - i >= what.size() && view_.mid(i, what.size()) == what;
+    }
+
+    int skipPast(int from, QStringView what) const {
+        const int at = int(view_.indexOf(what, from));
+        return at < 0 ? n_ : at + int(what.size());
+    }
+
+    // The tag name at i equals tag and is followed by a blank, ">" or "/".
+    bool nameMatches(int i, QStringView tag) const {
+        const int after = i + int(tag.size());
+        if (tag.isEmpty() || after >= n_) return false;
+        const char16_t c = s_[after];
+        return (isBlank(c) || c == u'>' || c == u'/') && view_.mid(i, tag.size()) == tag;
+    }
+
+    // The name of an end tag at i equals tag. An end tag holds nothing else,
+    // so the name may also be followed by "<" or the end of the text (its
+    // ">" is missing).
+    bool endNameMatches(int i, QStringView tag) const {
+        const int after = i + int(tag.size());
+        if (tag.isEmpty() || after > n_ || view_.mid(i, tag.size()) != tag) return false;
+        if (after == n_) return true;
+        const char16_t c = s_[after];
+        return isBlank(c) || c == u'>' || c == u'<' || c == u'/';
+    }
+
+    // Whether the quote at j looks like the end of a value: what follows is
+    // blanks, then the end of the text, ">", "/", or an attribute name
+    // followed by "=", ">", "/" or the end of the text.
+    bool closesValue(int j) const {
+        int k = j + 1;
+        while (k < n_ && isBlank(s_[k])) ++k;
+        if (k >= n_) return true;
+        const char16_t c = s_[k];
+        if (c == u'>' || c == u'/') return true;
+        if (!isNameChar(c)) return false;
+        while (k < n_ && isNameChar(s_[k])) ++k;
+        while (k < n_ && isBlank(s_[k])) ++k;
+        return k >= n_ || s_[k] == u'=' || s_[k] == u'>' || s_[k] == u'/';
+    }
+
+    // The closing quote of the value opened by the quote at `open`; n_ when
+    // the text ends first.
+    int closingQuote(int open) const {
+        const char16_t q = s_[open];
+        const int first = int(view_.indexOf(QChar(q), open + 1));
+        if (first < 0) return n_;
+        if (closesValue(first)) return first;
+        const int limit = first + kQuoteLookahead < n_ ? first + kQuoteLookahead : n_;
+        for (int j = first + 1; j < limit; ++j) {
+            const char16_t c = s_[j];
+            if (c == u'\r' || c == u'\n') break;
+            if (c == q && closesValue(j)) return j;
+        }
+        return first;
+    }
+
+    QStringView view_;
+    const char16_t* s_;
+    int n_;
+};
+
+}  // namespace
+
+int32_t XMLPickAttribPosW(int32_t& pos, int32_t& len, const QString& text, const QString& tag,
+                          int32_t /*flags*/, const QString& attribute) {
+    pos = -1;
+    len = 0;
+    const Scanner sc(text);
+    const Scanner::Found start = sc.findTag(0, tag, false);
+    if (start.lt < 0 || attribute.isEmpty()) return pos;
+    sc.parseStartTag(start.lt + 1 + int(tag.size()), [&](const Scanner::Attribute& a) {
+        if (!sc.equals(a.nameBegin, a.nameEnd, attribute)) return false;
+        pos = a.valueBegin;
+        len = a.valueEnd - a.valueBegin;
+        return true;
+    });
+    return pos;
+}
+
+int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, const QString& tag,
+                           int32_t& runningPos, int32_t /*flags*/) {
+    pos = -1;
+    len = 0;
+    const Scanner sc(text);
+    const int from = runningPos < 0 ? 0 : runningPos;
+    if (from >= sc.size()) return pos;
+    const Scanner::Found start = sc.findTag(from, tag, false);
+    if (start.lt < 0) return pos;
+    const Scanner::StartTag st = sc.parseStartTag(start.lt + 1 + int(tag.size()),
+                                                  [](const Scanner::Attribute&) { return false; });
+    int end = st.end;
+    if (st.closed && !st.selfClosing) {
+        // Through the end tag when it comes before the next element of this
+        // tag; otherwise the start tag alone.
+        const Scanner::Found next = sc.findTag(st.end, tag, true);
+        if (next.lt >= 0 && next.isEnd) end = sc.endTagEnd(next.lt, int(tag.size()));
+    }
+    pos = start.lt;
+    len = end - start.lt;
+    runningPos = end;
+    return pos;
+}
+
+}  // namespace vornix
+
+namespace lumidex {
+
+QString PickAttribute(const QString& text, const QString& tag, int32_t flags,
+                      const QString& attribute) {
+    int32_t pos = -1, len = 0;
+    vornix::XMLPickAttribPosW(pos, len, text, tag, flags, attribute);
+    return pos < 0 ? kPickError : text.mid(pos, len);
+}
+
+QString PickFullTag(const QString& text, const QString& tag, int32_t& runningPos, int32_t flags) {
+    int32_t pos = -1, len = 0;
+    vornix::XMLPickFullTagPosW(pos, len, text, tag, runningPos, flags);
+    return pos < 0 ? kPickError : text.mid(pos, len);
+}
+
+}  // namespace lumidex
