@@ -1,0 +1,150 @@
+// What the sound costs: the mixer's CPU time per second of audio with 1, 16
+// and 64 key sounds at once, at their own rate and resampled; and the time
+// and memory to load 2000 short key sounds into players.
+//
+// core_pct is the share of one core the mixer needs to keep up in real time.
+
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "AudioSystem.h"
+#include "Bass.h"
+#include "Decoder.h"
+#include "Miles.h"
+#include "Mixer.h"
+#include "PlayerSlots.h"
+
+namespace {
+
+using namespace lumidex;
+
+enum Format { Wav, Ogg, Mp3 };
+
+int sfFormat(Format f) {
+    switch (f) {
+    case Wav: return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    case Ogg: return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    case Mp3: return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    }
+    return 0;
+}
+
+const char* formatName(Format f) { return f == Wav ? "wav" : f == Ogg ? "ogg" : "mp3"; }
+
+// A stereo 44100 Hz tone, `seconds` long, encoded by libsndfile.
+QByteArray tone(Format format, double seconds, double hz) {
+    const int frames = int(seconds * 44100);
+    std::vector<float> s(2 * size_t(frames));
+    for (int i = 0; i < frames; ++i)
+        s[2 * i] = s[2 * i + 1] = float(0.3 * std::sin(2 * M_PI * hz * i / 44100) *
+                                        std::exp(-3.0 * i / frames));
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("t"));
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = sfFormat(format);
+    SNDFILE* f = sf_open(path.constData(), SFM_WRITE, &info);
+    sf_writef_float(f, s.data(), frames);
+    sf_close(f);
+    QFile file(QString::fromLocal8Bit(path));
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * 4;
+}
+
+// Renders one second of audio per iteration with `count` key sounds playing.
+void BM_MixOneSecond(benchmark::State& state) {
+    const int count = int(state.range(0));
+    const bool resample = state.range(1) != 0;
+    const auto format = Format(state.range(2));
+    const QByteArray bytes = tone(format, 2.0, 440);
+    const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
+                               size_t(bytes.size())};
+    const audio::ContainerSet all = audio::Container::Wav | audio::Container::OggVorbis |
+                                    audio::Container::Mp3;
+    audio::Mixer mixer(44100);
+    std::vector<audio::StreamId> ids;
+    for (int i = 0; i < count; ++i) {
+        ids.push_back(mixer.add({view, all, &audio::openSndfileDecoder,
+                                 audio::openSndfileDecoder(view, all)}));
+        // Key sounds played at the speed slider's pitches: up to half an octave.
+        if (resample) mixer.setRate(ids.back(), 44100 * std::pow(2.0, (i % 50) / 100.0 + 0.01));
+    }
+    std::vector<float> out(2 * 512);
+    for (auto _ : state) {
+        for (auto id : ids) {
+            mixer.seek(id, 0);
+            mixer.play(id);
+        }
+        for (int done = 0; done < 44100; done += 512) mixer.render(out.data(), 512);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.counters["core_pct"] =
+        benchmark::Counter(double(state.iterations()) / 100.0,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.SetLabel(formatName(format));
+}
+BENCHMARK(BM_MixOneSecond)
+    ->ArgNames({"sounds", "resampled", "format"})
+    ->ArgsProduct({{1, 16, 64}, {0, 1}, {Wav}})
+    ->ArgsProduct({{64}, {0, 1}, {Ogg, Mp3}})
+    ->Unit(benchmark::kMillisecond);
+
+// Loads 2000 key sounds of 0.3 s from loose files into fresh BASS players.
+void BM_Load2000KeySounds(benchmark::State& state) {
+    const auto format = Format(state.range(0));
+    QTemporaryDir dir;
+    const QString music = dir.path() + "/";
+    for (int k = 1; k <= 2000; ++k) {
+        QFile file(music + QString("k%1.%2").arg(k).arg(formatName(format)));
+        file.open(QIODevice::WriteOnly);
+        file.write(tone(format, 0.3, 200 + k));
+    }
+    audio::AudioSystem::instance().setOutputFactory(
+        [] { return std::make_unique<audio::ManualOutput>(); });
+    BASS_Init(-1, 44100, 0, nullptr, nullptr);
+    double grownMiB = 0;
+    for (auto _ : state) {
+        auto players = std::make_unique<PlayerSlots>();
+        const long before = residentKiB();
+        for (int k = 1; k <= 2000; ++k) {
+            const QString name = QString("k%1.%2").arg(k).arg(formatName(format));
+            if (players->bass(k).LoadFile(music, name) != 0) state.SkipWithError("load failed");
+        }
+        grownMiB = std::max(grownMiB, (residentKiB() - before) / 1024.0);
+        state.PauseTiming();
+        players.reset();
+        state.ResumeTiming();
+    }
+    BASS_Free();
+    audio::AudioSystem::instance().setOutputFactory({});
+    state.counters["rss_MiB"] = grownMiB;
+    state.SetLabel(formatName(format));
+}
+BENCHMARK(BM_Load2000KeySounds)
+    ->ArgNames({"format"})
+    ->DenseRange(Wav, Mp3)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
