@@ -14,7 +14,9 @@ using REFTIME = double;
 // One of the State_ values below.
 using OAFilterState = int32_t;
 
-constexpr HRESULT hresult(uint32_t bits) { return static_cast<HRESULT>(bits); }
+constexpr HRESULT hresult(uint32_t bits) {
+    return static_cast<HRESULT>(bits);
+}
 
 constexpr HRESULT S_OK = 0;
 // GetState: the graph is still on its way to the state it reports.
@@ -25,12 +27,16 @@ constexpr HRESULT E_POINTER = hresult(0x80004003);     // a null result pointer
 constexpr HRESULT E_UNEXPECTED = hresult(0x8000FFFF);  // no file rendered yet
 constexpr HRESULT E_INVALIDARG = hresult(0x80070057);  // a value out of range
 constexpr HRESULT E_ACCESSDENIED = hresult(0x80070005);
-constexpr HRESULT VFW_E_NOT_FOUND = hresult(0x80040216);          // "File not found"
-constexpr HRESULT VFW_E_NO_AUDIO_HARDWARE = hresult(0x80040256);  // "Audio hardware not found"
-constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = hresult(0x80040265); // "Unsupported format"
+constexpr HRESULT VFW_E_NOT_FOUND = hresult(0x80040216);           // "File not found"
+constexpr HRESULT VFW_E_NO_AUDIO_HARDWARE = hresult(0x80040256);   // "Audio hardware not found"
+constexpr HRESULT VFW_E_UNSUPPORTED_STREAM = hresult(0x80040265);  // "Unsupported format"
 
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
 
 constexpr OAFilterState State_Stopped = 0;
 constexpr OAFilterState State_Paused = 1;

@@ -24,7 +24,7 @@ namespace lumidex {
 class GstGraph;
 
 class FilgraphManager {
-public:
+  public:
     FilgraphManager();
     ~FilgraphManager();
     FilgraphManager(const FilgraphManager&) = delete;
@@ -69,7 +69,7 @@ public:
     };
     HRESULT GetAudioFormat(AudioFormat* format);
 
-private:
+  private:
     std::unique_ptr<GstGraph> graph_;
     OAFilterState state_ = State_Stopped;
     int32_t volume_ = kVolumeFull;

@@ -14,6 +14,8 @@ namespace {
 
 // Opening a local file takes milliseconds; this only bounds a broken decoder.
 constexpr std::chrono::milliseconds kOpenTimeout(10000);
+// Bounds the fast read that finds the length of a file that does not state it.
+constexpr std::chrono::milliseconds kLengthTimeout(5000);
 
 // playbin flags: decode audio (0x2) and apply the volume in software (0x10);
 // no video, no subtitles, so a file with pictures still opens as sound only.
@@ -26,14 +28,18 @@ bool initGstreamer() {
     return ready;
 }
 
+GstElement* makeFakeSink(bool keepTime) {
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    if (sink) g_object_set(sink, "sync", keepTime ? TRUE : FALSE, nullptr);
+    return sink;
+}
+
 // Under the null device: a sink that keeps time with the pipeline clock like a
 // sound card and throws the samples away. Otherwise the desktop's output.
 GstElement* makeAudioSink() {
     if (qEnvironmentVariable("LUMIDEX_AUDIO") != QLatin1String("null"))
         return gst_element_factory_make("autoaudiosink", nullptr);
-    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    if (sink) g_object_set(sink, "sync", TRUE, nullptr);
-    return sink;
+    return makeFakeSink(true);
 }
 
 // autoaudiosink quietly plays into a fake sink when no output can start (no
@@ -44,8 +50,10 @@ bool playsIntoFallback(GstElement* sink) {
     GstIterator* children = gst_bin_iterate_elements(GST_BIN(sink));
     GValue item = G_VALUE_INIT;
     while (gst_iterator_next(children, &item) == GST_ITERATOR_OK) {
-        GstElementFactory* factory = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
-        if (factory && g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "fakesink") == 0)
+        GstElementFactory* factory =
+            gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+        if (factory &&
+            g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(factory)), "fakesink") == 0)
             fallback = true;
         g_value_reset(&item);
     }
@@ -79,13 +87,16 @@ HRESULT classifyError(GstMessage* message, GstElement* sink) {
     return result;
 }
 
-double toSeconds(gint64 nanoseconds) { return static_cast<double>(nanoseconds) / GST_SECOND; }
+double toSeconds(gint64 nanoseconds) {
+    return static_cast<double>(nanoseconds) / GST_SECOND;
+}
 
 }  // namespace
 
 struct GstGraph::Impl {
     GstElement* pipeline = nullptr;  // owned
     GstElement* sink = nullptr;      // owned by the pipeline
+    double length = 0;               // seconds, once known
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -108,22 +119,22 @@ struct GstGraph::Impl {
     static GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
         auto* self = static_cast<Impl*>(data);
         switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_ERROR: {
-            HRESULT result = classifyError(message, self->sink);
-            self->note([&] {
-                if (self->error == S_OK) self->error = result;
-            });
-            break;
-        }
-        case GST_MESSAGE_EOS:
-            self->note([&] { self->eos = true; });
-            break;
-        case GST_MESSAGE_ASYNC_DONE:
-            if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline))
-                self->note([&] { self->prerolled = true; });
-            break;
-        default:
-            break;
+            case GST_MESSAGE_ERROR: {
+                HRESULT result = classifyError(message, self->sink);
+                self->note([&] {
+                    if (self->error == S_OK) self->error = result;
+                });
+                break;
+            }
+            case GST_MESSAGE_EOS:
+                self->note([&] { self->eos = true; });
+                break;
+            case GST_MESSAGE_ASYNC_DONE:
+                if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline))
+                    self->note([&] { self->prerolled = true; });
+                break;
+            default:
+                break;
         }
         return GST_BUS_DROP;
     }
@@ -137,7 +148,7 @@ struct GstGraph::Impl {
         changed.notify_all();
     }
 
-    HRESULT build(const QByteArray& path) {
+    HRESULT build(const QByteArray& path, GstElement* (*makeSink)()) {
         GError* uriError = nullptr;
         gchar* uri = gst_filename_to_uri(path.constData(), &uriError);
         if (!uri) {
@@ -150,7 +161,7 @@ struct GstGraph::Impl {
             return E_FAIL;
         }
         gst_object_ref_sink(pipeline);
-        sink = makeAudioSink();
+        sink = makeSink();
         if (!sink) {
             g_free(uri);
             return VFW_E_NO_AUDIO_HARDWARE;
@@ -177,7 +188,43 @@ struct GstGraph::Impl {
         if (audioStreams <= 0) return VFW_E_UNSUPPORTED_STREAM;
         return playsIntoFallback(sink) ? VFW_E_NO_AUDIO_HARDWARE : S_OK;
     }
+
+    static double readLength(const QByteArray& path);
+
+    bool queryDuration(double* seconds) {
+        gint64 length = -1;
+        if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &length) || length < 0)
+            return false;
+        *seconds = toSeconds(length);
+        return true;
+    }
 };
+
+// Some files do not state their length (an MP3 without a header that counts
+// its frames): the parser estimates it only after reading a stretch of the
+// stream. This reads the file as fast as it decodes, into a sink that keeps
+// no time, until the length is known or the stream ends; 0 when neither
+// happens in time.
+double GstGraph::Impl::readLength(const QByteArray& path) {
+    Impl reader;
+    if (FAILED(reader.build(path, [] { return makeFakeSink(false); })) || FAILED(reader.preroll()))
+        return 0;
+    gst_element_set_state(reader.pipeline, GST_STATE_PLAYING);
+    const auto deadline = std::chrono::steady_clock::now() + kLengthTimeout;
+    double seconds = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (reader.queryDuration(&seconds)) return seconds;
+        {
+            std::unique_lock<std::mutex> lock(reader.mutex);
+            if (reader.eos || reader.error != S_OK) break;
+            reader.changed.wait_for(lock, std::chrono::milliseconds(2));
+        }
+    }
+    gint64 at = -1;  // at the end of the stream its position is its length
+    if (gst_element_query_position(reader.pipeline, GST_FORMAT_TIME, &at) && at > 0)
+        seconds = toSeconds(at);
+    return seconds;
+}
 
 GstGraph::GstGraph(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
 GstGraph::~GstGraph() = default;
@@ -188,15 +235,20 @@ std::unique_ptr<GstGraph> GstGraph::open(const QByteArray& path, HRESULT* result
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();
-    *result = impl->build(path);
+    *result = impl->build(path, makeAudioSink);
     if (SUCCEEDED(*result)) *result = impl->preroll();
     if (FAILED(*result)) return nullptr;
+    if (!impl->queryDuration(&impl->length)) impl->length = Impl::readLength(path);
     return std::unique_ptr<GstGraph>(new GstGraph(std::move(impl)));
 }
 
-void GstGraph::play() { gst_element_set_state(d_->pipeline, GST_STATE_PLAYING); }
+void GstGraph::play() {
+    gst_element_set_state(d_->pipeline, GST_STATE_PLAYING);
+}
 
-void GstGraph::pause() { gst_element_set_state(d_->pipeline, GST_STATE_PAUSED); }
+void GstGraph::pause() {
+    gst_element_set_state(d_->pipeline, GST_STATE_PAUSED);
+}
 
 bool GstGraph::seek(double seconds) {
     d_->note([&] { d_->eos = false; });
@@ -206,11 +258,11 @@ bool GstGraph::seek(double seconds) {
 }
 
 bool GstGraph::duration(double* seconds) const {
-    gint64 length = -1;
-    if (!gst_element_query_duration(d_->pipeline, GST_FORMAT_TIME, &length) || length < 0)
-        return false;
-    *seconds = toSeconds(length);
-    return true;
+    if (d_->length > 0) {
+        *seconds = d_->length;
+        return true;
+    }
+    return d_->queryDuration(seconds);
 }
 
 bool GstGraph::position(double* seconds) const {
@@ -226,7 +278,8 @@ bool GstGraph::atEnd() const {
 }
 
 bool GstGraph::settling(int timeoutMs) const {
-    const GstClockTime timeout = static_cast<GstClockTime>(timeoutMs > 0 ? timeoutMs : 0) * GST_MSECOND;
+    const GstClockTime timeout =
+        static_cast<GstClockTime>(timeoutMs > 0 ? timeoutMs : 0) * GST_MSECOND;
     return gst_element_get_state(d_->pipeline, nullptr, nullptr, timeout) == GST_STATE_CHANGE_ASYNC;
 }
 

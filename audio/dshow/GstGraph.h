@@ -16,7 +16,7 @@
 namespace lumidex {
 
 class GstGraph {
-public:
+  public:
     // Builds the pipeline for path and waits (bounded) until it is paused at
     // 0 with its audio decoded far enough to know the format. Returns the
     // graph, or null with *result set to the reason.
@@ -44,7 +44,7 @@ public:
     void setAmplitude(double amplitude);
     bool audioFormat(int* channels, int* rate) const;
 
-private:
+  private:
     struct Impl;
     explicit GstGraph(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> d_;

@@ -17,7 +17,7 @@ namespace {
 constexpr double kToneSeconds = 1.0;
 
 class FilgraphTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         dir_ = new QTemporaryDir;
         ASSERT_TRUE(test::writeTone(path("tone.wav"), kToneSeconds));
@@ -155,6 +155,17 @@ TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {
     int32_t volume = 0;
     EXPECT_EQ(graph.get_Volume(&volume), S_OK);
     EXPECT_EQ(volume, -1200);
+}
+
+TEST_F(FilgraphTest, AnMp3ThatDoesNotStateItsLengthStillReportsIt) {
+    // libsndfile writes MP3 frames without a header that counts them.
+    ASSERT_TRUE(test::writeTone(path("bare.mp3"), 2.0, 2, 44100,
+                                SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III));
+    FilgraphManager graph;
+    ASSERT_EQ(graph.RenderFile(path("bare.mp3")), S_OK);
+    REFTIME length = 0;
+    EXPECT_EQ(graph.get_Duration(&length), S_OK);
+    EXPECT_NEAR(length, 2.0, 0.1);  // the encoder pads a few milliseconds
 }
 
 TEST(FilgraphVolume, HundredthsOfADecibelMapToAmplitudeAndOutOfRangeIsRefused) {

@@ -17,11 +17,14 @@ namespace {
 constexpr double kTempoA = 120, kTempoB = 150, kChangeBeat = 24;
 constexpr double kFastFrom = 40, kFastTo = 48, kFastSpeed = 300;
 constexpr double kLastBeat = 56;  // end of the music's last bar
+constexpr double kMp3Compression = 0.9;
 
 // Key sound numbers in demoKeys() order.
 enum Key : int16_t { Kick = 1, Snare, Hat, Clap, PluckA, PluckC, PluckE, Long, Chime };
 
-int coordOf(double beat) { return static_cast<int>(beat * kCoordsPerBeat); }
+int coordOf(double beat) {
+    return static_cast<int>(beat * kCoordsPerBeat);
+}
 
 // Chords of the backing, one per bar of four beats: Am F C G, as MIDI notes.
 struct Chord {
@@ -52,9 +55,9 @@ void fillHeader(ChartDocument& doc) {
     h.Length = QString::number(doc.LastCoord);
 }
 
-bool writeSound(const SoundBuffer& sound, const QString& path, bool vorbis, QString* error) {
+bool writeSound(const SoundBuffer& sound, const QString& path, bool mp3, QString* error) {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const bool written = vorbis ? sound.writeVorbis(path, 0.1) : sound.writeWav(path);
+    const bool written = mp3 ? sound.writeMp3(path, kMp3Compression) : sound.writeWav(path);
     if (!written) *error = QStringLiteral("cannot write ") + path;
     return written;
 }
@@ -65,28 +68,60 @@ const std::vector<DemoNote>& demoNotes() {
     static const std::vector<DemoNote> notes = {
         // 120 BPM
         {2, 5, Chime},
-        {4, 20, PluckA}, {5, 21, PluckC}, {6, 22, PluckE}, {7, 23, PluckC},
-        {8, 16, Kick}, {9, 17, Snare}, {10, 18, Kick}, {10.5, 26, Hat}, {11, 19, Snare},
+        {4, 20, PluckA},
+        {5, 21, PluckC},
+        {6, 22, PluckE},
+        {7, 23, PluckC},
+        {8, 16, Kick},
+        {9, 17, Snare},
+        {10, 18, Kick},
+        {10.5, 26, Hat},
+        {11, 19, Snare},
         {11.5, 27, Hat},
-        {12, 128, Long}, {14, 130, 0},
+        {12, 128, Long},
+        {14, 130, 0},
         {15, 24, Kick},
-        {16, 131, Long}, {18, 133, 0},
+        {16, 131, Long},
+        {18, 133, 0},
         {19, 5, Chime},
-        {20, 32, Clap}, {21, 33, Clap}, {22, 34, Snare}, {23, 20, PluckA},
+        {20, 32, Clap},
+        {21, 33, Clap},
+        {22, 34, Snare},
+        {23, 20, PluckA},
         // 150 BPM
-        {24, 134, Long}, {26, 136, 0},
-        {27, 21, PluckC}, {28, 22, PluckE}, {28.5, 23, PluckC}, {29, 20, PluckA},
-        {30, 26, Hat}, {30.5, 27, Hat}, {31, 24, Kick},
-        {32, 137, Long}, {34, 139, 0},
-        {35, 16, Kick}, {35.5, 17, Snare},
-        {36, 140, Long}, {38, 142, 0},
+        {24, 134, Long},
+        {26, 136, 0},
+        {27, 21, PluckC},
+        {28, 22, PluckE},
+        {28.5, 23, PluckC},
+        {29, 20, PluckA},
+        {30, 26, Hat},
+        {30.5, 27, Hat},
+        {31, 24, Kick},
+        {32, 137, Long},
+        {34, 139, 0},
+        {35, 16, Kick},
+        {35.5, 17, Snare},
+        {36, 140, Long},
+        {38, 142, 0},
         {39, 18, Kick},
         // double scroll speed
-        {40, 32, Clap}, {41, 19, Snare}, {42, 20, PluckA}, {43, 21, PluckC},
-        {44, 22, PluckE}, {45, 23, PluckC}, {46, 33, Clap}, {47, 34, Snare},
+        {40, 32, Clap},
+        {41, 19, Snare},
+        {42, 20, PluckA},
+        {43, 21, PluckC},
+        {44, 22, PluckE},
+        {45, 23, PluckC},
+        {46, 33, Clap},
+        {47, 34, Snare},
         // back to normal speed
-        {48, 143, Long}, {50, 145, 0},
-        {51, 5, Chime}, {52, 24, Kick}, {53, 26, Hat}, {54, 27, Hat}, {55, 16, Kick},
+        {48, 143, Long},
+        {50, 145, 0},
+        {51, 5, Chime},
+        {52, 24, Kick},
+        {53, 26, Hat},
+        {54, 27, Hat},
+        {55, 16, Kick},
     };
     return notes;
 }
@@ -97,11 +132,16 @@ const std::vector<DemoKey>& demoKeys() {
         {QStringLiteral("demo/snare.wav"), QStringLiteral("1.00"), snare},
         {QStringLiteral("demo/hat.wav"), QStringLiteral("0.80"), hat},
         {QStringLiteral("demo/clap.wav"), QStringLiteral("1.00"), clap},
-        {QStringLiteral("demo/pluck_a.wav"), QStringLiteral("1.00"), [] { return pluck(noteFrequency(69)); }},
-        {QStringLiteral("demo/pluck_c.wav"), QStringLiteral("1.00"), [] { return pluck(noteFrequency(72)); }},
-        {QStringLiteral("demo/pluck_e.wav"), QStringLiteral("1.00"), [] { return pluck(noteFrequency(76)); }},
-        {QStringLiteral("demo/long.wav"), QStringLiteral("1.00"), [] { return longTone(noteFrequency(57), 0.7); }},
-        {QStringLiteral("demo/chime.wav"), QStringLiteral("1.00"), [] { return chime(noteFrequency(81)); }},
+        {QStringLiteral("demo/pluck_a.wav"), QStringLiteral("1.00"),
+         [] { return pluck(noteFrequency(69)); }},
+        {QStringLiteral("demo/pluck_c.wav"), QStringLiteral("1.00"),
+         [] { return pluck(noteFrequency(72)); }},
+        {QStringLiteral("demo/pluck_e.wav"), QStringLiteral("1.00"),
+         [] { return pluck(noteFrequency(76)); }},
+        {QStringLiteral("demo/long.wav"), QStringLiteral("1.00"),
+         [] { return longTone(noteFrequency(57), 0.7); }},
+        {QStringLiteral("demo/chime.wav"), QStringLiteral("1.00"),
+         [] { return chime(noteFrequency(81)); }},
     };
     return keys;
 }
@@ -141,7 +181,8 @@ SoundBuffer renderMusic() {
     for (int bar = 0; bar * 4 < kLastBeat; ++bar) {
         const Chord& chord = chords[static_cast<size_t>(bar) % chords.size()];
         const double start = beatSeconds(bar * 4);
-        addPad(music, start, beatSeconds(bar * 4 + 4) - start + 0.25, frequencies(chord.notes), 0.05f);
+        addPad(music, start, beatSeconds(bar * 4 + 4) - start + 0.25, frequencies(chord.notes),
+               0.05f);
         for (int beat = bar * 4; beat < bar * 4 + 4; ++beat) {
             const double length = beatSeconds(beat + 1) - beatSeconds(beat);
             addBass(music, beatSeconds(beat), noteFrequency(chord.root), length * 0.9, 0.35f);

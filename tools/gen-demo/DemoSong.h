@@ -33,8 +33,9 @@ struct DemoKey {
 const std::vector<DemoNote>& demoNotes();
 const std::vector<DemoKey>& demoKeys();
 
-// The music file's name in the chart, relative to the music folder.
-inline const QString kMusicSnd = QStringLiteral("demo/demo.ogg");
+// The music file's name in the chart, relative to the music folder. MP3, the
+// one compressed format all three decoders open.
+inline const QString kMusicSnd = QStringLiteral("demo/demo.mp3");
 // Where the chart goes, relative to the game folder.
 inline const QString kChartPath = QStringLiteral("songs/demo/demo.xml");
 inline const QString kMusicFolder = QStringLiteral("pvx_music/");

@@ -13,7 +13,9 @@ namespace {
 
 constexpr double kTwoPi = 2.0 * M_PI;
 
-int64_t toFrame(double seconds) { return static_cast<int64_t>(std::llround(seconds * kRate)); }
+int64_t toFrame(double seconds) {
+    return static_cast<int64_t>(std::llround(seconds * kRate));
+}
 
 // A sum of harmonics with amplitudes 1/n, each dying away faster than the
 // one below: a plucked string.
@@ -51,19 +53,22 @@ bool SoundBuffer::writeWav(const QString& path) const {
     return write(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 0);
 }
 
-bool SoundBuffer::writeVorbis(const QString& path, double quality) const {
-    return write(path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, quality);
+bool SoundBuffer::writeMp3(const QString& path, double compression) const {
+    return write(path, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, compression);
 }
 
-bool SoundBuffer::write(const QString& path, int format, double quality) const {
+bool SoundBuffer::write(const QString& path, int format, double compression) const {
     SF_INFO info{};
     info.samplerate = kRate;
     info.channels = channels_;
     info.format = format;
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
     if (!file) return false;
-    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS)
-        sf_command(file, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_III) {
+        int mode = SF_BITRATE_MODE_CONSTANT;
+        sf_command(file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
+        sf_command(file, SFC_SET_COMPRESSION_LEVEL, &compression, sizeof compression);
+    }
     const bool complete = sf_writef_float(file, samples_.data(), frames()) == frames();
     return sf_close(file) == 0 && complete;
 }
@@ -207,6 +212,8 @@ void addShaker(SoundBuffer& out, double start, float gain, Noise& noise) {
     }
 }
 
-double noteFrequency(int midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0); }
+double noteFrequency(int midiNote) {
+    return 440.0 * std::pow(2.0, (midiNote - 69) / 12.0);
+}
 
 }  // namespace lumidex::demo

@@ -13,7 +13,7 @@ constexpr int kRate = 44100;  // every demo sound: the editor plays keys at 4410
 
 // Interleaved float samples.
 class SoundBuffer {
-public:
+  public:
     SoundBuffer(double seconds, int channels);
 
     int channels() const { return channels_; }
@@ -25,22 +25,23 @@ public:
     // out so the sound ends without a click.
     void normalize(float peak, double fadeSeconds);
 
-    // 16-bit PCM WAV, or Ogg Vorbis with a quality from 0 (smallest) to 1.
+    // 16-bit PCM WAV, or MP3 at a constant bit rate with a compression level
+    // from 0 (largest, best) to 1 (smallest).
     bool writeWav(const QString& path) const;
-    bool writeVorbis(const QString& path, double quality) const;
+    bool writeMp3(const QString& path, double compression) const;
 
-private:
-    bool write(const QString& path, int format, double quality) const;
+  private:
+    bool write(const QString& path, int format, double compression) const;
     int channels_;
     std::vector<float> samples_;
 };
 
 // White noise from a fixed seed: the same sequence on every run.
 class Noise {
-public:
+  public:
     float next();
 
-private:
+  private:
     uint32_t state_ = 0x1234567u;
 };
 

@@ -5,6 +5,10 @@
 
 #include <QCommandLineParser>
 
+#include "AudioEngines.h"
+#include "Bass.h"
+#include "CBass.h"
+#include "CMSS.h"
 #include "ChartFile.h"
 #include "Command.h"
 #include "FileText.h"
@@ -60,6 +64,8 @@ struct DecoderProbe {
 
 const std::vector<DecoderProbe>& probes() {
     static const std::vector<DecoderProbe> all = {
+        {"bass", checkWithBass},
+        {"miles", checkWithMiles},
         {"dshow", checkWithDShow},
     };
     return all;
@@ -68,39 +74,53 @@ const std::vector<DecoderProbe>& probes() {
 // Texts of the error numbers the editor knows by name.
 QString knownErrorText(uint32_t n) {
     switch (n) {
-    case 0xBA54FFFFu: return QStringLiteral("Unknown error");
-    case 0xBA550001u: return QStringLiteral("Out of memory");
-    case 0xBA550002u: return QStringLiteral("File not found");
-    case 0xBA550008u: return QStringLiteral("Audio hardware not found");
-    case 0xBA550029u: return QStringLiteral("Unsupported format");
-    case 0xA1100003u: return QStringLiteral("File not found");
-    case 0xA1100005u: return QStringLiteral("Unsupported format");
-    case 0x80004005u: return QStringLiteral("Unknown error");
-    case 0x80040216u: return QStringLiteral("File not found");
-    case 0x80040256u: return QStringLiteral("Audio hardware not found");
-    case 0x80040265u: return QStringLiteral("Unsupported format");
-    default: return QString();
+        case 0xBA54FFFFu:
+            return QStringLiteral("Unknown error");
+        case 0xBA550001u:
+            return QStringLiteral("Out of memory");
+        case 0xBA550002u:
+            return QStringLiteral("File not found");
+        case 0xBA550008u:
+            return QStringLiteral("Audio hardware not found");
+        case 0xBA550029u:
+            return QStringLiteral("Unsupported format");
+        case 0xA1100003u:
+            return QStringLiteral("File not found");
+        case 0xA1100005u:
+            return QStringLiteral("Unsupported format");
+        case 0x80004005u:
+            return QStringLiteral("Unknown error");
+        case 0x80040216u:
+            return QStringLiteral("File not found");
+        case 0x80040256u:
+            return QStringLiteral("Audio hardware not found");
+        case 0x80040265u:
+            return QStringLiteral("Unsupported format");
+        default:
+            return QString();
     }
 }
 
 QString describeLocation(const SoundLocation& where, const QString& musicDir, const QString& snd) {
     switch (where.kind) {
-    case SoundLocation::Loose:
-        return QStringLiteral("file: %1").arg(where.path);
-    case SoundLocation::PakEntry:
-        return QStringLiteral("entry %1 of %2").arg(snd, where.path);
-    case SoundLocation::Missing:
-        break;
+        case SoundLocation::Loose:
+            return QStringLiteral("file: %1").arg(where.path);
+        case SoundLocation::PakEntry:
+            return QStringLiteral("entry %1 of %2").arg(snd, where.path);
+        case SoundLocation::Missing:
+            break;
     }
     QString text = QStringLiteral("missing: no file %1").arg(musicDir + snd);
-    if (!where.archive.isEmpty()) text += QStringLiteral(", no entry %1 in %2").arg(snd, where.archive);
+    if (!where.archive.isEmpty())
+        text += QStringLiteral(", no entry %1 in %2").arg(snd, where.archive);
     return text;
 }
 
 QString describeCheck(const DecoderCheck& check) {
     if (!check.opened) {
         QString message = check.error;
-        return QStringLiteral("%1: %2").arg(check.decoder, message.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        return QStringLiteral("%1: %2").arg(check.decoder,
+                                            message.replace(QLatin1Char('\n'), QLatin1Char(' ')));
     }
     QString text = QStringLiteral("%1: %2 s").arg(check.decoder).arg(check.seconds, 0, 'f', 3);
     if (check.channels > 0) text += QStringLiteral(", %1 ch").arg(check.channels);
@@ -108,12 +128,33 @@ QString describeCheck(const DecoderCheck& check) {
     return text;
 }
 
+// The BASS and Miles engines started as the editor starts them, for the
+// length of one report; their start-up messages go into the report.
+class EngineSession {
+  public:
+    EngineSession(const QStringList& decoders, QString* report) {
+        if (!decoders.contains(QLatin1String("bass")) && !decoders.contains(QLatin1String("miles")))
+            return;
+        ScriptedDialogs ui;
+        engines_.startup(ui, {});
+        for (const QString& message : ui.messages())
+            *report += QStringLiteral("Audio start-up: %1\n").arg(message);
+    }
+    ~EngineSession() { engines_.shutdown(); }
+    EngineSession(const EngineSession&) = delete;
+    EngineSession& operator=(const EngineSession&) = delete;
+
+  private:
+    AudioEngines engines_;
+};
+
 // One sound's block of the report; answers its number of problems.
 int reportSound(const QString& label, const QString& musicDir, const QString& snd,
                 const QStringList& decoders, QString* report) {
     const SoundLocation where = locateSound(musicDir, snd);
     int problems = where.kind == SoundLocation::Missing ? 1 : 0;
-    *report += QStringLiteral("%1  %2\n  %3\n").arg(label, snd, describeLocation(where, musicDir, snd));
+    *report +=
+        QStringLiteral("%1  %2\n  %3\n").arg(label, snd, describeLocation(where, musicDir, snd));
     for (const DecoderProbe& probe : probes()) {
         if (!decoders.contains(QLatin1String(probe.name))) continue;
         const DecoderCheck check = probe.check(musicDir, snd);
@@ -143,8 +184,8 @@ int runSounds(const QStringList& args) {
     ChartDocument doc;
     ScriptedDialogs ui;
     QString chartDir;
-    if (LoadFile(doc, parser.positionalArguments().at(0), 0, parser.value(QStringLiteral("pak")), ui,
-                 &chartDir) == 0) {
+    if (LoadFile(doc, parser.positionalArguments().at(0), 0, parser.value(QStringLiteral("pak")),
+                 ui, &chartDir) == 0) {
         printErr(ui.messages().join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return kExitFailed;
     }
@@ -193,8 +234,42 @@ QString FileOpenErrorText(int32_t n) {
     if (n >= 0 && n < 0x10000)
         return text + QString::number(n) + QStringLiteral(": ") + RuntimeError::describe(n);
     const auto bits = static_cast<uint32_t>(n);
-    return text + QStringLiteral("0x") + QString::number(bits, 16).toUpper() + QStringLiteral(": ") +
-           knownErrorText(bits);
+    return text + QStringLiteral("0x") + QString::number(bits, 16).toUpper() +
+           QStringLiteral(": ") + knownErrorText(bits);
+}
+
+DecoderCheck checkWithBass(const QString& musicDir, const QString& snd) {
+    DecoderCheck check;
+    check.decoder = QStringLiteral("bass");
+    CBass player;
+    const int32_t result = player.LoadFile(musicDir, snd);
+    if (result != 0) {
+        check.error = FileOpenErrorText(hresult(static_cast<uint32_t>(result) + 0xBA550000u));
+        return check;
+    }
+    check.opened = true;
+    check.seconds = player.Duration();
+    BASS_CHANNELINFO info{};
+    if (BASS_ChannelGetInfo(player.Handle(), &info)) {
+        check.channels = static_cast<int>(info.chans);
+        check.rate = static_cast<int>(info.freq);
+    }
+    return check;
+}
+
+DecoderCheck checkWithMiles(const QString& musicDir, const QString& snd) {
+    DecoderCheck check;
+    check.decoder = QStringLiteral("miles");
+    CMSS player;
+    const int32_t result = player.LoadFile(musicDir, snd);
+    if (result != 0) {
+        check.error = FileOpenErrorText(hresult(static_cast<uint32_t>(result) + 0xA1100000u));
+        return check;
+    }
+    // The Miles quick calls tell the length only.
+    check.opened = true;
+    check.seconds = player.Duration();
+    return check;
 }
 
 DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd) {
@@ -226,8 +301,10 @@ QStringList decodersNamed(const QString& value) {
 
 int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStringList& decoders,
                  QString* report) {
+    const EngineSession engines(decoders, report);
     *report += QStringLiteral("Music directory: %1\n").arg(musicDir);
-    int problems = reportSound(QStringLiteral("music"), musicDir, doc.keySound(0).Snd, decoders, report);
+    int problems =
+        reportSound(QStringLiteral("music"), musicDir, doc.keySound(0).Snd, decoders, report);
     for (int k = 1; k <= doc.KeyCount; ++k)
         problems += reportSound(QStringLiteral("key %1").arg(k), musicDir, doc.keySound(k).Snd,
                                 decoders, report);

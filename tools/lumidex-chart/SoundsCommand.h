@@ -37,11 +37,16 @@ QString FileOpenErrorText(int32_t n);
 struct DecoderCheck {
     QString decoder;  // "bass", "miles" or "dshow"
     bool opened = false;
-    QString error;    // the editor's message when not opened
+    QString error;  // the editor's message when not opened
     double seconds = 0;
     int channels = 0;  // 0: the decoder does not tell
     int rate = 0;
 };
+// Each opens musicDir + snd as the editor's "&Open" does with that decoder.
+// BASS and Miles also find PAK entries and need their engines running;
+// DirectShow opens loose files only. Miles tells the length only.
+DecoderCheck checkWithBass(const QString& musicDir, const QString& snd);
+DecoderCheck checkWithMiles(const QString& musicDir, const QString& snd);
 DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd);
 
 // The decoders a --decoder value names, in report order; empty when the
@@ -50,6 +55,7 @@ QStringList decodersNamed(const QString& value);
 
 // Writes the report for the music and every key sound of doc to *report and
 // answers the number of problems (a missing file, a decoder that failed).
+// Starts and stops the BASS and Miles engines when they are asked for.
 int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStringList& decoders,
                  QString* report);
 
