@@ -12,6 +12,7 @@
 #include <iconv.h>
 #include <strings.h>
 #include <algorithm>
+#include <iterator>
 #include <cerrno>
 #include <cstring>
 
@@ -94,17 +95,15 @@ class Utf16Sink {
 
 }  // namespace
 
-int32_t convertToUTF16(const char* fromCode, const char* src, int32_t srcLen, char16_t* dst,
-                       int32_t cap) {
-    if (!fromCode || !src || srcLen <= 0) return 0;
-    Iconv cd(kNativeUtf16, fromCode);
-    if (!cd.ok()) return 0;
-    const size_t unit = unitBytes(fromCode);
+namespace {
 
-    Utf16Sink sink(dst, cap);
+// Runs iconv over one stretch of the source, counting (and, when filling,
+// writing) the units it gives. Refused sequences become U+FFFD one unit at a
+// time; an incomplete sequence ends the stretch with one U+FFFD.
+void decodeStretch(Iconv& cd, size_t unit, const char* src, size_t srcLen, Utf16Sink& sink) {
     char16_t chunk[4096];
     char* in = const_cast<char*>(src);
-    size_t inLeft = size_t(srcLen);
+    size_t inLeft = srcLen;
     while (inLeft > 0) {
         char* out = reinterpret_cast<char*>(chunk);
         size_t outLeft = sizeof chunk;
@@ -129,6 +128,58 @@ int32_t convertToUTF16(const char* fromCode, const char* src, int32_t srcLen, ch
     size_t outLeft = sizeof chunk;
     if (iconv(cd.get(), nullptr, nullptr, &out, &outLeft) != size_t(-1))
         sink.put(chunk, int64_t(sizeof chunk - outLeft) / 2);
+    cd.reset();
+}
+
+enum class AsciiSuperset { No, Utf8, Gb18030 };
+
+AsciiSuperset asciiSuperset(const char* code) {
+    if (strcasecmp(code, "UTF-8") == 0 || strcasecmp(code, "UTF8") == 0) return AsciiSuperset::Utf8;
+    if (strcasecmp(code, "GB18030") == 0) return AsciiSuperset::Gb18030;
+    return AsciiSuperset::No;
+}
+
+// Bytes of the character whose first byte is at p (p[0] >= 0x80): GB18030
+// has two- and four-byte characters, the second byte of a four-byte one a
+// digit. UTF-8 continuation bytes are never below 0x80, so for UTF-8 a
+// stretch simply runs to the next byte below 0x80.
+size_t characterBytes(AsciiSuperset kind, const unsigned char* p, size_t left) {
+    if (kind == AsciiSuperset::Utf8 || left < 2 || p[0] == 0x80 || p[0] == 0xFF) return 1;
+    if (p[1] >= 0x30 && p[1] <= 0x39) return std::min<size_t>(4, left);
+    return 2;
+}
+
+// Text that is mostly ASCII (chart files are) is copied byte for byte; only
+// the stretches with other characters go through iconv. The answers equal
+// those of one iconv pass over the whole source.
+void decodeAsciiSuperset(Iconv& cd, AsciiSuperset kind, const char* src, size_t n,
+                         Utf16Sink& sink) {
+    const auto* b = reinterpret_cast<const unsigned char*>(src);
+    char16_t ascii[1024];
+    size_t i = 0;
+    while (i < n) {
+        size_t k = 0;
+        while (i < n && b[i] < 0x80 && k < std::size(ascii)) ascii[k++] = b[i++];
+        sink.put(ascii, int64_t(k));
+        const size_t start = i;
+        while (i < n && b[i] >= 0x80) i += characterBytes(kind, b + i, n - i);
+        if (i > start) decodeStretch(cd, 1, src + start, i - start, sink);
+    }
+}
+
+}  // namespace
+
+int32_t convertToUTF16(const char* fromCode, const char* src, int32_t srcLen, char16_t* dst,
+                       int32_t cap) {
+    if (!fromCode || !src || srcLen <= 0) return 0;
+    Iconv cd(kNativeUtf16, fromCode);
+    if (!cd.ok()) return 0;
+    Utf16Sink sink(dst, cap);
+    const AsciiSuperset kind = asciiSuperset(fromCode);
+    if (kind != AsciiSuperset::No)
+        decodeAsciiSuperset(cd, kind, src, size_t(srcLen), sink);
+    else
+        decodeStretch(cd, unitBytes(fromCode), src, size_t(srcLen), sink);
     return sink.filling() ? sink.written() : sink.total();
 }
 

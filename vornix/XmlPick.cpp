@@ -145,18 +145,20 @@ class Scanner {
         while (i < n_) {
             const int lt = int(view_.indexOf(u'<', i));
             if (lt < 0) break;
-            if (startsWith(lt, u"<!--")) {
-                i = skipPast(lt + 4, u"-->");
-            } else if (startsWith(lt, u"<![CDATA[")) {
-                i = skipPast(lt + 9, u"]]>");
-            } else if (startsWith(lt, u"<?")) {
+            const char16_t next = lt + 1 < n_ ? s_[lt + 1] : u'\0';
+            if (next == u'!') {
+                if (startsWith(lt, u"<!--"))
+                    i = skipPast(lt + 4, u"-->");
+                else if (startsWith(lt, u"<![CDATA["))
+                    i = skipPast(lt + 9, u"]]>");
+                else
+                    i = skipPast(lt + 2, u">");
+            } else if (next == u'?') {
                 i = skipPast(lt + 2, u"?>");
-            } else if (startsWith(lt, u"<!")) {
-                i = skipPast(lt + 2, u">");
-            } else if (startsWith(lt, u"</")) {
+            } else if (next == u'/') {
                 if (wantEnd && endNameMatches(lt + 2, tag)) return {lt, true};
                 i = lt + 2;  // an end tag holds no quotes: go on after "</"
-            } else if (lt + 1 < n_ && isNameChar(s_[lt + 1])) {
+            } else if (lt + 1 < n_ && isNameChar(next)) {
                 if (nameMatches(lt + 1, tag)) return {lt, false};
                 int nameEnd = lt + 1;
                 while (nameEnd < n_ && isNameChar(s_[nameEnd])) ++nameEnd;
@@ -180,12 +182,20 @@ class Scanner {
     }
 
     bool equals(int begin, int end, QStringView name) const {
-        return end - begin == name.size() && view_.mid(begin, end - begin) == name;
+        return end - begin == name.size() && sameAt(begin, name);
     }
 
   private:
+    // The units at i equal what (the caller checked that they exist).
+    bool sameAt(int i, QStringView what) const {
+        const char16_t* w = what.utf16();
+        for (qsizetype k = 0; k < what.size(); ++k)
+            if (s_[i + k] != w[k]) return false;
+        return true;
+    }
+
     bool startsWith(int i, QStringView what) const {
-        return n_ - i >= what.size() && view_.mid(i, what.size()) == what;
+        return n_ - i >= what.size() && sameAt(i, what);
     }
 
     int skipPast(int from, QStringView what) const {
@@ -198,7 +208,7 @@ class Scanner {
         const int after = i + int(tag.size());
         if (tag.isEmpty() || after >= n_) return false;
         const char16_t c = s_[after];
-        return (isBlank(c) || c == u'>' || c == u'/') && view_.mid(i, tag.size()) == tag;
+        return (isBlank(c) || c == u'>' || c == u'/') && sameAt(i, tag);
     }
 
     // The name of an end tag at i equals tag. An end tag holds nothing else,
@@ -206,7 +216,7 @@ class Scanner {
     // ">" is missing).
     bool endNameMatches(int i, QStringView tag) const {
         const int after = i + int(tag.size());
-        if (tag.isEmpty() || after > n_ || view_.mid(i, tag.size()) != tag) return false;
+        if (tag.isEmpty() || after > n_ || !sameAt(i, tag)) return false;
         if (after == n_) return true;
         const char16_t c = s_[after];
         return isBlank(c) || c == u'>' || c == u'<' || c == u'/';
