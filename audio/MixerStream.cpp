@@ -12,9 +12,16 @@ namespace {
 // Frames the resampler asks the decoder for at a time.
 constexpr int kInputFrames = 1024;
 
-// The fastest band-limited converter of libsamplerate: clean at any rate,
-// cheap enough for dozens of key sounds at once.
-constexpr int kConverter = SRC_SINC_FASTEST;
+// The converter for a sound. Long sounds (the music) get libsamplerate's
+// fastest band-limited converter: clean at any rate, and there is one of them.
+// Short ones (key sounds, dozens at once, each heard for a moment) get linear
+// interpolation, about twenty times cheaper.
+constexpr double kLongSoundSeconds = 20.0;
+
+int converterFor(const SoundFormat& format) {
+    const bool longSound = double(format.frames) > kLongSoundSeconds * format.sampleRate;
+    return longSound ? SRC_SINC_FASTEST : SRC_LINEAR;
+}
 
 }  // namespace
 
@@ -159,7 +166,7 @@ int MixerStream::render(float* out, int64_t blockStart, int frames, float* scrat
     if (!resampling_ && step_ != 1.0) {
         if (!resampler_) {
             int error = 0;
-            resampler_ = src_callback_new(&MixerStream::pullInput, kConverter, format_.channels,
+            resampler_ = src_callback_new(&MixerStream::pullInput, converterFor(format_), format_.channels,
                                           &error, this);
             input_.resize(size_t(kInputFrames) * size_t(format_.channels));
         }
