@@ -21,10 +21,23 @@ constexpr std::chrono::milliseconds kLengthTimeout(5000);
 // no video, no subtitles, so a file with pictures still opens as sound only.
 constexpr guint kPlayFlags = 0x2 | 0x10;
 
+// MP3 decodes with libmpg123, as in the Miles layer, so both decoders hear the
+// same samples. GStreamer would otherwise pick libav's decoder of equal rank
+// (it comes first by name).
+void preferMpg123() {
+    GstPluginFeature* mpg123 = gst_registry_lookup_feature(gst_registry_get(), "mpg123audiodec");
+    if (!mpg123) return;
+    gst_plugin_feature_set_rank(mpg123, GST_RANK_PRIMARY + 1);
+    gst_object_unref(mpg123);
+}
+
 bool initGstreamer() {
     static std::once_flag once;
     static bool ready = false;
-    std::call_once(once, [] { ready = gst_init_check(nullptr, nullptr, nullptr); });
+    std::call_once(once, [] {
+        ready = gst_init_check(nullptr, nullptr, nullptr);
+        if (ready) preferMpg123();
+    });
     return ready;
 }
 
