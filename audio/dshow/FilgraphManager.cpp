@@ -82,7 +82,7 @@ HRESULT FilgraphManager::get_CurrentPosition(REFTIME* time) {
 
 HRESULT FilgraphManager::put_CurrentPosition(REFTIME time) {
     if (!graph_) return E_UNEXPECTED;
-    if (std::isnan(time)) return E_INVALIDARG;
+    if (!std::isfinite(time)) return E_INVALIDARG;
     time = std::max(0.0, time);
     if (duration_ > 0) time = std::min(time, duration_);
     if (!graph_->seek(time)) return E_FAIL;

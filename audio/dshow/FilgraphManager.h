@@ -50,8 +50,9 @@ class FilgraphManager {
     // E_UNEXPECTED on an empty graph, with the result set to 0.
     HRESULT get_Duration(REFTIME* length);
     HRESULT get_CurrentPosition(REFTIME* time);
-    // Clamped to 0 .. duration. Keeps the state: a running graph goes on
-    // playing from there.
+    // Clamped to 0 .. duration; E_INVALIDARG for a value that is not a
+    // number or infinite. Keeps the state: a running graph goes on playing
+    // from there.
     HRESULT put_CurrentPosition(REFTIME time);
 
     // ---- IBasicAudio -----------------------------------------------------------

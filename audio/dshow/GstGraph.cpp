@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -266,7 +267,8 @@ void GstGraph::pause() {
 bool GstGraph::seek(double seconds) {
     d_->note([&] { d_->eos = false; });
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    const auto target = static_cast<gint64>(seconds * GST_SECOND);
+    // A day bounds the conversion; no sound file is longer.
+    const auto target = static_cast<gint64>(std::clamp(seconds, 0.0, 86400.0) * GST_SECOND);
     return gst_element_seek_simple(d_->pipeline, GST_FORMAT_TIME, flags, target);
 }
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <cmath>
+
 #include "FilgraphManager.h"
 #include "ToneFile.h"
 
@@ -118,6 +120,8 @@ TEST_F(FilgraphTest, RunAdvancesThePositionAndStopHoldsItWithoutRewinding) {
 TEST_F(FilgraphTest, SeeksAreClampedAndAGraphAtItsEndReportsTheDurationUntilRewound) {
     FilgraphManager graph;
     ASSERT_EQ(graph.RenderFile(path("tone.wav")), S_OK);
+    EXPECT_EQ(graph.put_CurrentPosition(std::nan("")), E_INVALIDARG);
+    EXPECT_EQ(graph.put_CurrentPosition(HUGE_VAL), E_INVALIDARG);
     EXPECT_EQ(graph.put_CurrentPosition(-3), S_OK);
     EXPECT_EQ(position(graph), 0.0);
     EXPECT_EQ(graph.put_CurrentPosition(0.7), S_OK);
