@@ -19,13 +19,13 @@ namespace {
 
 // Sets a flag for the life of a scope and restores it however the scope ends.
 class FlagScope {
-public:
+  public:
     FlagScope(bool& flag, bool value) : flag_(flag), old_(flag) { flag_ = value; }
     ~FlagScope() { flag_ = old_; }
     FlagScope(const FlagScope&) = delete;
     FlagScope& operator=(const FlagScope&) = delete;
 
-private:
+  private:
     bool& flag_;
     bool old_;
 };
@@ -40,6 +40,17 @@ StripStyle styleOf(const QWidget* strip) {
     return style;
 }
 
+// A narrow face for the strips, so that tempo texts such as "187.5(93.75)"
+// have room beside the canvas.
+QFont stripFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans Condensed"),
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial Narrow"),
+                      QStringLiteral("Tahoma")});
+    font.setPixelSize(11);
+    return font;
+}
+
 QImage& bufferOr(PictureBox* box, QImage& spare) {
     if (box) return box->buffer();
     if (spare.isNull()) spare = QImage(1, kDesignCanvasHeight, QImage::Format_RGB32);
@@ -48,9 +59,12 @@ QImage& bufferOr(PictureBox* box, QImage& spare) {
 
 int keyCodeOf(const QKeyEvent* event) {
     switch (event->key()) {
-        case Qt::Key_PageUp: return kKeyPageUp;
-        case Qt::Key_PageDown: return kKeyPageDown;
-        default: return 0;
+        case Qt::Key_PageUp:
+            return kKeyPageUp;
+        case Qt::Key_PageDown:
+            return kKeyPageDown;
+        default:
+            return 0;
     }
 }
 
@@ -67,8 +81,11 @@ ChartView::ChartView(ChartDocument& doc, const ViewControls& controls, QObject* 
         c_.picMain->installEventFilter(this);
         if (c_.picMain->focusPolicy() == Qt::NoFocus) c_.picMain->setFocusPolicy(Qt::StrongFocus);
     }
-    for (PictureBox* strip : {c_.picScale, c_.picKey})
-        if (strip) strip->installEventFilter(this);
+    for (PictureBox* strip : {c_.picScale, c_.picKey}) {
+        if (!strip) continue;
+        strip->installEventFilter(this);
+        strip->setFont(stripFont());
+    }
 }
 
 ChartView::~ChartView() = default;
@@ -115,7 +132,8 @@ void ChartView::connectHandlers() {
     if (c_.vsb) connect(c_.vsb, &QScrollBar::valueChanged, this, [this] { vsb_Change(); });
     const auto onChoice = [this](QComboBox* list, void (ChartView::*handler)()) {
         if (list)
-            connect(list, &QComboBox::currentIndexChanged, this, [this, handler] { (this->*handler)(); });
+            connect(list, &QComboBox::currentIndexChanged, this,
+                    [this, handler] { (this->*handler)(); });
     };
     onChoice(c_.cbVScroll, &ChartView::cbVScroll_Click);
     onChoice(c_.cbAltStep, &ChartView::cbAltStep_Click);
@@ -192,7 +210,9 @@ void ChartView::toggleSwitch(bool DrawSwitches::*which, QAction* item) {
     ReDrawNote();
 }
 
-void ChartView::mnShowGrid_Click() { toggleSwitch(&DrawSwitches::grid, c_.mnShowGrid); }
+void ChartView::mnShowGrid_Click() {
+    toggleSwitch(&DrawSwitches::grid, c_.mnShowGrid);
+}
 
 void ChartView::mnShowPlayLine_Click() {
     toggleSwitch(&DrawSwitches::baseline, c_.mnShowPlayLine);
@@ -290,8 +310,7 @@ void ChartView::ReDrawNote() {
     FlagScope busy(state_.redrawBusy, true);
     if (!state_.playing) {
         if (!state_.exactScroll && c_.vsb)
-            state_.viewBase =
-                viewBaseForScroll(c_.vsb->value(), false, scrollTop(doc_.LastCoord));
+            state_.viewBase = viewBaseForScroll(c_.vsb->value(), false, scrollTop(doc_.LastCoord));
         // A chart without tempo has no time: the frame stays as it was.
         if (const std::optional<double> frames =
                 doc_.CoordToFrames(static_cast<int>(roundHalfEven(state_.viewBase))))

@@ -33,26 +33,26 @@ class QScrollBar;
 namespace lumidex {
 
 struct ViewControls {
-    PictureBox* picMain = nullptr;   // notes and grid, 62 x 469 at design size
-    PictureBox* picScale = nullptr;  // beat scale and tempo changes, 45 wide
-    PictureBox* picKey = nullptr;    // key sound indices, 29 wide
-    QScrollBar* vsb = nullptr;       // vertical; its value is the view base
-    QComboBox* cbVScroll = nullptr;  // "VScroll": coords per wheel notch
-    QComboBox* cbAltStep = nullptr;  // "AltStep"
-    QComboBox* cbKeyStep = nullptr;  // "KeyStep"
+    PictureBox* picMain = nullptr;     // notes and grid, 62 x 469 at design size
+    PictureBox* picScale = nullptr;    // beat scale and tempo changes, 45 wide
+    PictureBox* picKey = nullptr;      // key sound indices, 29 wide
+    QScrollBar* vsb = nullptr;         // vertical; its value is the view base
+    QComboBox* cbVScroll = nullptr;    // "VScroll": coords per wheel notch
+    QComboBox* cbAltStep = nullptr;    // "AltStep"
+    QComboBox* cbKeyStep = nullptr;    // "KeyStep"
     QComboBox* cbNormalize = nullptr;  // "AlignCoord"
     QLabel* lbTime = nullptr;
     QLabel* lbFrame = nullptr;
     QLabel* lbCombo = nullptr;
-    QLineEdit* txBPM = nullptr;    // "Current Speed"
-    QLineEdit* txBPMO = nullptr;   // "Current BPM"
+    QLineEdit* txBPM = nullptr;         // "Current Speed"
+    QLineEdit* txBPMO = nullptr;        // "Current BPM"
     QAction* mnShowGrid = nullptr;      // "Show &Grid"
     QAction* mnShowPlayLine = nullptr;  // "Show &Inversed Baseline"
     QAction* mnShowTrans = nullptr;     // "&Transparent Drawing"
 };
 
 class ChartView : public QObject {
-public:
+  public:
     // Loads the note pictures and installs the event filters on picMain.
     ChartView(ChartDocument& doc, const ViewControls& controls, QObject* parent = nullptr);
     ~ChartView() override;
@@ -123,10 +123,10 @@ public:
     // Height of the canvas drawing area (469 at design size).
     int canvasHeight() const;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void usePicturesForScreen();
     void toggleSwitch(bool DrawSwitches::*which, QAction* item);
     void setStatusText(QWidget* box, const QString& text);

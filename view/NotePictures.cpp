@@ -55,9 +55,13 @@ void NotePictures::load(const QString& folder) {
     }
 }
 
-const QImage& NotePictures::opaque(int kind) const { return slot(opaque_, kind); }
+const QImage& NotePictures::opaque(int kind) const {
+    return slot(opaque_, kind);
+}
 
-const QImage& NotePictures::transparent(int kind) const { return slot(transparent_, kind); }
+const QImage& NotePictures::transparent(int kind) const {
+    return slot(transparent_, kind);
+}
 
 QPixmap NotePictures::palettePixmap(int kind) const {
     const QImage& picture = opaque(kind);

@@ -21,10 +21,10 @@
 namespace lumidex {
 
 class NotePictures {
-public:
+  public:
     static constexpr int kSlots = 146;
-    static constexpr int kGridTile = 1000;            // resource of slot 0
-    static constexpr int kTransparentOffset = 1000;   // resource of kind k's transparent picture
+    static constexpr int kGridTile = 1000;           // resource of slot 0
+    static constexpr int kTransparentOffset = 1000;  // resource of kind k's transparent picture
     static constexpr int kFirstTransparentKind = 16;
     static inline const QRgb kKeyColour = qRgb(128, 128, 255);
 
@@ -53,7 +53,7 @@ public:
     // The scale of picture set that suits a device pixel ratio.
     static int scaleFor(double devicePixelRatio) { return devicePixelRatio > 1.0 ? 2 : 1; }
 
-private:
+  private:
     void load(const QString& folder);
     QImage read(const QString& folder, int resource) const;
 

@@ -17,13 +17,20 @@ constexpr int kTowerRaise = 42;
 constexpr int kTowerHeight = 57;
 constexpr int kNoteHeight = 15;
 constexpr int kFirstLongKind = 128;
-constexpr int kBandTop = 343;       // the inverted baseline band, rows 343..357
+constexpr int kBandTop = 343;  // the inverted baseline band, rows 343..357
 constexpr int kBandHeight = 15;
-constexpr int kGridPitch = 14;      // grid tiles repeat every 3 coords
+constexpr int kGridPitch = 14;  // grid tiles repeat every 3 coords
+constexpr int kAlwaysFits = 5;  // coords and key indices fit the strips as they are
 
-bool isLongHead(int kind) { return kind >= kFirstLongKind && kind % 3 == 2; }
-bool isLongBodyKind(int kind) { return kind >= kFirstLongKind && kind % 3 == 0; }
-bool isLongEndKind(int kind) { return kind >= kFirstLongKind && kind % 3 == 1; }
+bool isLongHead(int kind) {
+    return kind >= kFirstLongKind && kind % 3 == 2;
+}
+bool isLongBodyKind(int kind) {
+    return kind >= kFirstLongKind && kind % 3 == 0;
+}
+bool isLongEndKind(int kind) {
+    return kind >= kFirstLongKind && kind % 3 == 1;
+}
 
 int logicalHeight(const QImage& image) {
     return static_cast<int>(std::lround(image.height() / image.devicePixelRatio()));
@@ -33,13 +40,15 @@ int logicalWidth(const QImage& image) {
     return static_cast<int>(std::lround(image.width() / image.devicePixelRatio()));
 }
 
-int roundToInt(double x) { return static_cast<int>(roundHalfEven(x)); }
+int roundToInt(double x) {
+    return static_cast<int>(roundHalfEven(x));
+}
 
 }  // namespace
 
 // One repaint: the walk over the drawn coords with its long-note state.
 class RepaintPass {
-public:
+  public:
     RepaintPass(const NoteRenderer& renderer, double viewBase, QImage& canvas, QImage& scale,
                 QImage& key, RenderReport& report)
         : r_(renderer),
@@ -66,7 +75,7 @@ public:
         if (r_.switches_.baseline) invertBaseline();
     }
 
-private:
+  private:
     // A painter that remembers its image, so sizes can be read back.
     struct Target {
         explicit Target(QImage* image) : painter(image), image(image) {}
@@ -85,9 +94,21 @@ private:
         strip.painter.setPen(style.style.text);
     }
 
+    // A text at the left edge with its top at row top. A long text (a tempo
+    // change) that is wider than the strip is narrowed to fit rather than cut.
     void print(Target& strip, const NoteRenderer::Strip& style, std::vector<PrintedText>& log,
                int top, const QString& text) {
-        strip.painter.drawText(QPointF(0, top + style.ascent), text);
+        const QPointF at(0, top + style.metrics.ascent());
+        const double room = logicalWidth(*strip.image) - 1;
+        const double width = text.size() > kAlwaysFits ? style.metrics.horizontalAdvance(text) : 0;
+        if (width > room) {
+            strip.painter.save();
+            strip.painter.scale(room / width, 1);
+            strip.painter.drawText(at, text);
+            strip.painter.restore();
+        } else {
+            strip.painter.drawText(at, text);
+        }
         log.push_back(PrintedText{top, text});
     }
 
@@ -199,8 +220,9 @@ private:
                   c % 24 == 0 ? QString::number(c) : QStringLiteral("-"));
             return;
         }
-        print(scale_, r_.scale_, report_.scaleTexts, y,
-              round2Text(cell.Tempo) + QLatin1Char('(') + round2Text(cell.Speed) + QLatin1Char(')'));
+        print(
+            scale_, r_.scale_, report_.scaleTexts, y,
+            round2Text(cell.Tempo) + QLatin1Char('(') + round2Text(cell.Speed) + QLatin1Char(')'));
     }
 
     void invertBaseline() {
@@ -229,10 +251,13 @@ private:
 };
 
 NoteRenderer::NoteRenderer(const ChartDocument& doc, const NotePictures& pictures)
-    : doc_(doc), pictures_(&pictures), scale_(makeStrip(StripStyle{})), key_(makeStrip(StripStyle{})) {}
+    : doc_(doc),
+      pictures_(&pictures),
+      scale_(makeStrip(StripStyle{})),
+      key_(makeStrip(StripStyle{})) {}
 
 NoteRenderer::Strip NoteRenderer::makeStrip(const StripStyle& style) {
-    return Strip{style, QFontMetricsF(style.font).ascent()};
+    return Strip{style, QFontMetricsF(style.font)};
 }
 
 // Measuring a font costs more than a whole repaint's texts; it is done only
@@ -245,7 +270,8 @@ void NoteRenderer::setKeyStyle(const StripStyle& style) {
     if (!(style == key_.style)) key_ = makeStrip(style);
 }
 
-RenderReport NoteRenderer::render(double viewBase, QImage& canvas, QImage& scale, QImage& key) const {
+RenderReport NoteRenderer::render(double viewBase, QImage& canvas, QImage& scale,
+                                  QImage& key) const {
     RenderReport report;
     RepaintPass(*this, viewBase, canvas, scale, key, report).run();
     return report;

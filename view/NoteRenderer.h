@@ -11,6 +11,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QString>
 
@@ -59,7 +60,7 @@ struct RenderReport {
 };
 
 class NoteRenderer {
-public:
+  public:
     NoteRenderer(const ChartDocument& doc, const NotePictures& pictures);
 
     void setSwitches(const DrawSwitches& switches) { switches_ = switches; }
@@ -79,12 +80,12 @@ public:
     // outside 0..145 included) draws nothing.
     void DrawNote(QPainter& canvas, int kind, int dTop) const;
 
-private:
+  private:
     friend class RepaintPass;
 
     struct Strip {
         StripStyle style;
-        double ascent = 0;
+        QFontMetricsF metrics;
     };
     static Strip makeStrip(const StripStyle& style);
 

@@ -9,7 +9,7 @@
 namespace lumidex {
 
 class PictureBox : public QWidget {
-public:
+  public:
     explicit PictureBox(QWidget* parent = nullptr);
 
     // The back buffer, kept at the widget's size (RGB32, contents undefined
@@ -24,11 +24,11 @@ public:
     // Shows what was drawn into the buffer.
     void present() { update(); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QImage buffer_;
 };
 

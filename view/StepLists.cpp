@@ -46,11 +46,17 @@ const StepList& keyStepList() {
     return list;
 }
 
-double alignCoordFromItem(const QString& text) { return leadingNumber(text); }
+double alignCoordFromItem(const QString& text) {
+    return leadingNumber(text);
+}
 
-double altStepFromItem(const QString& text) { return leadingNumber(text); }
+double altStepFromItem(const QString& text) {
+    return leadingNumber(text);
+}
 
-int wheelStepFromItem(const QString& text) { return wholeCoords(text); }
+int wheelStepFromItem(const QString& text) {
+    return wholeCoords(text);
+}
 
 int keyStepFromItem(const QString& text) {
     const int step = wholeCoords(text);

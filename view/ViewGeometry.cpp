@@ -19,7 +19,9 @@ int saturate(double x) {
     return static_cast<int>(std::clamp(roundHalfEven(x), lo, hi));
 }
 
-int clampCoord(int coord) { return std::clamp(coord, 0, kMaxCoord); }
+int clampCoord(int coord) {
+    return std::clamp(coord, 0, kMaxCoord);
+}
 
 }  // namespace
 
@@ -31,7 +33,9 @@ int HeightToCoord(int height, double viewBase) {
     return saturate((kBaselineRow - height) / kRowsPerCoord + viewBase);
 }
 
-int16_t HiInt(int32_t lParam) { return static_cast<int16_t>(lParam / 65536); }
+int16_t HiInt(int32_t lParam) {
+    return static_cast<int16_t>(lParam / 65536);
+}
 
 CoordRange drawnRange(double viewBase, int height) {
     // 5 stands for 14/3 rounded; the integer divisions truncate toward zero.
@@ -47,7 +51,9 @@ int pageStep(int height) {
     return std::max(page, kArrowStep);
 }
 
-int scrollTop(int lastCoord) { return lastCoord + kScrollHeadroom; }
+int scrollTop(int lastCoord) {
+    return lastCoord + kScrollHeadroom;
+}
 
 int viewBaseForScroll(int value, bool exactScroll, int top) {
     if (exactScroll) return value;
@@ -57,13 +63,13 @@ int viewBaseForScroll(int value, bool exactScroll, int top) {
 }
 
 std::optional<int> wheelTarget(int value, int delta, int wheelStep, int top) {
-    const double target = value + roundHalfEven(static_cast<double>(delta) * wheelStep / kWheelNotch);
+    const double target =
+        value + roundHalfEven(static_cast<double>(delta) * wheelStep / kWheelNotch);
     if (target < 0 || target > top) return std::nullopt;
     return static_cast<int>(target);
 }
 
-std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page,
-                                 int lastCoord) {
+std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page, int lastCoord) {
     if (keyCode == kKeyPageUp && viewBase <= lastCoord - 24) return value + page;
     if (keyCode == kKeyPageDown && viewBase >= 96) return value - page;
     return std::nullopt;

@@ -14,18 +14,18 @@
 
 namespace lumidex {
 
-constexpr int kBaselineRow = 350;                     // canvas row of the view base
-constexpr double kRowsPerCoord = 4.666666666666667;   // 14/3, written out exactly like this
-constexpr int kDesignCanvasHeight = 469;              // drawing area of picMain at design size
-constexpr int kCanvasWidth = 62;                      // drawing area of picMain
-constexpr int kScaleWidth = 45;                       // drawing area of picScale
-constexpr int kKeyWidth = 29;                         // drawing area of picKey
-constexpr int kScrollHeadroom = 72;                   // the range ends this far above LastCoord
-constexpr int kArrowStep = 3;                         // scroll bar arrow step, in coords
-constexpr int kNoteRowOffset = 7;                     // a note's picture starts this far above its row
-constexpr int kKeyPageUp = 33;                        // key codes of the page keys
+constexpr int kBaselineRow = 350;                    // canvas row of the view base
+constexpr double kRowsPerCoord = 4.666666666666667;  // 14/3, written out exactly like this
+constexpr int kDesignCanvasHeight = 469;             // drawing area of picMain at design size
+constexpr int kCanvasWidth = 62;                     // drawing area of picMain
+constexpr int kScaleWidth = 45;                      // drawing area of picScale
+constexpr int kKeyWidth = 29;                        // drawing area of picKey
+constexpr int kScrollHeadroom = 72;                  // the range ends this far above LastCoord
+constexpr int kArrowStep = 3;                        // scroll bar arrow step, in coords
+constexpr int kNoteRowOffset = 7;  // a note's picture starts this far above its row
+constexpr int kKeyPageUp = 33;     // key codes of the page keys
 constexpr int kKeyPageDown = 34;
-constexpr int kWheelNotch = 120;                      // wheel delta of one notch
+constexpr int kWheelNotch = 120;  // wheel delta of one notch
 
 // Pixel row of a coord: 350 - (coord - viewBase) x 14/3, rounded half to even.
 int CoordToHeight(int coord, double viewBase);
@@ -71,8 +71,7 @@ std::optional<int> wheelTarget(int value, int delta, int wheelStep, int top);
 // The scroll bar value after a page key (33 Page Up, 34 Page Down): up by a
 // page while viewBase <= LastCoord - 24, down by a page while viewBase >= 96;
 // nothing for other keys or when the guard stops it.
-std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page,
-                                 int lastCoord);
+std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page, int lastCoord);
 
 // Where the view starts after a chart is opened: the coord where the music
 // starts, floor(Delay / 60 x Tempo of cell 0 x 0.2), plus 3. A delay or tempo

@@ -34,10 +34,14 @@ ChartDocument& denseChart() {
         for (int c = 0; c <= kMaxCoord; ++c) {
             const int block = c % 60;
             uint8_t kind;
-            if (block == 0) kind = 134;          // a long note every 60 coords,
-            else if (block == 24) kind = 136;    // 24 coords long
-            else if (block > 0 && block < 24) kind = 0;
-            else kind = static_cast<uint8_t>(kinds[c % 15]);
+            if (block == 0)
+                kind = 134;  // a long note every 60 coords,
+            else if (block == 24)
+                kind = 136;  // 24 coords long
+            else if (block > 0 && block < 24)
+                kind = 0;
+            else
+                kind = static_cast<uint8_t>(kinds[c % 15]);
             d->setNote(c, kind, static_cast<int16_t>(c % 2000 + 1));
             if (c % 48 == 0) d->fillSpeedTempoFrom(c, 150 + c % 7, 150 + c % 5);
         }
@@ -51,7 +55,8 @@ void BM_Render(benchmark::State& state) {
     const ChartDocument& doc = denseChart();
     static const NotePictures pictures(1);
     NoteRenderer renderer(doc, pictures);
-    renderer.setSwitches(DrawSwitches{state.range(0) != 0, state.range(0) != 0, state.range(1) != 0});
+    renderer.setSwitches(
+        DrawSwitches{state.range(0) != 0, state.range(0) != 0, state.range(1) != 0});
     QImage canvas(kCanvasWidth, kDesignCanvasHeight, QImage::Format_RGB32);
     QImage scale(kScaleWidth, kDesignCanvasHeight, QImage::Format_RGB32);
     QImage key(kKeyWidth, kDesignCanvasHeight, QImage::Format_RGB32);
@@ -62,7 +67,8 @@ void BM_Render(benchmark::State& state) {
         notes += report.notes.size() + report.keyTexts.size() + report.scaleTexts.size();
         base = base >= 29000 ? 1000 : base + 1;  // a new view every time, as in playback
     }
-    state.counters["items/repaint"] = benchmark::Counter(static_cast<double>(notes), benchmark::Counter::kAvgIterations);
+    state.counters["items/repaint"] =
+        benchmark::Counter(static_cast<double>(notes), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_Render)
     ->ArgNames({"grid+band", "transparent"})

@@ -19,7 +19,7 @@ namespace {
 
 // The view with every control of the window, at the design sizes.
 class ChartViewTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window.resize(300, 500);
         c.picScale = place(new PictureBox(&window), 0, kScaleWidth);

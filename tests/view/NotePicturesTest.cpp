@@ -22,7 +22,9 @@ bool hasTransparent(int kind) {
     return (kind >= 16 && kind <= 24) || kind == 26 || kind == 27 || (kind >= 128 && kind <= 145);
 }
 
-QSize sizeOf(int kind) { return QSize(62, kind == 24 ? 57 : 15); }
+QSize sizeOf(int kind) {
+    return QSize(62, kind == 24 ? 57 : 15);
+}
 
 }  // namespace
 

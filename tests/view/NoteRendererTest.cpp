@@ -10,7 +10,7 @@ using namespace lumidex::testing;
 namespace {
 
 class NoteRendering : public ::testing::Test {
-protected:
+  protected:
     NoteRendering() : renderer(doc, pictures) { fillTempo(doc); }
 
     RenderReport render(double viewBase) {

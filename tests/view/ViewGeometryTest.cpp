@@ -19,7 +19,7 @@ TEST(ViewGeometry, RowsAndCoordsAroundTheBaseline) {
             EXPECT_LE(std::abs(CoordToHeight(HeightToCoord(row, base), base) - row), 3) << row;
     }
     // 350 - 1.5 x 14/3 = 343 exactly; -0.5 x 14/3 lands on .333 and rounds.
-    EXPECT_EQ(HeightToCoord(343, 0), 2);  // 1.5 rounds half to even
+    EXPECT_EQ(HeightToCoord(343, 0), 2);      // 1.5 rounds half to even
     EXPECT_EQ(HeightToCoord(336 - 7, 0), 4);  // 4.5 rounds half to even
     // Far-off view bases saturate instead of overflowing.
     EXPECT_EQ(CoordToHeight(0, 1e12), std::numeric_limits<int>::max());
@@ -46,7 +46,7 @@ TEST(ViewGeometry, DrawnRangeIsClampedToTheChart) {
 TEST(ViewGeometry, PageStepRoundsHalfToEven) {
     EXPECT_EQ(pageStep(kDesignCanvasHeight), 96);  // 32.5 rounds to 32, not 33
     EXPECT_EQ(pageStep(476), 99);
-    EXPECT_EQ(pageStep(483), 102);  // 33.5 rounds to 34
+    EXPECT_EQ(pageStep(483), 102);       // 33.5 rounds to 34
     EXPECT_EQ(pageStep(0), kArrowStep);  // never zero or negative
 }
 

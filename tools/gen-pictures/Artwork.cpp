@@ -40,8 +40,12 @@ struct Design {
     Painting objects;
 };
 
-QPointF cellOrigin(Lane lane, int row = 0) { return QPointF(static_cast<int>(lane), row); }
-QPointF iconOrigin(int row = 0) { return QPointF(kIconX, row); }
+QPointF cellOrigin(Lane lane, int row = 0) {
+    return QPointF(static_cast<int>(lane), row);
+}
+QPointF iconOrigin(int row = 0) {
+    return QPointF(kIconX, row);
+}
 
 // ---- shapes, in the coordinates of one 15 x 15 cell ------------------------
 
@@ -167,13 +171,18 @@ QPainterPath starPath(double outer, double inner) {
         const double r = i % 2 ? inner : outer;
         const double a = M_PI / 5 * i - M_PI / 2;
         const QPointF pt(7.5 + r * std::cos(a), 7.8 + r * std::sin(a));
-        if (i == 0) path.moveTo(pt); else path.lineTo(pt);
+        if (i == 0)
+            path.moveTo(pt);
+        else
+            path.lineTo(pt);
     }
     path.closeSubpath();
     return path;
 }
 
-void star(QPainter& p, Lane lane) { fillIn(p, cellOrigin(lane), starPath(6.6, 2.8), kStar); }
+void star(QPainter& p, Lane lane) {
+    fillIn(p, cellOrigin(lane), starPath(6.6, 2.8), kStar);
+}
 
 void ring(QPainter& p, Lane lane) {
     p.save();
@@ -267,8 +276,7 @@ void tower(QPainter& p) {
     p.setBrush(kStone);
     p.drawRect(QRectF(left, 4, right - left, kTowerHeight - 6));
     // battlements
-    for (double x : {left, left + 3.5, left + 7})
-        p.drawRect(QRectF(x, 1, 2, 3));
+    for (double x : {left, left + 3.5, left + 7}) p.drawRect(QRectF(x, 1, 2, 3));
     p.setBrush(kStone.lighter(125));
     p.drawRect(QRectF(left, 4, 1.5, kTowerHeight - 6));
     p.setBrush(kStone.darker(160));
@@ -283,7 +291,9 @@ void tower(QPainter& p) {
 
 // ---- designs -----------------------------------------------------------------
 
-Design row(Painting objects) { return Design{kRowHeight, std::move(objects)}; }
+Design row(Painting objects) {
+    return Design{kRowHeight, std::move(objects)};
+}
 
 Design laneArrowNote(Lane lane, Dir dir) {
     return row([=](QPainter& p) {
@@ -294,17 +304,21 @@ Design laneArrowNote(Lane lane, Dir dir) {
 
 // Long notes: six triples of (head, body, end), each in its lane and direction.
 Design longNote(int kind) {
-    struct Kind { Lane lane; Dir dir; };
-    static const Kind kinds[6] = {{Lane::Left, Dir::UpLeft},   {Lane::Right, Dir::UpRight},
-                                  {Lane::Centre, Dir::Up},     {Lane::Centre, Dir::Down},
-                                  {Lane::Right, Dir::Left},    {Lane::Left, Dir::Right}};
+    struct Kind {
+        Lane lane;
+        Dir dir;
+    };
+    static const Kind kinds[6] = {{Lane::Left, Dir::UpLeft}, {Lane::Right, Dir::UpRight},
+                                  {Lane::Centre, Dir::Up},   {Lane::Centre, Dir::Down},
+                                  {Lane::Right, Dir::Left},  {Lane::Left, Dir::Right}};
     const Kind k = kinds[(kind - 128) / 3];
     const int part = (kind - 128) % 3;  // 0 head, 1 body, 2 end
     const QPointF origin = cellOrigin(k.lane);
     if (part == 1) {
         // Bodies are drawn every 3 coords, 14 rows apart, so full-height bars
         // join into one bar from head to end.
-        return row([=](QPainter& p) { p.fillRect(QRectF(origin.x() + 5, 0, 5, kRowHeight), kBody); });
+        return row(
+            [=](QPainter& p) { p.fillRect(QRectF(origin.x() + 5, 0, 5, kRowHeight), kBody); });
     }
     const QColor colour = part == 0 ? kHead : kEnd;
     return row([=](QPainter& p) {
@@ -333,25 +347,62 @@ Design designOf(int kind) {
                 caption(p, QStringLiteral("Keyboard"), QColor(40, 60, 120));
                 keyboardIcon(p);
             });
-        case 16: return row([](QPainter& p) { block(p, Lane::Centre); iconArrow(p, Dir::Up); });
-        case 17: return row([](QPainter& p) { arch(p, Lane::Centre); iconArrow(p, Dir::Down); });
-        case 18: return row([](QPainter& p) { cone(p, Lane::Right, kCone); iconArrow(p, Dir::Left); });
-        case 19: return row([](QPainter& p) { cone(p, Lane::Left, kCone); iconArrow(p, Dir::Right); });
-        case 20: return laneArrowNote(Lane::Left, Dir::UpLeft);
-        case 21: return laneArrowNote(Lane::Right, Dir::UpRight);
-        case 22: return laneArrowNote(Lane::Left, Dir::DownLeft);
-        case 23: return laneArrowNote(Lane::Right, Dir::DownRight);
-        case kTowerKind: return Design{kTowerHeight, tower};
-        case 26: return row([](QPainter& p) { star(p, Lane::Left); iconArrow(p, Dir::Left); });
-        case 27: return row([](QPainter& p) { star(p, Lane::Right); iconArrow(p, Dir::Right); });
-        case 32: return row([](QPainter& p) { ring(p, Lane::Centre); doubleIcon(p); });
+        case 16:
+            return row([](QPainter& p) {
+                block(p, Lane::Centre);
+                iconArrow(p, Dir::Up);
+            });
+        case 17:
+            return row([](QPainter& p) {
+                arch(p, Lane::Centre);
+                iconArrow(p, Dir::Down);
+            });
+        case 18:
+            return row([](QPainter& p) {
+                cone(p, Lane::Right, kCone);
+                iconArrow(p, Dir::Left);
+            });
+        case 19:
+            return row([](QPainter& p) {
+                cone(p, Lane::Left, kCone);
+                iconArrow(p, Dir::Right);
+            });
+        case 20:
+            return laneArrowNote(Lane::Left, Dir::UpLeft);
+        case 21:
+            return laneArrowNote(Lane::Right, Dir::UpRight);
+        case 22:
+            return laneArrowNote(Lane::Left, Dir::DownLeft);
+        case 23:
+            return laneArrowNote(Lane::Right, Dir::DownRight);
+        case kTowerKind:
+            return Design{kTowerHeight, tower};
+        case 26:
+            return row([](QPainter& p) {
+                star(p, Lane::Left);
+                iconArrow(p, Dir::Left);
+            });
+        case 27:
+            return row([](QPainter& p) {
+                star(p, Lane::Right);
+                iconArrow(p, Dir::Right);
+            });
+        case 32:
+            return row([](QPainter& p) {
+                ring(p, Lane::Centre);
+                doubleIcon(p);
+            });
         case 33:
             return row([](QPainter& p) {
                 diamond(p, Lane::Left);
                 diamond(p, Lane::Right);
                 doubleIcon(p);
             });
-        case 34: return row([](QPainter& p) { cone(p, Lane::Centre, kDouble); doubleIcon(p); });
+        case 34:
+            return row([](QPainter& p) {
+                cone(p, Lane::Centre, kDouble);
+                doubleIcon(p);
+            });
         default:
             if (kind >= 128 && kind <= 145) return longNote(kind);
             return Design{};

@@ -68,7 +68,8 @@ int writeSheet(const QString& fileName) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QGuiApplication app(argc, argv);  // fonts need the application object
     const QStringList args = app.arguments();
     if (args.size() == 3 && args[1] == QLatin1String("--sheet")) return writeSheet(args[2]);

@@ -1,0 +1,130 @@
+// Draws the main window with a showcase chart into a PNG, for the README:
+//   xvfb-run -a -s "-screen 0 1600x900x24" lumidex_chart_screenshot OUT.png
+// The chart holds every note kind that has a picture, the six long notes and
+// a tempo change; grid and inverted baseline are switched on. The window
+// shows the view at coord 48; beside it, the editing area scrolled further
+// up shows the rest of the long notes.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTest>
+
+#include <cstdio>
+
+#include "AppInfo.h"
+#include "ChartView.h"
+#include "ScriptedDialogs.h"
+#include "fmMain.h"
+
+namespace {
+
+using lumidex::ChartDocument;
+
+void fillShowcase(ChartDocument& doc) {
+    doc.fillSpeedTempoFrom(0, 150, 150);
+    doc.fillSpeedTempoFrom(84, 180, 180);  // a tempo change, shown on the scale
+    struct Note {
+        int coord;
+        uint8_t kind;
+        int16_t key;
+    };
+    const Note notes[] = {
+        // short notes, three coords apart
+        {24, 5, 9},
+        {27, 16, 1},
+        {30, 17, 2},
+        {33, 18, 1},
+        {36, 19, 2},
+        {39, 20, 5},
+        {42, 21, 6},
+        {45, 22, 7},
+        {48, 23, 6},
+        {51, 26, 3},
+        {54, 27, 3},
+        {57, 32, 4},
+        {60, 33, 4},
+        {63, 34, 2},
+        {66, 6, 0},
+        {69, 24, 1},
+        // long notes: head and end (the bodies are drawn between them)
+        {81, 134, 8},
+        {90, 136, 0},
+        {93, 128, 8},
+        {102, 130, 0},
+        {105, 131, 8},
+        {111, 133, 0},
+        {114, 137, 8},
+        {123, 139, 0},
+        {126, 140, 8},
+        {141, 142, 0},
+        {150, 8, 0},
+        {156, 143, 8},
+        {174, 145, 0},
+        {180, 16, 1},
+        {186, 17, 2},
+        {192, 134, 8},
+        {240, 136, 0},
+    };
+    int combo = 0;
+    for (const Note& n : notes) {
+        doc.setNote(n.coord, n.kind, n.key);
+        combo += lumidex::ComboWeight(n.kind);
+    }
+    doc.Combo = combo;
+    doc.LastCoord = 300;
+    const char* sounds[] = {"kick",    "snare",   "hat",  "clap", "pluck_a",
+                            "pluck_c", "pluck_e", "long", "chime"};
+    for (const char* sound : sounds) {
+        lumidex::KeySound& key = doc.keySound(++doc.KeyCount);
+        key.Snd = QStringLiteral("showcase/%1.wav").arg(QLatin1String(sound));
+        key.Volume = QStringLiteral("1.00");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: lumidex_chart_screenshot OUT.png\n");
+        return 2;
+    }
+    QApplication::setFont(lumidex::fmMain::interfaceFont());
+    lumidex::ScriptedDialogs dialogs;
+    lumidex::fmMain window(
+        dialogs, lumidex::MakeAppInfo(QCoreApplication::applicationFilePath(), {args[0]}));
+    if (!window.Form_Load()) return 1;
+    fillShowcase(window.doc);
+    window.txName->setText(QStringLiteral("Showcase"));
+    window.txLength->setText(QString::number(window.doc.LastCoord));
+    window.frMain->setEnabled(true);
+    window.FillKeyList();
+    window.SetScrollRange();
+    window.mnShowGrid->trigger();
+    window.mnShowPlayLine->trigger();
+    window.vsb->setValue(48);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    QTest::qWait(200);  // let the window settle at its final size
+    const QImage whole = window.grab().toImage();
+
+    QWidget* area = window.picMain->parentWidget()->parentWidget();
+    window.vsb->setValue(150);
+    QTest::qWait(50);
+    const QImage higher = area->grab().toImage();
+
+    const QPoint areaAt = area->mapTo(&window, QPoint(0, 0));
+    QImage out(whole.width() + higher.width() + 16, whole.height(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(whole.devicePixelRatio());
+    out.fill(window.palette().color(QPalette::Window));
+    QPainter p(&out);
+    p.drawImage(0, 0, whole);
+    p.drawImage(QPointF(whole.width() / whole.devicePixelRatio() + 12, areaAt.y()), higher);
+    p.end();
+    return out.save(args[1]) ? 0 : 1;
+}
