@@ -205,6 +205,11 @@ struct GstGraph::Impl {
 
     static double readLength(const QByteArray& path);
 
+    bool atEnd() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return eos;
+    }
+
     bool queryDuration(double* seconds) {
         gint64 length = -1;
         if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &length) || length < 0)
@@ -228,16 +233,16 @@ double GstGraph::Impl::readLength(const QByteArray& path) {
     double seconds = 0;
     while (std::chrono::steady_clock::now() < deadline) {
         if (reader.queryDuration(&seconds)) return seconds;
-        {
-            std::unique_lock<std::mutex> lock(reader.mutex);
-            if (reader.eos || reader.error != S_OK) break;
-            reader.changed.wait_for(lock, std::chrono::milliseconds(2));
-        }
+        std::unique_lock<std::mutex> lock(reader.mutex);
+        if (reader.error != S_OK) return 0;
+        if (reader.eos) break;
+        reader.changed.wait_for(lock, std::chrono::milliseconds(2));
     }
     gint64 at = -1;  // at the end of the stream its position is its length
-    if (gst_element_query_position(reader.pipeline, GST_FORMAT_TIME, &at) && at > 0)
-        seconds = toSeconds(at);
-    return seconds;
+    const bool ended = reader.atEnd();
+    if (!ended || !gst_element_query_position(reader.pipeline, GST_FORMAT_TIME, &at) || at < 0)
+        return 0;
+    return toSeconds(at);
 }
 
 GstGraph::GstGraph(std::unique_ptr<Impl> impl) : d_(std::move(impl)) {}
@@ -288,8 +293,7 @@ bool GstGraph::position(double* seconds) const {
 }
 
 bool GstGraph::atEnd() const {
-    std::lock_guard<std::mutex> lock(d_->mutex);
-    return d_->eos;
+    return d_->atEnd();
 }
 
 bool GstGraph::settling(int timeoutMs) const {
