@@ -1,5 +1,5 @@
 // Whole-file reading, the existence test and the decoding of chart bytes
-// (module mFSO, Part 2.5).
+// (module mFSO).
 
 #include "FileText.h"
 
@@ -55,7 +55,7 @@ QString openFailure(int err) {
     }
 }
 
-// The two passes of Part 2.5 over one converter: a size query, then a fill
+// The two passes over one converter: a size query, then a fill
 // of a text of exactly that size (the fill's result is not looked at).
 template <class Convert>
 QString twoPass(const QByteArray& bytes, Convert&& convert) {

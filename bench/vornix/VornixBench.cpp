@@ -40,7 +40,7 @@ const QString& bigChart() {
     return text;
 }
 
-// The loader's three element walks (Part 2.4 steps 12, 15, 16), with the
+// The loader's three element walks (tempo records, key sounds, notes), with the
 // attribute look-ups it makes on each element.
 void BM_PickWholeChart(benchmark::State& state) {
     const QString& text = bigChart();

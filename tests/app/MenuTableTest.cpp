@@ -28,15 +28,15 @@ struct MenuRow {
     State state;
 };
 
-struct MenuSpec {
+struct MenuTableEntry {
     const char* caption;
     std::vector<MenuRow> rows;
 };
 
 const MenuRow kSeparator{nullptr, "", -1, "", Normal};
 
-const std::vector<MenuSpec>& menuTable() {
-    static const std::vector<MenuSpec> table = {
+const std::vector<MenuTableEntry>& menuTable() {
+    static const std::vector<MenuTableEntry> table = {
         {"&File",
          {{"&New", "mnNew", -1, "Ctrl+N", Normal},
           {"&Open XML File...", "mnOpen", 0, "Ctrl+O", Normal},
@@ -116,14 +116,14 @@ TEST_F(WindowTest, MenusMatchTheTableAfterStartUp) {
     const QList<QAction*> top = window->menuBar()->actions();
     ASSERT_EQ(top.size(), static_cast<qsizetype>(menuTable().size()));
     for (size_t m = 0; m < menuTable().size(); ++m) {
-        const MenuSpec& spec = menuTable()[m];
+        const MenuTableEntry& entry = menuTable()[m];
         QMenu* menu = top[static_cast<qsizetype>(m)]->menu();
         ASSERT_NE(menu, nullptr);
-        EXPECT_EQ(menu->title(), QLatin1String(spec.caption));
+        EXPECT_EQ(menu->title(), QLatin1String(entry.caption));
         const QList<QAction*> items = menu->actions();
-        ASSERT_EQ(items.size(), static_cast<qsizetype>(spec.rows.size())) << spec.caption;
-        for (size_t i = 0; i < spec.rows.size(); ++i)
-            expectRow(items[static_cast<qsizetype>(i)], spec.rows[i]);
+        ASSERT_EQ(items.size(), static_cast<qsizetype>(entry.rows.size())) << entry.caption;
+        for (size_t i = 0; i < entry.rows.size(); ++i)
+            expectRow(items[static_cast<qsizetype>(i)], entry.rows[i]);
     }
 }
 

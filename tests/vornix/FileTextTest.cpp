@@ -1,4 +1,4 @@
-// Part 2.5: ReadFileBytes, FileExists and the byte-order-mark table of
+// ReadFileBytes, FileExists and the byte-order-mark table of
 // BytesToText.
 
 #include "FileText.h"

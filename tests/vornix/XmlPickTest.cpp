@@ -1,5 +1,5 @@
 // The lenient pickers XMLPickAttribPosW / XMLPickFullTagPosW and the wrappers
-// PickAttribute / PickFullTag, the way the loader (Part 2.4) drives them.
+// PickAttribute / PickFullTag, the way the loader drives them.
 
 #include "Vornix.h"
 
@@ -116,7 +116,7 @@ TEST(PickAttribute, QuotedValuesAreTakenAsTheyStand) {
 }
 
 TEST(PickAttribute, UnescapedQuotesInsideTitles) {
-    // The saver writes names verbatim (Part 2.2), quotes and ampersands
+    // The saver writes names verbatim, quotes and ampersands
     // included; the reader takes them back.
     const QString t1 = QStringLiteral(
         "<TITLE Name=\"He said \"hi\" & left\">\r\n<BPM Frame=\"0\" BPM=\"150\"></BPM>");
