@@ -14,7 +14,7 @@
 namespace lumidex::audio {
 
 class AudioClock {
-public:
+  public:
     explicit AudioClock(int outputRate) : rate_(outputRate) {}
 
     // Device side. `taken` frames were consumed before this callback, which
@@ -28,7 +28,7 @@ public:
 
     static int64_t nowNs();
 
-private:
+  private:
     const int rate_;
     // A sequence lock: odd while the writer is between its two increments.
     std::atomic<uint64_t> sequence_{0};

@@ -19,7 +19,7 @@ inline const QString kMilesInitMessage = QStringLiteral(
     "Error while initialising audio device, you may not be able to play with Miles module!");
 
 class AudioEngines {
-public:
+  public:
     // Start-up in order: the BASS version check, BASS_Init on the default
     // device at 44100 Hz, the BASS plug-ins, the Miles quick start-up and its
     // handles. Problems are shown through ui with their critical-error texts;
@@ -41,7 +41,7 @@ public:
     HMDIDRIVER milesMidi() const { return midi_; }
     HDLSDEVICE milesDls() const { return dls_; }
 
-private:
+  private:
     void loadBassPlugins();
 
     bool bassReady_ = false;

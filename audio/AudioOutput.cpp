@@ -108,8 +108,10 @@ bool ManualOutput::start(Mixer& mixer) {
 
 const std::vector<float>& ManualOutput::advance(int frames) {
     frames_.assign(2 * size_t(std::max(frames, 0)), 0.0f);
-    if (mixer_) mixer_->render(frames_.data(), frames);
-    else frames_.clear();
+    if (mixer_)
+        mixer_->render(frames_.data(), frames);
+    else
+        frames_.clear();
     return frames_;
 }
 

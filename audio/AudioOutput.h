@@ -28,7 +28,7 @@ namespace lumidex::audio {
 class Mixer;
 
 class AudioOutput {
-public:
+  public:
     virtual ~AudioOutput() = default;
 
     // Starts playing the mixer's output. False when the device cannot be
@@ -46,13 +46,13 @@ public:
 std::unique_ptr<AudioOutput> createDefaultOutput();
 
 class DeviceOutput : public AudioOutput {
-public:
+  public:
     ~DeviceOutput() override;
     bool start(Mixer& mixer) final;
     void stop() final;
     int latencyFrames() const final { return fillTarget_ + deviceLatency_; }
 
-protected:
+  protected:
     // The device at `rate` Hz, stereo float, opened but not yet running.
     // blockFrames: frames the device takes per callback; latency: frames it
     // holds between a callback and the speaker.
@@ -65,7 +65,7 @@ protected:
     // thread has not made yet), clipped to -1..1; publishes the clock.
     void pull(float* out, int frames);
 
-private:
+  private:
     void renderLoop();
     void topUp(std::vector<float>& block);
 
@@ -84,29 +84,29 @@ private:
 };
 
 class SdlOutput final : public DeviceOutput {
-public:
+  public:
     ~SdlOutput() override { stop(); }
 
-protected:
+  protected:
     bool openDevice(int rate, int& blockFrames, int& latency) override;
     void runDevice() override;
     void closeDevice() override;
 
-private:
+  private:
     static void callback(void* self, unsigned char* stream, int bytes);
     uint32_t device_ = 0;
 };
 
 class NullOutput final : public DeviceOutput {
-public:
+  public:
     ~NullOutput() override { stop(); }
 
-protected:
+  protected:
     bool openDevice(int rate, int& blockFrames, int& latency) override;
     void runDevice() override;
     void closeDevice() override;
 
-private:
+  private:
     void pace();
     int rate_ = 0;
     std::thread pacer_;
@@ -114,7 +114,7 @@ private:
 };
 
 class ManualOutput final : public AudioOutput {
-public:
+  public:
     bool start(Mixer& mixer) override;
     void stop() override { mixer_ = nullptr; }
     int latencyFrames() const override { return 0; }
@@ -123,7 +123,7 @@ public:
     // answers them (stereo, interleaved). Empty when not started.
     const std::vector<float>& advance(int frames);
 
-private:
+  private:
     Mixer* mixer_ = nullptr;
     std::vector<float> frames_;
 };

@@ -15,7 +15,7 @@
 namespace lumidex::audio {
 
 class AudioSystem {
-public:
+  public:
     static AudioSystem& instance();
 
     using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
@@ -35,7 +35,7 @@ public:
     Mixer* mixer();
     AudioOutput* output();
 
-private:
+  private:
     AudioSystem() = default;
 
     std::mutex mutex_;

@@ -66,12 +66,18 @@ T ok(T result) {
 
 DWORD channelType(const lumidex::audio::SoundFormat& f) {
     switch (f.container) {
-    case Container::Wav: return f.floatSamples ? BASS_CTYPE_STREAM_WAV_FLOAT : BASS_CTYPE_STREAM_WAV_PCM;
-    case Container::Aiff: return BASS_CTYPE_STREAM_AIFF;
-    case Container::Flac: return BASS_CTYPE_STREAM_FLAC;
-    case Container::OggVorbis: return BASS_CTYPE_STREAM_OGG;
-    case Container::OggOpus: return BASS_CTYPE_STREAM_OPUS;
-    case Container::Mp3: return BASS_CTYPE_STREAM_MP3;
+        case Container::Wav:
+            return f.floatSamples ? BASS_CTYPE_STREAM_WAV_FLOAT : BASS_CTYPE_STREAM_WAV_PCM;
+        case Container::Aiff:
+            return BASS_CTYPE_STREAM_AIFF;
+        case Container::Flac:
+            return BASS_CTYPE_STREAM_FLAC;
+        case Container::OggVorbis:
+            return BASS_CTYPE_STREAM_OGG;
+        case Container::OggOpus:
+            return BASS_CTYPE_STREAM_OPUS;
+        case Container::Mp3:
+            return BASS_CTYPE_STREAM_MP3;
     }
     return 0;
 }
@@ -83,7 +89,7 @@ Stream describe(const lumidex::audio::SoundFormat& f, DWORD flags) {
     s.info.flags = flags & (BASS_SAMPLE_8BITS | BASS_SAMPLE_FLOAT);
     s.info.ctype = channelType(f);
     s.info.origres = DWORD(f.sourceBits) | (f.floatSamples ? BASS_ORIGRES_FLOAT : 0);
-    const int sampleBytes = (s.info.flags & BASS_SAMPLE_8BITS) ? 1
+    const int sampleBytes = (s.info.flags & BASS_SAMPLE_8BITS)   ? 1
                             : (s.info.flags & BASS_SAMPLE_FLOAT) ? 4
                                                                  : 2;
     s.bytesPerFrame = sampleBytes * f.channels;
@@ -113,7 +119,9 @@ QString programDir() {
 
 }  // namespace
 
-DWORD BASS_GetVersion() { return kVersion; }
+DWORD BASS_GetVersion() {
+    return kVersion;
+}
 
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* /*win*/, const void* /*dsguid*/) {
     State& s = state();
@@ -277,9 +285,12 @@ BOOL BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value) {
     if (!value) return fail(BASS_ERROR_ILLPARAM, FALSE);
     const auto status = f.mixer->status(f.stream->id);
     if (!status) return fail(BASS_ERROR_UNKNOWN, FALSE);
-    if (attrib == BASS_ATTRIB_FREQ) *value = float(status->rate);
-    else if (attrib == BASS_ATTRIB_VOL) *value = status->volume;
-    else return fail(BASS_ERROR_ILLTYPE, FALSE);
+    if (attrib == BASS_ATTRIB_FREQ)
+        *value = float(status->rate);
+    else if (attrib == BASS_ATTRIB_VOL)
+        *value = status->volume;
+    else
+        return fail(BASS_ERROR_ILLTYPE, FALSE);
     return ok(TRUE);
 }
 
@@ -317,7 +328,9 @@ BOOL BASS_GetInfo(BASS_INFO* info) {
     return ok(TRUE);
 }
 
-int BASS_ErrorGetCode() { return lastError; }
+int BASS_ErrorGetCode() {
+    return lastError;
+}
 
 namespace lumidex::audio {
 

@@ -87,7 +87,7 @@ struct BASS_INFO {
     DWORD maxrate;
     BOOL eax;
     DWORD minbuf;
-    DWORD dsver;  // DirectSound version: 0, there is none here
+    DWORD dsver;    // DirectSound version: 0, there is none here
     DWORD latency;  // milliseconds from the render head to the speaker
     DWORD initflags;
     DWORD speakers;
@@ -95,7 +95,7 @@ struct BASS_INFO {
 };
 
 struct BASS_CHANNELINFO {
-    DWORD freq;     // the file's own sample rate
+    DWORD freq;  // the file's own sample rate
     DWORD chans;
     DWORD flags;    // BASS_SAMPLE_8BITS / BASS_SAMPLE_FLOAT as created
     DWORD ctype;    // BASS_CTYPE_STREAM_...

@@ -9,7 +9,9 @@ namespace lumidex {
 namespace {
 
 // BASS positions travel as 32-bit byte counts here: the high half is dropped.
-QWORD low32(QWORD bytes) { return QWORD(uint32_t(bytes)); }
+QWORD low32(QWORD bytes) {
+    return QWORD(uint32_t(bytes));
+}
 
 }  // namespace
 
@@ -26,8 +28,8 @@ int32_t CBass::LoadFile(const QString& pvx_music_path, const QString& fn) {
     QByteArray bytes;
     if (!ReadSoundFile(pvx_music_path, fn, bytes)) return 2;
     buffer_ = std::move(bytes);
-    handle_ = BASS_StreamCreateFile(TRUE, buffer_.constData(), 0, QWORD(buffer_.size()),
-                                    BASS_UNICODE);
+    handle_ =
+        BASS_StreamCreateFile(TRUE, buffer_.constData(), 0, QWORD(buffer_.size()), BASS_UNICODE);
     if (handle_ == 0) {
         const int32_t error = BASS_ErrorGetCode();
         buffer_ = QByteArray();
@@ -44,7 +46,9 @@ void CBass::StopPlay() {
     if (handle_ != 0) BASS_ChannelStop(handle_);
 }
 
-bool CBass::Active() { return BASS_ChannelIsActive(handle_) != BASS_ACTIVE_STOPPED; }
+bool CBass::Active() {
+    return BASS_ChannelIsActive(handle_) != BASS_ACTIVE_STOPPED;
+}
 
 double CBass::Position() {
     const QWORD bytes = BASS_ChannelGetPosition(handle_, BASS_POS_BYTE);
@@ -113,7 +117,9 @@ float CBass::Volume() {
     return value;
 }
 
-void CBass::setVolume(float v) { BASS_ChannelSetAttribute(handle_, BASS_ATTRIB_VOL, v); }
+void CBass::setVolume(float v) {
+    BASS_ChannelSetAttribute(handle_, BASS_ATTRIB_VOL, v);
+}
 
 void CBass::refreshInfo() {
     // An empty player reports an empty record, not the last sound's.

@@ -19,7 +19,7 @@
 namespace lumidex {
 
 class CBass {
-public:
+  public:
     CBass() = default;
     ~CBass() { Free(); }
     CBass(const CBass&) = delete;
@@ -40,7 +40,7 @@ public:
     // Stops where it is; nothing when empty.
     void StopPlay();
 
-    uint32_t Handle() const { return handle_; }  // 0 when empty
+    uint32_t Handle() const { return handle_; }        // 0 when empty
     uint32_t HandleDec() const { return handleDec_; }  // always 0
     // Playing, and false once the sound has been heard to its end or stopped.
     bool Active();
@@ -71,7 +71,7 @@ public:
     float Volume();
     void setVolume(float v);
 
-private:
+  private:
     void refreshInfo();
 
     QByteArray buffer_;  // the file image the stream plays from

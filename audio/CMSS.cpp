@@ -35,17 +35,25 @@ void CMSS::StopPlay() {
     if (handle_ != 0) AIL_quick_halt(handle_);
 }
 
-bool CMSS::Active() { return AIL_quick_status(handle_) == QSTAT_PLAYING; }
+bool CMSS::Active() {
+    return AIL_quick_status(handle_) == QSTAT_PLAYING;
+}
 
-double CMSS::Position() { return AIL_quick_ms_position(handle_) * 0.001; }
+double CMSS::Position() {
+    return AIL_quick_ms_position(handle_) * 0.001;
+}
 
-void CMSS::setPosition(double Pos) { AIL_quick_set_ms_position(handle_, toInt32(Pos * 1000)); }
+void CMSS::setPosition(double Pos) {
+    AIL_quick_set_ms_position(handle_, toInt32(Pos * 1000));
+}
 
 void CMSS::setFrequency(int32_t nFreq) {
     frequency_ = nFreq;
     AIL_quick_set_speed(handle_, nFreq);
 }
 
-void CMSS::setVolume(float v) { AIL_quick_set_volume(handle_, v, 0.5f); }
+void CMSS::setVolume(float v) {
+    AIL_quick_set_volume(handle_, v, 0.5f);
+}
 
 }  // namespace lumidex

@@ -14,7 +14,7 @@
 namespace lumidex {
 
 class CMSS {
-public:
+  public:
     CMSS() = default;
     ~CMSS() { Free(); }
     CMSS(const CMSS&) = delete;
@@ -53,7 +53,7 @@ public:
     // v as given, with a pan of 0.5 (centre).
     void setVolume(float v);
 
-private:
+  private:
     QByteArray buffer_;
     uint32_t handle_ = 0;
     bool bgm_ = false;

@@ -29,23 +29,31 @@ enum class Container : uint32_t {
 };
 
 using ContainerSet = uint32_t;
-constexpr ContainerSet containers(Container c) { return static_cast<uint32_t>(c); }
-constexpr ContainerSet operator|(Container a, Container b) { return containers(a) | containers(b); }
-constexpr ContainerSet operator|(ContainerSet a, Container b) { return a | containers(b); }
-constexpr bool contains(ContainerSet set, Container c) { return (set & containers(c)) != 0; }
+constexpr ContainerSet containers(Container c) {
+    return static_cast<uint32_t>(c);
+}
+constexpr ContainerSet operator|(Container a, Container b) {
+    return containers(a) | containers(b);
+}
+constexpr ContainerSet operator|(ContainerSet a, Container b) {
+    return a | containers(b);
+}
+constexpr bool contains(ContainerSet set, Container c) {
+    return (set & containers(c)) != 0;
+}
 
 // What a decoder found in the file.
 struct SoundFormat {
     Container container = Container::Wav;
-    int sampleRate = 0;   // frames per second of the file
-    int channels = 0;     // 1 or more
-    int64_t frames = 0;   // length in frames, as far as the file tells
-    int sourceBits = 0;   // 8, 16, 24 or 32 for PCM and float files; 0 for compressed ones
+    int sampleRate = 0;         // frames per second of the file
+    int channels = 0;           // 1 or more
+    int64_t frames = 0;         // length in frames, as far as the file tells
+    int sourceBits = 0;         // 8, 16, 24 or 32 for PCM and float files; 0 for compressed ones
     bool floatSamples = false;  // the file stores floating-point samples
 };
 
 class Decoder {
-public:
+  public:
     virtual ~Decoder() = default;
 
     const SoundFormat& format() const { return format_; }
@@ -59,7 +67,7 @@ public:
     // the next read then answers 0.
     virtual bool seek(int64_t frame) = 0;
 
-protected:
+  protected:
     SoundFormat format_;
 };
 

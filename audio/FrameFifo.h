@@ -12,7 +12,7 @@
 namespace lumidex::audio {
 
 class FrameFifo {
-public:
+  public:
     explicit FrameFifo(int capacityFrames)
         : capacity_(capacityFrames), samples_(2 * size_t(capacityFrames)) {}
 
@@ -20,7 +20,8 @@ public:
 
     // Frames waiting to be read (either side may ask).
     int size() const {
-        return int(written_.load(std::memory_order_acquire) - read_.load(std::memory_order_acquire));
+        return int(written_.load(std::memory_order_acquire) -
+                   read_.load(std::memory_order_acquire));
     }
 
     // Producer: appends up to `frames` frames; answers how many fitted.
@@ -47,7 +48,7 @@ public:
         return std::max(n, 0);
     }
 
-private:
+  private:
     static size_t bytes(int frames) { return 2 * sizeof(float) * size_t(frames); }
 
     // Calls f(ringPointer, framesDoneBefore, count) for the one or two pieces

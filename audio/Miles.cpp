@@ -60,7 +60,9 @@ Sound* find(State& s, HAUDIO audio) {
     return it == s.sounds.end() ? nullptr : &it->second;
 }
 
-Mixer& mixer() { return *AudioSystem::instance().mixer(); }
+Mixer& mixer() {
+    return *AudioSystem::instance().mixer();
+}
 
 }  // namespace
 

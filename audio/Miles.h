@@ -24,8 +24,8 @@ typedef struct MilesMidiDriver* HMDIDRIVER;
 typedef struct MilesDlsDevice* HDLSDEVICE;
 
 // AIL_quick_status.
-constexpr S32 QSTAT_DONE = 1;     // halted, or played to its end
-constexpr S32 QSTAT_LOADED = 2;   // loaded, not played yet
+constexpr S32 QSTAT_DONE = 1;    // halted, or played to its end
+constexpr S32 QSTAT_LOADED = 2;  // loaded, not played yet
 constexpr S32 QSTAT_PLAYING = 3;
 
 // AIL_set_preference: the most sounds that play at once.

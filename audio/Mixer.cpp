@@ -13,8 +13,7 @@ constexpr int kBlock = 512;
 
 }  // namespace
 
-Mixer::Mixer(int outputRate)
-    : outputRate_(outputRate), scratch_(MixerStream::kScratchFloats) {}
+Mixer::Mixer(int outputRate) : outputRate_(outputRate), scratch_(MixerStream::kScratchFloats) {}
 
 Mixer::~Mixer() = default;
 

@@ -33,7 +33,7 @@ class AudioClock;
 using StreamId = uint32_t;  // 0 is never a stream
 
 class Mixer {
-public:
+  public:
     explicit Mixer(int outputRate);
     ~Mixer();
     Mixer(const Mixer&) = delete;
@@ -94,7 +94,7 @@ public:
     // advances the head.
     void render(float* out, int frames);
 
-private:
+  private:
     using Lock = std::lock_guard<std::mutex>;
     struct Entry {
         std::unique_ptr<MixerStream> stream;

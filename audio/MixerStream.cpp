@@ -33,7 +33,9 @@ MixerStream::MixerStream(StreamSource source, int outputRate)
       rate_(format_.sampleRate),
       step_(rate_ / outputRate) {}
 
-MixerStream::~MixerStream() { closeDecoder(); }
+MixerStream::~MixerStream() {
+    closeDecoder();
+}
 
 bool MixerStream::openDecoder() {
     if (decoder_) return true;
@@ -157,8 +159,7 @@ void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch
         render(out + 2 * done, blockStart + done, frames - done, scratch, heard);
 }
 
-int MixerStream::render(float* out, int64_t blockStart, int frames, float* scratch,
-                        int64_t heard) {
+int MixerStream::render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard) {
     if (!openDecoder()) {
         finish(blockStart, heard);
         return 0;
@@ -166,8 +167,8 @@ int MixerStream::render(float* out, int64_t blockStart, int frames, float* scrat
     if (!resampling_ && step_ != 1.0) {
         if (!resampler_) {
             int error = 0;
-            resampler_ = src_callback_new(&MixerStream::pullInput, converterFor(format_), format_.channels,
-                                          &error, this);
+            resampler_ = src_callback_new(&MixerStream::pullInput, converterFor(format_),
+                                          format_.channels, &error, this);
             input_.resize(size_t(kInputFrames) * size_t(format_.channels));
         }
         if (resampler_) {
@@ -175,8 +176,8 @@ int MixerStream::render(float* out, int64_t blockStart, int frames, float* scrat
             resampling_ = true;
         }
     }
-    const int got = resampling_ ? renderResampled(out, frames, scratch)
-                                : renderDirect(out, frames, scratch);
+    const int got =
+        resampling_ ? renderResampled(out, frames, scratch) : renderDirect(out, frames, scratch);
     // Direct play knows its end without another read; the resampler only
     // when it has drained.
     const bool atEnd = !resampling_ && inputPosition_ >= format_.frames;

@@ -30,7 +30,7 @@ struct StreamSource {
 };
 
 class MixerStream {
-public:
+  public:
     MixerStream(StreamSource source, int outputRate);
     ~MixerStream();
     MixerStream(const MixerStream&) = delete;
@@ -76,7 +76,7 @@ public:
 
     static constexpr int kScratchFloats = 8192;
 
-private:
+  private:
     void seekDecoder(double sourceFrame);
     int render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard);
     int renderDirect(float* out, int frames, float* scratch);
@@ -91,23 +91,23 @@ private:
     std::unique_ptr<Decoder> decoder_;
 
     SRC_STATE* resampler_ = nullptr;
-    bool resampling_ = false;      // output goes through the resampler
-    std::vector<float> input_;     // the resampler's input block
-    int64_t inputPosition_ = 0;    // next source frame the decoder hands out
+    bool resampling_ = false;    // output goes through the resampler
+    std::vector<float> input_;   // the resampler's input block
+    int64_t inputPosition_ = 0;  // next source frame the decoder hands out
 
-    double position_ = 0;          // source frame at the render head
-    double rate_ = 0;              // source frames per second
-    double step_ = 1;              // source frames per output frame: rate_ / outputRate_
+    double position_ = 0;  // source frame at the render head
+    double rate_ = 0;      // source frames per second
+    double step_ = 1;      // source frames per output frame: rate_ / outputRate_
     float volume_ = 1;
-    float pan_ = 0.5f;             // 0 left, 0.5 centre, 1 right
+    float pan_ = 0.5f;  // 0 left, 0.5 centre, 1 right
     bool playing_ = false;
     struct Start {
         int64_t frame;
         double position;
     };
     std::optional<Start> pending_;
-    bool ended_ = false;           // played to its end ...
-    int64_t endFrame_ = 0;         // ... at this output frame
+    bool ended_ = false;    // played to its end ...
+    int64_t endFrame_ = 0;  // ... at this output frame
     PositionTimeline timeline_;
 };
 

@@ -68,7 +68,7 @@ struct MemoryFile {
 };
 
 class Mpg123Decoder final : public Decoder {
-public:
+  public:
     explicit Mpg123Decoder(ByteView bytes) : file_{bytes, 0} {}
     ~Mpg123Decoder() override {
         if (handle_) {
@@ -84,8 +84,8 @@ public:
         mpg123_param(handle_, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0);
         mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
         if (!allowFloatOutput(0, MPG123_MONO | MPG123_STEREO)) return false;
-        if (mpg123_replace_reader_handle(handle_, &MemoryFile::read, &MemoryFile::seek,
-                                         nullptr) != MPG123_OK ||
+        if (mpg123_replace_reader_handle(handle_, &MemoryFile::read, &MemoryFile::seek, nullptr) !=
+                MPG123_OK ||
             mpg123_open_handle(handle_, &file_) != MPG123_OK)
             return false;
         // Scanning every frame header gives the exact length.
@@ -127,11 +127,12 @@ public:
         return !ended_;
     }
 
-private:
+  private:
     // Float output only; rate 0 allows every rate libmpg123 knows.
     bool allowFloatOutput(long rate, int channels) {
         if (mpg123_format_none(handle_) != MPG123_OK) return false;
-        if (rate > 0) return mpg123_format(handle_, rate, channels, MPG123_ENC_FLOAT_32) == MPG123_OK;
+        if (rate > 0)
+            return mpg123_format(handle_, rate, channels, MPG123_ENC_FLOAT_32) == MPG123_OK;
         const long* rates = nullptr;
         size_t count = 0;
         mpg123_rates(&rates, &count);

@@ -12,7 +12,7 @@
 namespace lumidex {
 
 class PlayerSlots {
-public:
+  public:
     static constexpr int kSlots = 2001;
 
     // The slot's player, created on first use. Throws
@@ -28,7 +28,7 @@ public:
     // Frees the sound of every player created so far (the players stay).
     void releaseAll();
 
-private:
+  private:
     static void check(int slot);
 
     std::array<std::unique_ptr<CBass>, kSlots> bass_;

@@ -14,7 +14,7 @@
 namespace lumidex::audio {
 
 class PositionTimeline {
-public:
+  public:
     struct Point {
         int64_t frame;    // output frame from which this motion holds
         double position;  // source frame at that output frame
@@ -39,7 +39,7 @@ public:
 
     const Point& last() const { return points_.back(); }
 
-private:
+  private:
     std::vector<Point> points_;
 };
 

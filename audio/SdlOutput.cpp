@@ -36,7 +36,9 @@ bool SdlOutput::openDevice(int rate, int& blockFrames, int& latency) {
     return true;
 }
 
-void SdlOutput::runDevice() { SDL_PauseAudioDevice(device_, 0); }
+void SdlOutput::runDevice() {
+    SDL_PauseAudioDevice(device_, 0);
+}
 
 void SdlOutput::closeDevice() {
     // Returns once the callback has finished for good.

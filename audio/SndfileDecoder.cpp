@@ -57,32 +57,50 @@ SF_VIRTUAL_IO memoryIo() {
 bool containerOf(int format, Container& container) {
     const int subtype = format & SF_FORMAT_SUBMASK;
     switch (format & SF_FORMAT_TYPEMASK) {
-    case SF_FORMAT_WAV:
-    case SF_FORMAT_WAVEX:
-    case SF_FORMAT_RF64: container = Container::Wav; return true;
-    case SF_FORMAT_AIFF: container = Container::Aiff; return true;
-    case SF_FORMAT_FLAC: container = Container::Flac; return true;
-    case SF_FORMAT_MPEG: container = Container::Mp3; return true;
-    case SF_FORMAT_OGG:
-        if (subtype == SF_FORMAT_VORBIS) container = Container::OggVorbis;
-        else if (subtype == SF_FORMAT_OPUS) container = Container::OggOpus;
-        else return false;
-        return true;
-    default: return false;
+        case SF_FORMAT_WAV:
+        case SF_FORMAT_WAVEX:
+        case SF_FORMAT_RF64:
+            container = Container::Wav;
+            return true;
+        case SF_FORMAT_AIFF:
+            container = Container::Aiff;
+            return true;
+        case SF_FORMAT_FLAC:
+            container = Container::Flac;
+            return true;
+        case SF_FORMAT_MPEG:
+            container = Container::Mp3;
+            return true;
+        case SF_FORMAT_OGG:
+            if (subtype == SF_FORMAT_VORBIS)
+                container = Container::OggVorbis;
+            else if (subtype == SF_FORMAT_OPUS)
+                container = Container::OggOpus;
+            else
+                return false;
+            return true;
+        default:
+            return false;
     }
 }
 
 // Bits per sample the file stores; 0 for compressed data.
 int sourceBitsOf(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8: return 8;
-    case SF_FORMAT_PCM_16: return 16;
-    case SF_FORMAT_PCM_24: return 24;
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT: return 32;
-    case SF_FORMAT_DOUBLE: return 64;
-    default: return 0;
+        case SF_FORMAT_PCM_S8:
+        case SF_FORMAT_PCM_U8:
+            return 8;
+        case SF_FORMAT_PCM_16:
+            return 16;
+        case SF_FORMAT_PCM_24:
+            return 24;
+        case SF_FORMAT_PCM_32:
+        case SF_FORMAT_FLOAT:
+            return 32;
+        case SF_FORMAT_DOUBLE:
+            return 64;
+        default:
+            return 0;
     }
 }
 
@@ -92,7 +110,7 @@ bool isFloatFormat(int format) {
 }
 
 class SndfileDecoder final : public Decoder {
-public:
+  public:
     explicit SndfileDecoder(ByteView bytes) : file_{bytes, 0} {}
     ~SndfileDecoder() override {
         if (sf_) sf_close(sf_);
@@ -129,7 +147,7 @@ public:
         return !failed_;
     }
 
-private:
+  private:
     MemoryFile file_;
     SNDFILE* sf_ = nullptr;
     bool failed_ = false;

@@ -33,7 +33,8 @@ SoundLocation LocateSound(const QString& musicPath, const QString& fn) {
         where.path = loose;
         return where;
     }
-    if (pakFor(musicPath, fn, where) && pakEntrySize(where) > 0) where.kind = SoundLocation::PakEntry;
+    if (pakFor(musicPath, fn, where) && pakEntrySize(where) > 0)
+        where.kind = SoundLocation::PakEntry;
     return where;
 }
 

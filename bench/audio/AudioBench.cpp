@@ -13,9 +13,9 @@
 
 #include <sndfile.h>
 
+#include <malloc.h>
 #include <cmath>
 #include <ctime>
-#include <malloc.h>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -35,22 +35,27 @@ enum Format { Wav, Ogg, Mp3 };
 
 int sfFormat(Format f) {
     switch (f) {
-    case Wav: return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    case Ogg: return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    case Mp3: return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+        case Wav:
+            return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        case Ogg:
+            return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        case Mp3:
+            return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
     }
     return 0;
 }
 
-const char* formatName(Format f) { return f == Wav ? "wav" : f == Ogg ? "ogg" : "mp3"; }
+const char* formatName(Format f) {
+    return f == Wav ? "wav" : f == Ogg ? "ogg" : "mp3";
+}
 
 // A stereo 44100 Hz tone, `seconds` long, encoded by libsndfile.
 QByteArray tone(Format format, double seconds, double hz) {
     const int frames = int(seconds * 44100);
     std::vector<float> s(2 * size_t(frames));
     for (int i = 0; i < frames; ++i)
-        s[2 * i] = s[2 * i + 1] = float(0.3 * std::sin(2 * M_PI * hz * i / 44100) *
-                                        std::exp(-3.0 * i / frames));
+        s[2 * i] = s[2 * i + 1] =
+            float(0.3 * std::sin(2 * M_PI * hz * i / 44100) * std::exp(-3.0 * i / frames));
     QTemporaryDir dir;
     const QByteArray path = QFile::encodeName(dir.filePath("t"));
     SF_INFO info{};
@@ -94,13 +99,13 @@ void BM_MixOneSecond(benchmark::State& state) {
     const QByteArray bytes = tone(format, seconds, 440);
     const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
                                size_t(bytes.size())};
-    const audio::ContainerSet all = audio::Container::Wav | audio::Container::OggVorbis |
-                                    audio::Container::Mp3;
+    const audio::ContainerSet all =
+        audio::Container::Wav | audio::Container::OggVorbis | audio::Container::Mp3;
     audio::Mixer mixer(44100);
     std::vector<audio::StreamId> ids;
     for (int i = 0; i < count; ++i) {
-        ids.push_back(mixer.add({view, all, &audio::openSndfileDecoder,
-                                 audio::openSndfileDecoder(view, all)}));
+        ids.push_back(mixer.add(
+            {view, all, &audio::openSndfileDecoder, audio::openSndfileDecoder(view, all)}));
         // Key sounds played at the speed slider's pitches: up to half an octave.
         if (resample) mixer.setRate(ids.back(), 44100 * std::pow(2.0, (i % 50) / 100.0 + 0.01));
     }

@@ -18,14 +18,14 @@ namespace {
 
 // An output whose device never opens.
 class NoSoundCard : public audio::AudioOutput {
-public:
+  public:
     bool start(audio::Mixer&) override { return false; }
     void stop() override {}
     int latencyFrames() const override { return 0; }
 };
 
 class Engines : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         engines.shutdown();
         audio::AudioSystem::instance().setOutputFactory({});
@@ -42,10 +42,12 @@ TEST_F(Engines, WithoutASoundCardBothEnginesSayItAndTheEditorGoesOn) {
     audio::AudioSystem::instance().setOutputFactory([] { return std::make_unique<NoSoundCard>(); });
     ASSERT_TRUE(engines.startup(ui, disable()));
     ASSERT_EQ(ui.shown.size(), 2u);
-    EXPECT_EQ(ui.shown[0].text,
-              "Error while initialising audio device, you may not be able to play with BASS module!");
-    EXPECT_EQ(ui.shown[1].text,
-              "Error while initialising audio device, you may not be able to play with Miles module!");
+    EXPECT_EQ(
+        ui.shown[0].text,
+        "Error while initialising audio device, you may not be able to play with BASS module!");
+    EXPECT_EQ(
+        ui.shown[1].text,
+        "Error while initialising audio device, you may not be able to play with Miles module!");
     for (const auto& box : ui.shown) {
         EXPECT_EQ(box.icon, MsgIcon::Critical);
         EXPECT_EQ(box.buttons, MsgButtons::Ok);

@@ -80,7 +80,8 @@ bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArr
     if (!zip) return false;
     for (const auto& [name, bytes] : entries) {
         // libzip reads the data at zip_close; `entries` outlives that.
-        zip_source_t* source = zip_source_buffer(zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
+        zip_source_t* source =
+            zip_source_buffer(zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
         if (!source || zip_file_add(zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
             zip_source_free(source);
             zip_discard(zip);

@@ -45,7 +45,7 @@ int firstSound(const std::vector<float>& stereo);
 
 // Both engines on a manual output: nothing plays until advance().
 class ManualAudio : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Renders and "hears" the next frames; answers them (stereo, interleaved).

@@ -36,7 +36,8 @@ TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ctype);
-        const QByteArray bytes = encode(c.format, c.rate, c.channels, sine(9000, c.channels, 440, c.rate));
+        const QByteArray bytes =
+            encode(c.format, c.rate, c.channels, sine(9000, c.channels, 440, c.rate));
         ASSERT_FALSE(bytes.isEmpty());
         const HSTREAM h = streamOf(bytes);
         ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
@@ -61,7 +62,8 @@ TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
 }
 
 TEST_F(BassLayer, RefusesWhatItDoesNotDecodeWithError41) {
-    const QByteArray au = encode(SF_FORMAT_AU | SF_FORMAT_PCM_16, 44100, 1, sine(1000, 1, 440, 44100));
+    const QByteArray au =
+        encode(SF_FORMAT_AU | SF_FORMAT_PCM_16, 44100, 1, sine(1000, 1, 440, 44100));
     ASSERT_FALSE(au.isEmpty());  // libsndfile reads it, BASS does not
     const QByteArray text("This is not a sound file at all, just some words.");
     for (const QByteArray& bytes : {au, text}) {
@@ -157,7 +159,7 @@ TEST_F(CBassPlayer, DescribesTheSound) {
     EXPECT_EQ(p.Mode(), "6 MultiChannel");
     ASSERT_EQ(p.LoadFile(musicDir, "stereo.wav"), 0);
     EXPECT_EQ(p.Mode(), "Stereo");
-    EXPECT_EQ(p.BitsPerSecond(176444), 1412);  // 176444 bytes over 1 s
+    EXPECT_EQ(p.BitsPerSecond(176444), 1412);               // 176444 bytes over 1 s
     EXPECT_THROW(p.BitsPerSecond(20000000), RuntimeError);  // does not fit 16 bits
     EXPECT_EQ(p.DXVer(), 0);
     EXPECT_EQ(p.Frequency(), 44100);

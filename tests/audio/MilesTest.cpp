@@ -16,7 +16,9 @@ namespace {
 using MilesLayer = ManualAudio;
 using CMSSPlayer = ManualAudio;
 
-HAUDIO load(const QByteArray& bytes) { return AIL_quick_load_mem(bytes.constData(), U32(bytes.size())); }
+HAUDIO load(const QByteArray& bytes) {
+    return AIL_quick_load_mem(bytes.constData(), U32(bytes.size()));
+}
 
 TEST_F(MilesLayer, LoadsMp3AndWavOnly) {
     const QByteArray wav = wav16(4410);

@@ -49,8 +49,12 @@ QByteArray rampSound(int frames) {
     return wavFloat(s);
 }
 
-double positionOf(const Mixer& mixer, StreamId id) { return mixer.status(id)->position; }
-bool activeOf(const Mixer& mixer, StreamId id) { return mixer.status(id)->active; }
+double positionOf(const Mixer& mixer, StreamId id) {
+    return mixer.status(id)->position;
+}
+bool activeOf(const Mixer& mixer, StreamId id) {
+    return mixer.status(id)->active;
+}
 
 TEST(Mixer, PlaysOnceAndStopsAtItsEnd) {
     Mixer mixer(44100);
@@ -299,9 +303,9 @@ TEST(Decoders, RefuseOrSurviveBrokenInput) {
     EXPECT_EQ(audio::openMpg123Decoder(view(noise)), nullptr);
     EXPECT_EQ(audio::openMpg123Decoder(view(ogg(4410))), nullptr);
 
-    const std::vector<QByteArray> sounds = {wav16(20000), ogg(20000), mp3(20000),
-                                            encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2,
-                                                   sine(20000, 2, 440, 44100))};
+    const std::vector<QByteArray> sounds = {
+        wav16(20000), ogg(20000), mp3(20000),
+        encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, sine(20000, 2, 440, 44100))};
     for (const QByteArray& whole : sounds) {
         std::vector<QByteArray> broken = {whole.left(whole.size() / 2), whole.left(60)};
         for (int round = 0; round < 8; ++round) {

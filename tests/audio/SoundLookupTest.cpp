@@ -13,7 +13,7 @@ namespace lumidex::test {
 namespace {
 
 class SoundLookup : public ManualAudio {
-protected:
+  protected:
     void TearDown() override {
         vornix::closePakCache();
         ManualAudio::TearDown();
@@ -29,8 +29,8 @@ protected:
 };
 
 TEST_F(SoundLookup, ArchiveNamedAfterTheFirstFolderHoldsTheWholeName) {
-    ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/song.wav", wav16(441, 1)},
-                                                 {"song/deeper/k.wav", wav16(441, 2)}}));
+    ASSERT_TRUE(writeZip(musicDir + "song.pak",
+                         {{"song/song.wav", wav16(441, 1)}, {"song/deeper/k.wav", wav16(441, 2)}}));
     QString mode;
     EXPECT_EQ(load("song/song.wav", &mode), std::make_pair(0, 0));
     EXPECT_EQ(mode, "Mono");
@@ -73,8 +73,8 @@ TEST_F(SoundLookup, EmptyEntryCountsAsMissing) {
 }
 
 TEST_F(SoundLookup, EachPlayerRefusesWhatItCannotDecode) {
-    ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/k.ogg", ogg(4410)},
-                                                 {"song/k.txt", "hello"}}));
+    ASSERT_TRUE(
+        writeZip(musicDir + "song.pak", {{"song/k.ogg", ogg(4410)}, {"song/k.txt", "hello"}}));
     EXPECT_EQ(load("song/k.ogg"), std::make_pair(0, 5));
     EXPECT_EQ(load("song/k.txt"), std::make_pair(41, 5));
 }
