@@ -16,6 +16,12 @@
 // mutex guards the streams. It is held for one render block at most, and the
 // device callback never takes it: outputs hand rendered audio to the device
 // through a lock-free FIFO.
+//
+// Placing a key sound to the sample: take the streams behind the players
+// (bassMixerStream, milesMixerStream), ask frameReaching(music, note's source
+// frame) for the output frame, and playAt(key, that frame, 0). Frames at
+// least AudioOutput::latencyFrames() past heardFrame() are still ahead of
+// the render head.
 
 #include <cstdint>
 #include <map>
