@@ -72,7 +72,9 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
 }
 
 fmMain::~fmMain() {
-    if (!unloaded_) audio.shutdown();
+    if (unloaded_) return;
+    players.releaseAll();
+    audio.shutdown();
 }
 
 QFont fmMain::interfaceFont() {
@@ -122,6 +124,7 @@ bool fmMain::Form_QueryUnload() {
 void fmMain::Form_Unload() {
     state.Closing = true;
     skipOnError([this] { StopPlay(); });
+    skipOnError([this] { players.releaseAll(); });
     audio.shutdown();
     unloaded_ = true;
 }

@@ -28,6 +28,7 @@
 
 #include "AppInfo.h"
 #include "AudioEngines.h"
+#include "PlayerSlots.h"
 #include "ChartDocument.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
@@ -77,6 +78,9 @@ class fmMain : public QMainWindow, private DocumentHost {
     WindowState state;
     ChartDocument doc;
     AudioEngines audio;
+    // Slot 0 the music, 1..2000 the key sounds: one BASS and one Miles
+    // player each, created on first use and released at unload.
+    PlayerSlots players;
     // The chart view: scrolling, read-outs and repainting of picMain,
     // picScale and picKey (view/ChartView.h).
     std::unique_ptr<ChartView> view;
