@@ -103,7 +103,7 @@ TEST_F(LoadedDemo, LoadsWithOnlyTheSuccessMessageAndEveryPicturedKind) {
 }
 
 TEST_F(LoadedDemo, EverySoundIsFoundThroughTheDefaultMusicPathAtTheEditorsRate) {
-    const QString musicDir = cli::JoinPath(chartDir_, doc_.Header.MusicPath);
+    const QString musicDir = JoinPath(chartDir_, doc_.Header.MusicPath);
     qint64 bytes = 0;
     for (int k = 0; k <= doc_.KeyCount; ++k) {
         const QString path = musicDir + doc_.keySound(k).Snd;

@@ -76,23 +76,23 @@ class SoundsFixture : public ::testing::Test {
 };
 
 TEST_F(SoundsFixture, SoundsAreLooseFilesFirstThenEntriesOfTheArchiveNamedBeforeTheSlash) {
-    const SoundLocation loose = locateSound(musicDir_, QStringLiteral("song/loose.wav"));
+    const SoundLocation loose = LocateSound(musicDir_, QStringLiteral("song/loose.wav"));
     EXPECT_EQ(loose.kind, SoundLocation::Loose);
     EXPECT_EQ(loose.path, musicDir_ + QStringLiteral("song/loose.wav"));
 
-    const SoundLocation packed = locateSound(musicDir_, QStringLiteral("song/inpak.wav"));
+    const SoundLocation packed = LocateSound(musicDir_, QStringLiteral("song/inpak.wav"));
     EXPECT_EQ(packed.kind, SoundLocation::PakEntry);
     EXPECT_EQ(packed.path, musicDir_ + QStringLiteral("song.pak"));
 
-    const SoundLocation empty = locateSound(musicDir_, QStringLiteral("song/empty.wav"));
+    const SoundLocation empty = LocateSound(musicDir_, QStringLiteral("song/empty.wav"));
     EXPECT_EQ(empty.kind, SoundLocation::Missing);
-    EXPECT_EQ(empty.archive, musicDir_ + QStringLiteral("song.pak"));
+    EXPECT_EQ(empty.path, musicDir_ + QStringLiteral("song.pak"));
 
-    const SoundLocation bare = locateSound(musicDir_, QStringLiteral("inpak.wav"));
+    const SoundLocation bare = LocateSound(musicDir_, QStringLiteral("inpak.wav"));
     EXPECT_EQ(bare.kind, SoundLocation::Missing);
-    EXPECT_TRUE(bare.archive.isEmpty());  // no "/": no archive is tried
+    EXPECT_TRUE(bare.path.isEmpty());  // no "/": no archive is tried
 
-    EXPECT_EQ(locateSound(musicDir_, QStringLiteral("/x.wav")).archive,
+    EXPECT_EQ(LocateSound(musicDir_, QStringLiteral("/x.wav")).path,
               musicDir_ + QStringLiteral(".pak"));
 }
 

@@ -111,8 +111,8 @@ QString describeLocation(const SoundLocation& where, const QString& musicDir, co
             break;
     }
     QString text = QStringLiteral("missing: no file %1").arg(musicDir + snd);
-    if (!where.archive.isEmpty())
-        text += QStringLiteral(", no entry %1 in %2").arg(snd, where.archive);
+    if (!where.path.isEmpty())
+        text += QStringLiteral(", no entry %1 in %2").arg(snd, where.path);
     return text;
 }
 
@@ -151,7 +151,7 @@ class EngineSession {
 // One sound's block of the report; answers its number of problems.
 int reportSound(const QString& label, const QString& musicDir, const QString& snd,
                 const QStringList& decoders, QString* report) {
-    const SoundLocation where = locateSound(musicDir, snd);
+    const SoundLocation where = LocateSound(musicDir, snd);
     int problems = where.kind == SoundLocation::Missing ? 1 : 0;
     *report +=
         QStringLiteral("%1  %2\n  %3\n").arg(label, snd, describeLocation(where, musicDir, snd));
@@ -199,33 +199,6 @@ int runSounds(const QStringList& args) {
 }
 
 }  // namespace
-
-QString JoinPath(const QString& base, const QString& name) {
-    if (name.isEmpty()) return base;
-    if (name.contains(QLatin1Char(':')) || name.startsWith(QLatin1Char('/')) ||
-        name.startsWith(QLatin1Char('\\')))
-        return name;
-    if (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))) return base + name;
-    return base + QLatin1Char('/') + name;
-}
-
-SoundLocation locateSound(const QString& musicDir, const QString& snd) {
-    SoundLocation where;
-    if (FileExists(musicDir + snd)) {
-        where.kind = SoundLocation::Loose;
-        where.path = musicDir + snd;
-        return where;
-    }
-    const qsizetype slash = snd.indexOf(QLatin1Char('/'));
-    if (slash < 0) return where;
-    where.archive = musicDir + snd.left(slash) + QStringLiteral(".pak");
-    int16_t probe = 0;
-    if (vornix::GetFileFromPakW(&probe, 0, where.archive, snd) > 0) {
-        where.kind = SoundLocation::PakEntry;
-        where.path = where.archive;
-    }
-    return where;
-}
 
 QString FileOpenErrorText(int32_t n) {
     // A run-time error carried as a result code shows as its own number.

@@ -9,24 +9,9 @@
 #include <vector>
 
 #include "ChartDocument.h"
+#include "SoundFile.h"
 
 namespace lumidex::cli {
-
-// The editor's path join: name when it is absolute (holds ":" or starts with
-// "/" or "\"), base when name is empty, else base and name with one separator
-// between them.
-QString JoinPath(const QString& base, const QString& name);
-
-// Where a sound file is found, looking as the BASS and Miles players do: the
-// loose file first, then the entry of the PAK archive named after the part of
-// the name before its first "/".
-struct SoundLocation {
-    enum Kind { Loose, PakEntry, Missing };
-    Kind kind = Missing;
-    QString path;     // the loose file, or the archive holding the entry
-    QString archive;  // the archive looked in when missing (empty: none tried)
-};
-SoundLocation locateSound(const QString& musicDir, const QString& snd);
 
 // The text the editor shows when the music cannot be opened: "File open
 // error!", a line feed, then "Error code ..." with the error number n
