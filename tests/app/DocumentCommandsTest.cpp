@@ -23,73 +23,56 @@ class DocumentCommandsTest : public WindowTest {
         mark();
     }
 
-    void expectSaveQuestion(const ScriptedDialogs::Shown& shown) {
-        EXPECT_EQ(shown.kind, Kind::Message);
-        EXPECT_EQ(shown.text, QStringLiteral("Do you want to save current file?"));
-        EXPECT_EQ(shown.icon, MsgIcon::Question);
-        EXPECT_EQ(shown.buttons, MsgButtons::YesNoCancel);
-    }
-
-    QByteArray readFile(const QString& name) {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    // What was shown since the mark, a letter each: Message, Open, Save.
+    std::string shownLetters() const {
+        std::string letters;
+        for (const auto& shown : shownSinceMark())
+            letters += shown.kind == Kind::Message ? 'M' : shown.kind == Kind::Open ? 'O' : 'S';
+        return letters;
     }
 };
 
-TEST_F(DocumentCommandsTest, OpenAnsweredYesThenSaveCancelledOpensNothing) {
-    startModified();
-    const QString before = window->state.CurrentFile;
-    ui.messageAnswers = {MsgAnswer::Yes};  // and no file chosen in the save dialog
-    window->mnOpen_Click(0);
-    const auto shown = shownSinceMark();
-    ASSERT_EQ(shown.size(), 2u);
-    expectSaveQuestion(shown[0]);
-    EXPECT_EQ(shown[1].kind, Kind::Save);
-    EXPECT_EQ(shown[1].title, QStringLiteral("另存为"));
-    EXPECT_EQ(window->state.Modified, 1);
-    EXPECT_EQ(window->state.CurrentFile, before);
-}
-
-TEST_F(DocumentCommandsTest, OpenAnsweredYesSavesThenOpens) {
-    startModified();
-    writeFile(QStringLiteral("other.xml"), kChart);
-    ui.messageAnswers = {MsgAnswer::Yes};
-    ui.fileAnswers = {path(QStringLiteral("saved.xml")), path(QStringLiteral("other.xml"))};
-    window->mnOpen_Click(0);
-    EXPECT_TRUE(readFile(QStringLiteral("saved.xml")).contains("<TITLE Name=\"Song\">"));
-    EXPECT_EQ(window->state.CurrentFile, path(QStringLiteral("other.xml")));
-    EXPECT_EQ(window->state.Modified, 0);
-}
-
-TEST_F(DocumentCommandsTest, OpenAnsweredNoDropsTheChangesAndLoads) {
-    startModified();
-    const QString first = window->state.CurrentFile;
-    const QString second = writeChart(QStringLiteral("second.xml"));
-    window->doc.setKind(300, 16);  // the unsaved change
-    ui.messageAnswers = {MsgAnswer::No};
-    ui.fileAnswers = {second};
-    window->mnOpen_Click(0);
-    const auto shown = shownSinceMark();
-    ASSERT_GE(shown.size(), 2u);
-    expectSaveQuestion(shown[0]);
-    EXPECT_EQ(shown[1].kind, Kind::Open);
-    EXPECT_EQ(shown[1].title, QStringLiteral("打开"));
-    EXPECT_EQ(shown[1].text, QStringLiteral("Pelvaro XML File(*.xml)|*.xml|All Files (*.*)|*.*"));
-    EXPECT_EQ(shown[1].initial, first);
-    EXPECT_EQ(window->state.CurrentFile, second);
-    EXPECT_EQ(window->state.Modified, 0);
-    EXPECT_EQ(window->doc.cell(300).Kind, 0);
-}
-
-TEST_F(DocumentCommandsTest, OpenAnsweredCancelDoesNothing) {
-    startModified();
-    window->doc.setKind(300, 16);
-    ui.messageAnswers = {MsgAnswer::Cancel};
-    ui.fileAnswers = {writeChart(QStringLiteral("second.xml"))};
-    window->mnOpen_Click(0);
-    EXPECT_EQ(shownSinceMark().size(), 1u);
-    EXPECT_EQ(window->state.Modified, 1);
-    EXPECT_EQ(window->doc.cell(300).Kind, 16);
+TEST_F(DocumentCommandsTest, OpenAsksAboutUnsavedChangesFirst) {
+    struct Case {
+        MsgAnswer answer;
+        std::deque<QString> files;  // the save dialog's answer first, if it is shown
+        const char* shown;
+        const char* current;  // the file open afterwards
+    };
+    // Yes with no file chosen in the save dialog opens nothing.
+    const Case cases[] = {{MsgAnswer::Yes, {}, "MS", "song.xml"},
+                          {MsgAnswer::Yes, {"saved.xml", "other.xml"}, "MSMOM", "other.xml"},
+                          {MsgAnswer::No, {"other.xml"}, "MOM", "other.xml"},
+                          {MsgAnswer::Cancel, {"other.xml"}, "M", "song.xml"}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.shown);
+        startModified();
+        writeChart(QStringLiteral("other.xml"));
+        window->doc.setKind(300, 16);  // the unsaved change
+        ui.messageAnswers = {k.answer};
+        ui.fileAnswers.clear();
+        for (const QString& file : k.files) ui.fileAnswers.push_back(path(file));
+        window->mnOpen_Click(0);
+        const auto shown = shownSinceMark();
+        EXPECT_EQ(shownLetters(), k.shown);
+        EXPECT_EQ(shown[0].text, QStringLiteral("Do you want to save current file?"));
+        EXPECT_EQ(shown[0].icon, MsgIcon::Question);
+        EXPECT_EQ(shown[0].buttons, MsgButtons::YesNoCancel);
+        EXPECT_EQ(window->state.CurrentFile, path(k.current));
+        const bool kept = window->state.CurrentFile.endsWith(QStringLiteral("song.xml"));
+        EXPECT_EQ(window->state.Modified, kept ? 1 : 0);
+        EXPECT_EQ(window->doc.cell(300).Kind, kept ? 16 : 0);
+        if (k.files.size() == 2) {
+            EXPECT_EQ(shown[1].title, QStringLiteral("另存为"));
+            EXPECT_TRUE(readFile(QStringLiteral("saved.xml")).contains("<TITLE Name=\"Song\">"));
+        }
+        if (k.answer == MsgAnswer::No) {
+            EXPECT_EQ(shown[1].title, QStringLiteral("打开"));
+            EXPECT_EQ(shown[1].text,
+                      QStringLiteral("Pelvaro XML File(*.xml)|*.xml|All Files (*.*)|*.*"));
+            EXPECT_EQ(shown[1].initial, path(QStringLiteral("song.xml")));
+        }
+    }
 }
 
 TEST_F(DocumentCommandsTest, RoundedOpenPlacesNotesOnTheNextCoordUp) {
@@ -104,10 +87,8 @@ TEST_F(DocumentCommandsTest, RoundedOpenPlacesNotesOnTheNextCoordUp) {
 }
 
 TEST_F(DocumentCommandsTest, SaveWritesTheHeaderBoxesAndRemembersTheFile) {
-    start({writeChart()});
+    startModified();
     window->txName->setText(QStringLiteral("Renamed"));
-    window->state.Modified = 1;
-    mark();
     ui.fileAnswers = {path(QStringLiteral("out.xml"))};
     window->mnSave_Click();
     const auto shown = shownSinceMark();
@@ -115,54 +96,39 @@ TEST_F(DocumentCommandsTest, SaveWritesTheHeaderBoxesAndRemembersTheFile) {
     EXPECT_EQ(shown[0].kind, Kind::Save);
     EXPECT_EQ(shown[0].text, QStringLiteral("Pelvaro XML File(*.xml)|*.xml"));
     EXPECT_EQ(shown[0].initial, path(QStringLiteral("song.xml")));
-    EXPECT_TRUE(readFile(QStringLiteral("out.xml")).contains("<TITLE Name=\"Renamed\">"));
+    QFile out(path(QStringLiteral("out.xml")));
+    EXPECT_TRUE(out.open(QIODevice::ReadOnly) &&
+                out.readAll().contains("<TITLE Name=\"Renamed\">"));
     EXPECT_EQ(window->state.CurrentFile, path(QStringLiteral("out.xml")));
     EXPECT_EQ(window->state.Modified, 0);
 }
 
-TEST_F(DocumentCommandsTest, RefusedSaveKeepsFileAndFlag) {
-    start();  // the header boxes still hold their prompts
-    window->state.Modified = 1;
-    mark();
-    ui.fileAnswers = {path(QStringLiteral("out.xml"))};
-    window->mnSave_Click();
-    EXPECT_TRUE(ui.messages().contains(QStringLiteral("Please enter BPM")));
-    EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.xml"))));
-    EXPECT_TRUE(window->state.CurrentFile.isEmpty());
-    EXPECT_EQ(window->state.Modified, 1);
-}
-
-TEST_F(DocumentCommandsTest, ExitWithoutChangesClosesWithoutAQuestion) {
-    start();
-    mark();
-    window->mnExit_Click();
-    EXPECT_TRUE(shownSinceMark().empty());
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(window->state.Closing);
-}
-
-TEST_F(DocumentCommandsTest, ExitWithChangesFollowsTheAnswer) {
-    startModified();
-    ui.messageAnswers = {MsgAnswer::Cancel, MsgAnswer::Yes};  // the Yes gets no file name
-    window->mnExit_Click();
-    EXPECT_TRUE(window->isVisible());
-    window->mnExit_Click();
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_FALSE(window->state.Closing);
-
-    ui.messageAnswers = {MsgAnswer::Yes};
-    ui.fileAnswers = {path(QStringLiteral("kept.xml"))};
-    window->mnExit_Click();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(QFile::exists(path(QStringLiteral("kept.xml"))));
-}
-
-TEST_F(DocumentCommandsTest, ExitAnsweredNoClosesWithoutSaving) {
-    startModified();
-    ui.messageAnswers = {MsgAnswer::No};
-    window->mnExit_Click();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(shownSinceMark().size(), 1u);
+TEST_F(DocumentCommandsTest, ExitAsksOnlyAboutUnsavedChanges) {
+    struct Case {
+        MsgAnswer answer;  // Ok: the chart is unchanged
+        const char* file;  // chosen in the save dialog
+        const char* shown;
+        bool closes;
+    };
+    // Yes with no file chosen in the save dialog saves nothing and stays.
+    const Case cases[] = {{MsgAnswer::Ok, nullptr, "", true},
+                          {MsgAnswer::Cancel, nullptr, "M", false},
+                          {MsgAnswer::Yes, nullptr, "MS", false},
+                          {MsgAnswer::Yes, "kept.xml", "MSM", true},
+                          {MsgAnswer::No, nullptr, "M", true}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.shown);
+        startModified();
+        window->state.Modified = k.answer == MsgAnswer::Ok ? 0 : 1;
+        ui.messageAnswers = {k.answer};
+        ui.fileAnswers.clear();
+        if (k.file) ui.fileAnswers = {path(k.file)};
+        window->mnExit_Click();
+        EXPECT_EQ(shownLetters(), k.shown);
+        EXPECT_EQ(window->isVisible(), !k.closes);
+        EXPECT_EQ(window->state.Closing, k.closes);
+        EXPECT_TRUE(!k.file || !readFile(k.file).isEmpty());
+    }
 }
 
 TEST_F(DocumentCommandsTest, NewStartsTheProgramInItsFolderWithoutAsking) {
@@ -170,22 +136,17 @@ TEST_F(DocumentCommandsTest, NewStartsTheProgramInItsFolderWithoutAsking) {
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     startModified();
     window->mnNew_Click();
-    const QString marker = path(QStringLiteral("started.txt"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(marker).size() > 0; }, 10000));
-    EXPECT_EQ(QFileInfo(QString::fromLocal8Bit(readFile(QStringLiteral("started.txt")).trimmed()))
-                  .canonicalFilePath(),
+    const QString marker = QStringLiteral("started.txt");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !readFile(marker).isEmpty(); }, 10000));
+    EXPECT_EQ(QFileInfo(QString::fromLocal8Bit(readFile(marker).trimmed())).canonicalFilePath(),
               QFileInfo(dir.path()).canonicalFilePath());
     EXPECT_TRUE(shownSinceMark().empty());
     EXPECT_EQ(window->state.Modified, 1);
-}
 
-TEST_F(DocumentCommandsTest, NewThatCannotStartSaysSo) {
-    start();  // no program at the executable's path
-    mark();
+    QFile::remove(program);  // a program that cannot start is reported
     window->mnNew_Click();
-    const auto shown = shownSinceMark();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].icon, MsgIcon::Exclamation);
+    ASSERT_EQ(shownSinceMark().size(), 1u);
+    EXPECT_EQ(shownSinceMark()[0].icon, MsgIcon::Exclamation);
 }
 
 TEST_F(DocumentCommandsTest, DroppedChartOpensAfterTheQuestion) {

@@ -5,11 +5,14 @@
 
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 
+#include "PictureBox.h"
 #include "WindowTestSupport.h"
 
 namespace lumidex::testing {
@@ -19,31 +22,12 @@ class StartupTest : public WindowTest {
   protected:
     // A PAK archive (a ZIP file) holding the test chart as songs/abc.xml.
     QString writePak(const QString& name) {
-        const QString pak = path(name);
-        int error = 0;
-        zip_t* archive = zip_open(pak.toLocal8Bit().constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-        EXPECT_NE(archive, nullptr);
-        if (!archive) return pak;
-        zip_source_t* source = zip_source_buffer(archive, kChart.constData(),
-                                                 static_cast<zip_uint64_t>(kChart.size()), 0);
+        zip_t* archive = zip_open(QFile::encodeName(path(name)).constData(), ZIP_CREATE, nullptr);
+        if (!archive) ADD_FAILURE() << "cannot write " << name.toStdString();
+        zip_source_t* source = zip_source_buffer(archive, kChart.constData(), kChart.size(), 0);
         EXPECT_GE(zip_file_add(archive, "songs/abc.xml", source, ZIP_FL_ENC_UTF_8), 0);
         EXPECT_EQ(zip_close(archive), 0);
-        return pak;
-    }
-
-    void expectChartShown() {
-        fmMain& w = *window;
-        EXPECT_TRUE(w.frMain->isEnabled());
-        EXPECT_EQ(w.vsb->maximum(), 48 + 72);
-        EXPECT_EQ(w.vsb->value(), 9);  // 12 frames / 60 x 150 x 0.2, plus 3
-        ASSERT_EQ(w.lsKey->count(), 2);
-        EXPECT_EQ(w.lsKey->item(0)->text(), QStringLiteral("[1]1.00 kick.wav"));
-        EXPECT_EQ(w.lsKey->item(1)->text(), QStringLiteral("[2]0.5 snare.wav"));
-        EXPECT_EQ(w.txName->text(), QStringLiteral("Song"));
-        EXPECT_EQ(w.txBPM->text(), QStringLiteral("150"));
-        EXPECT_EQ(w.txLength->text(), QStringLiteral("48"));
-        EXPECT_EQ(w.txDelay->text(), QStringLiteral("12"));
-        EXPECT_EQ(w.state.Modified, 0);
+        return path(name);
     }
 };
 
@@ -64,59 +48,79 @@ TEST(AppInfo, DerivesNamesFromTheExecutablePath) {
     EXPECT_EQ(bare.Args, QStringList{QStringLiteral("/opt/lx/bin/lumidex")});
 }
 
-TEST_F(StartupTest, WithoutArgumentsTheWindowIsEmpty) {
+TEST_F(StartupTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     start();
     fmMain& w = *window;
     EXPECT_EQ(w.state.ChartDir, dir.path() + QLatin1Char('/'));
     EXPECT_TRUE(w.state.CurrentFile.isEmpty());
     EXPECT_EQ(w.state.Modified, 0);
-    EXPECT_FALSE(w.state.Closing);
     EXPECT_EQ(w.doc.LongCorrection, 4);
     EXPECT_EQ(w.doc.AlignCoord, 1);
-    EXPECT_EQ(w.cbNormalize->currentText(), QStringLiteral("1"));
-    EXPECT_EQ(w.cbVScroll->currentText(), QStringLiteral("96"));
-    EXPECT_EQ(w.cbAltStep->currentText(), QStringLiteral("1"));
-    EXPECT_EQ(w.cbKeyStep->currentText(), QStringLiteral("3"));
-    EXPECT_FALSE(w.frMain->isEnabled());
     EXPECT_EQ(w.vsb->maximum(), 72);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Pelvaro Note Editor"));
+    EXPECT_FALSE(w.frMain->isEnabled());
+    EXPECT_FALSE(w.cmdPlay->isEnabled());
+    EXPECT_EQ(w.picMain->size(), QSize(62, 469));
+    EXPECT_EQ(w.txFxSnd->parentWidget(), w.picKey);
+    EXPECT_FALSE(w.txFxSnd->isVisible());
+    int images = 0, shownImages = 0;
+    for (QLabel* image : w.imgEle) {
+        images += image != nullptr;
+        shownImages += image && image->isVisible();
+    }
+    EXPECT_EQ(images, 35);
+    EXPECT_EQ(shownImages, 29);  // the six long-note bodies are hidden
+
+    QStringList texts;
+    for (const QLineEdit* box : {w.txName, w.txBPMO, w.txBPM, w.txLength, w.txLongCorrectVal,
+                                 w.txDelay, w.txBGMVolume, w.txBGM, w.txMusicPath})
+        texts << box->text();
+    for (const QComboBox* list : {w.cbNormalize, w.cbVScroll, w.cbAltStep, w.cbKeyStep})
+        texts << list->currentText();
+    EXPECT_EQ(texts, QStringList({"Please enter music name", "Please enter BPM",
+                                  "Please enter speed", "Please enter note length", "4", "0",
+                                  "1.00", "mr.mp3", "../../pvx_music/", "1", "96", "1", "3"}));
+    EXPECT_EQ(w.cbKeyStep->count(), 15);
 }
 
-TEST_F(StartupTest, ChartPathOnTheCommandLineIsOpened) {
-    const QString chart = writeChart();
-    start({chart});
-    expectChartShown();
-    EXPECT_EQ(window->state.CurrentFile, chart);
-    EXPECT_FALSE(ui.messages().filter(QStringLiteral("File opened successfully")).isEmpty());
-}
-
-TEST_F(StartupTest, PakEntryOnTheCommandLineIsOpenedWithoutAFileName) {
-    const QString pak = writePak(QStringLiteral("charts.pak"));
-    start({QStringLiteral("-p"), pak, QStringLiteral("songs/abc.xml")});
-    expectChartShown();
-    EXPECT_TRUE(window->state.CurrentFile.isEmpty());
-    EXPECT_EQ(window->state.ChartDir, dir.path() + QLatin1Char('/'));
-
-    mark();
-    window->mnSave_Click();  // nothing to offer as the file name
-    ASSERT_FALSE(shownSinceMark().empty());
-    EXPECT_EQ(shownSinceMark()[0].kind, ScriptedDialogs::Kind::Save);
-    EXPECT_TRUE(shownSinceMark()[0].initial.isEmpty());
-}
-
-TEST_F(StartupTest, TooFewPakArgumentsOpenNothing) {
-    const QString pak = writePak(QStringLiteral("charts.pak"));
-    start({QStringLiteral("-p"), pak});
-    EXPECT_FALSE(window->frMain->isEnabled());
-    EXPECT_TRUE(ui.messages().filter(QStringLiteral("File opened")).isEmpty());
-    EXPECT_EQ(window->lsKey->count(), 0);
-}
-
-TEST_F(StartupTest, UnreadableChartLeavesTheWindowEmpty) {
-    start({path(QStringLiteral("missing.xml"))});
-    EXPECT_FALSE(window->frMain->isEnabled());
-    EXPECT_TRUE(window->state.CurrentFile.isEmpty());
-    ASSERT_FALSE(ui.shown.empty());
-    EXPECT_EQ(ui.shown.back().icon, MsgIcon::Exclamation);
+TEST_F(StartupTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
+    const QString chart = writeChart(), pak = writePak(QStringLiteral("charts.pak"));
+    const QString entry = QStringLiteral("songs/abc.xml"), missing = path("missing.xml");
+    // An entry of an archive has no file name of its own; too few archive
+    // arguments or an unreadable chart open nothing, the latter with a report.
+    for (const QStringList& args : {QStringList{chart}, QStringList{"-p", pak, entry},
+                                    QStringList{"-p", pak}, QStringList{missing}}) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        ui.shown.clear();
+        start(args);
+        fmMain& w = *window;
+        EXPECT_EQ(w.state.CurrentFile, args == QStringList{chart} ? chart : QString());
+        if (args.size() == 2 || args[0] == missing) {
+            EXPECT_FALSE(w.frMain->isEnabled());
+            EXPECT_EQ(w.lsKey->count(), 0);
+            EXPECT_TRUE(ui.messages().filter(QStringLiteral("File opened")).isEmpty());
+            EXPECT_EQ(ui.shown.size(), args[0] == missing ? 1u : 0u);
+            EXPECT_TRUE(ui.shown.empty() || ui.shown[0].icon == MsgIcon::Exclamation);
+            continue;
+        }
+        EXPECT_EQ(w.state.ChartDir, dir.path() + QLatin1Char('/'));
+        EXPECT_EQ(w.state.Modified, 0);
+        EXPECT_TRUE(w.frMain->isEnabled());
+        EXPECT_EQ(w.vsb->maximum(), 48 + 72);
+        EXPECT_EQ(w.vsb->value(), 9);  // 12 frames / 60 x 150 x 0.2, plus 3
+        ASSERT_EQ(w.lsKey->count(), 2);
+        EXPECT_EQ(w.lsKey->item(0)->text(), QStringLiteral("[1]1.00 kick.wav"));
+        EXPECT_EQ(w.lsKey->item(1)->text(), QStringLiteral("[2]0.5 snare.wav"));
+        for (auto [box, text] :
+             {std::pair{w.txName, "Song"}, {w.txBPM, "150"}, {w.txLength, "48"}, {w.txDelay, "12"}})
+            EXPECT_EQ(box->text(), QLatin1String(text));
+        EXPECT_TRUE(ui.messages().last().startsWith(QStringLiteral("File opened successfully")));
+        mark();
+        window->mnSave_Click();  // the file name offered
+        ASSERT_FALSE(shownSinceMark().empty());
+        EXPECT_EQ(shownSinceMark()[0].kind, ScriptedDialogs::Kind::Save);
+        EXPECT_EQ(shownSinceMark()[0].initial, w.state.CurrentFile);
+    }
 }
 
 }  // namespace

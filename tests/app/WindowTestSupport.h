@@ -57,6 +57,10 @@ class WindowTest : public ::testing::Test {
     QString writeChart(const QString& name = QStringLiteral("song.xml")) {
         return writeFile(name, kChart);
     }
+    QByteArray readFile(const QString& name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     // What was shown from now on (ignores anything shown before).
     void mark() { marked = ui.shown.size(); }
