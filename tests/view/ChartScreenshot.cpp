@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <iterator>
 
 #include "AppInfo.h"
 #include "ChartView.h"
@@ -27,52 +28,19 @@ using lumidex::ChartDocument;
 void fillShowcase(ChartDocument& doc) {
     doc.fillSpeedTempoFrom(0, 150, 150);
     doc.fillSpeedTempoFrom(84, 180, 180);  // a tempo change, shown on the scale
-    struct Note {
-        int coord;
-        uint8_t kind;
-        int16_t key;
-    };
-    const Note notes[] = {
-        // short notes, three coords apart
-        {24, 5, 9},
-        {27, 16, 1},
-        {30, 17, 2},
-        {33, 18, 1},
-        {36, 19, 2},
-        {39, 20, 5},
-        {42, 21, 6},
-        {45, 22, 7},
-        {48, 23, 6},
-        {51, 26, 3},
-        {54, 27, 3},
-        {57, 32, 4},
-        {60, 33, 4},
-        {63, 34, 2},
-        {66, 6, 0},
-        {69, 24, 1},
-        // long notes: head and end (the bodies are drawn between them)
-        {81, 134, 8},
-        {90, 136, 0},
-        {93, 128, 8},
-        {102, 130, 0},
-        {105, 131, 8},
-        {111, 133, 0},
-        {114, 137, 8},
-        {123, 139, 0},
-        {126, 140, 8},
-        {141, 142, 0},
-        {150, 8, 0},
-        {156, 143, 8},
-        {174, 145, 0},
-        {180, 16, 1},
-        {186, 17, 2},
-        {192, 134, 8},
-        {240, 136, 0},
-    };
+    // Coord, kind and key index of each note: short notes three coords
+    // apart, then long notes as head and end (the bodies are drawn between).
+    const int notes[] = {
+        24,  5,   9, 27,  16,  1, 30,  17,  2, 33,  18,  1, 36,  19,  2, 39,  20,  5, 42,  21,  6,
+        45,  22,  7, 48,  23,  6, 51,  26,  3, 54,  27,  3, 57,  32,  4, 60,  33,  4, 63,  34,  2,
+        66,  6,   0, 69,  24,  1, 81,  134, 8, 90,  136, 0, 93,  128, 8, 102, 130, 0, 105, 131, 8,
+        111, 133, 0, 114, 137, 8, 123, 139, 0, 126, 140, 8, 141, 142, 0, 150, 8,   0, 156, 143, 8,
+        174, 145, 0, 180, 16,  1, 186, 17,  2, 192, 134, 8, 240, 136, 0};
     int combo = 0;
-    for (const Note& n : notes) {
-        doc.setNote(n.coord, n.kind, n.key);
-        combo += lumidex::ComboWeight(n.kind);
+    for (size_t i = 0; i < std::size(notes); i += 3) {
+        doc.setNote(notes[i], static_cast<uint8_t>(notes[i + 1]),
+                    static_cast<int16_t>(notes[i + 2]));
+        combo += lumidex::ComboWeight(static_cast<uint8_t>(notes[i + 1]));
     }
     doc.Combo = combo;
     doc.LastCoord = 300;

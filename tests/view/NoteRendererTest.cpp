@@ -11,7 +11,7 @@ namespace {
 
 class NoteRendering : public ::testing::Test {
   protected:
-    NoteRendering() : renderer(doc, pictures) { fillTempo(doc); }
+    NoteRendering() : renderer(doc, pictures) { doc.fillSpeedTempoFrom(0, 150, 150); }
 
     RenderReport render(double viewBase) {
         return renderer.render(viewBase, buffers.canvas, buffers.scale, buffers.key);
@@ -56,52 +56,48 @@ std::vector<std::pair<int, QString>> texts(const std::vector<PrintedText>& print
 
 }  // namespace
 
-TEST_F(NoteRendering, LongNoteWithHeadAndEndInView) {
-    doc.setNote(99, 134, 7);
-    doc.setNote(120, 136, 0);
-    const RenderReport r = render(99);
-    EXPECT_EQ(coordsOf(r, 134, 99), std::vector<int>{99});
-    EXPECT_EQ(coordsOf(r, 135, 99), every3(102, 117));
-    EXPECT_EQ(coordsOf(r, 136, 99), std::vector<int>{120});
-    // Only the head carries the key index; the end carries none.
-    EXPECT_EQ(texts(r.keyTexts), (std::vector<std::pair<int, QString>>{{noteTop(99, 99), "7"}}));
-    EXPECT_TRUE(canvasShowsInside(buffers.canvas, pictures.opaque(134), noteTop(99, 99)));
-    EXPECT_TRUE(canvasShowsInside(buffers.canvas, pictures.opaque(135), noteTop(108, 99)));
-    EXPECT_TRUE(canvasShows(buffers.canvas, pictures.opaque(136), noteTop(120, 99)));
-}
-
-TEST_F(NoteRendering, LongNoteWhoseHeadLiesBelowTheView) {
-    doc.setNote(30, 134, 1);
-    doc.setNote(150, 136, 0);
-    const RenderReport r = render(120);  // walks 81..200
-    EXPECT_EQ(coordsOf(r, 134, 120), std::vector<int>{});
-    // Bodies keep the end's rhythm of 3 and start just below the view, not at the head.
-    EXPECT_EQ(coordsOf(r, 135, 120), every3(81, 147));
-    EXPECT_FALSE(coordsOf(r, 136, 120).empty());
-    EXPECT_TRUE(canvasShowsInside(buffers.canvas, pictures.opaque(135), noteTop(96, 120)));
-
-    // A note between the head and the view breaks the link: only the end shows.
-    doc.setNote(60, 16, 0);
-    const RenderReport broken = render(120);
-    EXPECT_EQ(kindsOf(broken), std::vector<int>{136});
-}
-
-TEST_F(NoteRendering, LongNoteCrossingTheWholeView) {
-    doc.setNote(30, 134, 1);
-    doc.setNote(600, 136, 0);
-    const RenderReport r = render(300);  // walks 261..380, all empty
-    EXPECT_EQ(coordsOf(r, 135, 300), every3(264, 378));
-    EXPECT_EQ(coordsOf(r, 136, 300), std::vector<int>{380});
-    for (int c : {264, 300, 360})
-        EXPECT_TRUE(canvasShowsInside(buffers.canvas, pictures.opaque(135), noteTop(c, 300))) << c;
-}
-
-TEST_F(NoteRendering, LongNoteRunningPastTheTopOfTheView) {
-    doc.setNote(150, 134, 1);
-    doc.setNote(400, 136, 0);
-    const RenderReport r = render(99);  // walks 60..179
-    EXPECT_EQ(coordsOf(r, 135, 99), every3(153, 177));
-    EXPECT_EQ(coordsOf(r, 136, 99), std::vector<int>{180});  // above the canvas
+TEST_F(NoteRendering, LongNotesSeenFromEveryPartOfTheView) {
+    struct Case {
+        int head, end, blocker;  // blocker: a short note at that coord (0: none)
+        double view;
+        std::vector<int> heads, bodies, ends;
+    };
+    const Case cases[] = {
+        // Head and end in view: bodies every 3 from the head to below the end.
+        {99, 120, 0, 99, {99}, every3(102, 117), {120}},
+        // Head below the view (81..200): the bodies keep the end's rhythm of 3
+        // and start just below the view, not at the head; the end is drawn
+        // with the span and again for itself...
+        {30, 150, 0, 120, {}, every3(81, 147), {150, 150}},
+        // ...unless a note between the head and the view breaks the link.
+        {30, 150, 60, 120, {}, {}, {150}},
+        // Crossing the whole view (261..380), nothing else in it: bodies
+        // from the aligned first drawn coord to the top.
+        {30, 600, 0, 300, {}, every3(264, 378), {380}},
+        // Running past the top of the view (60..179): the end above the canvas.
+        {150, 400, 0, 99, {150}, every3(153, 177), {180}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(::testing::Message() << k.head << ".." << k.end << " in view " << k.view);
+        doc.setNote(k.head, 134, 7);
+        doc.setNote(k.end, 136, 0);
+        if (k.blocker) doc.setNote(k.blocker, 16, 0);
+        const RenderReport r = render(k.view);
+        EXPECT_EQ(coordsOf(r, 134, k.view), k.heads);
+        EXPECT_EQ(coordsOf(r, 135, k.view), k.bodies);
+        EXPECT_EQ(coordsOf(r, 136, k.view), k.ends);
+        EXPECT_EQ(r.notes.size(), k.heads.size() + k.bodies.size() + k.ends.size());
+        for (int kind : {134, 135, 136})
+            for (int c : coordsOf(r, kind, k.view))
+                EXPECT_TRUE(
+                    canvasShowsInside(buffers.canvas, pictures.opaque(kind), noteTop(c, k.view)))
+                    << kind << " at " << c;
+        // Only the head carries the key index; the end carries none.
+        std::vector<std::pair<int, QString>> keys;
+        for (int c : k.heads) keys.emplace_back(noteTop(c, k.view), "7");
+        EXPECT_EQ(texts(r.keyTexts), keys);
+        for (int c : {k.head, k.end, k.blocker}) doc.setNote(c, 0, 0);
+    }
 }
 
 TEST_F(NoteRendering, ShortNoteInsideALongNoteHidesItsBody) {
@@ -156,7 +152,7 @@ TEST_F(NoteRendering, ScaleShowsBeatsAndTempoChanges) {
     EXPECT_FALSE(inked(noteTop(120, 120) + 16, noteTop(108, 120) - noteTop(120, 120) - 16));
 }
 
-TEST_F(NoteRendering, TransparentDrawingLeavesOutKindsWithoutATransparentPicture) {
+TEST_F(NoteRendering, TransparentDrawingShowsTheGridAndLeavesOutKindsWithoutAPicture) {
     doc.setNote(90, 5, 1);
     doc.setNote(99, 6, 0);
     doc.setNote(108, 8, 0);
@@ -166,9 +162,7 @@ TEST_F(NoteRendering, TransparentDrawingLeavesOutKindsWithoutATransparentPicture
     setSwitches(false, false, true);
     render(99);
     EXPECT_TRUE(canvasBlack(buffers.canvas, 0, kDesignCanvasHeight));
-}
 
-TEST_F(NoteRendering, TransparentNotesLetTheGridShowThrough) {
     doc.setNote(99, 16, 0);
     setSwitches(true, false, true);
     render(99);
@@ -230,14 +224,6 @@ TEST_F(NoteRendering, KindsWithoutPicturesDrawNothing) {
     setSwitches(false, false, true);
     render(99);
     EXPECT_TRUE(canvasBlack(buffers.canvas, 0, kDesignCanvasHeight));
-}
-
-TEST_F(NoteRendering, ChartWithoutTempoStillDraws) {
-    doc.InitArea();  // every cell zero: no tempo anywhere
-    doc.setNote(99, 16, 4);
-    const RenderReport r = render(99);
-    EXPECT_EQ(kindsOf(r), std::vector<int>{16});
-    EXPECT_EQ(r.scaleTexts.size(), 10u);  // beat marks at every 12, no tempo texts
 }
 
 TEST_F(NoteRendering, DoubleScaleBuffersGetTheLargePictures) {

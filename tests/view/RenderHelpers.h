@@ -1,5 +1,5 @@
 #pragma once
-// Shared pieces of the rendering tests: a timed chart, back buffers at the
+// Shared pieces of the rendering tests: back buffers at the
 // design size, and picture comparisons on the canvas.
 
 #include <QImage>
@@ -10,11 +10,6 @@
 #include "ViewGeometry.h"
 
 namespace lumidex::testing {
-
-// A chart at 150 BPM throughout (two frames a coord).
-inline void fillTempo(ChartDocument& doc, double speed = 150, double tempo = 150) {
-    doc.fillSpeedTempoFrom(0, speed, tempo);
-}
 
 struct Buffers {
     explicit Buffers(int scale = 1)
