@@ -2,7 +2,6 @@
 // sink keeps real time: waits poll GStreamer with a deadline.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -20,15 +19,8 @@ constexpr double kToneSeconds = 1.0;
 
 class FilgraphTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        dir_ = new QTemporaryDir;
-        ASSERT_TRUE(test::writeTone(path("tone.wav"), kToneSeconds));
-    }
-    static void TearDownTestSuite() {
-        delete dir_;
-        dir_ = nullptr;
-    }
-    static QString path(const QString& name) { return dir_->filePath(name); }
+    void SetUp() override { ASSERT_TRUE(test::writeTone(path("tone.wav"), kToneSeconds)); }
+    QString path(const QString& name) const { return dir_.filePath(name); }
 
     static double position(FilgraphManager& graph) {
         REFTIME at = -1;
@@ -48,10 +40,8 @@ class FilgraphTest : public ::testing::Test {
         return false;
     }
 
-    static QTemporaryDir* dir_;
+    QTemporaryDir dir_;
 };
-
-QTemporaryDir* FilgraphTest::dir_ = nullptr;
 
 TEST_F(FilgraphTest, FilesThatCannotPlayFailWithTheirCodesAndLeaveTheGraphEmpty) {
     QFile text(path("notes.txt"));
@@ -62,7 +52,7 @@ TEST_F(FilgraphTest, FilesThatCannotPlayFailWithTheirCodesAndLeaveTheGraphEmpty)
 
     FilgraphManager graph;
     EXPECT_EQ(graph.RenderFile(path("missing.wav")), VFW_E_NOT_FOUND);
-    EXPECT_EQ(graph.RenderFile(dir_->path()), VFW_E_NOT_FOUND);
+    EXPECT_EQ(graph.RenderFile(dir_.path()), VFW_E_NOT_FOUND);
     EXPECT_EQ(graph.RenderFile(QString()), VFW_E_NOT_FOUND);
     EXPECT_EQ(graph.RenderFile(path("notes.txt")), VFW_E_UNSUPPORTED_STREAM);
     EXPECT_TRUE(FAILED(graph.RenderFile(path("empty.wav"))));
@@ -77,7 +67,7 @@ TEST_F(FilgraphTest, FilesThatCannotPlayFailWithTheirCodesAndLeaveTheGraphEmpty)
     EXPECT_EQ(graph.Stop(), S_OK);
 }
 
-TEST_F(FilgraphTest, ARenderedFileIsStoppedAtZeroWithItsLengthAndFormat) {
+TEST_F(FilgraphTest, RenderedStoppedAtZeroThenRunAdvancesAndStopHoldsWithoutRewinding) {
     FilgraphManager graph;
     ASSERT_EQ(graph.RenderFile(path("tone.wav")), S_OK);
     OAFilterState state = -1;
@@ -91,13 +81,8 @@ TEST_F(FilgraphTest, ARenderedFileIsStoppedAtZeroWithItsLengthAndFormat) {
     EXPECT_EQ(graph.GetAudioFormat(&format), S_OK);
     EXPECT_EQ(format.channels, 2);
     EXPECT_EQ(format.rate, 44100);
-}
 
-TEST_F(FilgraphTest, RunAdvancesThePositionAndStopHoldsItWithoutRewinding) {
-    FilgraphManager graph;
-    ASSERT_EQ(graph.RenderFile(path("tone.wav")), S_OK);
     ASSERT_EQ(graph.Run(), S_OK);
-    OAFilterState state = -1;
     EXPECT_EQ(graph.GetState(2000, &state), S_OK);
     EXPECT_EQ(state, State_Running);
 
@@ -145,6 +130,9 @@ TEST_F(FilgraphTest, SeeksAreClampedAndAGraphAtItsEndReportsTheDurationUntilRewo
 
 TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {
     ASSERT_TRUE(test::writeTone(path("mono.ogg"), 0.5, 1, 22050, SF_FORMAT_OGG | SF_FORMAT_VORBIS));
+    // libsndfile writes MP3 frames without a header that counts them.
+    ASSERT_TRUE(test::writeTone(path("bare.mp3"), 2.0, 2, 44100,
+                                SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III));
     FilgraphManager graph;
     ASSERT_EQ(graph.put_Volume(-1200), S_OK);
     ASSERT_EQ(graph.RenderFile(path("tone.wav")), S_OK);
@@ -159,25 +147,16 @@ TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {
     int32_t volume = 0;
     EXPECT_EQ(graph.get_Volume(&volume), S_OK);
     EXPECT_EQ(volume, -1200);
-}
-
-TEST_F(FilgraphTest, AnMp3ThatDoesNotStateItsLengthStillReportsIt) {
-    // libsndfile writes MP3 frames without a header that counts them.
-    ASSERT_TRUE(test::writeTone(path("bare.mp3"), 2.0, 2, 44100,
-                                SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III));
-    FilgraphManager graph;
+    // An MP3 that does not state its length still reports it (the encoder
+    // pads a few milliseconds).
     ASSERT_EQ(graph.RenderFile(path("bare.mp3")), S_OK);
-    REFTIME length = 0;
     EXPECT_EQ(graph.get_Duration(&length), S_OK);
-    EXPECT_NEAR(length, 2.0, 0.1);  // the encoder pads a few milliseconds
+    EXPECT_NEAR(length, 2.0, 0.1);
 }
 
-TEST(FilgraphVolume, HundredthsOfADecibelMapToAmplitudeAndOutOfRangeIsRefused) {
-    EXPECT_DOUBLE_EQ(VolumeToAmplitude(0), 1.0);
-    EXPECT_NEAR(VolumeToAmplitude(-600), 0.501, 0.001);
-    EXPECT_NEAR(VolumeToAmplitude(-2000), 0.1, 1e-12);
+TEST(FilgraphArguments, VolumesOutOfRangeAndNullResultPointersAreRefused) {
+    EXPECT_NEAR(VolumeToAmplitude(-2000), 0.1, 1e-12);  // hundredths of a decibel
     EXPECT_EQ(VolumeToAmplitude(kVolumeSilent), 0.0);
-
     FilgraphManager graph;
     EXPECT_EQ(graph.put_Volume(kVolumeSilent), S_OK);
     EXPECT_EQ(graph.put_Volume(1), E_INVALIDARG);
@@ -185,10 +164,6 @@ TEST(FilgraphVolume, HundredthsOfADecibelMapToAmplitudeAndOutOfRangeIsRefused) {
     int32_t volume = 0;
     graph.get_Volume(&volume);
     EXPECT_EQ(volume, kVolumeSilent);
-}
-
-TEST(FilgraphPointers, NullResultPointersAreRefused) {
-    FilgraphManager graph;
     EXPECT_EQ(graph.GetState(0, nullptr), E_POINTER);
     EXPECT_EQ(graph.get_Duration(nullptr), E_POINTER);
     EXPECT_EQ(graph.get_CurrentPosition(nullptr), E_POINTER);
