@@ -41,22 +41,6 @@ TEST(NotePictures, EveryPictureIsCompiledInAtItsSize) {
     }
 }
 
-TEST(NotePictures, CellLayoutOnTheGridTile) {
-    const NotePictures pictures(1);
-    const QImage& tile = pictures.opaque(0);
-    const QRgb grey = qRgb(128, 128, 128), olive = qRgb(128, 128, 0), black = qRgb(0, 0, 0);
-    for (int x : {0, 14, 28, 42}) {
-        EXPECT_EQ(tile.pixel(x, 7), grey) << x;  // lane cell borders
-    }
-    for (int y : {0, 14}) {
-        EXPECT_EQ(tile.pixel(7, y), grey);
-        EXPECT_EQ(tile.pixel(54, y), olive);  // icon cell border
-    }
-    EXPECT_EQ(tile.pixel(47, 7), olive);
-    EXPECT_EQ(tile.pixel(61, 7), olive);
-    for (int x : {7, 21, 35, 44, 54}) EXPECT_EQ(tile.pixel(x, 7), black) << x;
-}
-
 TEST(NotePictures, TransparentPicturesHoldOnlyTheirObjects) {
     const NotePictures pictures(1);
     for (int kind = 16; kind < NotePictures::kSlots; ++kind) {

@@ -19,11 +19,6 @@ class NoteRendering : public ::testing::Test {
     void setSwitches(bool grid, bool baseline, bool transparent) {
         renderer.setSwitches(DrawSwitches{grid, baseline, transparent});
     }
-    static std::vector<int> kindsOf(const RenderReport& report) {
-        std::vector<int> kinds;
-        for (const PlacedNote& n : report.notes) kinds.push_back(n.kind);
-        return kinds;
-    }
     // Coords at which a kind was placed, read back from the rows.
     static std::vector<int> coordsOf(const RenderReport& report, int kind, double viewBase) {
         std::vector<int> coords;
@@ -48,9 +43,22 @@ bool canvasShowsInside(const QImage& canvas, const QImage& picture, int top) {
     return canvasShows(canvas, picture.copy(0, 1, picture.width(), picture.height() - 2), top + 1);
 }
 
-std::vector<std::pair<int, QString>> texts(const std::vector<PrintedText>& printed) {
-    std::vector<std::pair<int, QString>> out;
-    for (const PrintedText& t : printed) out.emplace_back(t.row, t.text);
+// "what@coord ..." for the notes placed or the texts printed, in order; a
+// row that is no coord's row shows as "what@row N".
+std::string at(int row, double viewBase) {
+    const int coord = HeightToCoord(row + kNoteRowOffset, viewBase);
+    return noteTop(coord, viewBase) == row ? std::to_string(coord) : "row " + std::to_string(row);
+}
+std::string kindsAt(const RenderReport& report, double viewBase) {
+    std::string out;
+    for (const PlacedNote& n : report.notes)
+        out += std::to_string(n.kind) + "@" + at(n.top, viewBase) + " ";
+    return out;
+}
+std::string textsAt(const std::vector<PrintedText>& printed, double viewBase) {
+    std::string out;
+    for (const PrintedText& t : printed)
+        out += t.text.toStdString() + "@" + at(t.row, viewBase) + " ";
     return out;
 }
 
@@ -93,9 +101,8 @@ TEST_F(NoteRendering, LongNotesSeenFromEveryPartOfTheView) {
                     canvasShowsInside(buffers.canvas, pictures.opaque(kind), noteTop(c, k.view)))
                     << kind << " at " << c;
         // Only the head carries the key index; the end carries none.
-        std::vector<std::pair<int, QString>> keys;
-        for (int c : k.heads) keys.emplace_back(noteTop(c, k.view), "7");
-        EXPECT_EQ(texts(r.keyTexts), keys);
+        EXPECT_EQ(textsAt(r.keyTexts, k.view),
+                  k.heads.empty() ? "" : "7@" + std::to_string(k.head) + " ");
         for (int c : {k.head, k.end, k.blocker}) doc.setNote(c, 0, 0);
     }
 }
@@ -104,8 +111,7 @@ TEST_F(NoteRendering, ShortNoteInsideALongNoteHidesItsBody) {
     doc.setNote(99, 134, 1);
     doc.setNote(111, 16, 2);
     doc.setNote(123, 136, 0);
-    const RenderReport r = render(99);
-    EXPECT_EQ(kindsOf(r), (std::vector<int>{134, 16, 136}));
+    EXPECT_EQ(kindsAt(render(99), 99), "134@99 16@111 136@123 ");
     // A body kind stored in a cell opens a long note without drawing anything.
     doc.setNote(99, 135, 0);
     doc.setNote(111, 0, 0);
@@ -115,31 +121,20 @@ TEST_F(NoteRendering, ShortNoteInsideALongNoteHidesItsBody) {
 TEST_F(NoteRendering, TowerIsDrawnFortyTwoRowsHigherAndFiftySevenTall) {
     doc.setNote(99, 24, 3);
     const RenderReport r = render(99);
-    ASSERT_EQ(r.notes.size(), 1u);
-    EXPECT_EQ(r.notes[0].top, 343);
+    EXPECT_EQ(kindsAt(r, 99), "24@99 ");  // given with the top of row 343
+    EXPECT_EQ(textsAt(r.keyTexts, 99), "3@99 ");
     EXPECT_TRUE(canvasShows(buffers.canvas, pictures.opaque(24), 343 - 42));
     EXPECT_TRUE(canvasBlack(buffers.canvas, 0, 343 - 42));
     EXPECT_TRUE(canvasBlack(buffers.canvas, 343 + 15, kDesignCanvasHeight));
-    EXPECT_EQ(texts(r.keyTexts), (std::vector<std::pair<int, QString>>{{343, "3"}}));
 }
 
 TEST_F(NoteRendering, ScaleShowsBeatsAndTempoChanges) {
     doc.fillSpeedTempoFrom(120, 1.5, 120);
     doc.fillSpeedTempoFrom(140, 1.5, 187.256);
-    const RenderReport r = render(120);  // walks 81..200
-    EXPECT_EQ(texts(r.scaleTexts), (std::vector<std::pair<int, QString>>{
-                                       {noteTop(84, 120), "-"},
-                                       {noteTop(96, 120), "96"},
-                                       {noteTop(108, 120), "-"},
-                                       {noteTop(120, 120), "120(1.5)"},  // not "120"
-                                       {noteTop(132, 120), "-"},
-                                       {noteTop(140, 120), "187.26(1.5)"},
-                                       {noteTop(144, 120), "144"},
-                                       {noteTop(156, 120), "-"},
-                                       {noteTop(168, 120), "168"},
-                                       {noteTop(180, 120), "-"},
-                                       {noteTop(192, 120), "192"},
-                                   }));
+    const RenderReport r = render(120);    // walks 81..200
+    EXPECT_EQ(textsAt(r.scaleTexts, 120),  // "120(1.5)", not "120"
+              "-@84 96@96 -@108 120(1.5)@120 -@132 187.26(1.5)@140 144@144 -@156 168@168 -@180 "
+              "192@192 ");
     // The text is really in the strip at its row, and nothing between marks.
     const auto inked = [this](int top, int rows) {
         const QRgb background = buffers.scale.pixel(buffers.scale.width() - 1, 0);
@@ -187,10 +182,9 @@ TEST_F(NoteRendering, CoordsZeroAndOneAreNeverDrawn) {
     doc.setNote(2, 18, 3);
     doc.fillSpeedTempoFrom(1, 200, 200);  // a tempo change at 1 has no mark either
     const RenderReport r = render(0);
-    EXPECT_EQ(kindsOf(r), std::vector<int>{18});
-    EXPECT_EQ(texts(r.keyTexts), (std::vector<std::pair<int, QString>>{{noteTop(2, 0), "3"}}));
-    ASSERT_FALSE(r.scaleTexts.empty());
-    EXPECT_EQ(r.scaleTexts.front().text, "-");  // coord 12; no "0" at coord 0
+    EXPECT_EQ(kindsAt(r, 0), "18@2 ");
+    EXPECT_EQ(textsAt(r.keyTexts, 0), "3@2 ");
+    EXPECT_EQ(textsAt(r.scaleTexts, 0).substr(0, 5), "-@12 ");  // no "0" at coord 0
     EXPECT_TRUE(canvasBlack(buffers.canvas, noteTop(2, 0) + 15, kDesignCanvasHeight));
 }
 
@@ -214,16 +208,12 @@ TEST_F(NoteRendering, KindsWithoutPicturesDrawNothing) {
     // end: their bodies and ends have no pictures either, and nothing wraps
     // around to kind 0 (the grid tile).
     int coord = 60;
-    for (int kind : {25, 146, 148, 200, 255, 7, 254}) {
-        doc.setNote(coord, static_cast<uint8_t>(kind), 1);
-        coord += 6;
+    for (int kind : {25, 146, 148, 200, 255, 7, 254}) doc.setNote(coord += 6, uint8_t(kind), 1);
+    for (bool transparent : {false, true}) {
+        setSwitches(false, false, transparent);
+        render(99);
+        EXPECT_TRUE(canvasBlack(buffers.canvas, 0, kDesignCanvasHeight));
     }
-    setSwitches(false, false, false);
-    render(99);
-    EXPECT_TRUE(canvasBlack(buffers.canvas, 0, kDesignCanvasHeight));
-    setSwitches(false, false, true);
-    render(99);
-    EXPECT_TRUE(canvasBlack(buffers.canvas, 0, kDesignCanvasHeight));
 }
 
 TEST_F(NoteRendering, DoubleScaleBuffersGetTheLargePictures) {
