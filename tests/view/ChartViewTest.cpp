@@ -29,11 +29,9 @@ class ChartViewTest : public ::testing::Test {
         for (QComboBox** list : {&c.cbVScroll, &c.cbAltStep, &c.cbKeyStep, &c.cbNormalize})
             *list = new QComboBox(&window);
         for (QLabel** label : {&c.lbTime, &c.lbFrame, &c.lbCombo}) *label = new QLabel(&window);
-        c.txBPM = new QLineEdit(&window);
-        c.txBPMO = new QLineEdit(&window);
-        c.mnShowGrid = new QAction(QStringLiteral("Show &Grid"), &window);
-        c.mnShowPlayLine = new QAction(QStringLiteral("Show &Inversed Baseline"), &window);
-        c.mnShowTrans = new QAction(QStringLiteral("&Transparent Drawing"), &window);
+        for (QLineEdit** box : {&c.txBPM, &c.txBPMO}) *box = new QLineEdit(&window);
+        for (QAction** item : {&c.mnShowGrid, &c.mnShowPlayLine, &c.mnShowTrans})
+            *item = new QAction(&window);
         doc.fillSpeedTempoFrom(0, 150, 150);
         doc.LastCoord = 1000;
         view = std::make_unique<ChartView>(doc, c);
