@@ -121,8 +121,9 @@ private:
     void writeLongNoteEnd(int endKind) {
         const double endPosition = position(i_);
         if (headKind_ == 0) {
-            // No head before this end: write the end where it stands rather
-            // than inventing a long note of unused kinds from coord 0.
+            // No head of its own before this end (none at all, or one whose
+            // end was already written): write the end where it stands rather
+            // than inventing middle lines from coord 0 or from an old head.
             writeArea(round2Text(endPosition), endKind, 0);
             return;
         }
@@ -137,6 +138,7 @@ private:
         for (qint64 j = 1; j <= steps - 1; ++j)
             writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(j)), headKind_ + 1, 0);
         writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(steps)), headKind_ + 2, 0);
+        headKind_ = 0;  // a head closes one long note
     }
 
     void writeArea(const QString& coord, int kind, int fxSndIndex, bool autoPlay = false) {
@@ -156,7 +158,7 @@ private:
     int i_ = 0;
     int combo_ = 0;
     double headPosition_ = 0;  // unrounded position of the last long-note head
-    int headKind_ = 0;         // its kind; 0 until a head has been written
+    int headKind_ = 0;         // its kind; 0 when no head is waiting for its end
     qint64 middleLines_ = 0;
 };
 
