@@ -234,12 +234,8 @@ void fmMain::SetScrollRange() {
     vsb->setRange(0, top);
 }
 
-// The coord where the music starts: the whole part of Delay / 60 x the
-// tempo of coord 0 x 0.2, plus 3. A value that is no number is left alone.
 void fmMain::ScrollToMusicStart() {
-    const double start = std::floor(doc.Delay / 60 * doc.cell(0).Tempo * 0.2);
-    if (!std::isfinite(start) || std::fabs(start) > 1e9) throw RuntimeError(rterr::Overflow);
-    vsb->setValue(static_cast<int>(start) + 3);
+    view->showMusicStart();
 }
 
 void fmMain::InitArea() {

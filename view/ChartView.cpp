@@ -161,8 +161,7 @@ void ChartView::setScrollTop() {
 }
 
 void ChartView::showMusicStart() {
-    const double tempo0 = doc_.cell(0).Tempo;
-    scrollTo(musicStartValue(doc_.Delay, tempo0));
+    if (const auto value = musicStartValue(doc_.Delay, doc_.cell(0).Tempo)) scrollTo(*value);
 }
 
 void ChartView::updatePageStep() {

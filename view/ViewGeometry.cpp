@@ -75,10 +75,10 @@ std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int pa
     return std::nullopt;
 }
 
-int musicStartValue(double delay, double tempo0) {
+std::optional<int> musicStartValue(double delay, double tempo0) {
     const double coord = std::floor(delay / 60 * tempo0 * 0.2);
-    if (!std::isfinite(coord)) return 3;
-    return static_cast<int>(std::clamp(coord, -1e9, 1e9)) + 3;
+    if (!std::isfinite(coord) || std::fabs(coord) > 1e9) return std::nullopt;
+    return static_cast<int>(coord) + 3;
 }
 
 QString timeText(double frames) {

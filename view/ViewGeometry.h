@@ -74,9 +74,9 @@ std::optional<int> wheelTarget(int value, int delta, int wheelStep, int top);
 std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page, int lastCoord);
 
 // Where the view starts after a chart is opened: the coord where the music
-// starts, floor(Delay / 60 x Tempo of cell 0 x 0.2), plus 3. A delay or tempo
-// that is not a usable number gives 3.
-int musicStartValue(double delay, double tempo0);
+// starts, floor(Delay / 60 x Tempo of cell 0 x 0.2), plus 3. Nothing when the
+// delay or tempo give no usable number; the view then stays where it is.
+std::optional<int> musicStartValue(double delay, double tempo0);
 
 // Time text of a frame count (60 frames a second): "-" when negative, whole
 // minutes, ":", then the seconds rounded to 2 decimals without trailing zeros,

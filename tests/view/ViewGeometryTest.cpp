@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <limits>
 
 #include "StepLists.h"
@@ -64,6 +66,14 @@ TEST(ViewGeometry, PageKeysStayInsideTheRange) {
     EXPECT_EQ(pageKeyTarget(kKeyPageDown, 96, 96, 96, 324), 0);
     EXPECT_FALSE(pageKeyTarget(kKeyPageDown, 95, 95, 96, 324).has_value());
     EXPECT_FALSE(pageKeyTarget(38, 300, 300, 96, 1000).has_value());
+}
+
+TEST(ViewGeometry, MusicStartOrNothingForUnusableValues) {
+    EXPECT_EQ(musicStartValue(600, 120), 243);  // 10 s at 120 BPM: coord 240
+    EXPECT_EQ(musicStartValue(-30, 120), -9);   // the whole part rounds down
+    EXPECT_EQ(musicStartValue(0, 0), 3);
+    EXPECT_FALSE(musicStartValue(1e300, 1e300).has_value());
+    EXPECT_FALSE(musicStartValue(NAN, 120).has_value());
 }
 
 TEST(ViewGeometry, TimeText) {
