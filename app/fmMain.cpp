@@ -63,7 +63,8 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
                           mnShowPlayLine, mnShowTrans});
     view->setUpScrollBar();
     connect(vsb, &QScrollBar::valueChanged, this, [this] { Guarded([this] { vsb_Change(); }); });
-    for (int kind = 0; kind < kKindSlots; ++kind)
+    // Kind 0 (erase) keeps its all-black image; the others show their pictures.
+    for (int kind = 1; kind < kKindSlots; ++kind)
         if (imgEle[kind]) imgEle[kind]->setPixmap(view->pictures().palettePixmap(kind));
     setAcceptDrops(true);
     // The canvas has a fixed size, so the window has one too.
