@@ -24,6 +24,8 @@ bool DocumentCommands::AskSaveChanges() {
     if (state_.Modified == 0) return true;
     switch (ui_.message(kSaveQuestion, MsgIcon::Question, MsgButtons::YesNoCancel)) {
         case MsgAnswer::Yes:
+            // A full save: the chart now is that file and has no unsaved
+            // changes, even when the command asking goes no further.
             return Save();
         case MsgAnswer::No:
             return true;
