@@ -26,6 +26,8 @@ int main(int argc, char** argv) {
     }
     window->show();
     QApplication::restoreOverrideCursor();
+    // Opened once the window is up, so that the open's messages stand over
+    // the window and without the busy pointer.
     window->OpenCommandLine();
     return application.exec();
 }
