@@ -1,5 +1,9 @@
 #include "AudioEngines.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 #include "Bass.h"
 
 namespace lumidex {
@@ -47,9 +51,20 @@ bool AudioEngines::startup(Dialogs& ui, const std::function<void(int)>& disableD
 }
 
 void AudioEngines::loadBassPlugins() {
-    // Decoder plug-ins will be loaded here with BASS_PluginLoad, from the
-    // program's own plugins/ folder only (never from the working directory),
-    // once a plug-in interface exists. Failures are ignored.
+    // Every shared library in the program's own plugins/ folder (never the
+    // working directory, where anyone could plant one). Failures are ignored.
+    const QString programDir =
+        QCoreApplication::instance()
+            ? QCoreApplication::applicationDirPath()
+            : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+    if (programDir.isEmpty()) return;
+    const QString folder = programDir + QStringLiteral("/plugins");
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+    for (const QFileInfo& file : files) {
+        if (!file.fileName().toLower().endsWith(QStringLiteral(".so"))) continue;
+        const QString path = file.filePath();
+        BASS_PluginLoad(path.utf16(), BASS_UNICODE);
+    }
 }
 
 void AudioEngines::shutdown() {
