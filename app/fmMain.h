@@ -28,10 +28,10 @@
 
 #include "AppInfo.h"
 #include "AudioEngines.h"
-#include "PlayerSlots.h"
 #include "ChartDocument.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
+#include "PlayerSlots.h"
 
 class QAction;
 class QCheckBox;

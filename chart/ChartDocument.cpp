@@ -15,12 +15,24 @@ int ComboWeight(uint8_t kind) {
 
 int KindToLevel(int kind) {
     switch (kind) {
-        case 26: case 27: return 1;
-        case 18: case 19: return 2;
-        case 16: case 17: return 3;
-        case 22: case 23: case 24: return 4;
-        case 20: case 21: return 5;
-        default: return (kind >= 128 && kind <= 255) ? 5 : 0;
+        case 26:
+        case 27:
+            return 1;
+        case 18:
+        case 19:
+            return 2;
+        case 16:
+        case 17:
+            return 3;
+        case 22:
+        case 23:
+        case 24:
+            return 4;
+        case 20:
+        case 21:
+            return 5;
+        default:
+            return (kind >= 128 && kind <= 255) ? 5 : 0;
     }
 }
 
@@ -144,7 +156,10 @@ int ChartDocument::findStop(const Axis& axis, Stop stop) const {
         int lo = 1, hi = finiteEnd;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
-            if (stop(axis.max[mid])) hi = mid; else lo = mid + 1;
+            if (stop(axis.max[mid]))
+                hi = mid;
+            else
+                lo = mid + 1;
         }
         return lo;
     }
@@ -175,7 +190,8 @@ std::optional<double> ChartDocument::CoordToPosition(int coord) const {
 }
 
 std::optional<int> ChartDocument::nearest(const Axis& axis, double t, int roundUp) const {
-    const int k = findStop(axis, [t](double acc) { return std::fabs(acc - t) < 0.0001 || acc > t; });
+    const int k =
+        findStop(axis, [t](double acc) { return std::fabs(acc - t) < 0.0001 || acc > t; });
     if (k < 0) return std::nullopt;
     if (k == kNone) return kMaxCoord;
     if (roundUp != 0) return k;

@@ -29,7 +29,7 @@
 
 namespace lumidex {
 
-constexpr int kMaxCoord = 30000;       // cells are coords 0..30000
+constexpr int kMaxCoord = 30000;  // cells are coords 0..30000
 constexpr int kCellCount = kMaxCoord + 1;
 constexpr int kMaxKeySound = 2000;     // KeySound slots 0..2000, 0 is the music
 constexpr int kMaxTempoRecord = 1000;  // TempoChange slots 0..1000
@@ -60,14 +60,14 @@ struct KeySound {
 // keeps its text boxes in step with these; the loader fills them and the saver
 // reads them.
 struct HeaderTexts {
-    QString Name;                                  // txName: music name
-    QString BPM;                                   // txBPM: "Current Speed"
-    QString BPMO;                                  // txBPMO: "Current BPM"
-    QString BGM = QStringLiteral("mr.mp3");        // txBGM: music file
-    QString BGMVolume = QStringLiteral("1.00");    // txBGMVolume: music volume
-    QString Delay;                                 // txDelay
-    QString LongCorrectVal;                        // txLongCorrectVal
-    QString Length;                                // txLength: "Note Length"
+    QString Name;                                            // txName: music name
+    QString BPM;                                             // txBPM: "Current Speed"
+    QString BPMO;                                            // txBPMO: "Current BPM"
+    QString BGM = QStringLiteral("mr.mp3");                  // txBGM: music file
+    QString BGMVolume = QStringLiteral("1.00");              // txBGMVolume: music volume
+    QString Delay;                                           // txDelay
+    QString LongCorrectVal;                                  // txLongCorrectVal
+    QString Length;                                          // txLength: "Note Length"
     QString MusicPath = QStringLiteral("../../pvx_music/");  // txMusicPath
 };
 
@@ -79,12 +79,18 @@ int ComboWeight(uint8_t kind);
 int KindToLevel(int kind);
 
 // Long notes use three consecutive kinds from 128 to 145.
-inline bool isLongStart(int kind) { return kind >= 128 && kind <= 145 && kind % 3 == 2; }
-inline bool isLongBody(int kind) { return kind >= 128 && kind <= 145 && kind % 3 == 0; }
-inline bool isLongEnd(int kind) { return kind >= 128 && kind <= 145 && kind % 3 == 1; }
+inline bool isLongStart(int kind) {
+    return kind >= 128 && kind <= 145 && kind % 3 == 2;
+}
+inline bool isLongBody(int kind) {
+    return kind >= 128 && kind <= 145 && kind % 3 == 0;
+}
+inline bool isLongEnd(int kind) {
+    return kind >= 128 && kind <= 145 && kind % 3 == 1;
+}
 
 class ChartDocument {
-public:
+  public:
     ChartDocument();
 
     // ---- cells -------------------------------------------------------------
@@ -145,7 +151,7 @@ public:
 
     HeaderTexts Header;
 
-private:
+  private:
     struct Axis {
         std::vector<double> sum;  // sum[k]: total over cells 0..k-1
         std::vector<double> max;  // max[k]: largest of sum[1..k]

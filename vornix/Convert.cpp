@@ -12,9 +12,9 @@
 #include <iconv.h>
 #include <strings.h>
 #include <algorithm>
-#include <iterator>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
 namespace vornix {
 

@@ -38,8 +38,10 @@ void compareWithWalk(const ChartDocument& d, std::mt19937& rng) {
             auto base = positions ? d.CoordToPosition(c) : d.CoordToFrames(c);
             const double t = (base ? *base : 0.0) + (n % 3 == 0 ? 0.0 : jitter(rng));
             if (positions) {
-                expectSame(d.PositionToCoord(t, 0), walk::find(d, t, true, 0), "PositionToCoord", t);
-                expectSame(d.PositionToCoord(t, 1), walk::find(d, t, true, 1), "PositionToCoord+", t);
+                expectSame(d.PositionToCoord(t, 0), walk::find(d, t, true, 0), "PositionToCoord",
+                           t);
+                expectSame(d.PositionToCoord(t, 1), walk::find(d, t, true, 1), "PositionToCoord+",
+                           t);
             } else {
                 expectSame(d.FramesToCoordNearest(t), walk::find(d, t, false, 0), "Nearest", t);
                 expectSame(d.FramesToCoordFloor(t), walk::find(d, t, false, 2), "Floor", t);
@@ -92,7 +94,7 @@ TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
     EXPECT_TRUE(d.CoordToFrames(100).has_value());
     EXPECT_FALSE(d.CoordToFrames(101).has_value());
     EXPECT_FALSE(d.CoordToPosition(5000).has_value());
-    EXPECT_EQ(*d.FramesToCoordNearest(25), 10);          // stops before the bad cell
+    EXPECT_EQ(*d.FramesToCoordNearest(25), 10);             // stops before the bad cell
     EXPECT_FALSE(d.FramesToCoordNearest(1e6).has_value());  // would walk through it
     EXPECT_THROW(require(d.CoordToFrames(30000)), RuntimeError);
 
@@ -125,7 +127,10 @@ TEST(ChartConversions, MatchTheLiteralWalkOnRandomChartsAndEdits) {
         // Single-cell edits after the sums exist.
         for (int e = 0; e < 20; ++e) {
             const int c = coord(rng);
-            if (e % 2) d.setSpeed(c, tempo(rng)); else d.setSpeedTempo(c, tempo(rng), tempo(rng));
+            if (e % 2)
+                d.setSpeed(c, tempo(rng));
+            else
+                d.setSpeedTempo(c, tempo(rng), tempo(rng));
         }
         compareWithWalk(d, rng);
         d.InitArea();
@@ -147,10 +152,10 @@ TEST(ChartModel, CapacitiesAndKindTables) {
     EXPECT_EQ(d.cell(500).Tempo, 200);
     EXPECT_EQ(d.cell(500).Kind, 20);
 
-    const int weights[][2] = {{24, 2}, {129, 0}, {25, 0}, {30, 1}, {16, 1}, {128, 1},
-                              {130, 1}, {145, 1}, {146, 0}, {5, 0}, {35, 0}};
+    const int weights[][2] = {{24, 2},  {129, 0}, {25, 0},  {30, 1}, {16, 1}, {128, 1},
+                              {130, 1}, {145, 1}, {146, 0}, {5, 0},  {35, 0}};
     for (auto [kind, w] : weights) EXPECT_EQ(ComboWeight(static_cast<uint8_t>(kind)), w) << kind;
-    const int levels[][2] = {{26, 1}, {18, 2}, {17, 3}, {24, 4}, {21, 5}, {129, 5}, {255, 5},
-                             {25, 0}, {5, 0}};
+    const int levels[][2] = {{26, 1},  {18, 2},  {17, 3}, {24, 4}, {21, 5},
+                             {129, 5}, {255, 5}, {25, 0}, {5, 0}};
     for (auto [kind, l] : levels) EXPECT_EQ(KindToLevel(kind), l) << kind;
 }

@@ -12,7 +12,9 @@ namespace walk {
 using lumidex::ChartDocument;
 using lumidex::kMaxCoord;
 
-inline bool bad(double x) { return !std::isfinite(x); }
+inline bool bad(double x) {
+    return !std::isfinite(x);
+}
 
 inline std::optional<double> coordSum(const ChartDocument& d, int coord, bool positions) {
     const int m = coord > kMaxCoord ? kMaxCoord : coord;

@@ -51,10 +51,18 @@ TEST(Numbers, Round2TextAgreesWithTheSlowPathEverywhere) {
     for (int i = 0; i < 200000; ++i) {
         double x;
         switch (i % 4) {
-            case 0: x = wide(rng); break;
-            case 1: x = static_cast<double>(cents(rng)) / 100.0; break;           // on the grid
-            case 2: x = (static_cast<double>(cents(rng)) + 0.5) / 100.0; break;   // half-way
-            default: x = static_cast<double>(cents(rng)) / 1000.0; break;
+            case 0:
+                x = wide(rng);
+                break;
+            case 1:
+                x = static_cast<double>(cents(rng)) / 100.0;
+                break;  // on the grid
+            case 2:
+                x = (static_cast<double>(cents(rng)) + 0.5) / 100.0;
+                break;  // half-way
+            default:
+                x = static_cast<double>(cents(rng)) / 1000.0;
+                break;
         }
         ASSERT_EQ(round2Text(x), numberText(round2(x))) << x;
     }
@@ -77,7 +85,8 @@ TEST(Numbers, NumberTextIsPlainWithFifteenDigits) {
 TEST(Numbers, NumericTestAndLeadingParse) {
     for (const char* yes : {"1", " 1 ", "-1.5", "+.5", "1.", "1e5", "1E-5", "\t3"})
         EXPECT_TRUE(isNumeric(QString::fromLatin1(yes))) << yes;
-    for (const char* no : {"", " ", ".", "-", "1e", "1e+", "1,5", "0x10", "12abc", "1 2", "--1", "e5"})
+    for (const char* no :
+         {"", " ", ".", "-", "1e", "1e+", "1,5", "0x10", "12abc", "1 2", "--1", "e5"})
         EXPECT_FALSE(isNumeric(QString::fromLatin1(no))) << no;
 
     EXPECT_EQ(val("12abc"), 12);

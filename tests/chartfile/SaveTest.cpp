@@ -118,7 +118,8 @@ TEST_F(SaveTest, StrayEndAfterAFinishedLongNoteInventsNoNotes) {
     doc->setNote(90, 142, 0);  // an end whose head was erased
     ASSERT_EQ(SaveFile(*doc, path, ui), 1);
     const QByteArray bytes = readAll(path);
-    EXPECT_TRUE(bytes.contains("\r\n<AREA Coord=\"90\" Kind=\"142\" Level=\"5\" FxSndIndex=\"0\">"));
+    EXPECT_TRUE(
+        bytes.contains("\r\n<AREA Coord=\"90\" Kind=\"142\" Level=\"5\" FxSndIndex=\"0\">"));
     // The earlier long note (head at 24, end at 48) is written once.
     EXPECT_EQ(bytes.count("Kind=\"129\""), 1);
     EXPECT_EQ(bytes.count("Kind=\"130\""), 1);

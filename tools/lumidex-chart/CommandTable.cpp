@@ -20,7 +20,11 @@ const Command* const kCommands[] = {LUMIDEX_CHART_COMMANDS(LUMIDEX_LIST_COMMAND)
 #undef LUMIDEX_LIST_COMMAND
 }  // namespace
 
-const Command* const* commands() { return kCommands; }
-int commandCount() { return static_cast<int>(std::size(kCommands)); }
+const Command* const* commands() {
+    return kCommands;
+}
+int commandCount() {
+    return static_cast<int>(std::size(kCommands));
+}
 
 }  // namespace lumidex::cli

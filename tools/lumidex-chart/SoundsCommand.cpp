@@ -111,8 +111,7 @@ QString describeLocation(const SoundLocation& where, const QString& musicDir, co
             break;
     }
     QString text = QStringLiteral("missing: no file %1").arg(musicDir + snd);
-    if (!where.path.isEmpty())
-        text += QStringLiteral(", no entry %1 in %2").arg(snd, where.path);
+    if (!where.path.isEmpty()) text += QStringLiteral(", no entry %1 in %2").arg(snd, where.path);
     return text;
 }
 
