@@ -61,27 +61,21 @@ int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pa
 // links are not resolved), with a trailing "/".
 QString FolderOf(const QString& path);
 
-// Writes bytes to path: a temporary file beside it, flushed, then renamed
-// over path. 0 on success, 1 on failure (the old file, if any, untouched).
-// An existing file keeps its permissions.
-int WriteFileBytes(const QString& path, const QByteArray& bytes);
-
 // The piece list a whole file is composed in; joined once at the end.
 class CStringBuilder {
-public:
+  public:
     CStringBuilder& Append(const QString& newStr);
     CStringBuilder& AppendLine(const QString& newStr);  // the text, then CR LF
-    QByteArray ToAnsiArray(int lcid = 0) const;          // GB18030 ("?" for the unencodable)
+    QByteArray ToAnsiArray(int lcid = 0) const;         // GB18030 ("?" for the unencodable)
     // The text in the code page given (0 = the system code page, GB18030);
     // characters the code page cannot hold become "?"; empty for a code page
     // that is not known.
     QByteArray ToAnsiArrayByCP(int codePage = 0) const;
-    QByteArray ToArray() const;  // UTF-16 LE, no byte-order mark
     QString ToString() const;
     void Reset();
     int count() const { return static_cast<int>(parts_.size()); }
 
-private:
+  private:
     QStringList parts_;
 };
 

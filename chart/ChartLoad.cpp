@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "ChartFile.h"
+#include "FileIO.h"
 #include "FileText.h"
 #include "Numbers.h"
 #include "RuntimeError.h"
@@ -26,6 +27,17 @@ namespace {
 const QString kTagBpm = QStringLiteral("BPM");
 const QString kTagEffect = QStringLiteral("EFFECT");
 const QString kTagArea = QStringLiteral("AREA");
+
+// Thirty times the largest chart the format can hold: anything larger is not
+// a chart, and reading it would only cost memory and time.
+constexpr qint64 kMaxChartBytes = qint64(64) << 20;
+const QString kTooLarge = QStringLiteral("the entry is larger than 64 MiB");
+
+// The elements a chart is made of. A file with none of them is not a chart.
+const QStringList kChartTags = {QStringLiteral("TITLE"),   QStringLiteral("BPM"),
+                                QStringLiteral("BGM"),     QStringLiteral("DELAY"),
+                                QStringLiteral("LONGCRT"), QStringLiteral("LENGTH"),
+                                QStringLiteral("EFFECT"),  QStringLiteral("AREA")};
 
 // Runs one step of filling the model; a run-time error skips only that step.
 template <class Step>
@@ -50,7 +62,7 @@ struct ChartBytes {
 ChartBytes readPlainFile(const QString& fn) {
     ChartBytes result;
     QString reason;
-    if (ReadFileBytes(fn, result.bytes, &reason) != 0) {
+    if (ReadFileBytes(fn, result.bytes, &reason, kMaxChartBytes) != 0) {
         if (reason.isEmpty()) reason = QStringLiteral("the file cannot be read");
         result.failure = QStringLiteral("Cannot open chart file \"") % fn % QStringLiteral("\": ") %
                          withoutFinalStop(reason) % QLatin1Char('.');
@@ -60,9 +72,12 @@ ChartBytes readPlainFile(const QString& fn) {
 
 ChartBytes readPakFile(const QString& entry, const QString& pakFn) {
     ChartBytes result;
-    result.bytes = readPakEntry(pakFn, entry);
+    int16_t none = 0;
+    const bool tooLarge = vornix::GetFileFromPakW(&none, 0, pakFn, entry) > kMaxChartBytes;
+    if (!tooLarge) result.bytes = readPakEntry(pakFn, entry, kMaxChartBytes);
     if (result.bytes.isEmpty()) {
-        const QString reason = FileExists(pakFn)
+        const QString reason = tooLarge ? kTooLarge
+                               : FileExists(pakFn)
                                    ? QStringLiteral(
                                          "the archive holds no readable, non-empty entry "
                                          "of that name")
@@ -74,6 +89,20 @@ ChartBytes readPakFile(const QString& entry, const QString& pakFn) {
     return result;
 }
 
+// True when the text holds at least one element a chart is made of.
+bool holdsChart(const QString& text) {
+    return std::any_of(kChartTags.begin(), kChartTags.end(), [&](const QString& tag) {
+        int32_t running = 0;
+        return PickFullTag(text, tag, running, 1) != kPickError;
+    });
+}
+
+QString whereFrom(const QString& fn, const QString& pakFn) {
+    if (pakFn.isEmpty()) return QStringLiteral("Cannot open chart file \"") % fn % '"';
+    return QStringLiteral("Cannot read chart \"") % fn % QStringLiteral("\" from the archive \"") %
+           pakFn % '"';
+}
+
 // Phase 1: the decoded text of the chart, or nothing (with *failure set).
 std::optional<QString> readChartText(const QString& fn, const QString& pakFn, QString* failure) {
     try {
@@ -82,19 +111,25 @@ std::optional<QString> readChartText(const QString& fn, const QString& pakFn, QS
             *failure = source.failure;
             return std::nullopt;
         }
-        return BytesToText(source.bytes, 0);
+        QString text = BytesToText(source.bytes, 0);
+        if (holdsChart(text)) return text;
+        *failure =
+            whereFrom(fn, pakFn) % QStringLiteral(
+                                       ": it holds no chart (no TITLE, BPM, BGM, DELAY, LONGCRT, "
+                                       "LENGTH, EFFECT or AREA element).");
+        return std::nullopt;
     } catch (const RuntimeError& e) {
         *failure = e.description();
     } catch (const std::bad_alloc&) {
         *failure = RuntimeError::describe(rterr::OutOfMemory);
     }
-    if (failure->isEmpty()) failure->append(QStringLiteral("Cannot open chart file \"") % fn % '"');
+    if (failure->isEmpty()) failure->append(whereFrom(fn, pakFn));
     return std::nullopt;
 }
 
 // Phase 2: fills the model from the text of a chart.
 class ChartReader {
-public:
+  public:
     ChartReader(ChartDocument& doc, const QString& text, int flags)
         : doc_(doc), text_(text), flags_(flags) {}
 
@@ -112,7 +147,7 @@ public:
         doc_.Combo = combo_;
     }
 
-private:
+  private:
     // Calls visit(element text, slot) for every element of tag in document
     // order until limit of them were stored; slot counts from 1 and moves on
     // when visit answers that it stored the element. Answers how many were
@@ -226,7 +261,6 @@ private:
         const double p = val(PickAttribute(element, kTagArea, 1, QStringLiteral("Coord")));
         const int c = require(doc_.PositionToCoord(p, flags_));
         const int n = toInt32(roundHalfEven(c / doc_.AlignCoord) * doc_.AlignCoord);
-        lastNoteCoord_ = n;
         // Most notes have no AutoPlay attribute; a plain text search rules
         // that out before the picker parses the element for it.
         static const QString autoPlayName = QStringLiteral("AutoPlay");
@@ -237,14 +271,22 @@ private:
         combo_ += ComboWeight(k);
         if (k < 128 || isLongStart(k)) {
             if (isLongStart(k)) longStart_ = n;
+            noteAt(n);
             doc_.setNote(n, k, keyIndex(element));
         } else if (isLongEnd(k)) {
             const int end = longNoteEnd(p, c);
-            lastNoteCoord_ = end;
+            noteAt(end);
             doc_.setKind(end, k);
+        } else {
+            noteAt(n);
         }
         // Bodies and the unused kinds 146..255 are counted but not stored.
     }
+
+    // LastCoord is the highest coord any element reaches, so a file whose
+    // elements are out of coord order (or end in a damaged one) keeps every
+    // note above the last element when it is saved again.
+    void noteAt(int coord) { lastNoteCoord_ = std::max(lastNoteCoord_, coord); }
 
     // The key index of a note; 0 when absent or outside 16 bits.
     static int16_t keyIndex(const QString& element) {

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "ChartFile.h"
+#include "FileIO.h"
 #include "FileText.h"
 #include "Numbers.h"
 #include "RuntimeError.h"
@@ -29,7 +30,7 @@ QString quoted(const QString& value) {
 // coord, the key index or the tempo coord, whichever loop runs) so that a
 // failure can say where it happened.
 class ChartWriter {
-public:
+  public:
     ChartWriter(const ChartDocument& doc, CStringBuilder& out) : doc_(doc), out_(out) {}
 
     // Appends every line; answers the combo count of the walked cells.
@@ -48,7 +49,7 @@ public:
 
     int counter() const { return i_; }
 
-private:
+  private:
     void writeBpm(const QString& frame, const NoteEntry& cell) {
         out_.Append(QStringLiteral("<BPM Frame=") % quoted(frame) % QStringLiteral(" BPM=") %
                     quoted(numberText(cell.Speed)));

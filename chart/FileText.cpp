@@ -1,16 +1,9 @@
-// Whole-file reading, the existence test and the decoding of chart bytes
-// (module mFSO).
+// The decoding of chart bytes into text and back.
 
 #include "FileText.h"
 
 #include "Vornix.h"
 
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -19,41 +12,6 @@
 namespace lumidex {
 
 namespace {
-
-// Closes a file descriptor on every way out.
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
-
-QString openFailure(int err) {
-    switch (err) {
-        case ENOENT:
-        case ENOTDIR:
-            return QStringLiteral("file not found");
-        case EACCES:
-        case EPERM:
-            return QStringLiteral("permission denied");
-        case EISDIR:
-            return QStringLiteral("the path is a folder");
-        case ENAMETOOLONG:
-            return QStringLiteral("the file name is too long");
-        case EMFILE:
-        case ENFILE:
-            return QStringLiteral("too many files are open");
-        default:
-            return QStringLiteral("the file cannot be opened");
-    }
-}
 
 // The two passes over one converter: a size query, then a fill
 // of a text of exactly that size (the fill's result is not looked at).
@@ -69,48 +27,6 @@ QString twoPass(const QByteArray& bytes, Convert&& convert) {
 }
 
 }  // namespace
-
-int ReadFileBytes(const QString& path, QByteArray& bytes, QString* errorText) {
-    auto fail = [errorText](const QString& why) {
-        if (errorText) *errorText = why;
-        return 1;
-    };
-    const QByteArray name = QFile::encodeName(path);
-    if (name.isEmpty()) return fail(QStringLiteral("file not found"));
-
-    Fd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return fail(openFailure(errno));
-
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) return fail(QStringLiteral("read error"));
-    if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("the path is a folder"));
-    if (st.st_size >= (off_t(1) << 31)) return fail(QStringLiteral("the file is 2 GiB or larger"));
-    if (st.st_size <= 0) return fail(QStringLiteral("the file is empty"));
-
-    const qsizetype size = qsizetype(st.st_size);
-    try {
-        bytes = QByteArray(size, Qt::Uninitialized);
-    } catch (const std::bad_alloc&) {
-        return fail(QStringLiteral("out of memory"));
-    }
-    qsizetype got = 0;
-    while (got < size) {
-        const ssize_t r = ::read(fd.get(), bytes.data() + got, size_t(size - got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += r;
-    }
-    if (got != size) return fail(QStringLiteral("read error"));
-    if (errorText) errorText->clear();
-    return 0;
-}
-
-bool FileExists(const QString& path) {
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
-    if (name.isEmpty() || ::stat(name.constData(), &st) != 0) return false;
-    return !S_ISDIR(st.st_mode);
-}
 
 QString BytesToText(const QByteArray& bytes, int codePage) {
     const qsizetype n = bytes.size();

@@ -39,17 +39,6 @@ QByteArray CStringBuilder::ToAnsiArrayByCP(int codePage) const {
     return TextToBytes(ToString(), codePage);
 }
 
-QByteArray CStringBuilder::ToArray() const {
-    const QString text = ToString();
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    for (const QChar ch : text) {
-        bytes.append(static_cast<char>(ch.unicode() & 0xFF));
-        bytes.append(static_cast<char>(ch.unicode() >> 8));
-    }
-    return bytes;
-}
-
 QString CStringBuilder::ToString() const {
     return parts_.join(QString());
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "ChartFile.h"
+#include "FileIO.h"
 #include "ScriptedDialogs.h"
 
 namespace lumidex::test {

@@ -3,6 +3,7 @@
 // the byte-order-mark table of BytesToText, ReadFileBytes and FileExists.
 
 #include "ByteHelpers.h"
+#include "FileIO.h"
 #include "FileText.h"
 #include "Vornix.h"
 

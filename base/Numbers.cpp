@@ -28,8 +28,12 @@ T toIntegral(double x) {
     return static_cast<T>(r);
 }
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // Length of the numeric body starting at i (digits with at most one full
 // stop, at least one digit, then an exponent only when it has digits).
@@ -76,9 +80,15 @@ QString placeDecimalPoint(const std::string& digits, int exp10, bool negative) {
 
 }  // namespace
 
-int32_t toInt32(double x) { return toIntegral<int32_t>(x); }
-int16_t toInt16(double x) { return toIntegral<int16_t>(x); }
-uint8_t toByte(double x) { return toIntegral<uint8_t>(x); }
+int32_t toInt32(double x) {
+    return toIntegral<int32_t>(x);
+}
+int16_t toInt16(double x) {
+    return toIntegral<int16_t>(x);
+}
+uint8_t toByte(double x) {
+    return toIntegral<uint8_t>(x);
+}
 
 double round2(double x) {
     if (!std::isfinite(x)) return x;

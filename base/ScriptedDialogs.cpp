@@ -2,11 +2,6 @@
 
 namespace lumidex {
 
-QString CutAtNul(const QString& text) {
-    const qsizetype nul = text.indexOf(QChar(0));
-    return nul < 0 ? text : text.left(nul);
-}
-
 MsgAnswer ScriptedDialogs::message(const QString& text, MsgIcon icon, MsgButtons buttons,
                                    const QString& title) {
     Shown s{Kind::Message, text, title, icon, buttons, QString()};
@@ -18,7 +13,7 @@ MsgAnswer ScriptedDialogs::message(const QString& text, MsgIcon icon, MsgButtons
         return a;
     }
     return (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel) ? MsgAnswer::Yes
-                                                                                 : MsgAnswer::Ok;
+                                                                                : MsgAnswer::Ok;
 }
 
 QString ScriptedDialogs::input(const QString& prompt, const QString& title,

@@ -10,7 +10,7 @@
 namespace lumidex {
 
 class RuntimeError : public std::exception {
-public:
+  public:
     explicit RuntimeError(int number);
     RuntimeError(int number, QString description);
 
@@ -22,7 +22,7 @@ public:
     // empty text for a number without one.
     static QString describe(int number);
 
-private:
+  private:
     int number_;
     QString description_;
     std::string what_;

@@ -18,7 +18,7 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A message box. An empty title means kAppTitle. Closing the box without a
@@ -49,19 +49,16 @@ public:
     virtual void setBusy(bool busy) = 0;
 };
 
-// The text up to its first NUL character, or the whole text.
-QString CutAtNul(const QString& text);
-
 // Restores the normal pointer when it goes out of scope, however the
 // operation ends.
 class BusyPointer {
-public:
+  public:
     explicit BusyPointer(Dialogs& dialogs) : dialogs_(dialogs) { dialogs_.setBusy(true); }
     ~BusyPointer() { dialogs_.setBusy(false); }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 
-private:
+  private:
     Dialogs& dialogs_;
 };
 

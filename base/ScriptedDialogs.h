@@ -12,13 +12,13 @@
 namespace lumidex {
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     enum class Kind { Message, Input, Open, Save, OpenMulti, Beep };
 
     struct Shown {
         Kind kind;
-        QString text;     // message or prompt text; filter for the choosers
-        QString title;    // title or caption as passed (empty = application title)
+        QString text;   // message or prompt text; filter for the choosers
+        QString title;  // title or caption as passed (empty = application title)
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
         QString initial;  // default text or initial file name
@@ -29,8 +29,8 @@ public:
     // default text, a chooser an empty (cancelled) answer.
     std::deque<MsgAnswer> messageAnswers;
     std::deque<QString> inputAnswers;
-    std::deque<QString> fileAnswers;        // ShowOpenDialog and ShowSaveDialog
-    std::deque<QStringList> multiAnswers;   // ShowOpenMultiDialog
+    std::deque<QString> fileAnswers;       // ShowOpenDialog and ShowSaveDialog
+    std::deque<QStringList> multiAnswers;  // ShowOpenMultiDialog
 
     // Called for every message box as it is shown (the command-line tool
     // prints them).
@@ -41,8 +41,7 @@ public:
 
     MsgAnswer message(const QString& text, MsgIcon icon, MsgButtons buttons,
                       const QString& title) override;
-    QString input(const QString& prompt, const QString& title,
-                  const QString& defaultText) override;
+    QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     QString ShowOpenDialog(const QString& filter, const QString& caption,
                            const QString& initialName) override;
     QString ShowSaveDialog(const QString& filter, const QString& caption,
