@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "FileText.h"
+#include "FileIO.h"
 #include "Vornix.h"
 
 namespace lumidex {
@@ -54,15 +54,10 @@ bool ReadSoundFile(const QString& musicPath, const QString& fn, QByteArray& byte
         if (FileExists(loose)) return ReadFileBytes(loose, bytes) == 0;
         SoundLocation where;
         if (!pakFor(musicPath, fn, where)) return false;
-        const int32_t size = pakEntrySize(where);
-        if (size <= 0) return false;
-        bytes.resize(size);
-        // A copy that comes up short (the entry went bad in between) is a
-        // read failure, not a sound of zeros.
-        if (vornix::GetFileFromPakW(bytes.data(), size, where.path, where.entry) != size) {
-            bytes.clear();
-            return false;
-        }
+        // One buffer of the entry's size, checked to its end: a damaged
+        // entry is a read failure, not a sound of zeros.
+        bytes = readPakEntry(where.path, where.entry);
+        if (bytes.isEmpty()) return false;
         return true;
     } catch (const std::bad_alloc&) {
         bytes.clear();

@@ -11,9 +11,10 @@
 // The archive last asked for stays open, with a map from decoded names to
 // entry indices, as long as the same file (same path, modification time, size
 // and inode) is asked for again: loading 2000 key sounds from one archive
-// opens and indexes it once. The entry read by a size query is kept until the
-// fill that follows it, so the pair reads (and checks) the entry only once.
-// A mutex guards all of it.
+// opens and indexes it once. A size query answers the size the archive's
+// directory gives without reading the entry; a read inflates the entry
+// straight into the caller's buffer, so an entry costs its own size in memory
+// once, however large it claims to be. A mutex guards all of it.
 
 #include "Vornix.h"
 
@@ -74,7 +75,6 @@ class PakCache {
         zip_ = nullptr;
         index_.clear();
         key_ = FileKey{};
-        dropPending();
     }
 
     // Makes the archive the open one; false when it cannot be opened.
@@ -92,25 +92,40 @@ class PakCache {
         return true;
     }
 
-    // The entry's bytes; false when it is missing or damaged.
-    bool read(const QString& entry, QByteArray& out) {
-        const auto it = index_.constFind(entry);
-        if (it == index_.constEnd()) return false;
-        return readIndex(it.value(), out);
+    // The size the directory gives for the entry; 0 when it is missing, empty
+    // or 2 GiB and larger.
+    int32_t size(const QString& entry) {
+        zip_uint64_t index = 0;
+        const zip_uint64_t n = find(entry, &index) ? entrySize(index) : 0;
+        return n > zip_uint64_t(INT32_MAX) ? 0 : int32_t(n);
     }
 
-    // The entry a size query read, kept for the fill that follows it.
-    bool pendingFor(const QString& entry) const { return hasPending_ && pendingName_ == entry; }
-    const QByteArray& pending() const { return pending_; }
-    void setPending(const QString& entry, QByteArray bytes) {
-        pendingName_ = entry;
-        pending_ = std::move(bytes);
-        hasPending_ = true;
-    }
-    void dropPending() {
-        hasPending_ = false;
-        pendingName_.clear();
-        pending_ = QByteArray();
+    // Reads up to cap bytes of the entry into buffer and answers how many; 0
+    // when it is missing or damaged. A buffer that holds the whole entry is
+    // checked to the end: a CRC mismatch, an inflate error or a length other
+    // than the directory's makes the entry unreadable.
+    int32_t read(const QString& entry, char* buffer, int32_t cap) {
+        zip_uint64_t index = 0;
+        if (!find(entry, &index)) return 0;
+        const zip_uint64_t n = entrySize(index);
+        if (n == 0 || n > zip_uint64_t(INT32_MAX)) return 0;
+        const zip_uint64_t want = std::min<zip_uint64_t>(n, zip_uint64_t(cap));
+        zip_file_t* f = zip_fopen_index(zip_, index, 0);
+        if (!f) return 0;
+        zip_uint64_t got = 0;
+        bool ok = true;
+        while (ok && got < want) {
+            const zip_int64_t r = zip_fread(f, buffer + got, want - got);
+            if (r <= 0)
+                ok = false;
+            else
+                got += zip_uint64_t(r);
+        }
+        // One more read must report the end: libzip checks the CRC only then.
+        char extra;
+        if (ok && want == n && zip_fread(f, &extra, 1) != 0) ok = false;
+        if (zip_fclose(f) != 0 && want == n) ok = false;
+        return ok ? int32_t(got) : 0;
     }
 
   private:
@@ -127,44 +142,23 @@ class PakCache {
         }
     }
 
-    // Reads the whole entry and checks it: a CRC mismatch, an inflate error
-    // or a length other than the directory's makes it unreadable.
-    bool readIndex(zip_uint64_t index, QByteArray& out) {
+    bool find(const QString& entry, zip_uint64_t* index) const {
+        const auto it = index_.constFind(entry);
+        if (it == index_.constEnd()) return false;
+        *index = it.value();
+        return true;
+    }
+
+    zip_uint64_t entrySize(zip_uint64_t index) {
         zip_stat_t st;
         zip_stat_init(&st);
-        if (zip_stat_index(zip_, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-            st.size > zip_uint64_t(INT32_MAX))
-            return false;
-        zip_file_t* f = zip_fopen_index(zip_, index, 0);
-        if (!f) return false;
-        bool ok = true;
-        try {
-            out = QByteArray(qsizetype(st.size), Qt::Uninitialized);
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
-        zip_uint64_t got = 0;
-        while (ok && got < st.size) {
-            const zip_int64_t r = zip_fread(f, out.data() + got, st.size - got);
-            if (r <= 0)
-                ok = false;
-            else
-                got += zip_uint64_t(r);
-        }
-        // One more read must report the end: libzip checks the CRC only then.
-        char extra;
-        if (ok && zip_fread(f, &extra, 1) != 0) ok = false;
-        if (zip_fclose(f) != 0) ok = false;
-        if (!ok) out = QByteArray();
-        return ok;
+        if (zip_stat_index(zip_, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+        return st.size;
     }
 
     zip_t* zip_ = nullptr;
     FileKey key_;
     QHash<QString, zip_uint64_t> index_;
-    bool hasPending_ = false;
-    QString pendingName_;
-    QByteArray pending_;
 };
 
 std::mutex& cacheMutex() {
@@ -183,27 +177,10 @@ int32_t GetFileFromPakW(void* buffer, int32_t size, const QString& archive, cons
     if (size < 0 || (size > 0 && !buffer)) return 0;
     std::lock_guard<std::mutex> lock(cacheMutex());
     PakCache& c = cache();
-    if (!c.open(archive)) return 0;  // a different archive also drops the kept entry
-
-    if (!c.pendingFor(entry)) {
-        QByteArray bytes;
-        if (!c.read(entry, bytes)) {
-            c.dropPending();
-            return 0;
-        }
-        c.setPending(entry, std::move(bytes));
-    }
-    const QByteArray& bytes = c.pending();
-    if (size == 0) {
-        const int32_t n = int32_t(bytes.size());
-        if (n == 0) c.dropPending();
-        return n;
-    }
+    if (!c.open(archive)) return 0;
+    if (size == 0) return c.size(entry);
     // A smaller buffer gets the entry's first bytes, never more.
-    const int32_t n = std::min<int32_t>(size, int32_t(bytes.size()));
-    std::memcpy(buffer, bytes.constData(), size_t(n));
-    c.dropPending();
-    return n;
+    return c.read(entry, static_cast<char*>(buffer), size);
 }
 
 void closePakCache() {
@@ -215,17 +192,19 @@ void closePakCache() {
 
 namespace lumidex {
 
-QByteArray readPakEntry(const QString& archive, const QString& entry) {
+QByteArray readPakEntry(const QString& archive, const QString& entry, qint64 maxBytes) {
     std::lock_guard<std::mutex> lock(vornix::cacheMutex());
     vornix::PakCache& c = vornix::cache();
+    if (!c.open(archive)) return QByteArray();
+    const int32_t size = c.size(entry);
+    if (size <= 0 || size > maxBytes) return QByteArray();
     QByteArray bytes;
-    if (!c.open(archive)) return bytes;
-    if (c.pendingFor(entry)) {
-        bytes = c.pending();
-        c.dropPending();
-        return bytes;
+    try {
+        bytes = QByteArray(size, Qt::Uninitialized);
+    } catch (const std::bad_alloc&) {
+        return QByteArray();
     }
-    if (!c.read(entry, bytes)) bytes = QByteArray();
+    if (c.read(entry, bytes.data(), size) != size) return QByteArray();
     return bytes;
 }
 

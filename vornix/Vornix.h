@@ -67,11 +67,12 @@ int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, cons
 
 // A PAK archive is a ZIP archive; entries are named with "/" between folders,
 // names flagged UTF-8 decode as UTF-8, others as GB18030. With size 0 (buffer
-// untouched): the entry's size in bytes, 0 when the archive or the entry
-// cannot be read (a damaged entry counts as unreadable). With a buffer of
-// that size: copies the entry and answers the bytes copied (0 on failure); a
-// smaller buffer receives the entry's first bytes only. A size query reads and
-// checks the whole entry and keeps it for the fill that follows.
+// untouched): the entry's size in bytes as the archive's directory gives it,
+// without reading the entry; 0 when the archive or the entry cannot be found,
+// or the entry is empty or 2 GiB and larger. With a buffer: inflates the entry
+// straight into it and answers the bytes copied; a buffer that holds the whole
+// entry is checked to its end, and a damaged entry answers 0; a smaller buffer
+// receives the entry's first bytes only.
 int32_t GetFileFromPakW(void* buffer, int32_t size, const QString& archive, const QString& entry);
 
 // Drops any archive kept open between calls (archives stay open while the
@@ -90,8 +91,9 @@ QString PickFullTag(const QString& text, const QString& tag, int32_t& runningPos
 
 inline const QString kPickError = QStringLiteral("^ERROR");
 
-// Reads a whole PAK entry (what the two GetFileFromPakW calls give, in one
-// read). Empty when the archive or entry cannot be read or the entry is empty.
-QByteArray readPakEntry(const QString& archive, const QString& entry);
+// Reads a whole PAK entry (what the two GetFileFromPakW calls give) into one
+// buffer of the entry's size. Empty when the archive or entry cannot be read,
+// the entry is empty or damaged, or the directory gives it more than maxBytes.
+QByteArray readPakEntry(const QString& archive, const QString& entry, qint64 maxBytes = INT32_MAX);
 
 }  // namespace lumidex

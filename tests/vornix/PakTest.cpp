@@ -151,9 +151,12 @@ TEST_F(PakTest, EntriesByExactName) {
 TEST_F(PakTest, DamagedEntriesReadAsNotFound) {
     for (const char* name : {"bad-stored.bin", "bad-deflated.txt"}) {
         damage(name);
-        QByteArray buffer(4000, '\0');
-        EXPECT_EQ(GetFileFromPakW(buffer.data(), 0, archive_, name), 0) << name;
-        EXPECT_EQ(GetFileFromPakW(buffer.data(), 4000, archive_, name), 0) << name;
+        // The size query trusts the directory; the read that follows finds
+        // the damage.
+        int16_t zero = 0;
+        const int32_t size = GetFileFromPakW(&zero, 0, archive_, name);
+        QByteArray buffer(size, '\0');
+        EXPECT_EQ(GetFileFromPakW(buffer.data(), size, archive_, name), 0) << name;
         EXPECT_TRUE(readPakEntry(archive_, name).isEmpty()) << name;
     }
     // The rest of the archive is fine.
