@@ -17,6 +17,11 @@ namespace lumidex {
 
 namespace {
 
+QString capitalized(QString text) {
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
+    return text;
+}
+
 // Long-note middle lines a single save may write. A real chart needs a few
 // thousand; a scroll speed far above the tempo could ask for more lines than
 // memory holds, which ends the save with "Out of memory" instead.
@@ -201,21 +206,28 @@ ComposedChart ComposeChart(const ChartDocument& doc, int* counter) {
 int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
     if (!headerTextsValid(doc.Header, ui)) return 0;
     if (name.isEmpty()) return 0;
+    if (const QString problem = fileNameProblem(name); !problem.isEmpty()) {
+        ui.message(QStringLiteral("Cannot save to \"") % name % QStringLiteral("\": ") % problem %
+                       QLatin1Char('.'),
+                   MsgIcon::Exclamation);
+        return 0;
+    }
     if (FileExists(name) &&
         ui.message(kOverwriteQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
         return 0;
 
     int counter = 0;
-    QString description;  // stays empty when only the write failed
+    QString description;  // the run-time error, or why the write failed
     try {
         const ComposedChart chart = ComposeChart(doc, &counter);
-        if (WriteFileBytes(name, chart.bytes) == 0) {
+        if (WriteFileBytes(name, chart.bytes, &description) == 0) {
             doc.Combo = chart.combo;
             ui.message(QStringLiteral("File saved successfully, All Combo = ") %
                        QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
                        numberText(roundHalfEven(TotalFrames(doc))));
             return 1;
         }
+        description = capitalized(description);
     } catch (const RuntimeError& e) {
         description = e.description();
     } catch (const std::bad_alloc&) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QProcess>
 
 #include "ChartFixtures.h"
@@ -49,7 +50,7 @@ TEST_F(CliTest, ResavePrintsBothMessagesAndAsksBeforeOverwriting) {
 
     r = runTool({"resave", in, dir.path(), "--force"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, kOpened + "Error saving file, debug info:\ni=49\n\n");
+    EXPECT_EQ(r.out, kOpened + "Error saving file, debug info:\ni=49\nThe path is a folder\n");
 }
 
 TEST_F(CliTest, InfoDescribesTheChart) {
@@ -69,6 +70,24 @@ TEST_F(CliTest, FailuresAndBadArguments) {
     r = runTool({"info", "song.xml", "--pak", dir.filePath("none.pak")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.contains("the archive was not found")) << r.out.toStdString();
+
+    const QString picture = dir.filePath("picture.png");
+    test::writeAll(picture, "\x89PNG\r\n\x1a\n");
+    for (const QStringList& args : {QStringList{"info", picture}, {"resave", picture, out}}) {
+        r = runTool(args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(r.out.contains("it holds no chart")) << r.out.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(out));
+
+    // A name that is not UTF-8 is refused, never written as another name.
+    QProcess shell;
+    shell.start("/bin/sh", {"-c", R"(exec "$0" resave "$1" "$2/out_$(printf '\377').xml")",
+                            LUMIDEX_CHART_TOOL, in, dir.path()});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    EXPECT_EQ(shell.exitCode(), 1);
+    EXPECT_TRUE(shell.readAllStandardOutput().contains("the file name is not valid UTF-8 text"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"in.xml", "picture.png"}));
 
     for (const QStringList& args :
          {QStringList{"bogus"}, {"resave", in}, {"info", in, "--align", "5"}}) {

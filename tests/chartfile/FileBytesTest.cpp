@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 
-#include <sys/resource.h>
-
-#include <csignal>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include "ChartFixtures.h"
 
@@ -26,7 +26,7 @@ TEST(StringBuilderTest, JoinsPiecesAndEncodes) {
 struct WriteFileTest : ::testing::Test {
     QTemporaryDir dir;
     QString path = dir.filePath("chart.xml");
-    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files); }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 };
 
 TEST_F(WriteFileTest, ReplacesTheFileAndKeepsItsPermissions) {
@@ -40,25 +40,85 @@ TEST_F(WriteFileTest, ReplacesTheFileAndKeepsItsPermissions) {
 }
 
 TEST_F(WriteFileTest, FailuresLeaveTheOldFileWhole) {
-    EXPECT_EQ(WriteFileBytes(dir.path(), "x"), 1);  // a directory
-    EXPECT_EQ(WriteFileBytes(dir.filePath("no/such/folder.xml"), "x"), 1);
+    QString why;
+    EXPECT_EQ(WriteFileBytes(dir.path(), "x", &why), 1);
+    EXPECT_EQ(why, "the path is a folder");
+    EXPECT_EQ(WriteFileBytes(dir.filePath("no/such/folder.xml"), "x", &why), 1);
+    EXPECT_EQ(why, "file not found");
+    EXPECT_EQ(WriteFileBytes(dir.filePath("out_\uFFFD.xml"), "x", &why), 1);
+    EXPECT_EQ(why, "the file name is not valid UTF-8 text");
 
-    // The disk fills up part-way: the file-size limit stops the write after
-    // 100 bytes.
+    // Each step failing in turn, as a full disk or a failing device makes it.
     const QByteArray old(500, 'o');
     test::writeAll(path, old);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const int result = WriteFileBytes(path, QByteArray(100000, 'n'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(result, 1);
+    for (WriteStep step :
+         {WriteStep::Write, WriteStep::Sync, WriteStep::Close, WriteStep::Rename}) {
+        failWriteStepForTesting(step);
+        EXPECT_EQ(WriteFileBytes(path, QByteArray(100000, 'n'), &why), 1) << int(step);
+        failWriteStepForTesting(WriteStep::None);
+        EXPECT_EQ(why, "the disk is full");
+        EXPECT_EQ(test::readAll(path), old) << int(step);
+        EXPECT_EQ(files(), QStringList{"chart.xml"}) << int(step);
+    }
+}
+
+TEST_F(WriteFileTest, WritesThroughALinkToItsFile) {
+    const QString real = dir.filePath("real.xml");
+    test::writeAll(real, "old");
+    ASSERT_TRUE(QFile::link(real, path));
+    EXPECT_EQ(WriteFileBytes(path, "new"), 0);
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), real);
+    EXPECT_EQ(test::readAll(real), "new");
+}
+
+// A real full file system: a small tmpfs, which only root may mount.
+class FullDisk {
+  public:
+    explicit FullDisk(const QString& folder) : folder_(QFile::encodeName(folder)) {
+        mounted_ =
+            ::geteuid() == 0 && ::mount("tmpfs", folder_.constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~FullDisk() {
+        if (mounted_) ::umount2(folder_.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return mounted_; }
+
+    // Fills what is left with a file of its own.
+    void fill() {
+        QFile filler(QFile::decodeName(folder_) + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+    }
+
+  private:
+    QByteArray folder_;
+    bool mounted_ = false;
+};
+
+TEST_F(WriteFileTest, AFullDiskKeepsTheOldChart) {
+    FullDisk disk(dir.path());
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a small tmpfs needs root";
+    const QByteArray old = test::exampleBytes();
+    ASSERT_TRUE(test::writeAll(path, old));
+    disk.fill();
+
+    QString why;
+    EXPECT_EQ(WriteFileBytes(path, QByteArray(200000, 'n'), &why), 1);
+    EXPECT_EQ(why, "the disk is full");
     EXPECT_EQ(test::readAll(path), old);
-    EXPECT_EQ(files(), QStringList{"chart.xml"});
+
+    // The save reports it and leaves the chart as it was.
+    auto doc = test::exampleChart();
+    ScriptedDialogs ui;
+    ui.messageAnswers = {MsgAnswer::Yes};
+    for (int c = 0; c < 30000; c += 3) doc->setNote(c, 20, 1);
+    doc->LastCoord = 30000;
+    EXPECT_EQ(SaveFile(*doc, path, ui), 0);
+    EXPECT_EQ(ui.messages().last(), "Error saving file, debug info:\ni=30001\nThe disk is full");
+    EXPECT_EQ(test::readAll(path), old);
+    EXPECT_EQ(files(), (QStringList{"chart.xml", "filler"}));
 }
 
 }  // namespace

@@ -94,21 +94,57 @@ TEST(LoadTest, AutoPlayAndTheLaterNoteAtACoord) {
 
 TEST(LoadTest, UnreadableFilesLeaveTheDocumentUntouched) {
     QTemporaryDir dir;
-    const QString empty = dir.filePath("empty.xml"), missing = dir.filePath("missing.xml");
-    test::writeAll(empty, "");
+    const auto file = [&](const char* name, const QByteArray& bytes) {
+        const QString path = dir.filePath(name);
+        test::writeAll(path, bytes);
+        return path;
+    };
+    // Larger than any chart: refused by its size before a byte is read.
+    const QString huge = file("huge.xml", "<TITLE>");
+    ASSERT_TRUE(QFile::resize(huge, (qint64(64) << 20) + 1));
+    // A name that is not UTF-8 reaches the program as text holding U+FFFD.
+    const QByteArray rawName = QFile::encodeName(dir.path()) + "/bad_\xff.xml";
+    test::writeAll(QFile::decodeName(rawName), test::exampleBytes());
+    const std::pair<QString, QString> cases[] = {
+        {file("empty.xml", ""), "the file is empty."},
+        {dir.filePath("missing.xml"), "file not found."},
+        {huge, "the file is larger than 64 MiB."},
+        {QFile::decodeName(rawName), "the file name is not valid UTF-8 text."},
+        {file("picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)),
+         "it holds no chart (no TITLE, BPM, BGM, DELAY, LONGCRT, LENGTH, EFFECT or AREA "
+         "element)."},
+        {file("notes.txt", "<html><body>BPM 150</body></html>"), "it holds no chart"},
+    };
     auto doc = test::exampleChart();
     const QByteArray before = ComposeChart(*doc).bytes;
-    for (const QString& path : {empty, missing}) {
+    for (const auto& [path, reason] : cases) {
         ScriptedDialogs ui;
         EXPECT_EQ(LoadFile(*doc, path, 0, QString(), ui), 0);
         ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_TRUE(ui.shown[0].text.startsWith("Cannot open chart file \"" + path + "\": "))
+        EXPECT_TRUE(
+            ui.shown[0].text.startsWith("Cannot open chart file \"" + path + "\": " + reason))
             << ui.shown[0].text.toStdString();
         EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
         EXPECT_EQ(ui.busyDepth, 0);
     }
     EXPECT_EQ(ComposeChart(*doc).bytes, before);
     EXPECT_EQ(doc->Header.Name, "Song");
+}
+
+TEST(LoadTest, ElementsOutOfCoordOrderKeepEveryNote) {
+    // Notes written out of order, a long note whose end comes first in the
+    // file, and a damaged element at the end: the length reaches the highest
+    // note, so saving again writes every note that was loaded.
+    const QString body = area(120, 21) + area(24, 128) + area(60, 130) + area(84, 20) +
+                         QStringLiteral("<AREA Coord=");
+    LoadedChart c(chartText(body));
+    ASSERT_EQ(c.result, 1);
+    EXPECT_EQ(c.doc.LastCoord, 120);
+    EXPECT_EQ(c.doc.Header.Length, "120");
+    LoadedChart again(ComposeChart(c.doc).bytes);
+    for (int coord : {24, 60, 84, 120})
+        EXPECT_EQ(again.doc.cell(coord).Kind, c.doc.cell(coord).Kind) << coord;
+    EXPECT_EQ(again.doc.cell(120).Kind, 21);
 }
 
 TEST(LoadTest, ValuesBeyondTheCapacitiesAreNotStored) {
@@ -159,6 +195,20 @@ TEST(LoadTest, ChartDirAndPakEntries) {
                                         "\": the archive holds no readable, non-empty "
                                         "entry of that name.");
     EXPECT_EQ(doc.cell(48).Kind, 130);
+
+    // An entry larger than any chart is refused by the size the archive
+    // gives, before it is inflated.
+    archive = zip_open(pak.toUtf8().constData(), 0, nullptr);
+    const QByteArray zeros((qint64(64) << 20) + 1, '\0');
+    const zip_int64_t big = zip_file_add(
+        archive, "song/big.xml", zip_source_buffer(archive, zeros.constData(), zeros.size(), 0),
+        ZIP_FL_ENC_UTF_8);
+    ASSERT_GE(big, 0);
+    zip_set_file_compression(archive, zip_uint64_t(big), ZIP_CM_DEFLATE, 1);
+    ASSERT_EQ(zip_close(archive), 0);
+    EXPECT_EQ(LoadFile(doc, "song/big.xml", 0, pak, ui), 0);
+    EXPECT_EQ(ui.messages().last(), "Cannot read chart \"song/big.xml\" from the archive \"" + pak +
+                                        "\": the entry is larger than 64 MiB.");
 
     const QString plain = dir.filePath("sub/plain.xml");
     test::writeAll(plain, text);

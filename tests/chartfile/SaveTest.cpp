@@ -49,9 +49,14 @@ TEST_F(SaveTest, RefusalsAndFailuresWriteNothing) {
     EXPECT_EQ(SaveFile(*doc, "", ui), 0);  // no name: silently
     EXPECT_TRUE(ui.shown.empty());
 
-    // Only the write failed: the coord loop has finished, no description.
-    expectRefused(dir.path(), "Error saving file, debug info:\ni=49\n");
-    expectRefused(dir.filePath("missing/out.xml"), "Error saving file, debug info:\ni=49\n");
+    // Only the write failed: the coord loop has finished; the reason follows.
+    expectRefused(dir.path(), "Error saving file, debug info:\ni=49\nThe path is a folder");
+    expectRefused(dir.filePath("missing/out.xml"),
+                  "Error saving file, debug info:\ni=49\nFile not found");
+    // A name that was not UTF-8 when it was given is never written as another.
+    const QString undecodable = dir.filePath("out_\uFFFD.xml");
+    expectRefused(undecodable,
+                  "Cannot save to \"" + undecodable + "\": the file name is not valid UTF-8 text.");
     doc->KeyCount = 2001;
     expectRefused(path, "Error saving file, debug info:\ni=2001\nSubscript out of range");
     doc->KeyCount = 1;
