@@ -17,7 +17,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <exception>
 
@@ -107,7 +106,7 @@ bool fmMain::Form_Load() {
     InitArea();
     cmdPlay->setEnabled(false);
     state.ChartDir = app.AppDir;
-    SetScrollRange();
+    view->setScrollTop();
     ReDrawNote();
     return true;
 }
@@ -217,7 +216,7 @@ void fmMain::afterOpen() {
     skipOnError([this] { cmdCloseKey_Click(); });
     skipOnError([this] { FillKeyList(); });
     skipOnError([this] {
-        SetScrollRange();
+        view->setScrollTop();
         ScrollToMusicStart();
     });
     ReDrawNote();  // also when the scroll bar did not move
@@ -228,11 +227,6 @@ void fmMain::FillKeyList() {
     lsKey->clear();
     const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
     for (int k = 1; k <= count; ++k) lsKey->addItem(KeyListLine(k, doc.keySound(k)));
-}
-
-void fmMain::SetScrollRange() {
-    const int top = static_cast<int>(std::clamp<int64_t>(int64_t{doc.LastCoord} + 72, 0, INT_MAX));
-    vsb->setRange(0, top);
 }
 
 void fmMain::ScrollToMusicStart() {

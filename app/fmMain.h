@@ -246,8 +246,6 @@ class fmMain : public QMainWindow, private DocumentHost {
     void StopPlay();
     // Rewrites lsKey from the key sounds 1..KeyCount.
     void FillKeyList();
-    // Scroll range 0..LastCoord + 72.
-    void SetScrollRange();
     // The scroll bar at the coord where the music starts, plus 3.
     void ScrollToMusicStart();
 

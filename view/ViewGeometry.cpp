@@ -1,7 +1,9 @@
 #include "ViewGeometry.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "ChartDocument.h"
 #include "Numbers.h"
@@ -52,7 +54,7 @@ int pageStep(int height) {
 }
 
 int scrollTop(int lastCoord) {
-    return lastCoord + kScrollHeadroom;
+    return int(std::clamp<int64_t>(int64_t{lastCoord} + kScrollHeadroom, 0, INT_MAX));
 }
 
 int viewBaseForScroll(int value, bool exactScroll, int top) {

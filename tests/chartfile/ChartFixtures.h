@@ -10,6 +10,7 @@
 #include "ChartFile.h"
 #include "FileIO.h"
 #include "ScriptedDialogs.h"
+#include "support/FileHelpers.h"
 
 namespace lumidex::test {
 
@@ -51,16 +52,6 @@ inline std::unique_ptr<ChartDocument> exampleChart() {
     doc->setNote(24, 128, 1);
     doc->setNote(48, 130, 0);
     return doc;
-}
-
-inline QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 // A chart with tempo 150 whose body (BPM records, notes...) is given.

@@ -10,6 +10,8 @@
 
 #include <initializer_list>
 
+#include "support/FileHelpers.h"
+
 namespace lumidex::testing {
 
 inline QByteArray bytesOf(std::initializer_list<int> values) {
@@ -24,15 +26,7 @@ inline QString units(std::initializer_list<char16_t> values) {
     return s;
 }
 
-inline QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using test::readAll;
+using test::writeAll;
 
 }  // namespace lumidex::testing

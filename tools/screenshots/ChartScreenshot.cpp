@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     window.txLength->setText(QString::number(window.doc.LastCoord));
     window.frMain->setEnabled(true);
     window.FillKeyList();
-    window.SetScrollRange();
+    window.view->setScrollTop();
     window.mnShowGrid->trigger();
     window.mnShowPlayLine->trigger();
     window.vsb->setValue(48);
