@@ -6,7 +6,11 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps"
-cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Configured once; after that the build itself re-runs CMake when a
+# CMakeLists.txt changes, so a second start costs only Ninja's check.
+if [ ! -f "$here/build/build.ninja" ]; then
+  cmake -S "$here" -B "$here/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
 cmake --build "$here/build" -j "$(nproc)" --target lumidex
 if [ $# -eq 0 ] && [ -f "$here/examples/demo/songs/demo/demo.xml" ]; then
   set -- "$here/examples/demo/songs/demo/demo.xml"
