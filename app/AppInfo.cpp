@@ -4,7 +4,7 @@
 
 namespace lumidex {
 
-VersionRecord BuildVersionRecord() {
+VersionRecord buildVersionRecord() {
     VersionRecord v;
     v.CompanyName = QStringLiteral(LUMIDEX_COMPANY_NAME);
     v.FileDescription = QStringLiteral(LUMIDEX_FILE_DESCRIPTION);
@@ -19,7 +19,7 @@ VersionRecord BuildVersionRecord() {
     return v;
 }
 
-AppInfo MakeAppInfo(const QString& exePath, const QStringList& argv) {
+AppInfo makeAppInfo(const QString& exePath, const QStringList& argv) {
     AppInfo info;
     info.ExePath = exePath;
     const qsizetype slash = exePath.lastIndexOf(QLatin1Char('/'));
@@ -28,7 +28,7 @@ AppInfo MakeAppInfo(const QString& exePath, const QStringList& argv) {
     info.Args = argv.isEmpty() ? QStringList{exePath} : argv;
     info.ArgCount = static_cast<int32_t>(info.Args.size());
     info.ArgsLine = info.Args.mid(1).join(QLatin1Char(' '));
-    info.Version = BuildVersionRecord();
+    info.Version = buildVersionRecord();
     return info;
 }
 

@@ -29,7 +29,7 @@ struct VersionRecord {
 };
 
 // The version record of this build.
-VersionRecord BuildVersionRecord();
+VersionRecord buildVersionRecord();
 
 struct AppInfo {
     QString ExePath;   // absolute path of the running executable
@@ -44,6 +44,6 @@ struct AppInfo {
 // The application information for an executable path and an argument list
 // as the shell split it. An empty argument list counts as the bare program
 // (Args = {exePath}).
-AppInfo MakeAppInfo(const QString& exePath, const QStringList& argv);
+AppInfo makeAppInfo(const QString& exePath, const QStringList& argv);
 
 }  // namespace lumidex

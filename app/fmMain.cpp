@@ -52,10 +52,10 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(kAppTitle);
     setFont(interfaceFont());
-    BuildMenus();
-    BuildToolbar();
-    BuildControls();
-    ConnectControls();
+    buildMenus();
+    buildToolbar();
+    buildControls();
+    connectControls();
     view = std::make_unique<ChartView>(
         doc, ViewControls{picMain, picScale, picKey, vsb, cbVScroll, cbAltStep, cbKeyStep,
                           cbNormalize, lbTime, lbFrame, lbCombo, txBPM, txBPMO, mnShowGrid,
@@ -98,10 +98,10 @@ bool fmMain::Form_Load() {
     state.Modified = 0;
     doc.LongCorrection = 4;
 
-    SelectListDefault(cbNormalize, 0, &fmMain::cbNormalize_Click);
-    SelectListDefault(cbVScroll, 9, &fmMain::cbVScroll_Click);
-    SelectListDefault(cbAltStep, 0, &fmMain::cbAltStep_Click);
-    SelectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
+    selectListDefault(cbNormalize, 0, &fmMain::cbNormalize_Click);
+    selectListDefault(cbVScroll, 9, &fmMain::cbVScroll_Click);
+    selectListDefault(cbAltStep, 0, &fmMain::cbAltStep_Click);
+    selectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
 
     InitArea();
     cmdPlay->setEnabled(false);
@@ -111,13 +111,13 @@ bool fmMain::Form_Load() {
     return true;
 }
 
-void fmMain::OpenCommandLine() {
-    Guarded([this] { commands_.OpenCommandLine(app.Args); });
+void fmMain::openCommandLine() {
+    Guarded([this] { commands_.openCommandLine(app.Args); });
 }
 
 bool fmMain::Form_QueryUnload() {
     bool goOn = false;
-    Guarded([this, &goOn] { goOn = commands_.AskSaveChanges(); });
+    Guarded([this, &goOn] { goOn = commands_.askSaveChanges(); });
     return goOn;
 }
 
@@ -143,17 +143,17 @@ void fmMain::closeEvent(QCloseEvent* event) {
 // ---- "File" menu -------------------------------------------------------------
 
 void fmMain::mnNew_Click() {
-    commands_.StartNewInstance(app.ExePath, app.AppDir);
+    commands_.startNewInstance(app.ExePath, app.AppDir);
 }
 
 void fmMain::mnOpen_Click(int index) {
-    commands_.Open(index);
-    UpdateStatusFile();  // a save asked for on the way may have named the chart
+    commands_.open(index);
+    updateStatusFile();  // a save asked for on the way may have named the chart
 }
 
 void fmMain::mnSave_Click() {
-    commands_.Save();
-    UpdateStatusFile();
+    commands_.save();
+    updateStatusFile();
 }
 
 void fmMain::mnExit_Click() {
@@ -172,11 +172,11 @@ void fmMain::dropEvent(QDropEvent* event) {
     const QString fn = droppedFile(event->mimeData());
     if (fn.isEmpty()) return;
     event->acceptProposedAction();
-    QTimer::singleShot(0, this, [this, fn] { OpenDroppedFile(fn); });
+    QTimer::singleShot(0, this, [this, fn] { openDroppedFile(fn); });
 }
 
-void fmMain::OpenDroppedFile(const QString& fn) {
-    Guarded([this, &fn] { commands_.OpenDropped(fn); });
+void fmMain::openDroppedFile(const QString& fn) {
+    Guarded([this, &fn] { commands_.openDropped(fn); });
 }
 
 // ---- after a chart was opened -----------------------------------------------------
@@ -214,22 +214,22 @@ void fmMain::afterOpen() {
     skipOnError([this] { StopPlay(); });
     skipOnError([this] { cmdCloseBGM_Click(); });
     skipOnError([this] { cmdCloseKey_Click(); });
-    skipOnError([this] { FillKeyList(); });
+    skipOnError([this] { fillKeyList(); });
     skipOnError([this] {
         view->setScrollTop();
-        ScrollToMusicStart();
+        scrollToMusicStart();
     });
     ReDrawNote();  // also when the scroll bar did not move
-    UpdateStatusFile();
+    updateStatusFile();
 }
 
-void fmMain::FillKeyList() {
+void fmMain::fillKeyList() {
     lsKey->clear();
     const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
-    for (int k = 1; k <= count; ++k) lsKey->addItem(KeyListLine(k, doc.keySound(k)));
+    for (int k = 1; k <= count; ++k) lsKey->addItem(keyListLine(k, doc.keySound(k)));
 }
 
-void fmMain::ScrollToMusicStart() {
+void fmMain::scrollToMusicStart() {
     view->showMusicStart();
 }
 
@@ -242,7 +242,7 @@ void fmMain::ReDrawNote() {
     view->ReDrawNote();
 }
 
-void fmMain::UpdateStatusFile() {
+void fmMain::updateStatusFile() {
     lbStatusFile->setText(state.CurrentFile);
 }
 
@@ -260,7 +260,7 @@ void fmMain::Guarded(const std::function<void()>& handler) {
 
 // Chooses a list item and runs the list's handler once, also when the item
 // was already the chosen one.
-void fmMain::SelectListDefault(QComboBox* list, int index, void (fmMain::*handler)()) {
+void fmMain::selectListDefault(QComboBox* list, int index, void (fmMain::*handler)()) {
     {
         const QSignalBlocker quiet(list);
         list->setCurrentIndex(index);

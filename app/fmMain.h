@@ -7,7 +7,7 @@
 //   fmMain w(dialogs, appInfo);
 //   if (!w.Form_Load()) return;   // audio engines, list defaults, empty chart
 //   w.show();
-//   w.OpenCommandLine();          // the chart named on the command line
+//   w.openCommandLine();          // the chart named on the command line
 // Closing the window (or "E&xit") asks about unsaved changes and then shuts
 // the audio engines down.
 //
@@ -66,7 +66,7 @@ class fmMain : public QMainWindow, private DocumentHost {
     // defaults, an empty chart. False when the program must end.
     bool Form_Load();
     // Opens the chart of the command line (a path, or -p PAKFILE ENTRY).
-    void OpenCommandLine();
+    void openCommandLine();
     // Asked before the window closes; false keeps it open.
     bool Form_QueryUnload();
     // The window goes away: playback stopped, sounds and engines released.
@@ -245,9 +245,9 @@ class fmMain : public QMainWindow, private DocumentHost {
     // Stops playback (a hook until playback is connected).
     void StopPlay();
     // Rewrites lsKey from the key sounds 1..KeyCount.
-    void FillKeyList();
+    void fillKeyList();
     // The scroll bar at the coord where the music starts, plus 3.
-    void ScrollToMusicStart();
+    void scrollToMusicStart();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -262,25 +262,25 @@ class fmMain : public QMainWindow, private DocumentHost {
     void afterOpen() override;
 
     // Building the window (fmMainControls.cpp, fmMainMenus.cpp).
-    void BuildControls();
-    QWidget* BuildStepStrip();
-    QWidget* BuildEditingArea();
-    QGroupBox* BuildWorkspace();
-    QGroupBox* BuildPalette();
-    QGroupBox* BuildKeyList();
-    QGroupBox* BuildClipboard();
-    QGroupBox* BuildMode();
-    QGroupBox* BuildMusicInfo();
-    void BuildMenus();
-    void BuildToolbar();
-    void ConnectControls();
+    void buildControls();
+    QWidget* buildStepStrip();
+    QWidget* buildEditingArea();
+    QGroupBox* buildWorkspace();
+    QGroupBox* buildPalette();
+    QGroupBox* buildKeyList();
+    QGroupBox* buildClipboard();
+    QGroupBox* buildMode();
+    QGroupBox* buildMusicInfo();
+    void buildMenus();
+    void buildToolbar();
+    void connectControls();
 
     // Runs a handler; a run-time error that escapes it is shown instead of
     // ending the program.
     void Guarded(const std::function<void()>& handler);
-    void OpenDroppedFile(const QString& fn);
-    void UpdateStatusFile();
-    void SelectListDefault(QComboBox* list, int index, void (fmMain::*handler)());
+    void openDroppedFile(const QString& fn);
+    void updateStatusFile();
+    void selectListDefault(QComboBox* list, int index, void (fmMain::*handler)());
 
     Dialogs& ui_;
     DocumentCommands commands_;

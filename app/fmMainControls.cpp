@@ -96,18 +96,18 @@ constexpr int kCanvasHeight = 469;
 
 }  // namespace
 
-void fmMain::BuildControls() {
+void fmMain::buildControls() {
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(6, 4, 6, 4);
-    column->addWidget(BuildStepStrip());
+    column->addWidget(buildStepStrip());
     auto* row = new QHBoxLayout;
-    row->addWidget(BuildEditingArea(), 0, Qt::AlignTop);
+    row->addWidget(buildEditingArea(), 0, Qt::AlignTop);
     Line1 = named(new QFrame, QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::VLine);
     Line1->setFrameShadow(QFrame::Sunken);
     row->addWidget(Line1);
-    row->addWidget(BuildWorkspace(), 1);
+    row->addWidget(buildWorkspace(), 1);
     column->addLayout(row);
     setCentralWidget(central);
 
@@ -116,7 +116,7 @@ void fmMain::BuildControls() {
     StatusBar->addWidget(lbStatusFile, 1);
 }
 
-QWidget* fmMain::BuildStepStrip() {
+QWidget* fmMain::buildStepStrip() {
     cbAltStep = stepList(QStringLiteral("cbAltStep"),
                          {"1", "2", "3", "4", "6", "8", "9", "12", "18", "24"});
     cbKeyStep = stepList(QStringLiteral("cbKeyStep"), {"Note", "1", "2", "3", "4", "6", "8", "9",
@@ -149,7 +149,7 @@ QWidget* fmMain::BuildStepStrip() {
     return strip;
 }
 
-QWidget* fmMain::BuildEditingArea() {
+QWidget* fmMain::buildEditingArea() {
     picScale = new PictureBox;
     picMain = new PictureBox;
     picKey = new PictureBox;
@@ -178,14 +178,14 @@ QWidget* fmMain::BuildEditingArea() {
     return area;
 }
 
-QGroupBox* fmMain::BuildWorkspace() {
+QGroupBox* fmMain::buildWorkspace() {
     frMain = named(new QGroupBox(QStringLiteral("Workspace")), QStringLiteral("frMain"));
     auto* grid = new QGridLayout(frMain);
-    grid->addWidget(BuildPalette(), 0, 0);
-    grid->addWidget(BuildMode(), 1, 0);
-    grid->addWidget(BuildKeyList(), 0, 1);
-    grid->addWidget(BuildClipboard(), 1, 1);
-    grid->addWidget(BuildMusicInfo(), 0, 2, 2, 1);
+    grid->addWidget(buildPalette(), 0, 0);
+    grid->addWidget(buildMode(), 1, 0);
+    grid->addWidget(buildKeyList(), 0, 1);
+    grid->addWidget(buildClipboard(), 1, 1);
+    grid->addWidget(buildMusicInfo(), 0, 2, 2, 1);
     grid->setRowStretch(0, 1);
     // Tighter than the style's default, so that the panels stand no taller
     // than the canvas beside them.
@@ -197,7 +197,7 @@ QGroupBox* fmMain::BuildWorkspace() {
     return frMain;
 }
 
-QGroupBox* fmMain::BuildPalette() {
+QGroupBox* fmMain::buildPalette() {
     auto* box = named(new QGroupBox(QStringLiteral("Note Kind List")), QStringLiteral("frPalette"));
     auto* row = new QHBoxLayout(box);
     row->setSpacing(6);
@@ -221,7 +221,7 @@ QGroupBox* fmMain::BuildPalette() {
     return box;
 }
 
-QGroupBox* fmMain::BuildKeyList() {
+QGroupBox* fmMain::buildKeyList() {
     auto* box = named(new QGroupBox(QStringLiteral("Key List:")), QStringLiteral("frKeyList"));
     lsKey = named(new QListWidget, QStringLiteral("lsKey"));
     lsKey->setMinimumWidth(180);
@@ -243,7 +243,7 @@ QGroupBox* fmMain::BuildKeyList() {
     return box;
 }
 
-QGroupBox* fmMain::BuildClipboard() {
+QGroupBox* fmMain::buildClipboard() {
     auto* box = named(new QGroupBox(QStringLiteral("Clipboard")), QStringLiteral("frClipboard"));
     txFrom = textBox(QStringLiteral("txFrom"), QString());
     txTo = textBox(QStringLiteral("txTo"), QString());
@@ -275,7 +275,7 @@ QGroupBox* fmMain::BuildClipboard() {
     return box;
 }
 
-QGroupBox* fmMain::BuildMode() {
+QGroupBox* fmMain::buildMode() {
     auto* box = named(new QGroupBox(QStringLiteral("Mode")), QStringLiteral("frMode"));
     cmdFocus = button(QStringLiteral("cmdFocus"), QStringLiteral("Set Foc&us"));
     chkKBInput =
@@ -287,7 +287,7 @@ QGroupBox* fmMain::BuildMode() {
     return box;
 }
 
-QGroupBox* fmMain::BuildMusicInfo() {
+QGroupBox* fmMain::buildMusicInfo() {
     auto* box = named(new QGroupBox(QStringLiteral("Music Info")), QStringLiteral("frMusicInfo"));
     txName = textBox(QStringLiteral("txName"), QStringLiteral("Please enter music name"));
     txBPMO = textBox(QStringLiteral("txBPMO"), QStringLiteral("Please enter BPM"));

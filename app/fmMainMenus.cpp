@@ -47,7 +47,7 @@ QMenu* topMenu(QMenuBar* bar, const QString& name, const QString& caption) {
 
 }  // namespace
 
-void fmMain::BuildMenus() {
+void fmMain::buildMenus() {
     QMenuBar* bar = menuBar();
 
     mnFile = topMenu(bar, QStringLiteral("mnFile"), QStringLiteral("&File"));
@@ -142,7 +142,7 @@ void fmMain::BuildMenus() {
     mnAbout = item(mnHelp, QStringLiteral("mnAbout"), QStringLiteral("&About..."));
 }
 
-void fmMain::BuildToolbar() {
+void fmMain::buildToolbar() {
     Toolbar = addToolBar(QStringLiteral("Toolbar"));
     Toolbar->setObjectName(QStringLiteral("Toolbar"));
     Toolbar->setMovable(false);
@@ -164,7 +164,7 @@ void fmMain::BuildToolbar() {
     }
 }
 
-void fmMain::ConnectControls() {
+void fmMain::connectControls() {
     const auto on = [this](QAction* action, void (fmMain::*handler)()) {
         connect(action, &QAction::triggered, this,
                 [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });

@@ -13,7 +13,7 @@
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setFont(lumidex::fmMain::interfaceFont());
-    const lumidex::AppInfo info = lumidex::MakeAppInfo(QCoreApplication::applicationFilePath(),
+    const lumidex::AppInfo info = lumidex::makeAppInfo(QCoreApplication::applicationFilePath(),
                                                        QCoreApplication::arguments());
 
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -28,6 +28,6 @@ int main(int argc, char** argv) {
     QApplication::restoreOverrideCursor();
     // Opened once the window is up, so that the open's messages stand over
     // the window and without the busy pointer.
-    window->OpenCommandLine();
+    window->openCommandLine();
     return application.exec();
 }

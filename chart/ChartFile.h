@@ -34,11 +34,11 @@ struct ComposedChart {
     QByteArray bytes;  // GB18030
     int combo = 0;
 };
-ComposedChart ComposeChart(const ChartDocument& doc, int* counter = nullptr);
+ComposedChart composeChart(const ChartDocument& doc, int* counter = nullptr);
 
 // The length the open and save messages report: the frames from coord 0 to
 // 72 position units after LastCoord. 0 when the chart cannot be timed there.
-double TotalFrames(const ChartDocument& doc);
+double totalFrames(const ChartDocument& doc);
 
 // Reads a chart into doc: a plain file, or with pakFn non-empty the entry fn
 // of the PAK archive pakFn. flags is the RoundUp flag of PositionToCoord
@@ -59,7 +59,7 @@ int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pa
 
 // The folder of path made absolute against the current directory (lexically,
 // links are not resolved), with a trailing "/".
-QString FolderOf(const QString& path);
+QString folderOf(const QString& path);
 
 // The piece list a whole file is composed in; joined once at the end.
 class CStringBuilder {

@@ -316,7 +316,7 @@ class ChartReader {
 
 }  // namespace
 
-QString FolderOf(const QString& path) {
+QString folderOf(const QString& path) {
     const QString full = QDir::cleanPath(QDir::current().absoluteFilePath(path));
     return full.left(full.lastIndexOf(QLatin1Char('/')) + 1);
 }
@@ -335,16 +335,16 @@ int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pa
     }
 
     ChartReader(doc, *text, flags).read();
-    const double frames = TotalFrames(doc);
+    const double frames = totalFrames(doc);
     busy.reset();
     ui.message(QStringLiteral("File opened successfully, All Combo = ") %
                QString::number(doc.Combo) % QStringLiteral("\nFrames = ") %
                numberText(roundHalfEven(frames)));
 
     if (pakFn.isEmpty()) {
-        if (chartDir) *chartDir = FolderOf(fn);
+        if (chartDir) *chartDir = folderOf(fn);
     } else {
-        if (chartDir) *chartDir = FolderOf(pakFn);
+        if (chartDir) *chartDir = folderOf(pakFn);
         doc.Header.MusicPath.clear();
     }
     return 1;

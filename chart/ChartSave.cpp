@@ -180,7 +180,7 @@ bool headerTextsValid(const HeaderTexts& header, Dialogs& ui) {
 
 }  // namespace
 
-double TotalFrames(const ChartDocument& doc) {
+double totalFrames(const ChartDocument& doc) {
     const std::optional<double> lastPosition = doc.CoordToPosition(doc.LastCoord);
     if (!lastPosition) return 0;
     const std::optional<int> end = doc.PositionToCoord(*lastPosition + 72, 0);
@@ -188,7 +188,7 @@ double TotalFrames(const ChartDocument& doc) {
     return doc.CoordToFrames(*end).value_or(0);
 }
 
-ComposedChart ComposeChart(const ChartDocument& doc, int* counter) {
+ComposedChart composeChart(const ChartDocument& doc, int* counter) {
     CStringBuilder text;
     ChartWriter writer(doc, text);
     ComposedChart result;
@@ -219,12 +219,12 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
     int counter = 0;
     QString description;  // the run-time error, or why the write failed
     try {
-        const ComposedChart chart = ComposeChart(doc, &counter);
+        const ComposedChart chart = composeChart(doc, &counter);
         if (WriteFileBytes(name, chart.bytes, &description) == 0) {
             doc.Combo = chart.combo;
             ui.message(QStringLiteral("File saved successfully, All Combo = ") %
                        QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
-                       numberText(roundHalfEven(TotalFrames(doc))));
+                       numberText(roundHalfEven(totalFrames(doc))));
             return 1;
         }
         description = capitalized(description);

@@ -6,12 +6,12 @@
 
 namespace lumidex {
 
-QString KeyListLine(int k, const KeySound& key) {
+QString keyListLine(int k, const KeySound& key) {
     return QLatin1Char('[') + QString::number(k) + QLatin1Char(']') + key.Volume +
            QLatin1Char(' ') + key.Snd;
 }
 
-CommandLineChart ChartFromArgs(const QStringList& args) {
+CommandLineChart chartFromArgs(const QStringList& args) {
     if (args.size() < 2) return {};
     if (args[1] == QLatin1String("-p")) {
         if (args.size() < 4) return {};
@@ -20,13 +20,13 @@ CommandLineChart ChartFromArgs(const QStringList& args) {
     return {args[1], QString()};
 }
 
-bool DocumentCommands::AskSaveChanges() {
+bool DocumentCommands::askSaveChanges() {
     if (state_.Modified == 0) return true;
     switch (ui_.message(kSaveQuestion, MsgIcon::Question, MsgButtons::YesNoCancel)) {
         case MsgAnswer::Yes:
             // A full save: the chart now is that file and has no unsaved
             // changes, even when the command asking goes no further.
-            return Save();
+            return save();
         case MsgAnswer::No:
             return true;
         default:
@@ -34,23 +34,23 @@ bool DocumentCommands::AskSaveChanges() {
     }
 }
 
-bool DocumentCommands::Open(int index) {
-    if (!AskSaveChanges()) return false;
+bool DocumentCommands::open(int index) {
+    if (!askSaveChanges()) return false;
     const QString fn = ui_.ShowOpenDialog(kOpenFilter, kOpenCaption, state_.CurrentFile);
-    return LoadChart(fn, index == 1 ? 1 : 0, QString());
+    return loadChart(fn, index == 1 ? 1 : 0, QString());
 }
 
-bool DocumentCommands::OpenDropped(const QString& fn) {
-    if (!AskSaveChanges()) return false;
-    return LoadChart(fn, 0, QString());
+bool DocumentCommands::openDropped(const QString& fn) {
+    if (!askSaveChanges()) return false;
+    return loadChart(fn, 0, QString());
 }
 
-bool DocumentCommands::OpenCommandLine(const QStringList& args) {
-    const CommandLineChart chart = ChartFromArgs(args);
-    return LoadChart(chart.fn, 0, chart.pakFn);
+bool DocumentCommands::openCommandLine(const QStringList& args) {
+    const CommandLineChart chart = chartFromArgs(args);
+    return loadChart(chart.fn, 0, chart.pakFn);
 }
 
-bool DocumentCommands::Save() {
+bool DocumentCommands::save() {
     host_.storeHeader();
     const QString fn = ui_.ShowSaveDialog(kSaveFilter, kSaveCaption, state_.CurrentFile);
     if (SaveFile(doc_, fn, ui_) != 1) return false;
@@ -59,7 +59,7 @@ bool DocumentCommands::Save() {
     return true;
 }
 
-bool DocumentCommands::StartNewInstance(const QString& program, const QString& workingDir) {
+bool DocumentCommands::startNewInstance(const QString& program, const QString& workingDir) {
     if (QProcess::startDetached(program, {}, workingDir)) return true;
     ui_.message(QStringLiteral("Cannot start a new editor window:\n") + program,
                 MsgIcon::Exclamation);
@@ -68,7 +68,7 @@ bool DocumentCommands::StartNewInstance(const QString& program, const QString& w
 
 // An empty fn (a cancelled dialog) loads nothing. A chart read from an
 // archive has no file of its own, so CurrentFile stays as it was.
-bool DocumentCommands::LoadChart(const QString& fn, int flags, const QString& pakFn) {
+bool DocumentCommands::loadChart(const QString& fn, int flags, const QString& pakFn) {
     if (fn.isEmpty()) return false;
     host_.storeHeader();
     if (LoadFile(doc_, fn, flags, pakFn, ui_, &state_.ChartDir) == 0) return false;

@@ -35,7 +35,7 @@ inline const QString kKeySoundFilter = QStringLiteral(
 inline const QString kSaveQuestion = QStringLiteral("Do you want to save current file?");
 
 // The key list line of key sound k: "[3]1.00 kick.wav".
-QString KeyListLine(int k, const KeySound& key);
+QString keyListLine(int k, const KeySound& key);
 
 // What the commands need from the window around them.
 class DocumentHost {
@@ -59,7 +59,7 @@ struct CommandLineChart {
 
 // The chart the arguments name: "PATH", or "-p PAKFILE ENTRY". Nothing
 // (an empty fn) for no arguments or a "-p" with fewer than two after it.
-CommandLineChart ChartFromArgs(const QStringList& args);
+CommandLineChart chartFromArgs(const QStringList& args);
 
 class DocumentCommands {
   public:
@@ -70,28 +70,28 @@ class DocumentCommands {
     // Yes/No/Cancel. Yes saves through the save dialog. Returns true when the
     // caller may go on (nothing to save, saved, or changes dropped); false on
     // Cancel or when the save was cancelled or failed.
-    bool AskSaveChanges();
+    bool askSaveChanges();
 
     // "&Open XML File..." (index 0) and "Open Rounded XML File..." (index 1):
     // the question, the open dialog, the load. True when a chart was loaded.
-    bool Open(int index);
+    bool open(int index);
 
     // A chart file dropped on the window: the question, then the load as
     // "&Open XML File..." does it. True when it was loaded.
-    bool OpenDropped(const QString& fn);
+    bool openDropped(const QString& fn);
 
     // The chart of the command line, without a question. True when loaded.
-    bool OpenCommandLine(const QStringList& args);
+    bool openCommandLine(const QStringList& args);
 
     // "&Save XML File...": always through the save dialog. True when saved.
-    bool Save();
+    bool save();
 
     // "&New": starts program in workingDir with no arguments, detached. The
     // current chart is not touched. Tells the user when the start fails.
-    bool StartNewInstance(const QString& program, const QString& workingDir);
+    bool startNewInstance(const QString& program, const QString& workingDir);
 
   private:
-    bool LoadChart(const QString& fn, int flags, const QString& pakFn);
+    bool loadChart(const QString& fn, int flags, const QString& pakFn);
 
     ChartDocument& doc_;
     WindowState& state_;

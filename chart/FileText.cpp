@@ -73,7 +73,7 @@ QString BytesToText(const QByteArray& bytes, int codePage) {
     return text;
 }
 
-QByteArray TextToBytes(const QString& text, int codePage) {
+QByteArray textToBytes(const QString& text, int codePage) {
     return vornix::convertFromUTF16(text, codePageName(codePage).constData());
 }
 

@@ -15,9 +15,9 @@ QString BytesToText(const QByteArray& bytes, int codePage);
 // Text to bytes in a code page (0 = the system ANSI code page, GB18030 here),
 // through the same iconv converter that BytesToText uses; every character the
 // code page cannot hold becomes "?". Empty for an unknown code page.
-QByteArray TextToBytes(const QString& text, int codePage);
+QByteArray textToBytes(const QString& text, int codePage);
 inline QByteArray encodeGB18030(const QString& text) {
-    return TextToBytes(text, 0);
+    return textToBytes(text, 0);
 }
 
 // The iconv name of a Windows code page (0 and 54936 -> "GB18030",

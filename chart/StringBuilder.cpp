@@ -32,11 +32,11 @@ QByteArray CStringBuilder::ToAnsiArray(int /*lcid*/) const {
     // are almost entirely ASCII, which GB18030 keeps byte for byte; copying
     // such text directly keeps a save of the largest chart fast.
     const QString text = ToString();
-    return isAscii(text) ? text.toLatin1() : TextToBytes(text, 0);
+    return isAscii(text) ? text.toLatin1() : textToBytes(text, 0);
 }
 
 QByteArray CStringBuilder::ToAnsiArrayByCP(int codePage) const {
-    return TextToBytes(ToString(), codePage);
+    return textToBytes(ToString(), codePage);
 }
 
 QString CStringBuilder::ToString() const {

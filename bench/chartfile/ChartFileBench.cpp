@@ -43,7 +43,7 @@ std::unique_ptr<ChartDocument> maximalChart() {
 
 void BM_ComposeMaximalChart(benchmark::State& state) {
     const auto doc = maximalChart();
-    for (auto _ : state) benchmark::DoNotOptimize(ComposeChart(*doc).bytes.size());
+    for (auto _ : state) benchmark::DoNotOptimize(composeChart(*doc).bytes.size());
 }
 BENCHMARK(BM_ComposeMaximalChart)->Unit(benchmark::kMillisecond);
 

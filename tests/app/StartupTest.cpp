@@ -37,7 +37,7 @@ class StartupTest : public WindowTest {
 };
 
 TEST(AppInfo, DerivesNamesFromTheExecutablePath) {
-    const AppInfo info = MakeAppInfo(QStringLiteral("/opt/lx/bin/lumidex"),
+    const AppInfo info = makeAppInfo(QStringLiteral("/opt/lx/bin/lumidex"),
                                      {QStringLiteral("./lumidex"), QStringLiteral("my song.xml")});
     EXPECT_EQ(info.ExeName, QStringLiteral("lumidex"));
     EXPECT_EQ(info.AppDir, QStringLiteral("/opt/lx/bin/"));
@@ -48,7 +48,7 @@ TEST(AppInfo, DerivesNamesFromTheExecutablePath) {
                     .hasMatch());
     EXPECT_FALSE(info.Version.LegalCopyright.isEmpty());
 
-    const AppInfo bare = MakeAppInfo(QStringLiteral("/opt/lx/bin/lumidex"), {});
+    const AppInfo bare = makeAppInfo(QStringLiteral("/opt/lx/bin/lumidex"), {});
     EXPECT_EQ(bare.ArgCount, 1);
     EXPECT_EQ(bare.Args, QStringList{QStringLiteral("/opt/lx/bin/lumidex")});
 }

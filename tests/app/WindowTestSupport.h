@@ -38,11 +38,11 @@ class WindowTest : public ::testing::Test {
     // Creates and starts the window as the program does, with args after the
     // program name.
     void start(const QStringList& args = {}) {
-        AppInfo info = MakeAppInfo(exePath(), QStringList{QStringLiteral("lumidex")} + args);
+        AppInfo info = makeAppInfo(exePath(), QStringList{QStringLiteral("lumidex")} + args);
         window = std::make_unique<fmMain>(ui, info);
         ASSERT_TRUE(window->Form_Load());
         window->show();
-        window->OpenCommandLine();
+        window->openCommandLine();
     }
 
     QString path(const QString& name) const { return dir.filePath(name); }

@@ -116,7 +116,7 @@ TEST(LoadTest, UnreadableFilesLeaveTheDocumentUntouched) {
         {file("notes.txt", "<html><body>BPM 150</body></html>"), "it holds no chart"},
     };
     auto doc = test::exampleChart();
-    const QByteArray before = ComposeChart(*doc).bytes;
+    const QByteArray before = composeChart(*doc).bytes;
     for (const auto& [path, reason] : cases) {
         ScriptedDialogs ui;
         EXPECT_EQ(LoadFile(*doc, path, 0, QString(), ui), 0);
@@ -127,7 +127,7 @@ TEST(LoadTest, UnreadableFilesLeaveTheDocumentUntouched) {
         EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
         EXPECT_EQ(ui.busyDepth, 0);
     }
-    EXPECT_EQ(ComposeChart(*doc).bytes, before);
+    EXPECT_EQ(composeChart(*doc).bytes, before);
     EXPECT_EQ(doc->Header.Name, "Song");
 }
 
@@ -141,7 +141,7 @@ TEST(LoadTest, ElementsOutOfCoordOrderKeepEveryNote) {
     ASSERT_EQ(c.result, 1);
     EXPECT_EQ(c.doc.LastCoord, 120);
     EXPECT_EQ(c.doc.Header.Length, "120");
-    LoadedChart again(ComposeChart(c.doc).bytes);
+    LoadedChart again(composeChart(c.doc).bytes);
     for (int coord : {24, 60, 84, 120})
         EXPECT_EQ(again.doc.cell(coord).Kind, c.doc.cell(coord).Kind) << coord;
     EXPECT_EQ(again.doc.cell(120).Kind, 21);
@@ -167,7 +167,7 @@ TEST(LoadTest, ValuesBeyondTheCapacitiesAreNotStored) {
     // The note beyond the last cell is not stored; the length stays savable.
     EXPECT_EQ(c.doc.cell(30000).Kind, 0);
     EXPECT_EQ(c.doc.LastCoord, 30000);
-    EXPECT_NO_THROW(ComposeChart(c.doc));
+    EXPECT_NO_THROW(composeChart(c.doc));
 }
 
 TEST(LoadTest, ChartDirAndPakEntries) {

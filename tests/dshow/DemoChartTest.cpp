@@ -78,7 +78,7 @@ TEST(DemoChart, LoadsWithOnlyTheSuccessMessageAndFindsItsSoundsAtTheEditorsRate)
     // The loaded chart is the generated one, note for note.
     ChartDocument built;
     demo::buildChart(built);
-    EXPECT_EQ(ComposeChart(doc).bytes, ComposeChart(built).bytes);
+    EXPECT_EQ(composeChart(doc).bytes, composeChart(built).bytes);
 
     // Every sound is found through the default music path; the editor plays
     // every sound at 44100 Hz whatever its own rate.

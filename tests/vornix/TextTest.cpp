@@ -131,7 +131,7 @@ TEST(Gb18030, KnownBytesBothWays) {
     };
     for (const auto& [text, bytes] : cases) {
         EXPECT_EQ(encodeGB18030(text), bytes);
-        EXPECT_EQ(TextToBytes(text, 54936), bytes);
+        EXPECT_EQ(textToBytes(text, 54936), bytes);
         EXPECT_EQ(BytesToText(bytes, 0), text);
         EXPECT_EQ(BytesToText(bytes, 54936), text);
     }
@@ -143,11 +143,11 @@ TEST(Encoding, UnencodableCharactersBecomeQuestionMarks) {
               QByteArray("a?b?"));
     EXPECT_EQ(encodeGB18030(QStringLiteral("x") + QChar(0xD83D)), QByteArray("x?"));
     // Code pages that lack characters: one "?" per character, a pair included.
-    EXPECT_EQ(TextToBytes(QStringLiteral("é中\U0001F600z"), 1252), QByteArray("\xE9??z"));
+    EXPECT_EQ(textToBytes(QStringLiteral("é中\U0001F600z"), 1252), QByteArray("\xE9??z"));
     // In a wide code page the stand-in is a wide "?" too.
-    EXPECT_EQ(TextToBytes(QStringLiteral("A") + QChar(0xDC00), 1200), QByteArray("A\0?\0", 4));
+    EXPECT_EQ(textToBytes(QStringLiteral("A") + QChar(0xDC00), 1200), QByteArray("A\0?\0", 4));
     // An unknown code page gives nothing.
-    EXPECT_TRUE(TextToBytes(QStringLiteral("abc"), 99999).isEmpty());
+    EXPECT_TRUE(textToBytes(QStringLiteral("abc"), 99999).isEmpty());
     EXPECT_TRUE(encodeGB18030(QString()).isEmpty());
 
     // Two-byte, four-byte and surrogate-pair characters across many chunks

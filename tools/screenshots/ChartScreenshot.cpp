@@ -65,13 +65,13 @@ int main(int argc, char** argv) {
     QApplication::setFont(lumidex::fmMain::interfaceFont());
     lumidex::ScriptedDialogs dialogs;
     lumidex::fmMain window(
-        dialogs, lumidex::MakeAppInfo(QCoreApplication::applicationFilePath(), {args[0]}));
+        dialogs, lumidex::makeAppInfo(QCoreApplication::applicationFilePath(), {args[0]}));
     if (!window.Form_Load()) return 1;
     fillShowcase(window.doc);
     window.txName->setText(QStringLiteral("Showcase"));
     window.txLength->setText(QString::number(window.doc.LastCoord));
     window.frMain->setEnabled(true);
-    window.FillKeyList();
+    window.fillKeyList();
     window.view->setScrollTop();
     window.mnShowGrid->trigger();
     window.mnShowPlayLine->trigger();

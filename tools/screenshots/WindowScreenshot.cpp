@@ -22,10 +22,10 @@ int main(int argc, char** argv) {
     QApplication::setFont(lumidex::fmMain::interfaceFont());
     lumidex::ScriptedDialogs dialogs;
     lumidex::fmMain window(
-        dialogs, lumidex::MakeAppInfo(QCoreApplication::applicationFilePath(), {args[0], args[1]}));
+        dialogs, lumidex::makeAppInfo(QCoreApplication::applicationFilePath(), {args[0], args[1]}));
     if (!window.Form_Load()) return 1;
     window.show();
-    window.OpenCommandLine();
+    window.openCommandLine();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     QTest::qWait(200);  // let the window settle at its final size
     return window.grab().save(args[2]) ? 0 : 1;
