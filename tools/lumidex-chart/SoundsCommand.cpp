@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 
 #include "AudioEngines.h"
+#include "AudioErrors.h"
 #include "Bass.h"
 #include "CBass.h"
 #include "CMSS.h"
@@ -13,7 +14,6 @@
 #include "Command.h"
 #include "FileText.h"
 #include "FilgraphManager.h"
-#include "RuntimeError.h"
 #include "Vornix.h"
 
 namespace lumidex::cli {
@@ -69,36 +69,6 @@ const std::vector<DecoderProbe>& probes() {
         {"dshow", checkWithDShow},
     };
     return all;
-}
-
-// Texts of the error numbers the editor knows by name.
-QString knownErrorText(uint32_t n) {
-    switch (n) {
-        case 0xBA54FFFFu:
-            return QStringLiteral("Unknown error");
-        case 0xBA550001u:
-            return QStringLiteral("Out of memory");
-        case 0xBA550002u:
-            return QStringLiteral("File not found");
-        case 0xBA550008u:
-            return QStringLiteral("Audio hardware not found");
-        case 0xBA550029u:
-            return QStringLiteral("Unsupported format");
-        case 0xA1100003u:
-            return QStringLiteral("File not found");
-        case 0xA1100005u:
-            return QStringLiteral("Unsupported format");
-        case 0x80004005u:
-            return QStringLiteral("Unknown error");
-        case 0x80040216u:
-            return QStringLiteral("File not found");
-        case 0x80040256u:
-            return QStringLiteral("Audio hardware not found");
-        case 0x80040265u:
-            return QStringLiteral("Unsupported format");
-        default:
-            return QString();
-    }
 }
 
 QString describeLocation(const SoundLocation& where, const QString& musicDir, const QString& snd) {
@@ -199,24 +169,13 @@ int runSounds(const QStringList& args) {
 
 }  // namespace
 
-QString FileOpenErrorText(int32_t n) {
-    // A run-time error carried as a result code shows as its own number.
-    if (n >= hresult(0x800A0000) && n < hresult(0x800B0000)) n -= hresult(0x800A0000);
-    QString text = QStringLiteral("File open error!\nError code ");
-    if (n >= 0 && n < 0x10000)
-        return text + QString::number(n) + QStringLiteral(": ") + RuntimeError::describe(n);
-    const auto bits = static_cast<uint32_t>(n);
-    return text + QStringLiteral("0x") + QString::number(bits, 16).toUpper() +
-           QStringLiteral(": ") + knownErrorText(bits);
-}
-
 DecoderCheck checkWithBass(const QString& musicDir, const QString& snd) {
     DecoderCheck check;
     check.decoder = QStringLiteral("bass");
     CBass player;
     const int32_t result = player.LoadFile(musicDir, snd);
     if (result != 0) {
-        check.error = FileOpenErrorText(hresult(static_cast<uint32_t>(result) + 0xBA550000u));
+        check.error = FileOpenErrorText(bassErrorNumber(result));
         return check;
     }
     check.opened = true;
@@ -235,7 +194,7 @@ DecoderCheck checkWithMiles(const QString& musicDir, const QString& snd) {
     CMSS player;
     const int32_t result = player.LoadFile(musicDir, snd);
     if (result != 0) {
-        check.error = FileOpenErrorText(hresult(static_cast<uint32_t>(result) + 0xA1100000u));
+        check.error = FileOpenErrorText(milesErrorNumber(result));
         return check;
     }
     // The Miles quick calls tell the length only.
