@@ -41,12 +41,6 @@ bool Mixer::remove(StreamId id) {
     return true;  // the decoder closes here, outside the lock
 }
 
-void Mixer::removeAll() {
-    std::map<StreamId, Entry> gone;
-    Lock lock(mutex_);
-    gone.swap(streams_);
-}
-
 bool Mixer::play(StreamId id) {
     Lock lock(mutex_);
     MixerStream* s = use(id);

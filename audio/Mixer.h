@@ -56,7 +56,6 @@ class Mixer {
     // the file's own rate. 0 when the source has no decoder or too many channels.
     StreamId add(StreamSource source);
     bool remove(StreamId id);
-    void removeAll();
 
     // Starts (or resumes) at the render head from where the stream stands.
     bool play(StreamId id);
