@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <zip.h>
@@ -78,7 +79,14 @@ Problems: 6
 )")
             .replace(QStringLiteral("MUSIC/"), musicDir)
             .replace(QStringLiteral("ERR "), QStringLiteral("File open error! Error code "));
-    EXPECT_EQ(report.right(expected.size()).toStdString(), expected.toStdString());
+    // A last line counts the output's underruns: how many depends on the
+    // machine's load, not on the sounds.
+    const qsizetype last = report.lastIndexOf(QStringLiteral("Underruns: "));
+    ASSERT_GT(last, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Underruns: \\d+\n$"))
+                    .match(report.mid(last))
+                    .hasMatch());
+    EXPECT_EQ(report.left(last).right(expected.size()).toStdString(), expected.toStdString());
 }
 
 TEST(SoundsReport, DecoderNamesSelectColumns) {

@@ -5,8 +5,11 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
+
 #include "AudioEngines.h"
 #include "AudioErrors.h"
+#include "AudioSystem.h"
 #include "Bass.h"
 #include "CBass.h"
 #include "CMSS.h"
@@ -39,7 +42,9 @@ where the file was found, and for each decoder either the length, channels and
 sample rate it reports or the message the editor would show.
 
 The DirectShow decoder opens loose files only. No sound is played: the check
-runs on a silent output, with or without a sound card.
+runs on a silent output, with or without a sound card. When BASS or Miles ran,
+a last line gives the output's underruns (blocks it had to fill with silence
+because the mixer fell behind).
 
 Options:
   --decoder NAME     bass, miles, dshow or all (default all)
@@ -110,6 +115,13 @@ class EngineSession {
             *report += QStringLiteral("Audio start-up: %1\n").arg(message);
     }
     ~EngineSession() { engines_.shutdown(); }
+
+    // The shared output's underruns so far; nothing when it does not run.
+    static std::optional<uint64_t> underruns() {
+        const audio::AudioOutput* output = audio::AudioSystem::instance().output();
+        if (!output) return std::nullopt;
+        return output->underruns();
+    }
     EngineSession(const EngineSession&) = delete;
     EngineSession& operator=(const EngineSession&) = delete;
 
@@ -241,6 +253,8 @@ int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStrin
                                 decoders, report);
     *report += problems == 0 ? QStringLiteral("All sounds found and opened.\n")
                              : QStringLiteral("Problems: %1\n").arg(problems);
+    if (const auto underruns = engines.underruns())
+        *report += QStringLiteral("Underruns: %1\n").arg(*underruns);
     return problems;
 }
 
