@@ -11,28 +11,29 @@ int64_t AudioClock::nowNs() {
         .count();
 }
 
+// A sequence lock. Every access is sequentially consistent, which is all
+// the ordering it needs without separate fences (a handful of stores per
+// callback, so the cost does not matter, and race checkers can follow it).
 void AudioClock::publish(int64_t taken, int frames, int latency, int64_t nowNs) {
-    sequence_.fetch_add(1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    base_.store(std::max<int64_t>(0, taken - latency), std::memory_order_relaxed);
-    limit_.store(std::max<int64_t>(0, taken + frames - latency), std::memory_order_relaxed);
-    timeNs_.store(nowNs, std::memory_order_relaxed);
-    started_.store(true, std::memory_order_relaxed);
-    sequence_.fetch_add(1, std::memory_order_release);
+    sequence_.fetch_add(1);
+    base_.store(std::max<int64_t>(0, taken - latency));
+    limit_.store(std::max<int64_t>(0, taken + frames - latency));
+    timeNs_.store(nowNs);
+    started_.store(true);
+    sequence_.fetch_add(1);
 }
 
 int64_t AudioClock::heardFrame(int64_t nowNs) const {
     int64_t base = 0, limit = 0, timeNs = 0;
     bool started = false;
     for (;;) {
-        const uint64_t before = sequence_.load(std::memory_order_acquire);
+        const uint64_t before = sequence_.load();
         if (before & 1) continue;
-        base = base_.load(std::memory_order_relaxed);
-        limit = limit_.load(std::memory_order_relaxed);
-        timeNs = timeNs_.load(std::memory_order_relaxed);
-        started = started_.load(std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_acquire);
-        if (sequence_.load(std::memory_order_relaxed) == before) break;
+        base = base_.load();
+        limit = limit_.load();
+        timeNs = timeNs_.load();
+        started = started_.load();
+        if (sequence_.load() == before) break;
     }
     int64_t frame = 0;
     if (started) {

@@ -1,6 +1,5 @@
 #include "AudioEngines.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -43,9 +42,12 @@ bool AudioEngines::startup(Dialogs& ui, const std::function<void(int)>& disableD
         if (disableDecoder) disableDecoder(1);
     }
 
-    // 5. The Miles handles. There is no DirectSound window to name here: the
-    // output does not depend on a window's focus.
-    AIL_quick_handles(&digital_, &midi_, &dls_);
+    // 5. The Miles handles (no MIDI or DLS device is ever asked for). There
+    // is no DirectSound window to name here: the output does not depend on a
+    // window's focus.
+    HMDIDRIVER midi = nullptr;
+    HDLSDEVICE dls = nullptr;
+    AIL_quick_handles(&digital_, &midi, &dls);
     AIL_set_DirectSound_HWND(digital_, nullptr);
     return true;
 }
@@ -53,12 +55,8 @@ bool AudioEngines::startup(Dialogs& ui, const std::function<void(int)>& disableD
 void AudioEngines::loadBassPlugins() {
     // Every shared library in the program's own plugins/ folder (never the
     // working directory, where anyone could plant one). Failures are ignored.
-    const QString programDir =
-        QCoreApplication::instance()
-            ? QCoreApplication::applicationDirPath()
-            : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
-    if (programDir.isEmpty()) return;
-    const QString folder = programDir + QStringLiteral("/plugins");
+    const QString folder = audio::bassPluginFolder();
+    if (folder.isEmpty()) return;
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
     for (const QFileInfo& file : files) {
         if (!file.fileName().toLower().endsWith(QStringLiteral(".so"))) continue;
@@ -76,8 +74,6 @@ void AudioEngines::shutdown() {
     bassReady_ = false;
     milesReady_ = false;
     digital_ = nullptr;
-    midi_ = nullptr;
-    dls_ = nullptr;
 }
 
 }  // namespace lumidex

@@ -35,11 +35,8 @@ class AudioEngines {
     bool bassReady() const { return bassReady_; }
     bool milesReady() const { return milesReady_; }
 
-    // The Miles driver handles from start-up; null when Miles did not start
-    // (MIDI and DLS are always null here).
+    // The Miles digital driver from start-up; null when Miles did not start.
     HDIGDRIVER milesDigital() const { return digital_; }
-    HMDIDRIVER milesMidi() const { return midi_; }
-    HDLSDEVICE milesDls() const { return dls_; }
 
   private:
     void loadBassPlugins();
@@ -48,8 +45,6 @@ class AudioEngines {
     bool milesReady_ = false;
     bool started_ = false;
     HDIGDRIVER digital_ = nullptr;
-    HMDIDRIVER midi_ = nullptr;
-    HDLSDEVICE dls_ = nullptr;
 };
 
 }  // namespace lumidex

@@ -49,6 +49,7 @@ bool DeviceOutput::start(Mixer& mixer) {
     fifo_ = std::make_unique<FrameFifo>(fillTarget_ + kRenderBlock);
     clock_ = std::make_unique<AudioClock>(mixer.outputRate());
     taken_ = 0;
+    underruns_.store(0, std::memory_order_relaxed);
     mixer.attachClock(clock_.get());
     std::vector<float> first(2 * kRenderBlock);
     topUp(first);
@@ -75,6 +76,7 @@ void DeviceOutput::stop() {
 
 void DeviceOutput::pull(float* out, int frames) {
     const int n = fifo_->read(out, frames);
+    if (n < frames) underruns_.fetch_add(1, std::memory_order_relaxed);
     std::fill(out + 2 * n, out + 2 * frames, 0.0f);
     for (int i = 0; i < 2 * n; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
     clock_->publish(taken_, n, deviceLatency_, AudioClock::nowNs());

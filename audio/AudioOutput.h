@@ -39,6 +39,10 @@ class AudioOutput {
     // Frames between the render head and the speaker (how far ahead of the
     // listener a start must be scheduled to be exact).
     virtual int latencyFrames() const = 0;
+    // Device callbacks since start() that could not be filled in time, and so
+    // were made up (partly) with silence: the mixer was busy or behind. Any
+    // thread may ask.
+    virtual uint64_t underruns() const { return 0; }
 };
 
 // The output LUMIDEX_AUDIO asks for: "null" for the null device, anything
@@ -51,6 +55,7 @@ class DeviceOutput : public AudioOutput {
     bool start(Mixer& mixer) final;
     void stop() final;
     int latencyFrames() const final { return fillTarget_ + deviceLatency_; }
+    uint64_t underruns() const final { return underruns_.load(std::memory_order_relaxed); }
 
   protected:
     // The device at `rate` Hz, stereo float, opened but not yet running.
@@ -62,7 +67,8 @@ class DeviceOutput : public AudioOutput {
     virtual void closeDevice() = 0;
 
     // Device side: the next `frames` frames (silence for any the render
-    // thread has not made yet), clipped to -1..1; publishes the clock.
+    // thread has not made yet, counted as an underrun), clipped to -1..1;
+    // publishes the clock.
     void pull(float* out, int frames);
 
   private:
@@ -75,6 +81,7 @@ class DeviceOutput : public AudioOutput {
     int fillTarget_ = 0;
     int deviceLatency_ = 0;
     int64_t taken_ = 0;  // device side only
+    std::atomic<uint64_t> underruns_{0};
 
     std::thread renderer_;
     std::mutex wakeMutex_;

@@ -112,9 +112,14 @@ Found lookUp(State& s, DWORD handle) {
     return Found{&it->second, AudioSystem::instance().mixer()};
 }
 
-QString programDir() {
-    if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+// Runs body(found) under the layer's lock on the stream behind `handle` and
+// answers what it answers; answers `invalid` when there is no such stream.
+template <class T, class Body>
+T withStream(DWORD handle, T invalid, Body&& body) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    const Found f = lookUp(s, handle);
+    return f ? body(f) : invalid;
 }
 
 }  // namespace
@@ -154,7 +159,7 @@ HPLUGIN BASS_PluginLoad(const void* file, DWORD flags) {
                              : QString::fromUtf8(static_cast<const char*>(file));
     // Only libraries in the program's own plugins/ folder are considered:
     // loading whatever lies in the working directory would run planted code.
-    const QString plugins = QDir(programDir() + QStringLiteral("/plugins")).canonicalPath();
+    const QString plugins = lumidex::audio::bassPluginFolder();
     const QString real = QFileInfo(path).canonicalFilePath();
     if (real.isEmpty() || plugins.isEmpty() || QFileInfo(real).path() != plugins)
         return fail(BASS_ERROR_FILEOPEN, HPLUGIN(0));
@@ -191,124 +196,102 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD /*offset*/, QWOR
 }
 
 BOOL BASS_StreamFree(HSTREAM handle) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    f.mixer->remove(f.stream->id);
-    s.streams.erase(handle);
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        f.mixer->remove(f.stream->id);
+        state().streams.erase(handle);
+        return ok(TRUE);
+    });
 }
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    if (restart) f.mixer->seek(f.stream->id, 0);
-    f.mixer->play(f.stream->id);
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        if (restart) f.mixer->seek(f.stream->id, 0);
+        f.mixer->play(f.stream->id);
+        return ok(TRUE);
+    });
 }
 
 BOOL BASS_ChannelStop(DWORD handle) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    f.mixer->stop(f.stream->id);
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        f.mixer->stop(f.stream->id);
+        return ok(TRUE);
+    });
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return BASS_ACTIVE_STOPPED;
-    const auto status = f.mixer->status(f.stream->id);
-    return ok(status && status->active ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED);
+    return withStream(handle, BASS_ACTIVE_STOPPED, [&](const Found& f) {
+        const auto status = f.mixer->status(f.stream->id);
+        return ok(status && status->active ? BASS_ACTIVE_PLAYING : BASS_ACTIVE_STOPPED);
+    });
 }
 
 QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return QWORD(-1);
-    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, QWORD(-1));
-    const auto status = f.mixer->status(f.stream->id);
-    if (!status) return fail(BASS_ERROR_UNKNOWN, QWORD(-1));
-    return ok(QWORD(std::floor(status->position)) * QWORD(f.stream->bytesPerFrame));
+    return withStream(handle, QWORD(-1), [&](const Found& f) {
+        if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, QWORD(-1));
+        const auto status = f.mixer->status(f.stream->id);
+        if (!status) return fail(BASS_ERROR_UNKNOWN, QWORD(-1));
+        return ok(QWORD(std::floor(status->position)) * QWORD(f.stream->bytesPerFrame));
+    });
 }
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, FALSE);
-    const QWORD frame = pos / QWORD(f.stream->bytesPerFrame);
-    f.mixer->seek(f.stream->id, double(std::min<QWORD>(frame, QWORD(f.stream->frames))));
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, FALSE);
+        const QWORD frame = pos / QWORD(f.stream->bytesPerFrame);
+        f.mixer->seek(f.stream->id, double(std::min<QWORD>(frame, QWORD(f.stream->frames))));
+        return ok(TRUE);
+    });
 }
 
 QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return QWORD(-1);
-    if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, QWORD(-1));
-    return ok(QWORD(f.stream->frames) * QWORD(f.stream->bytesPerFrame));
+    return withStream(handle, QWORD(-1), [&](const Found& f) {
+        if (mode != BASS_POS_BYTE) return fail(BASS_ERROR_POSITION, QWORD(-1));
+        return ok(QWORD(f.stream->frames) * QWORD(f.stream->bytesPerFrame));
+    });
 }
 
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return -1.0;
-    return ok(double(pos) / (double(f.stream->info.freq) * f.stream->bytesPerFrame));
+    return withStream(handle, -1.0, [&](const Found& f) {
+        return ok(double(pos) / (double(f.stream->info.freq) * f.stream->bytesPerFrame));
+    });
 }
 
 BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    if (!info) return fail(BASS_ERROR_ILLPARAM, FALSE);
-    *info = f.stream->info;
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        if (!info) return fail(BASS_ERROR_ILLPARAM, FALSE);
+        *info = f.stream->info;
+        return ok(TRUE);
+    });
 }
 
 BOOL BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    if (!value) return fail(BASS_ERROR_ILLPARAM, FALSE);
-    const auto status = f.mixer->status(f.stream->id);
-    if (!status) return fail(BASS_ERROR_UNKNOWN, FALSE);
-    if (attrib == BASS_ATTRIB_FREQ)
-        *value = float(status->rate);
-    else if (attrib == BASS_ATTRIB_VOL)
-        *value = status->volume;
-    else
-        return fail(BASS_ERROR_ILLTYPE, FALSE);
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        if (!value) return fail(BASS_ERROR_ILLPARAM, FALSE);
+        const auto status = f.mixer->status(f.stream->id);
+        if (!status) return fail(BASS_ERROR_UNKNOWN, FALSE);
+        if (attrib == BASS_ATTRIB_FREQ)
+            *value = float(status->rate);
+        else if (attrib == BASS_ATTRIB_VOL)
+            *value = status->volume;
+        else
+            return fail(BASS_ERROR_ILLTYPE, FALSE);
+        return ok(TRUE);
+    });
 }
 
 BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Found f = lookUp(s, handle);
-    if (!f) return FALSE;
-    if (!std::isfinite(value) || value < 0) return fail(BASS_ERROR_ILLPARAM, FALSE);
-    if (attrib == BASS_ATTRIB_FREQ) {
-        const double rate = value == 0 ? double(f.stream->info.freq) : double(value);
-        f.mixer->setRate(f.stream->id, rate);
-    } else if (attrib == BASS_ATTRIB_VOL) {
-        f.mixer->setVolume(f.stream->id, value);
-    } else {
-        return fail(BASS_ERROR_ILLTYPE, FALSE);
-    }
-    return ok(TRUE);
+    return withStream(handle, FALSE, [&](const Found& f) {
+        if (!std::isfinite(value) || value < 0) return fail(BASS_ERROR_ILLPARAM, FALSE);
+        if (attrib == BASS_ATTRIB_FREQ) {
+            const double rate = value == 0 ? double(f.stream->info.freq) : double(value);
+            f.mixer->setRate(f.stream->id, rate);
+        } else if (attrib == BASS_ATTRIB_VOL) {
+            f.mixer->setVolume(f.stream->id, value);
+        } else {
+            return fail(BASS_ERROR_ILLTYPE, FALSE);
+        }
+        return ok(TRUE);
+    });
 }
 
 BOOL BASS_GetInfo(BASS_INFO* info) {
@@ -339,6 +322,17 @@ uint32_t bassMixerStream(HSTREAM handle) {
     std::lock_guard<std::mutex> lock(s.mutex);
     auto it = s.streams.find(handle);
     return it == s.streams.end() ? 0 : it->second.id;
+}
+
+QString bassPluginFolder() {
+    // Without a QCoreApplication (command-line checks, some tests) the
+    // program's folder comes from the kernel's link to the executable.
+    const QString programDir =
+        QCoreApplication::instance()
+            ? QCoreApplication::applicationDirPath()
+            : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+    if (programDir.isEmpty()) return QString();
+    return QDir(programDir + QStringLiteral("/plugins")).canonicalPath();
 }
 
 }  // namespace lumidex::audio

@@ -19,6 +19,8 @@
 // supported yet. Every call is thread-safe; BASS_ErrorGetCode answers for the
 // calling thread.
 
+#include <QString>
+
 #include <cstdint>
 
 typedef uint32_t DWORD;
@@ -144,5 +146,9 @@ namespace lumidex::audio {
 // The mixer stream behind a BASS stream, 0 for none: for scheduling a stream
 // to the sample through the mixer (Mixer::playAt, Mixer::frameReaching).
 uint32_t bassMixerStream(HSTREAM handle);
+
+// The program's own plugins/ folder, the only place BASS_PluginLoad takes
+// plug-ins from (canonical path); empty when there is no such folder.
+QString bassPluginFolder();
 
 }  // namespace lumidex::audio

@@ -24,9 +24,13 @@ class CMSS {
     // keep their values.
     void Free();
 
-    // As CBass::LoadFile, with other results: 0 loaded; 3 the file was not
-    // found or not readable; 5 Miles cannot use the data (not MP3 or WAV, or
-    // Miles not started). A player that still holds a sound releases it first.
+    // LoadFile's failures.
+    static constexpr int32_t kFileNotFound = 3;  // not found or not readable
+    static constexpr int32_t kUnsupported = 5;   // Miles cannot use the data
+
+    // As CBass::LoadFile, with other results: 0 loaded; kFileNotFound;
+    // kUnsupported (not MP3 or WAV, or Miles not started). A player that
+    // still holds a sound releases it first.
     int32_t LoadFile(const QString& pvx_music_path, const QString& fn);
 
     void Play();

@@ -64,6 +64,25 @@ Mixer& mixer() {
     return *AudioSystem::instance().mixer();
 }
 
+// Runs body(sound) under the layer's lock when Miles runs and `audio` is
+// loaded, and answers what it answers; answers `none` otherwise.
+template <class T, class Body>
+T withSound(HAUDIO audio, T none, Body&& body) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Sound* sound = find(s, audio);
+    return sound ? body(*sound) : none;
+}
+
+// The same for calls that answer nothing.
+template <class Body>
+void withSound(HAUDIO audio, Body&& body) {
+    withSound(audio, 0, [&](Sound& sound) {
+        body(sound);
+        return 0;
+    });
+}
+
 }  // namespace
 
 const char* AIL_set_redist_directory(const char* dir) {
@@ -129,86 +148,70 @@ HAUDIO AIL_quick_load_mem(const void* mem, U32 size) {
 }
 
 void AIL_quick_unload(HAUDIO audio) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    if (Sound* sound = find(s, audio)) {
-        mixer().remove(sound->id);
-        s.sounds.erase(audio);
-    }
+    withSound(audio, [&](Sound& sound) {
+        mixer().remove(sound.id);
+        state().sounds.erase(audio);
+    });
 }
 
 S32 AIL_quick_play(HAUDIO audio, U32 loop_count) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Sound* sound = find(s, audio);
-    if (!sound || loop_count != 1) return 0;
-    sound->played = true;
-    mixer().play(sound->id);
-    return 1;
+    return withSound(audio, S32(0), [&](Sound& sound) {
+        if (loop_count != 1) return S32(0);
+        sound.played = true;
+        mixer().play(sound.id);
+        return S32(1);
+    });
 }
 
 void AIL_quick_halt(HAUDIO audio) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    if (Sound* sound = find(s, audio)) {
-        sound->played = true;
-        mixer().stop(sound->id);
-    }
+    withSound(audio, [](Sound& sound) {
+        sound.played = true;
+        mixer().stop(sound.id);
+    });
 }
 
 S32 AIL_quick_status(HAUDIO audio) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Sound* sound = find(s, audio);
-    if (!sound) return 0;
-    const auto status = mixer().status(sound->id);
-    if (status && status->active) return QSTAT_PLAYING;
-    return sound->played ? QSTAT_DONE : QSTAT_LOADED;
+    return withSound(audio, S32(0), [](const Sound& sound) {
+        const auto status = mixer().status(sound.id);
+        if (status && status->active) return QSTAT_PLAYING;
+        return sound.played ? QSTAT_DONE : QSTAT_LOADED;
+    });
 }
 
 S32 AIL_quick_ms_length(HAUDIO audio) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Sound* sound = find(s, audio);
-    if (!sound) return 0;
-    return S32(std::min<int64_t>(sound->frames * 1000 / sound->rate, INT32_MAX));
+    return withSound(audio, S32(0), [](const Sound& sound) {
+        return S32(std::min<int64_t>(sound.frames * 1000 / sound.rate, INT32_MAX));
+    });
 }
 
 S32 AIL_quick_ms_position(HAUDIO audio) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Sound* sound = find(s, audio);
-    if (!sound) return 0;
-    const auto status = mixer().status(sound->id);
-    if (!status) return 0;
-    return S32(std::floor(status->position * 1000.0 / sound->rate));
+    return withSound(audio, S32(0), [](const Sound& sound) {
+        const auto status = mixer().status(sound.id);
+        if (!status) return S32(0);
+        return S32(std::floor(status->position * 1000.0 / sound.rate));
+    });
 }
 
 void AIL_quick_set_ms_position(HAUDIO audio, S32 milliseconds) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    if (Sound* sound = find(s, audio)) {
+    withSound(audio, [&](const Sound& sound) {
         // The first frame at or after the millisecond, so that the position
         // read back is the one set.
-        const int64_t frame = (int64_t(std::max(0, milliseconds)) * sound->rate + 999) / 1000;
-        mixer().seek(sound->id, double(std::min(frame, sound->frames)));
-    }
+        const int64_t frame = (int64_t(std::max(0, milliseconds)) * sound.rate + 999) / 1000;
+        mixer().seek(sound.id, double(std::min(frame, sound.frames)));
+    });
 }
 
 void AIL_quick_set_speed(HAUDIO audio, S32 speed) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Sound* sound = find(s, audio);
-    if (sound && speed > 0) mixer().setRate(sound->id, speed);
+    withSound(audio, [&](const Sound& sound) {
+        if (speed > 0) mixer().setRate(sound.id, speed);
+    });
 }
 
 void AIL_quick_set_volume(HAUDIO audio, F32 volume, F32 extravol) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    Sound* sound = find(s, audio);
-    if (!sound) return;
-    if (std::isfinite(volume)) mixer().setVolume(sound->id, volume);
-    if (std::isfinite(extravol)) mixer().setPan(sound->id, extravol);
+    withSound(audio, [&](const Sound& sound) {
+        if (std::isfinite(volume)) mixer().setVolume(sound.id, volume);
+        if (std::isfinite(extravol)) mixer().setPan(sound.id, extravol);
+    });
 }
 
 void AIL_quick_shutdown(void) {
@@ -225,10 +228,7 @@ void AIL_quick_shutdown(void) {
 namespace lumidex::audio {
 
 uint32_t milesMixerStream(HAUDIO audio) {
-    State& s = state();
-    std::lock_guard<std::mutex> lock(s.mutex);
-    const Sound* sound = find(s, audio);
-    return sound ? sound->id : 0;
+    return withSound(audio, StreamId(0), [](const Sound& sound) { return sound.id; });
 }
 
 }  // namespace lumidex::audio

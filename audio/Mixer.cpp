@@ -22,47 +22,53 @@ StreamId Mixer::add(StreamSource source) {
     const SoundFormat& format = source.decoder->format();
     if (format.channels < 1 || format.channels > kMaxChannels || format.sampleRate < 1) return 0;
     auto stream = std::make_unique<MixerStream>(std::move(source), outputRate_);
+    Decoders closed;  // destroyed once the lock is released
     Lock lock(mutex_);
     const StreamId id = nextId_++;
     streams_[id] = Entry{std::move(stream), ++useCounter_};
-    closeIdleDecoders();
+    closeIdleDecoders(closed);
     return id;
 }
 
 bool Mixer::remove(StreamId id) {
-    std::unique_ptr<MixerStream> gone;
-    {
-        Lock lock(mutex_);
-        auto it = streams_.find(id);
-        if (it == streams_.end()) return false;
-        gone = std::move(it->second.stream);
-        streams_.erase(it);
-    }
-    return true;  // the decoder closes here, outside the lock
-}
-
-void Mixer::removeAll() {
-    std::map<StreamId, Entry> gone;
+    std::unique_ptr<MixerStream> gone;  // its decoder closes once the lock is released
     Lock lock(mutex_);
-    gone.swap(streams_);
+    prepared_.wait(lock, [&] {
+        auto it = streams_.find(id);
+        return it == streams_.end() || it->second.preparing == 0;
+    });
+    auto it = streams_.find(id);
+    if (it == streams_.end()) return false;
+    gone = std::move(it->second.stream);
+    streams_.erase(it);
+    return true;
 }
 
 bool Mixer::play(StreamId id) {
+    std::optional<Ready> ready = prepare(id, std::nullopt);
+    if (!ready) return false;
+    Decoders unused;
     Lock lock(mutex_);
-    MixerStream* s = use(id);
+    MixerStream* s = finishPreparing(id, *ready);
     if (!s) return false;
+    unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
     s->play(head_, heardLocked());
-    closeIdleDecoders();
+    closeIdleDecoders(unused);
     return true;
 }
 
 bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
+    // The decoder is open before the start frame comes round, so the render
+    // thread only has to move it there.
+    std::optional<Ready> ready = prepare(id, std::nullopt);
+    if (!ready) return false;
+    Decoders unused;
     Lock lock(mutex_);
-    MixerStream* s = use(id);
+    MixerStream* s = finishPreparing(id, *ready);
     if (!s) return false;
-    s->openDecoder();  // ready before the start frame comes round
+    unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
     s->scheduleStart(frame, sourceFrame, head_, heardLocked());
-    closeIdleDecoders();
+    closeIdleDecoders(unused);
     return true;
 }
 
@@ -75,10 +81,13 @@ bool Mixer::stop(StreamId id) {
 }
 
 bool Mixer::seek(StreamId id, double sourceFrame) {
+    std::optional<Ready> ready = prepare(id, sourceFrame);
+    if (!ready) return false;
+    std::unique_ptr<Decoder> replaced;
     Lock lock(mutex_);
-    MixerStream* s = use(id);
+    MixerStream* s = finishPreparing(id, *ready);
     if (!s) return false;
-    s->seek(sourceFrame, head_, heardLocked());
+    replaced = s->seek(sourceFrame, std::move(ready->decoder), head_, heardLocked());
     return true;
 }
 
@@ -174,7 +183,7 @@ int64_t Mixer::heardLocked() const {
     return clock_ ? std::min(clock_->heardFrame(), head_) : head_;
 }
 
-void Mixer::closeIdleDecoders() {
+void Mixer::closeIdleDecoders(Decoders& closed) {
     for (;;) {
         int open = 0;
         Entry* oldest = nullptr;
@@ -185,8 +194,40 @@ void Mixer::closeIdleDecoders() {
             if (!oldest || entry.lastUse < oldest->lastUse) oldest = &entry;
         }
         if (open <= kIdleDecoders) return;
-        oldest->stream->closeDecoder();
+        closed.push_back(oldest->stream->closeDecoder());
     }
+}
+
+std::optional<Mixer::Ready> Mixer::prepare(StreamId id, std::optional<double> sourceFrame) {
+    Ready ready;
+    MixerStream::Recipe recipe;
+    {
+        Lock lock(mutex_);
+        auto it = streams_.find(id);
+        if (it == streams_.end()) return std::nullopt;
+        MixerStream& s = *it->second.stream;
+        // Nothing to do for a start with its decoder at hand, nor for a seek of
+        // a resting stream without one (it opens when it starts).
+        const bool resting = !s.isRendering();
+        if (sourceFrame ? resting && !s.hasDecoder() : s.hasDecoder()) return ready;
+        ready.frame = s.frameAt(sourceFrame.value_or(s.position()));
+        if (resting) ready.decoder = s.lendDecoder();
+        recipe = s.recipe();
+        ++it->second.preparing;
+        ready.counted = true;
+    }
+    if (!ready.decoder) ready.decoder = recipe.openFresh();
+    if (ready.decoder) ready.decoder->seek(ready.frame);
+    return ready;
+}
+
+MixerStream* Mixer::finishPreparing(StreamId id, const Ready& ready) {
+    if (ready.counted) {
+        // Still there: remove() waits while a preparation is counted.
+        Entry& entry = streams_.at(id);
+        if (--entry.preparing == 0) prepared_.notify_all();
+    }
+    return use(id);
 }
 
 }  // namespace lumidex::audio

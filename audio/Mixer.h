@@ -13,9 +13,14 @@
 //
 // Threads: render() runs on one rendering thread (an output's render thread
 // or a test); commands and queries may come from any other thread. A single
-// mutex guards the streams. It is held for one render block at most, and the
-// device callback never takes it: outputs hand rendered audio to the device
-// through a lock-free FIFO.
+// mutex guards the streams. Commands hold it only for bookkeeping: opening,
+// seeking and closing decoders (a fraction of a millisecond for a long MP3)
+// happen outside it, on the commanding thread, so render() never waits behind
+// them. A resting stream lends its decoder out for that, since nothing reads
+// it meanwhile; a playing one gets a fresh decoder, swapped in under the lock.
+// render() holds the lock for the call (it may itself seek a decoder to a
+// scheduled start). The device callback never takes it: outputs hand rendered
+// audio to the device through a lock-free FIFO.
 //
 // Placing a key sound to the sample: take the streams behind the players
 // (bassMixerStream, milesMixerStream), ask frameReaching(music, note's source
@@ -23,6 +28,7 @@
 // least AudioOutput::latencyFrames() past heardFrame() are still ahead of
 // the render head.
 
+#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -55,8 +61,9 @@ class Mixer {
     // Adds a stream, stopped at source frame 0, volume 1, centred, playing at
     // the file's own rate. 0 when the source has no decoder or too many channels.
     StreamId add(StreamSource source);
+    // Waits for commands on the stream that are still opening or seeking a
+    // decoder; afterwards the stream's bytes are no longer read.
     bool remove(StreamId id);
-    void removeAll();
 
     // Starts (or resumes) at the render head from where the stream stands.
     bool play(StreamId id);
@@ -101,18 +108,33 @@ class Mixer {
     void render(float* out, int frames);
 
   private:
-    using Lock = std::lock_guard<std::mutex>;
+    using Lock = std::unique_lock<std::mutex>;
+    using Decoders = std::vector<std::unique_ptr<Decoder>>;
     struct Entry {
         std::unique_ptr<MixerStream> stream;
         uint64_t lastUse = 0;  // for closing the decoders of streams unused longest
+        int preparing = 0;     // commands working on a decoder outside the lock
+    };
+    // A decoder made ready outside the lock for a command on one stream.
+    struct Ready {
+        std::unique_ptr<Decoder> decoder;
+        int64_t frame = 0;     // where it stands
+        bool counted = false;  // Entry::preparing counts it
     };
     MixerStream* use(StreamId id);
     const MixerStream* find(StreamId id) const;
     int64_t heardLocked() const;
-    void closeIdleDecoders();
+    void closeIdleDecoders(Decoders& closed);
+    // Outside the lock: a decoder at `sourceFrame` (for a seek), or at the
+    // stream's position when it has none (for a start). Nothing when the
+    // stream does not exist.
+    std::optional<Ready> prepare(StreamId id, std::optional<double> sourceFrame);
+    // Under the lock again: the stream, with the preparation no longer counted.
+    MixerStream* finishPreparing(StreamId id, const Ready& ready);
 
     const int outputRate_;
     mutable std::mutex mutex_;
+    std::condition_variable prepared_;  // signalled when Entry::preparing drops
     std::map<StreamId, Entry> streams_;
     StreamId nextId_ = 1;
     int64_t head_ = 0;

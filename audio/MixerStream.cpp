@@ -39,26 +39,48 @@ MixerStream::~MixerStream() {
 
 bool MixerStream::openDecoder() {
     if (decoder_) return true;
-    if (source_.open) decoder_ = source_.open(source_.bytes, source_.accepted);
+    decoder_ = recipe().openFresh();
     if (!decoder_) return false;
     seekDecoder(position_);
     return true;
 }
 
-void MixerStream::closeDecoder() {
-    decoder_.reset();
+std::unique_ptr<Decoder> MixerStream::closeDecoder() {
     if (resampler_) src_delete(resampler_);
     resampler_ = nullptr;
     resampling_ = false;
     std::vector<float>().swap(input_);
+    return std::move(decoder_);
+}
+
+int64_t MixerStream::frameAt(double sourceFrame) const {
+    return int64_t(std::floor(std::clamp<double>(sourceFrame, 0, format_.frames)));
+}
+
+std::unique_ptr<Decoder> MixerStream::lendDecoder() {
+    resampling_ = false;  // whatever the resampler holds is stale once it is back
+    return std::move(decoder_);
+}
+
+std::unique_ptr<Decoder> MixerStream::adoptDecoder(std::unique_ptr<Decoder> decoder, int64_t at) {
+    if (decoder_ || !decoder) return decoder;
+    decoder_ = std::move(decoder);
+    const int64_t frame = frameAt(position_);
+    if (frame != at) decoder_->seek(frame);
+    placeAt(frame);
+    return nullptr;
 }
 
 void MixerStream::seekDecoder(double sourceFrame) {
-    const auto frame = int64_t(std::floor(std::clamp<double>(sourceFrame, 0, format_.frames)));
+    const int64_t frame = frameAt(sourceFrame);
+    placeAt(frame);
+    if (decoder_) decoder_->seek(frame);
+}
+
+void MixerStream::placeAt(int64_t frame) {
     position_ = double(frame);
     inputPosition_ = frame;
     resampling_ = false;  // the resampler starts afresh from here when needed
-    if (decoder_) decoder_->seek(frame);
 }
 
 void MixerStream::play(int64_t head, int64_t heard) {
@@ -92,6 +114,25 @@ void MixerStream::seek(double sourceFrame, int64_t head, int64_t heard) {
     pending_.reset();
     ended_ = false;
     seekDecoder(sourceFrame);
+    markSeek(head, heard, hadPending);
+}
+
+std::unique_ptr<Decoder> MixerStream::seek(double sourceFrame, std::unique_ptr<Decoder> ready,
+                                           int64_t head, int64_t heard) {
+    if (!ready) {
+        seek(sourceFrame, head, heard);
+        return nullptr;
+    }
+    const bool hadPending = pending_.has_value();
+    pending_.reset();
+    ended_ = false;
+    std::swap(decoder_, ready);
+    placeAt(frameAt(sourceFrame));
+    markSeek(head, heard, hadPending);
+    return ready;
+}
+
+void MixerStream::markSeek(int64_t head, int64_t heard, bool hadPending) {
     const auto& last = timeline_.last();
     if (!playing_ && !hadPending && !last.moving && last.frame <= head)
         timeline_.restate(position_);

@@ -3,7 +3,8 @@
 // and how fast it plays, and when it starts.
 //
 // Everything here runs under the mixer's lock, on the thread that renders or
-// on a thread that controls the stream; the device callback never gets here.
+// on a thread that controls the stream (only a copied Recipe and the decoders
+// handed out are used without it); the device callback never gets here.
 // Frames are counted on two axes: source frames (the file's own samples) and
 // output frames (the mixer's clock). The render head is the next output
 // frame the mixer will render.
@@ -39,16 +40,43 @@ class MixerStream {
     const SoundFormat& format() const { return format_; }
 
     // Decoder lifetime. A resting stream may have its decoder closed to save
-    // memory; it opens again where the stream stands.
+    // memory; it opens again where the stream stands. Closing hands the
+    // decoder back, so that the caller can destroy it outside the lock.
     bool hasDecoder() const { return decoder_ != nullptr; }
     bool openDecoder();
-    void closeDecoder();
+    std::unique_ptr<Decoder> closeDecoder();
+
+    // Slow decoder work (opening, seeking) can be done outside the mixer's
+    // lock: a copy of the recipe opens another decoder on the stream's bytes
+    // without touching the stream.
+    struct Recipe {
+        ByteView bytes;
+        ContainerSet accepted = 0;
+        DecoderOpener open = nullptr;
+        std::unique_ptr<Decoder> openFresh() const {
+            return open ? open(bytes, accepted) : nullptr;
+        }
+    };
+    Recipe recipe() const { return Recipe{source_.bytes, source_.accepted, source_.open}; }
+    // The frame a source position lands on (clamped to the length).
+    int64_t frameAt(double sourceFrame) const;
+    // A resting stream lends its decoder out (the renderer does not read it
+    // while the stream rests); it then has none, as if closed.
+    std::unique_ptr<Decoder> lendDecoder();
+    // Takes a decoder standing at source frame `at` when the stream has none,
+    // moving it to the stream's position if that changed meanwhile. Answers
+    // the decoder when it was not needed.
+    std::unique_ptr<Decoder> adoptDecoder(std::unique_ptr<Decoder> decoder, int64_t at);
 
     // Commands, each taking effect at the render head `head`. `heard` is the
     // frame the listener hears now. Play, stop and seek cancel a scheduled start.
     void play(int64_t head, int64_t heard);
     void stop(int64_t head, int64_t heard);
     void seek(double sourceFrame, int64_t head, int64_t heard);
+    // The same with a decoder already at frameAt(sourceFrame), which replaces
+    // the stream's own; answers the one replaced.
+    std::unique_ptr<Decoder> seek(double sourceFrame, std::unique_ptr<Decoder> ready, int64_t head,
+                                  int64_t heard);
     // At output frame `frame` (not before the head) the stream jumps to
     // `sourceFrame` and plays; until then it goes on as it is.
     void scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard);
@@ -57,6 +85,8 @@ class MixerStream {
     void setPan(float pan) { pan_ = std::clamp(pan, 0.0f, 1.0f); }
 
     double rate() const { return rate_; }
+    // The source frame at the render head.
+    double position() const { return position_; }
     float volume() const { return volume_; }
 
     // Playing, waiting for a scheduled start, or still being heard after its end.
@@ -78,6 +108,8 @@ class MixerStream {
 
   private:
     void seekDecoder(double sourceFrame);
+    void placeAt(int64_t frame);
+    void markSeek(int64_t head, int64_t heard, bool hadPending);
     int render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard);
     int renderDirect(float* out, int frames, float* scratch);
     int renderResampled(float* out, int frames, float* scratch);

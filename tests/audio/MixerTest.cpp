@@ -6,9 +6,13 @@
 
 #include <sndfile.h>
 
+#include <functional>
+#include <future>
 #include <random>
+#include <thread>
 
 #include "AudioClock.h"
+#include "AudioOutput.h"
 #include "AudioTestSupport.h"
 #include "FrameFifo.h"
 #include "Mixer.h"
@@ -277,6 +281,81 @@ TEST(Mixer, ClosesIdleDecodersAndReopensWhereTheStreamStands) {
     EXPECT_TRUE(mixer.remove(ids[0]));
     EXPECT_FALSE(mixer.status(ids[0]).has_value());
     EXPECT_FALSE(mixer.play(ids[0]));
+}
+
+// Opens with libsndfile after running `whileOpening` once, on the commanding
+// thread, while the command is in its decoder work.
+std::function<void()> whileOpening;
+std::unique_ptr<audio::Decoder> openWithHook(ByteView bytes, ContainerSet accepted) {
+    if (auto hook = std::exchange(whileOpening, nullptr)) hook();
+    return audio::openSndfileDecoder(bytes, accepted);
+}
+
+// Runs command. While it opens a decoder, another thread renders a block;
+// answers whether that block was done before the decoder was. A command that
+// held the mixer's lock meanwhile would make it wait out the deadline.
+bool renderedWhileOpening(Mixer& mixer, const std::function<void()>& command) {
+    std::thread renderer;
+    std::promise<void> rendered;
+    bool inTime = false;
+    whileOpening = [&] {
+        renderer = std::thread([&] {
+            render(mixer, 512);
+            rendered.set_value();
+        });
+        inTime =
+            rendered.get_future().wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    };
+    command();
+    whileOpening = nullptr;
+    if (!renderer.joinable()) return false;  // no decoder was opened
+    renderer.join();
+    return inTime;
+}
+
+TEST(Mixer, RendersWhileACommandOpensADecoder) {
+    Mixer mixer(44100);
+    const QByteArray bytes = rampSound(4000);
+    const StreamId id =
+        mixer.add({view(bytes), kAll, &openWithHook, audio::openSndfileDecoder(view(bytes), kAll)});
+    // Enough other streams that the first one's decoder is closed.
+    for (int i = 0; i < Mixer::kIdleDecoders; ++i) addSound(mixer, bytes);
+    mixer.seek(id, 1000);
+    EXPECT_TRUE(renderedWhileOpening(mixer, [&] { mixer.play(id); }));
+    EXPECT_EQ(render(mixer, 1)[0], 1001 / kScale);
+    // A playing stream gets a second decoder for a seek.
+    EXPECT_TRUE(renderedWhileOpening(mixer, [&] { mixer.seek(id, 3000); }));
+    EXPECT_EQ(render(mixer, 1)[0], 3001 / kScale);
+}
+
+// An output whose device callbacks the test makes.
+class DrivenOutput final : public audio::DeviceOutput {
+  public:
+    ~DrivenOutput() override { stop(); }
+    using DeviceOutput::pull;
+
+  protected:
+    bool openDevice(int /*rate*/, int& blockFrames, int& latency) override {
+        blockFrames = 512;
+        latency = 0;
+        return true;
+    }
+    void runDevice() override {}
+    void closeDevice() override {}
+};
+
+TEST(DeviceOutput, CountsCallbacksItCouldNotFill) {
+    Mixer mixer(44100);
+    DrivenOutput output;
+    ASSERT_TRUE(output.start(mixer));  // renders ahead before the device runs
+    std::vector<float> block(2 * 8192);
+    output.pull(block.data(), 0);
+    output.pull(block.data(), 512);
+    EXPECT_EQ(output.underruns(), 0u);
+    output.pull(block.data(), 8192);  // more than is ever rendered ahead
+    EXPECT_EQ(output.underruns(), 1u);
+    EXPECT_EQ(block[2 * 8191], 0.0f);
+    output.stop();
 }
 
 TEST(Mixer, MixesManyResampledSoundsAtOnce) {

@@ -1,8 +1,9 @@
-// lumidex-chart sounds: the path rules, the editor's error texts, and a report
-// over a small folder with a loose file, a PAK entry and a missing file.
+// lumidex-chart sounds: the path rules and a report over a small folder with
+// a loose file, a PAK entry and a missing file.
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <zip.h>
@@ -22,20 +23,6 @@ TEST(SoundsPaths, JoinPathKeepsAbsoluteNamesAndAddsOneSeparator) {
         {"/a/", "D:\\music", "D:\\music"}};
     for (const auto& [base, name, joined] : cases)
         EXPECT_EQ(JoinPath(base, name), QString(joined)) << base << " + " << name;
-}
-
-TEST(SoundsErrors, NumbersShowAsTheEditorShowsThem) {
-    // A run-time error carried as a result code shows as its own number.
-    const std::pair<int32_t, const char*> cases[] = {
-        {hresult(0xBA550002u), "0xBA550002: File not found"},
-        {hresult(0xBA54FFFFu), "0xBA54FFFF: Unknown error"},
-        {hresult(0xA1100005u), "0xA1100005: Unsupported format"},
-        {VFW_E_NOT_FOUND, "0x80040216: File not found"},
-        {E_ACCESSDENIED, "0x80070005: "},
-        {hresult(0x800A0035u), "53: File not found"},
-        {53, "53: File not found"}};
-    for (const auto& [code, text] : cases)
-        EXPECT_EQ(FileOpenErrorText(code), QStringLiteral("File open error!\nError code ") + text);
 }
 
 TEST(SoundsReport, NamesWhereEachSoundIsAndWhatEachDecoderMakesOfIt) {
@@ -92,7 +79,14 @@ Problems: 6
 )")
             .replace(QStringLiteral("MUSIC/"), musicDir)
             .replace(QStringLiteral("ERR "), QStringLiteral("File open error! Error code "));
-    EXPECT_EQ(report.right(expected.size()).toStdString(), expected.toStdString());
+    // A last line counts the output's underruns: how many depends on the
+    // machine's load, not on the sounds.
+    const qsizetype last = report.lastIndexOf(QStringLiteral("Underruns: "));
+    ASSERT_GT(last, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Underruns: \\d+\n$"))
+                    .match(report.mid(last))
+                    .hasMatch());
+    EXPECT_EQ(report.left(last).right(expected.size()).toStdString(), expected.toStdString());
 }
 
 TEST(SoundsReport, DecoderNamesSelectColumns) {

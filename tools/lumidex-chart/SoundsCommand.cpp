@@ -5,7 +5,11 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
+
 #include "AudioEngines.h"
+#include "AudioErrors.h"
+#include "AudioSystem.h"
 #include "Bass.h"
 #include "CBass.h"
 #include "CMSS.h"
@@ -13,7 +17,6 @@
 #include "Command.h"
 #include "FileText.h"
 #include "FilgraphManager.h"
-#include "RuntimeError.h"
 #include "Vornix.h"
 
 namespace lumidex::cli {
@@ -39,7 +42,9 @@ where the file was found, and for each decoder either the length, channels and
 sample rate it reports or the message the editor would show.
 
 The DirectShow decoder opens loose files only. No sound is played: the check
-runs on a silent output, with or without a sound card.
+runs on a silent output, with or without a sound card. When BASS or Miles ran,
+a last line gives the output's underruns (blocks it had to fill with silence
+because the mixer fell behind).
 
 Options:
   --decoder NAME     bass, miles, dshow or all (default all)
@@ -69,36 +74,6 @@ const std::vector<DecoderProbe>& probes() {
         {"dshow", checkWithDShow},
     };
     return all;
-}
-
-// Texts of the error numbers the editor knows by name.
-QString knownErrorText(uint32_t n) {
-    switch (n) {
-        case 0xBA54FFFFu:
-            return QStringLiteral("Unknown error");
-        case 0xBA550001u:
-            return QStringLiteral("Out of memory");
-        case 0xBA550002u:
-            return QStringLiteral("File not found");
-        case 0xBA550008u:
-            return QStringLiteral("Audio hardware not found");
-        case 0xBA550029u:
-            return QStringLiteral("Unsupported format");
-        case 0xA1100003u:
-            return QStringLiteral("File not found");
-        case 0xA1100005u:
-            return QStringLiteral("Unsupported format");
-        case 0x80004005u:
-            return QStringLiteral("Unknown error");
-        case 0x80040216u:
-            return QStringLiteral("File not found");
-        case 0x80040256u:
-            return QStringLiteral("Audio hardware not found");
-        case 0x80040265u:
-            return QStringLiteral("Unsupported format");
-        default:
-            return QString();
-    }
 }
 
 QString describeLocation(const SoundLocation& where, const QString& musicDir, const QString& snd) {
@@ -140,6 +115,13 @@ class EngineSession {
             *report += QStringLiteral("Audio start-up: %1\n").arg(message);
     }
     ~EngineSession() { engines_.shutdown(); }
+
+    // The shared output's underruns so far; nothing when it does not run.
+    static std::optional<uint64_t> underruns() {
+        const audio::AudioOutput* output = audio::AudioSystem::instance().output();
+        if (!output) return std::nullopt;
+        return output->underruns();
+    }
     EngineSession(const EngineSession&) = delete;
     EngineSession& operator=(const EngineSession&) = delete;
 
@@ -199,24 +181,13 @@ int runSounds(const QStringList& args) {
 
 }  // namespace
 
-QString FileOpenErrorText(int32_t n) {
-    // A run-time error carried as a result code shows as its own number.
-    if (n >= hresult(0x800A0000) && n < hresult(0x800B0000)) n -= hresult(0x800A0000);
-    QString text = QStringLiteral("File open error!\nError code ");
-    if (n >= 0 && n < 0x10000)
-        return text + QString::number(n) + QStringLiteral(": ") + RuntimeError::describe(n);
-    const auto bits = static_cast<uint32_t>(n);
-    return text + QStringLiteral("0x") + QString::number(bits, 16).toUpper() +
-           QStringLiteral(": ") + knownErrorText(bits);
-}
-
 DecoderCheck checkWithBass(const QString& musicDir, const QString& snd) {
     DecoderCheck check;
     check.decoder = QStringLiteral("bass");
     CBass player;
     const int32_t result = player.LoadFile(musicDir, snd);
     if (result != 0) {
-        check.error = FileOpenErrorText(hresult(static_cast<uint32_t>(result) + 0xBA550000u));
+        check.error = FileOpenErrorText(bassErrorNumber(result));
         return check;
     }
     check.opened = true;
@@ -235,7 +206,7 @@ DecoderCheck checkWithMiles(const QString& musicDir, const QString& snd) {
     CMSS player;
     const int32_t result = player.LoadFile(musicDir, snd);
     if (result != 0) {
-        check.error = FileOpenErrorText(hresult(static_cast<uint32_t>(result) + 0xA1100000u));
+        check.error = FileOpenErrorText(milesErrorNumber(result));
         return check;
     }
     // The Miles quick calls tell the length only.
@@ -282,6 +253,8 @@ int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStrin
                                 decoders, report);
     *report += problems == 0 ? QStringLiteral("All sounds found and opened.\n")
                              : QStringLiteral("Problems: %1\n").arg(problems);
+    if (const auto underruns = engines.underruns())
+        *report += QStringLiteral("Underruns: %1\n").arg(*underruns);
     return problems;
 }
 

@@ -13,11 +13,6 @@
 
 namespace lumidex::cli {
 
-// The text the editor shows when the music cannot be opened: "File open
-// error!", a line feed, then "Error code ..." with the error number n
-// (the decoder's code already offset as the editor does it).
-QString FileOpenErrorText(int32_t n);
-
 // One decoder's verdict on one sound.
 struct DecoderCheck {
     QString decoder;  // "bass", "miles" or "dshow"
