@@ -27,6 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check(doc->LastCoord >= 0 && doc->LastCoord <= kMaxCoord, "LastCoord off the chart");
     fuzz::check(doc->TempoCount >= 0 && doc->TempoCount <= kMaxTempoRecord, "too many tempos");
     fuzz::check(doc->KeyCount >= 0 && doc->KeyCount <= kMaxKeySound, "too many key sounds");
+    // Long-note bodies and the kinds above 145 are counted, never stored.
+    for (int coord = 0; coord <= kMaxCoord; ++coord) {
+        const int kind = doc->cell(coord).Kind;
+        fuzz::check(kind < 128 || isLongStart(kind) || isLongEnd(kind),
+                    "a kind that is not stored");
+    }
     TotalFrames(*doc);
     return 0;
 }
