@@ -57,6 +57,12 @@ double totalFrames(const ChartDocument& doc);
 int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pakFn, Dialogs& ui,
              QString* chartDir = nullptr);
 
+// What LoadFile does with the bytes it has read: decodes them and, when they
+// hold a chart (at least one element a chart is made of), fills doc from
+// them and returns 1. Returns 0, with doc untouched, when they hold no chart.
+// Shows nothing.
+int loadChartBytes(ChartDocument& doc, const QByteArray& bytes, int flags);
+
 // The folder of path made absolute against the current directory (lexically,
 // links are not resolved), with a trailing "/".
 QString folderOf(const QString& path);

@@ -103,28 +103,36 @@ QString whereFrom(const QString& fn, const QString& pakFn) {
            pakFn % '"';
 }
 
-// Phase 1: the decoded text of the chart, or nothing (with *failure set).
-std::optional<QString> readChartText(const QString& fn, const QString& pakFn, QString* failure) {
+// Phase 1: the decoded text, when the bytes hold a chart.
+std::optional<QString> chartText(const QByteArray& bytes) {
+    QString text = BytesToText(bytes, 0);
+    if (holdsChart(text)) return text;
+    return std::nullopt;
+}
+
+// Reads the bytes and hands them to loadChartBytes. False, with *failure
+// set, when there are no bytes, no memory for their text or no chart in them.
+bool loadChart(ChartDocument& doc, const QString& fn, int flags, const QString& pakFn,
+               QString* failure) {
     try {
         const ChartBytes source = pakFn.isEmpty() ? readPlainFile(fn) : readPakFile(fn, pakFn);
         if (!source.failure.isEmpty()) {
             *failure = source.failure;
-            return std::nullopt;
+            return false;
         }
-        QString text = BytesToText(source.bytes, 0);
-        if (holdsChart(text)) return text;
+        if (loadChartBytes(doc, source.bytes, flags)) return true;
         *failure =
             whereFrom(fn, pakFn) % QStringLiteral(
                                        ": it holds no chart (no TITLE, BPM, BGM, DELAY, LONGCRT, "
                                        "LENGTH, EFFECT or AREA element).");
-        return std::nullopt;
+        return false;
     } catch (const RuntimeError& e) {
         *failure = e.description();
     } catch (const std::bad_alloc&) {
         *failure = RuntimeError::describe(rterr::OutOfMemory);
     }
     if (failure->isEmpty()) failure->append(whereFrom(fn, pakFn));
-    return std::nullopt;
+    return false;
 }
 
 // Phase 2: fills the model from the text of a chart.
@@ -321,20 +329,25 @@ QString folderOf(const QString& path) {
     return full.left(full.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+int loadChartBytes(ChartDocument& doc, const QByteArray& bytes, int flags) {
+    const std::optional<QString> text = chartText(bytes);
+    if (!text) return 0;
+    ChartReader(doc, *text, flags).read();
+    return 1;
+}
+
 int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pakFn, Dialogs& ui,
              QString* chartDir) {
     if (fn.isEmpty()) return 0;
     std::optional<BusyPointer> busy(std::in_place, ui);
 
     QString failure;
-    const std::optional<QString> text = readChartText(fn, pakFn, &failure);
-    if (!text) {
+    if (!loadChart(doc, fn, flags, pakFn, &failure)) {
         busy.reset();
         ui.message(failure, MsgIcon::Exclamation);
         return 0;
     }
 
-    ChartReader(doc, *text, flags).read();
     const double frames = totalFrames(doc);
     busy.reset();
     ui.message(QStringLiteral("File opened successfully, All Combo = ") %
