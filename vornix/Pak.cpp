@@ -149,10 +149,18 @@ class PakCache {
         return true;
     }
 
+    // The entry's size as the directory gives it; 0 when it is missing, or
+    // when it is more than the stored data could ever inflate to (deflate
+    // packs at most about 1032 bytes into one), so a directory that lies is
+    // not believed enough to set aside memory for it.
     zip_uint64_t entrySize(zip_uint64_t index) {
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(zip_, index, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)) return 0;
+        if ((st.valid & ZIP_STAT_COMP_SIZE) && (st.valid & ZIP_STAT_COMP_METHOD)) {
+            if (st.comp_method == ZIP_CM_STORE && st.size != st.comp_size) return 0;
+            if (st.comp_method == ZIP_CM_DEFLATE && st.size / 1032 > st.comp_size + 64) return 0;
+        }
         return st.size;
     }
 

@@ -159,6 +159,15 @@ TEST_F(PakTest, DamagedEntriesReadAsNotFound) {
         EXPECT_EQ(GetFileFromPakW(buffer.data(), size, archive_, name), 0) << name;
         EXPECT_TRUE(readPakEntry(archive_, name).isEmpty()) << name;
     }
+    // A directory that claims almost 2 GiB for a few stored or deflated bytes
+    // is not believed, so no memory is set aside for it.
+    for (const char* name : {"plain.txt", "a/b/c/deep.txt"}) {
+        patchEntry(archive_, name, [](QByteArray& zip, quint32 local, quint32 central) {
+            for (quint32 at : {local + 22, central + 24}) zip.replace(at, 4, "\xF0\xFF\xFF\x7F");
+        });
+        EXPECT_EQ(viaTwoCalls(archive_, name), QByteArray()) << name;
+        EXPECT_TRUE(readPakEntry(archive_, name).isEmpty()) << name;
+    }
     // The rest of the archive is fine.
     EXPECT_EQ(viaTwoCalls(archive_, QStringLiteral("big.bin")), entries_[9].data);
 }
