@@ -55,6 +55,12 @@ class FilgraphManager {
     // from there.
     HRESULT put_CurrentPosition(REFTIME time);
 
+    // ---- IMediaEvent -----------------------------------------------------------
+    // Waits up to msTimeout milliseconds for the stream to play to its end:
+    // S_OK with *evCode EC_COMPLETE once it has, E_ABORT (and 0) when it has
+    // not by then, the failure when playing failed.
+    HRESULT WaitForCompletion(int32_t msTimeout, int32_t* evCode);
+
     // ---- IBasicAudio -----------------------------------------------------------
     // Hundredths of a decibel, kVolumeSilent (-10000, silent) to kVolumeFull
     // (0); anything outside is refused with E_INVALIDARG and changes nothing.
