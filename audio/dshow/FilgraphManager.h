@@ -9,7 +9,8 @@
 // (it does not rewind). A graph that has played to the end stays running at
 // the end until it is stopped or repositioned, and then reports the duration
 // as its position. Every call answers at once (RenderFile waits until the
-// file is decoded far enough to know its length, a few milliseconds).
+// file is decoded far enough to know its length, a few milliseconds), except
+// the waits GetState and WaitForCompletion, which take as long as asked.
 //
 // Use from one thread at a time; different graphs are independent.
 
