@@ -23,6 +23,7 @@ constexpr HRESULT S_OK = 0;
 constexpr HRESULT VFW_S_STATE_INTERMEDIATE = hresult(0x00040237);
 
 constexpr HRESULT E_FAIL = hresult(0x80004005);        // "Unknown error"
+constexpr HRESULT E_ABORT = hresult(0x80004004);       // a wait that timed out
 constexpr HRESULT E_POINTER = hresult(0x80004003);     // a null result pointer
 constexpr HRESULT E_UNEXPECTED = hresult(0x8000FFFF);  // no file rendered yet
 constexpr HRESULT E_INVALIDARG = hresult(0x80070057);  // a value out of range
@@ -37,6 +38,9 @@ constexpr bool SUCCEEDED(HRESULT hr) {
 constexpr bool FAILED(HRESULT hr) {
     return hr < 0;
 }
+
+// WaitForCompletion's event: the stream played to its end.
+constexpr int32_t EC_COMPLETE = 0x01;
 
 constexpr OAFilterState State_Stopped = 0;
 constexpr OAFilterState State_Paused = 1;

@@ -90,6 +90,16 @@ HRESULT FilgraphManager::put_CurrentPosition(REFTIME time) {
     return S_OK;
 }
 
+HRESULT FilgraphManager::WaitForCompletion(int32_t msTimeout, int32_t* evCode) {
+    if (!evCode) return E_POINTER;
+    *evCode = 0;
+    if (!graph_) return E_UNEXPECTED;
+    if (!graph_->waitForEnd(msTimeout)) return E_ABORT;
+    if (FAILED(graph_->failure())) return graph_->failure();
+    *evCode = EC_COMPLETE;
+    return S_OK;
+}
+
 HRESULT FilgraphManager::put_Volume(int32_t volume) {
     if (volume < kVolumeSilent || volume > kVolumeFull) return E_INVALIDARG;
     volume_ = volume;

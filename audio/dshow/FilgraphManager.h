@@ -9,7 +9,8 @@
 // (it does not rewind). A graph that has played to the end stays running at
 // the end until it is stopped or repositioned, and then reports the duration
 // as its position. Every call answers at once (RenderFile waits until the
-// file is decoded far enough to know its length, a few milliseconds).
+// file is decoded far enough to know its length, a few milliseconds), except
+// the waits GetState and WaitForCompletion, which take as long as asked.
 //
 // Use from one thread at a time; different graphs are independent.
 
@@ -54,6 +55,12 @@ class FilgraphManager {
     // number or infinite. Keeps the state: a running graph goes on playing
     // from there.
     HRESULT put_CurrentPosition(REFTIME time);
+
+    // ---- IMediaEvent -----------------------------------------------------------
+    // Waits up to msTimeout milliseconds for the stream to play to its end:
+    // S_OK with *evCode EC_COMPLETE once it has, E_ABORT (and 0) when it has
+    // not by then, the failure when playing failed.
+    HRESULT WaitForCompletion(int32_t msTimeout, int32_t* evCode);
 
     // ---- IBasicAudio -----------------------------------------------------------
     // Hundredths of a decibel, kVolumeSilent (-10000, silent) to kVolumeFull

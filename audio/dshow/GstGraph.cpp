@@ -13,8 +13,12 @@ namespace lumidex {
 
 namespace {
 
-// Opening a local file takes milliseconds; this only bounds a broken decoder.
+// Opening a local file takes milliseconds; this only bounds a decoder that
+// stalls without a word (neither an error nor the end of its data).
 constexpr std::chrono::milliseconds kOpenTimeout(10000);
+// Once the file has been read to its end, a healthy pipeline finishes its
+// preroll at once; one that has not within this time never will.
+constexpr std::chrono::milliseconds kEndedGrace(500);
 // Bounds the fast read that finds the length of a file that does not state it.
 constexpr std::chrono::milliseconds kLengthTimeout(5000);
 
@@ -105,6 +109,13 @@ double toSeconds(gint64 nanoseconds) {
     return static_cast<double>(nanoseconds) / GST_SECOND;
 }
 
+bool splitsOrParsesStreams(GstElement* element) {
+    GstElementFactory* factory = gst_element_get_factory(element);
+    return factory &&
+           gst_element_factory_list_is_type(
+               factory, GST_ELEMENT_FACTORY_TYPE_DEMUXER | GST_ELEMENT_FACTORY_TYPE_PARSER);
+}
+
 }  // namespace
 
 struct GstGraph::Impl {
@@ -117,6 +128,15 @@ struct GstGraph::Impl {
     HRESULT error = S_OK;  // the first error posted
     bool prerolled = false;
     bool eos = false;
+    // The seqnum of the last seek. Seqnums are handed out in increasing order,
+    // and the end of the stream that follows a seek carries the seek's seqnum
+    // or a newer one, so an end-of-stream with an older one was under way
+    // before the seek and no longer counts.
+    guint32 seekSeqnum = GST_SEQNUM_INVALID;
+    // What the demuxer or parser has read out of the file: whether it reached
+    // the end of the data, and the stream time where its data ends.
+    bool dataEnded = false;
+    GstClockTime dataEnd = 0;
 
     ~Impl() {
         if (!pipeline) return;
@@ -140,9 +160,15 @@ struct GstGraph::Impl {
                 });
                 break;
             }
-            case GST_MESSAGE_EOS:
-                self->note([&] { self->eos = true; });
+            case GST_MESSAGE_EOS: {
+                const guint32 seqnum = gst_message_get_seqnum(message);
+                self->note([&] {
+                    if (self->seekSeqnum == GST_SEQNUM_INVALID ||
+                        gst_util_seqnum_compare(seqnum, self->seekSeqnum) >= 0)
+                        self->eos = true;
+                });
                 break;
+            }
             case GST_MESSAGE_ASYNC_DONE:
                 if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->pipeline))
                     self->note([&] { self->prerolled = true; });
@@ -160,6 +186,43 @@ struct GstGraph::Impl {
             change();
         }
         changed.notify_all();
+    }
+
+    // Every element playbin creates passes here; the ones that read the file
+    // (demuxers and parsers) get their output watched.
+    static void onElementSetup(GstElement*, GstElement* element, gpointer data) {
+        if (!splitsOrParsesStreams(element)) return;
+        g_signal_connect(element, "pad-added", G_CALLBACK(&Impl::onPadAdded), data);
+        GstIterator* pads = gst_element_iterate_src_pads(element);
+        GValue item = G_VALUE_INIT;
+        while (gst_iterator_next(pads, &item) == GST_ITERATOR_OK) {
+            onPadAdded(element, GST_PAD(g_value_get_object(&item)), data);
+            g_value_reset(&item);
+        }
+        g_value_unset(&item);
+        gst_iterator_free(pads);
+    }
+
+    static void onPadAdded(GstElement*, GstPad* pad, gpointer data) {
+        if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC) return;
+        const auto types = static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                        GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM);
+        gst_pad_add_probe(pad, types, &Impl::onData, data, nullptr);
+    }
+
+    static GstPadProbeReturn onData(GstPad*, GstPadProbeInfo* info, gpointer data) {
+        auto* self = static_cast<Impl*>(data);
+        if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+            GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+            if (!GST_BUFFER_PTS_IS_VALID(buffer)) return GST_PAD_PROBE_OK;
+            GstClockTime end = GST_BUFFER_PTS(buffer);
+            if (GST_BUFFER_DURATION_IS_VALID(buffer)) end += GST_BUFFER_DURATION(buffer);
+            std::lock_guard<std::mutex> lock(self->mutex);
+            self->dataEnd = std::max(self->dataEnd, end);
+        } else if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS) {
+            self->note([&] { self->dataEnded = true; });
+        }
+        return GST_PAD_PROBE_OK;
     }
 
     HRESULT build(const QByteArray& path, GstElement* (*makeSink)()) {
@@ -182,25 +245,54 @@ struct GstGraph::Impl {
         }
         g_object_set(pipeline, "uri", uri, "audio-sink", sink, "flags", kPlayFlags, nullptr);
         g_free(uri);
+        g_signal_connect(pipeline, "element-setup", G_CALLBACK(&Impl::onElementSetup), this);
         GstBus* bus = gst_element_get_bus(pipeline);
         gst_bus_set_sync_handler(bus, &Impl::onMessage, this, nullptr);
         gst_object_unref(bus);
         return S_OK;
     }
 
+    // Pauses the pipeline at 0 and waits until its audio is decoded far enough
+    // to play. A file that cannot play is refused as soon as that shows: an
+    // error; data that ends before the pipeline prerolls (some parsers stall
+    // the pipeline then); or a stream that ends with no length or long before
+    // the length its header states (a truncated file).
     HRESULT preroll() {
         GstStateChangeReturn ret = gst_element_set_state(pipeline, GST_STATE_PAUSED);
         std::unique_lock<std::mutex> lock(mutex);
         if (ret == GST_STATE_CHANGE_FAILURE) return error != S_OK ? error : E_FAIL;
-        if (ret == GST_STATE_CHANGE_ASYNC &&
-            !changed.wait_for(lock, kOpenTimeout, [&] { return prerolled || error != S_OK; }))
-            return E_FAIL;
+        if (ret == GST_STATE_CHANGE_ASYNC && !waitForPreroll(lock)) {
+            if (error != S_OK) return error;
+            return dataEnded ? VFW_E_UNSUPPORTED_STREAM : E_FAIL;
+        }
         if (error != S_OK) return error;
+        const bool ended = dataEnded || eos;
+        const GstClockTime end = dataEnd;
         lock.unlock();
         gint audioStreams = 0;
         g_object_get(pipeline, "n-audio", &audioStreams, nullptr);
         if (audioStreams <= 0) return VFW_E_UNSUPPORTED_STREAM;
+        if (ended && endsShort(end)) return VFW_E_UNSUPPORTED_STREAM;
         return playsIntoFallback(sink) ? VFW_E_NO_AUDIO_HARDWARE : S_OK;
+    }
+
+    // True once prerolled, false on an error, on the time-out, or when the
+    // data ended and the preroll did not follow within kEndedGrace.
+    bool waitForPreroll(std::unique_lock<std::mutex>& lock) {
+        const auto settled = [&] { return prerolled || error != S_OK; };
+        const auto deadline = std::chrono::steady_clock::now() + kOpenTimeout;
+        if (!changed.wait_until(lock, deadline, [&] { return settled() || dataEnded; }))
+            return false;
+        if (!settled() && !changed.wait_for(lock, kEndedGrace, settled)) return false;
+        return error == S_OK;
+    }
+
+    // Whether data that ends at stream time end falls short of the stream: no
+    // data at all, or less than half of the length the stream states.
+    bool endsShort(GstClockTime end) {
+        double length = 0;
+        if (!queryDuration(&length) || length <= 0) return end == 0;
+        return toSeconds(static_cast<gint64>(end)) < length / 2;
     }
 
     static double readLength(const QByteArray& path);
@@ -270,11 +362,26 @@ void GstGraph::pause() {
 }
 
 bool GstGraph::seek(double seconds) {
-    d_->note([&] { d_->eos = false; });
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     // A day bounds the conversion; no sound file is longer.
     const auto target = static_cast<gint64>(std::clamp(seconds, 0.0, 86400.0) * GST_SECOND);
-    return gst_element_seek_simple(d_->pipeline, GST_FORMAT_TIME, flags, target);
+    GstEvent* event = gst_event_new_seek(1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, target,
+                                         GST_SEEK_TYPE_NONE, 0);
+    bool wasAtEnd = false;
+    guint32 lastSeek = GST_SEQNUM_INVALID;
+    d_->note([&] {
+        wasAtEnd = d_->eos;
+        lastSeek = d_->seekSeqnum;
+        d_->eos = false;
+        d_->seekSeqnum = gst_event_get_seqnum(event);
+    });
+    if (gst_element_send_event(d_->pipeline, event)) return true;
+    // Refused: nothing was flushed, so the stream stands as it was.
+    d_->note([&] {
+        d_->eos = wasAtEnd;
+        d_->seekSeqnum = lastSeek;
+    });
+    return false;
 }
 
 bool GstGraph::duration(double* seconds) const {
@@ -294,6 +401,12 @@ bool GstGraph::position(double* seconds) const {
 
 bool GstGraph::atEnd() const {
     return d_->atEnd();
+}
+
+bool GstGraph::waitForEnd(int timeoutMs) const {
+    std::unique_lock<std::mutex> lock(d_->mutex);
+    return d_->changed.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                                [&] { return d_->eos || d_->error != S_OK; });
 }
 
 bool GstGraph::settling(int timeoutMs) const {

@@ -17,9 +17,11 @@ namespace lumidex {
 
 class GstGraph {
   public:
-    // Builds the pipeline for path and waits (bounded) until it is paused at
-    // 0 with its audio decoded far enough to know the format. Returns the
-    // graph, or null with *result set to the reason.
+    // Builds the pipeline for path and waits until it is paused at 0 with its
+    // audio decoded far enough to know the format. A damaged file is refused
+    // as soon as the pipeline shows it; only a decoder that stalls silently
+    // runs into the open time-out (10 s, then E_FAIL). Returns the graph, or
+    // null with *result set to the reason.
     static std::unique_ptr<GstGraph> open(const QByteArray& path, HRESULT* result);
     ~GstGraph();
     GstGraph(const GstGraph&) = delete;
@@ -33,8 +35,13 @@ class GstGraph {
     // Seconds; false when the pipeline cannot tell (yet).
     bool duration(double* seconds) const;
     bool position(double* seconds) const;
-    // True once the stream has played to its end, until the next seek.
+    // True once the stream has played to its end, until the next seek. An end
+    // reached before the last seek does not count, even when its message
+    // arrives after the seek.
     bool atEnd() const;
+    // Waits up to timeoutMs for the end of the stream or a failure; true when
+    // either came.
+    bool waitForEnd(int timeoutMs) const;
     // True while a state change (a start, or the refill after a seek) is still
     // under way after waiting up to timeoutMs.
     bool settling(int timeoutMs) const;

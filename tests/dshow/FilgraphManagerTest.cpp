@@ -1,5 +1,6 @@
 // The DirectShow layer on short generated files under the null device, whose
-// sink keeps real time: waits poll GStreamer with a deadline.
+// sink keeps real time: waits block on the graph (WaitForCompletion, GetState)
+// or poll its position, always with a generous deadline and never a sleep.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@ namespace lumidex {
 namespace {
 
 constexpr double kToneSeconds = 1.0;
+constexpr int kDeadlineMs = 10000;
 
 class FilgraphTest : public ::testing::Test {
   protected:
@@ -30,14 +32,21 @@ class FilgraphTest : public ::testing::Test {
 
     // Polls until the position satisfies done, for at most timeoutMs.
     template <class Done>
-    static bool waitForPosition(FilgraphManager& graph, Done done, int timeoutMs = 5000) {
+    static bool waitForPosition(FilgraphManager& graph, Done done, int timeoutMs = kDeadlineMs) {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < timeoutMs) {
             if (done(position(graph))) return true;
-            QThread::msleep(5);
+            QThread::yieldCurrentThread();
         }
         return false;
+    }
+
+    static HRESULT waitForEnd(FilgraphManager& graph, int timeoutMs = kDeadlineMs) {
+        int32_t event = 0;
+        const HRESULT result = graph.WaitForCompletion(timeoutMs, &event);
+        EXPECT_EQ(event, result == S_OK ? EC_COMPLETE : 0);
+        return result;
     }
 
     QTemporaryDir dir_;
@@ -65,6 +74,30 @@ TEST_F(FilgraphTest, FilesThatCannotPlayFailWithTheirCodesAndLeaveTheGraphEmpty)
     // The playback loop still runs and stops graphs whose file failed.
     EXPECT_EQ(graph.Run(), S_OK);
     EXPECT_EQ(graph.Stop(), S_OK);
+}
+
+// Files whose data the decoder rejects are refused as soon as it does, well
+// before the open time-out (10 s) that only a silent stall runs into.
+TEST_F(FilgraphTest, DamagedFilesAreRefusedWithoutWaitingForTheTimeOut) {
+    ASSERT_TRUE(test::writeTone(path("tone.aiff"), kToneSeconds, 2, 44100,
+                                SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
+    ASSERT_TRUE(test::writeTone(path("silent.wav"), 0));
+    QFile whole(path("tone.aiff"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    QFile cut(path("cut.aiff"));  // ends inside the header, before the sound chunk
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.read(40));
+    cut.close();
+    FilgraphManager graph;
+    for (const char* name : {"cut.aiff", "silent.wav"}) {
+        SCOPED_TRACE(name);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(graph.RenderFile(path(name)), VFW_E_UNSUPPORTED_STREAM);
+        EXPECT_LT(clock.elapsed(), 10000);
+        REFTIME length = -1;
+        EXPECT_EQ(graph.get_Duration(&length), E_UNEXPECTED);
+    }
 }
 
 TEST_F(FilgraphTest, RenderedStoppedAtZeroThenRunAdvancesAndStopHoldsWithoutRewinding) {
@@ -98,7 +131,7 @@ TEST_F(FilgraphTest, RenderedStoppedAtZeroThenRunAdvancesAndStopHoldsWithoutRewi
     const double held = position(graph);
     EXPECT_GE(held, 0.2);
     EXPECT_LT(held, kToneSeconds);
-    QThread::msleep(100);
+    EXPECT_EQ(waitForEnd(graph, 100), E_ABORT);  // a stopped graph does not play on
     EXPECT_EQ(position(graph), held);
 }
 
@@ -113,19 +146,25 @@ TEST_F(FilgraphTest, SeeksAreClampedAndAGraphAtItsEndReportsTheDurationUntilRewo
     EXPECT_DOUBLE_EQ(position(graph), 0.7);
 
     ASSERT_EQ(graph.Run(), S_OK);
-    ASSERT_TRUE(waitForPosition(graph, [](double at) { return at >= kToneSeconds - 1e-6; }));
+    ASSERT_EQ(waitForEnd(graph), S_OK);
+    REFTIME length = 0;
+    graph.get_Duration(&length);
+    EXPECT_EQ(position(graph), length);
     OAFilterState state = -1;
     graph.GetState(0, &state);
     EXPECT_EQ(state, State_Running);  // a finished graph stays running, as the loop expects
 
-    // A key sound is retriggered by a seek to 0 on the running graph.
+    // A key sound is retriggered by a seek to 0 on the running graph: the end
+    // it had reached no longer counts, and it plays again from the start.
     EXPECT_EQ(graph.put_CurrentPosition(0), S_OK);
+    EXPECT_LT(position(graph), 0.5);
     ASSERT_TRUE(waitForPosition(graph, [](double at) { return at > 0.05 && at < 0.9; }));
+    ASSERT_EQ(waitForEnd(graph), S_OK);
+    EXPECT_EQ(position(graph), length);
 
     EXPECT_EQ(graph.put_CurrentPosition(99), S_OK);
-    REFTIME length = 0;
-    graph.get_Duration(&length);
-    EXPECT_TRUE(waitForPosition(graph, [&](double at) { return at == length; }));
+    EXPECT_EQ(waitForEnd(graph), S_OK);
+    EXPECT_EQ(position(graph), length);
 }
 
 TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {

@@ -1,0 +1,177 @@
+// How long opening key sounds through the DirectShow layer holds the window:
+// one typical open per format, the worst cases (a damaged file that the
+// decoder rejects, a missing file, and a file on which the decoder stalls
+// without a word, which runs into the open time-out), and 2000 keys opened in
+// a row, each into its own graph that stays open, as "Open Key" does.
+//
+// Runs under the null audio device unless LUMIDEX_AUDIO says otherwise.
+
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "FilgraphManager.h"
+
+namespace {
+
+using namespace lumidex;
+
+enum Format { Wav, Ogg, Mp3 };
+
+const char* formatName(int f) {
+    return f == Wav ? "wav" : f == Ogg ? "ogg" : "mp3";
+}
+
+int sfFormat(int f) {
+    if (f == Ogg) return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    if (f == Mp3) return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+}
+
+// A stereo 44100 Hz key sound, `seconds` long, written by libsndfile.
+bool writeKey(const QString& path, int format, double seconds, double hz, int sfSubtype = 0) {
+    const int frames = int(seconds * 44100);
+    std::vector<float> s(2 * size_t(frames));
+    for (int i = 0; i < frames; ++i)
+        s[2 * i] = s[2 * i + 1] = float(0.3 * std::sin(2 * M_PI * hz * i / 44100));
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = sfSubtype ? sfSubtype : sfFormat(format);
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!f) return false;
+    sf_writef_float(f, s.data(), frames);
+    return sf_close(f) == 0;
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+long residentKiB() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * 4;
+}
+
+// One RenderFile of a 0.3 s key sound into a graph that held another key.
+void BM_OpenKeySound(benchmark::State& state) {
+    const int format = int(state.range(0));
+    QTemporaryDir dir;
+    const QString a = dir.filePath(QString("a.%1").arg(formatName(format)));
+    const QString b = dir.filePath(QString("b.%1").arg(formatName(format)));
+    if (!writeKey(a, format, 0.3, 440) || !writeKey(b, format, 0.3, 660))
+        state.SkipWithError("cannot write the key sounds");
+    FilgraphManager graph;
+    bool flip = false;
+    for (auto _ : state) {
+        if (FAILED(graph.RenderFile((flip = !flip) ? a : b))) state.SkipWithError("open failed");
+    }
+    state.SetLabel(formatName(format));
+}
+BENCHMARK(BM_OpenKeySound)
+    ->ArgNames({"format"})
+    ->DenseRange(Wav, Mp3)
+    ->Unit(benchmark::kMillisecond);
+
+enum Damage { CutHeader, Missing, Stall };
+
+// Opens a file that cannot play; the figure is how long the open holds the
+// caller before it is refused.
+void BM_OpenUnplayable(benchmark::State& state) {
+    const auto damage = Damage(state.range(0));
+    QTemporaryDir dir;
+    const QString whole = dir.filePath("whole.aiff");
+    const QString path = dir.filePath("key.aiff");
+    writeKey(whole, Wav, 1.0, 440, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+    if (damage == CutHeader) writeBytes(path, readBytes(whole).left(40));
+    // A sound chunk the decoder cannot make sense of: it reads on past the
+    // end of the file without a word, and only the time-out ends the open.
+    if (damage == Stall) writeBytes(path, readBytes(whole).left(12) + QByteArray(4096, '\xff'));
+    FilgraphManager graph;
+    HRESULT result = S_OK;
+    for (auto _ : state) result = graph.RenderFile(path);
+    if (SUCCEEDED(result)) state.SkipWithError("the file opened");
+    const char* names[] = {"cut in the header", "missing", "silent stall"};
+    state.SetLabel(QString("%1 -> 0x%2")
+                       .arg(names[damage])
+                       .arg(uint32_t(result), 8, 16, QChar('0'))
+                       .toStdString());
+}
+BENCHMARK(BM_OpenUnplayable)
+    ->ArgNames({"damage"})
+    ->Arg(CutHeader)
+    ->Arg(Missing)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenUnplayable)
+    ->ArgNames({"damage"})
+    ->Arg(Stall)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// 2000 different 0.3 s key sounds, each rendered into its own graph that
+// stays open. max_open_ms is the longest single open, the longest the window
+// freezes at once; rss_MiB what the open graphs hold.
+void BM_Open2000Keys(benchmark::State& state) {
+    constexpr int kKeys = 2000;
+    QTemporaryDir dir;
+    std::vector<QString> paths;
+    for (int k = 1; k <= kKeys; ++k) {
+        paths.push_back(dir.filePath(QString("k%1.wav").arg(k)));
+        if (!writeKey(paths.back(), Wav, 0.3, 200 + k)) state.SkipWithError("cannot write keys");
+    }
+    double maxOpenMs = 0, rssMiB = 0, totalMs = 0;
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<FilgraphManager>> graphs;
+        const long rssBefore = residentKiB();
+        QElapsedTimer all;
+        all.start();
+        for (const QString& path : paths) {
+            graphs.push_back(std::make_unique<FilgraphManager>());
+            QElapsedTimer clock;
+            clock.start();
+            if (FAILED(graphs.back()->RenderFile(path))) state.SkipWithError("open failed");
+            maxOpenMs = std::max(maxOpenMs, clock.nsecsElapsed() / 1e6);
+        }
+        totalMs += all.nsecsElapsed() / 1e6;
+        rssMiB = std::max(rssMiB, (residentKiB() - rssBefore) / 1024.0);
+        state.PauseTiming();
+        graphs.clear();
+        state.ResumeTiming();
+    }
+    state.counters["per_open_ms"] =
+        benchmark::Counter(totalMs / kKeys, benchmark::Counter::kAvgIterations);
+    state.counters["max_open_ms"] = maxOpenMs;
+    state.counters["rss_MiB"] = rssMiB;
+}
+BENCHMARK(BM_Open2000Keys)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("LUMIDEX_AUDIO", "null", 0);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
