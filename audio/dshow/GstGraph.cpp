@@ -2,7 +2,9 @@
 
 #include <gst/gst.h>
 
+#include <QFile>
 #include <QString>
+#include <QtEndian>
 
 #include <algorithm>
 #include <chrono>
@@ -36,12 +38,24 @@ void preferMpg123() {
     gst_object_unref(mpg123);
 }
 
+// The chip-music decoder of GStreamer's "bad" plug-in set (installed on many
+// desktops) crashes on some damaged files. Chart sounds are never chip music,
+// so the layer never lets it be picked.
+void avoidFragileDecoders() {
+    GstPluginFeature* gme = gst_registry_lookup_feature(gst_registry_get(), "gmedec");
+    if (!gme) return;
+    gst_plugin_feature_set_rank(gme, GST_RANK_NONE);
+    gst_object_unref(gme);
+}
+
 bool initGstreamer() {
     static std::once_flag once;
     static bool ready = false;
     std::call_once(once, [] {
         ready = gst_init_check(nullptr, nullptr, nullptr);
-        if (ready) preferMpg123();
+        if (!ready) return;
+        preferMpg123();
+        avoidFragileDecoders();
     });
     return ready;
 }
@@ -107,6 +121,20 @@ HRESULT classifyError(GstMessage* message, GstElement* sink) {
 
 double toSeconds(gint64 nanoseconds) {
     return static_cast<double>(nanoseconds) / GST_SECOND;
+}
+
+// libav's AIFF reader, the only one among the plug-ins we install, never
+// finishes a file whose data stops before its header says it does: the open
+// stalls, or the stream stands at 0 for ever, spinning a core. Such a file is
+// damaged, so it is refused before GStreamer sees it.
+bool isTruncatedAiff(const QByteArray& path) {
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(12);
+    if (head.size() < 12 || !head.startsWith("FORM")) return false;
+    if (head.mid(8) != "AIFF" && head.mid(8) != "AIFC") return false;
+    const quint32 formSize = qFromBigEndian<quint32>(head.constData() + 4);
+    return file.size() < qint64(formSize) + 8;
 }
 
 bool splitsOrParsesStreams(GstElement* element) {
@@ -343,6 +371,10 @@ GstGraph::~GstGraph() = default;
 std::unique_ptr<GstGraph> GstGraph::open(const QByteArray& path, HRESULT* result) {
     if (!initGstreamer()) {
         *result = E_FAIL;
+        return nullptr;
+    }
+    if (isTruncatedAiff(path)) {
+        *result = VFW_E_UNSUPPORTED_STREAM;
         return nullptr;
     }
     auto impl = std::make_unique<Impl>();

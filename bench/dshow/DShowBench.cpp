@@ -1,8 +1,7 @@
 // How long opening key sounds through the DirectShow layer holds the window:
-// one typical open per format, the worst cases (a damaged file that the
-// decoder rejects, a missing file, and a file on which the decoder stalls
-// without a word, which runs into the open time-out), and 2000 keys opened in
-// a row, each into its own graph that stays open, as "Open Key" does.
+// one typical open per format, the worst cases (damaged files, a missing
+// file), and 2000 keys opened in a row, each into its own graph that stays
+// open, as "Open Key" does.
 //
 // Runs under the null audio device unless LUMIDEX_AUDIO says otherwise.
 
@@ -93,7 +92,7 @@ BENCHMARK(BM_OpenKeySound)
     ->DenseRange(Wav, Mp3)
     ->Unit(benchmark::kMillisecond);
 
-enum Damage { CutHeader, Missing, Stall };
+enum Damage { CutHeader, CutData, Missing, Stall };
 
 // Opens a file that cannot play; the figure is how long the open holds the
 // caller before it is refused.
@@ -104,14 +103,17 @@ void BM_OpenUnplayable(benchmark::State& state) {
     const QString path = dir.filePath("key.aiff");
     writeKey(whole, Wav, 1.0, 440, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
     if (damage == CutHeader) writeBytes(path, readBytes(whole).left(40));
-    // A sound chunk the decoder cannot make sense of: it reads on past the
-    // end of the file without a word, and only the time-out ends the open.
+    if (damage == CutData) writeBytes(path, readBytes(whole).left(82));  // 7 frames of sound
+    // A header that promises far more than the file holds, with no chunk the
+    // decoder can make sense of (it used to read on past the end of the file
+    // without a word until the open timed out).
     if (damage == Stall) writeBytes(path, readBytes(whole).left(12) + QByteArray(4096, '\xff'));
     FilgraphManager graph;
     HRESULT result = S_OK;
     for (auto _ : state) result = graph.RenderFile(path);
     if (SUCCEEDED(result)) state.SkipWithError("the file opened");
-    const char* names[] = {"cut in the header", "missing", "silent stall"};
+    const char* names[] = {"cut in the header", "cut 82 bytes in", "missing",
+                           "garbled after the header"};
     state.SetLabel(QString("%1 -> 0x%2")
                        .arg(names[damage])
                        .arg(uint32_t(result), 8, 16, QChar('0'))
@@ -120,6 +122,7 @@ void BM_OpenUnplayable(benchmark::State& state) {
 BENCHMARK(BM_OpenUnplayable)
     ->ArgNames({"damage"})
     ->Arg(CutHeader)
+    ->Arg(CutData)
     ->Arg(Missing)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenUnplayable)

@@ -12,6 +12,7 @@
 
 #include "FilgraphManager.h"
 #include "ToneFile.h"
+#include "support/FileHelpers.h"
 
 namespace lumidex {
 namespace {
@@ -84,12 +85,12 @@ TEST_F(FilgraphTest, DamagedFilesAreRefusedWithoutWaitingForTheTimeOut) {
     ASSERT_TRUE(test::writeTone(path("silent.wav"), 0));
     QFile whole(path("tone.aiff"));
     ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
-    QFile cut(path("cut.aiff"));  // ends inside the header, before the sound chunk
-    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(whole.read(40));
-    cut.close();
+    const QByteArray aiff = whole.readAll();
+    // Ends inside the header, before the sound chunk; ends 7 frames into it.
+    ASSERT_TRUE(test::writeAll(path("cut.aiff"), aiff.left(40)));
+    ASSERT_TRUE(test::writeAll(path("short.aiff"), aiff.left(82)));
     FilgraphManager graph;
-    for (const char* name : {"cut.aiff", "silent.wav"}) {
+    for (const char* name : {"cut.aiff", "short.aiff", "silent.wav"}) {
         SCOPED_TRACE(name);
         QElapsedTimer clock;
         clock.start();
