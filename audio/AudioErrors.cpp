@@ -42,7 +42,7 @@ QString soundErrorText(int32_t n) {
     return QString();
 }
 
-QString FileOpenErrorText(int32_t n) {
+QString fileOpenErrorText(int32_t n) {
     if (n >= hresult(0x800A0000) && n < hresult(0x800B0000)) n -= hresult(0x800A0000);
     const QString text = QStringLiteral("File open error!\nError code ");
     if (n >= 0 && n < 0x10000)

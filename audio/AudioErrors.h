@@ -32,6 +32,6 @@ QString soundErrorText(int32_t n);
 // feed, "Error code " and then either n in decimal with the run-time error's
 // description (for 0 <= n < 0x10000) or "0x", n in upper-case hexadecimal and
 // soundErrorText(n).
-QString FileOpenErrorText(int32_t n);
+QString fileOpenErrorText(int32_t n);
 
 }  // namespace lumidex

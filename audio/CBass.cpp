@@ -26,7 +26,7 @@ int32_t CBass::LoadFile(const QString& pvx_music_path, const QString& fn) {
     // The stream plays from buffer_, so the old one goes before buffer_ changes.
     if (handle_ != 0) Free();
     QByteArray bytes;
-    if (!ReadSoundFile(pvx_music_path, fn, bytes)) return BASS_ERROR_FILEOPEN;
+    if (!readSoundFile(pvx_music_path, fn, bytes)) return BASS_ERROR_FILEOPEN;
     buffer_ = std::move(bytes);
     handle_ =
         BASS_StreamCreateFile(TRUE, buffer_.constData(), 0, QWORD(buffer_.size()), BASS_UNICODE);

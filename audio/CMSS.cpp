@@ -16,7 +16,7 @@ int32_t CMSS::LoadFile(const QString& pvx_music_path, const QString& fn) {
     // The sound plays from buffer_, so the old one goes before buffer_ changes.
     if (handle_ != 0) Free();
     QByteArray bytes;
-    if (!ReadSoundFile(pvx_music_path, fn, bytes)) return kFileNotFound;
+    if (!readSoundFile(pvx_music_path, fn, bytes)) return kFileNotFound;
     buffer_ = std::move(bytes);
     handle_ = AIL_quick_load_mem(buffer_.constData(), U32(buffer_.size()));
     if (handle_ == 0) {

@@ -34,7 +34,7 @@ QString JoinPath(const QString& base, const QString& name) {
     return base + QLatin1Char('/') + name;
 }
 
-SoundLocation LocateSound(const QString& musicPath, const QString& fn) {
+SoundLocation locateSound(const QString& musicPath, const QString& fn) {
     SoundLocation where;
     const QString loose = musicPath + fn;
     if (FileExists(loose)) {
@@ -47,7 +47,7 @@ SoundLocation LocateSound(const QString& musicPath, const QString& fn) {
     return where;
 }
 
-bool ReadSoundFile(const QString& musicPath, const QString& fn, QByteArray& bytes) {
+bool readSoundFile(const QString& musicPath, const QString& fn, QByteArray& bytes) {
     bytes.clear();
     try {
         const QString loose = musicPath + fn;

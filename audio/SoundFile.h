@@ -25,11 +25,11 @@ struct SoundLocation {
 
 // Where the sound is, without reading it. A PakEntry is an entry of more than
 // 0 bytes that can be read; an empty or damaged entry is Missing.
-SoundLocation LocateSound(const QString& musicPath, const QString& fn);
+SoundLocation locateSound(const QString& musicPath, const QString& fn);
 
 // Reads the sound into bytes. False when the loose file exists but cannot be
 // read, or when neither it nor a readable PAK entry of at least one byte
 // exists.
-bool ReadSoundFile(const QString& musicPath, const QString& fn, QByteArray& bytes);
+bool readSoundFile(const QString& musicPath, const QString& fn, QByteArray& bytes);
 
 }  // namespace lumidex

@@ -10,7 +10,7 @@
 
 namespace lumidex {
 
-double VolumeToAmplitude(int32_t volume) {
+double volumeToAmplitude(int32_t volume) {
     if (volume <= kVolumeSilent) return 0.0;
     return std::pow(10.0, volume / 2000.0);  // hundredths of a dB: 20 dB per decade
 }
@@ -29,7 +29,7 @@ HRESULT FilgraphManager::RenderFile(const QString& fileName) {
     HRESULT result = E_FAIL;
     graph_ = GstGraph::open(QFile::encodeName(info.absoluteFilePath()), &result);
     if (!graph_) return result;
-    graph_->setAmplitude(VolumeToAmplitude(volume_));
+    graph_->setAmplitude(volumeToAmplitude(volume_));
     if (!graph_->duration(&duration_)) duration_ = 0;
     return S_OK;
 }
@@ -103,7 +103,7 @@ HRESULT FilgraphManager::WaitForCompletion(int32_t msTimeout, int32_t* evCode) {
 HRESULT FilgraphManager::put_Volume(int32_t volume) {
     if (volume < kVolumeSilent || volume > kVolumeFull) return E_INVALIDARG;
     volume_ = volume;
-    if (graph_) graph_->setAmplitude(VolumeToAmplitude(volume_));
+    if (graph_) graph_->setAmplitude(volumeToAmplitude(volume_));
     return S_OK;
 }
 
@@ -113,7 +113,7 @@ HRESULT FilgraphManager::get_Volume(int32_t* volume) {
     return S_OK;
 }
 
-HRESULT FilgraphManager::GetAudioFormat(AudioFormat* format) {
+HRESULT FilgraphManager::audioFormat(AudioFormat* format) {
     if (!format) return E_POINTER;
     *format = AudioFormat();
     if (!graph_) return E_UNEXPECTED;

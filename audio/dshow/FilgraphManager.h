@@ -75,7 +75,7 @@ class FilgraphManager {
         int channels = 0;
         int rate = 0;
     };
-    HRESULT GetAudioFormat(AudioFormat* format);
+    HRESULT audioFormat(AudioFormat* format);
 
   private:
     std::unique_ptr<GstGraph> graph_;
@@ -88,6 +88,6 @@ class FilgraphManager {
 // The linear amplitude of a volume in hundredths of a decibel: 0 -> 1.0,
 // -600 -> 0.501, kVolumeSilent and below -> 0 (true silence rather than
 // -100 dB).
-double VolumeToAmplitude(int32_t volume);
+double volumeToAmplitude(int32_t volume);
 
 }  // namespace lumidex

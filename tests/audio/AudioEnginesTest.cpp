@@ -60,7 +60,7 @@ TEST_F(Engines, WithoutASoundCardBothEnginesSayItAndTheEditorGoesOn) {
 
     // Players then report the missing hardware instead of crashing.
     QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.path() + "/k.wav", wav16(441)));
+    ASSERT_TRUE(writeAll(dir.path() + "/k.wav", wav16(441)));
     CBass bass;
     CMSS miles;
     EXPECT_EQ(bass.LoadFile(dir.path() + "/", "k.wav"), BASS_ERROR_INIT);
@@ -79,7 +79,7 @@ TEST_F(Engines, NullDeviceStartsSilently) {
     EXPECT_NE(engines.milesDigital(), nullptr);
 
     QTemporaryDir dir;
-    ASSERT_TRUE(writeFile(dir.path() + "/k.wav", wav16(441)));
+    ASSERT_TRUE(writeAll(dir.path() + "/k.wav", wav16(441)));
     PlayerSlots players;
     ASSERT_EQ(players.bass(0).LoadFile(dir.path() + "/", "k.wav"), 0);
     ASSERT_EQ(players.miles(2000).LoadFile(dir.path() + "/", "k.wav"), 0);

@@ -23,7 +23,7 @@ TEST(AudioErrors, NumbersShowAsTheEditorShowsThem) {
         {hresult(0x800A0035u), "53: File not found"},
         {53, "53: File not found"}};
     for (const auto& [code, text] : cases)
-        EXPECT_EQ(FileOpenErrorText(code), QStringLiteral("File open error!\nError code ") + text);
+        EXPECT_EQ(fileOpenErrorText(code), QStringLiteral("File open error!\nError code ") + text);
 }
 
 }  // namespace

@@ -45,8 +45,7 @@ QByteArray encode(int sfFormat, int rate, int channels, const Samples& samples) 
     if (!f) return {};
     sf_writef_float(f, samples.data(), sf_count_t(samples.size() / size_t(channels)));
     sf_close(f);
-    QFile file(QString::fromLocal8Bit(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readAll(QFile::decodeName(path));
 }
 
 QByteArray wavFloat(const Samples& samples, int channels, int rate) {
@@ -66,12 +65,6 @@ QByteArray mp3(int frames, int channels, int rate) {
 QByteArray ogg(int frames, int channels, int rate) {
     return encode(SF_FORMAT_OGG | SF_FORMAT_VORBIS, rate, channels,
                   sine(frames, channels, 440, rate));
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries) {

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/FileHelpers.h"
+
 namespace lumidex::test {
 
 // Interleaved samples.
@@ -33,8 +35,6 @@ QByteArray wav16(int frames, int channels = 2, int rate = 44100);
 QByteArray mp3(int frames, int channels = 2, int rate = 44100);
 QByteArray ogg(int frames, int channels = 2, int rate = 44100);
 
-// Writes bytes to path (creating folders); false on failure.
-bool writeFile(const QString& path, const QByteArray& bytes);
 // A ZIP archive with the given entries (name, bytes); false on failure.
 bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries);
 

@@ -106,7 +106,7 @@ TEST_F(BassLayer, ReportsHandleAndInitialisationErrors) {
 
 TEST_F(BassLayer, LoadsPlugInsOnlyFromTheProgramsOwnFolder) {
     const QString planted = musicDir + QStringLiteral("planted.so");
-    ASSERT_TRUE(writeFile(planted, "not a library"));
+    ASSERT_TRUE(writeAll(planted, "not a library"));
     EXPECT_EQ(BASS_PluginLoad(planted.utf16(), BASS_UNICODE), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
     EXPECT_EQ(BASS_PluginLoad("missing.so", 0), 0u);
@@ -115,7 +115,7 @@ TEST_F(BassLayer, LoadsPlugInsOnlyFromTheProgramsOwnFolder) {
 }
 
 TEST_F(CBassPlayer, PositionsInBytesAndSeconds) {
-    ASSERT_TRUE(writeFile(musicDir + "m.wav", wav16(3 * 44100)));
+    ASSERT_TRUE(writeAll(musicDir + "m.wav", wav16(3 * 44100)));
     CBass p;
     ASSERT_EQ(p.LoadFile(musicDir, "m.wav"), 0);
     EXPECT_EQ(p.BytesPerSecond(), 176400);
@@ -143,11 +143,11 @@ TEST_F(CBassPlayer, PositionsInBytesAndSeconds) {
 }
 
 TEST_F(CBassPlayer, DescribesTheSound) {
-    ASSERT_TRUE(writeFile(musicDir + "mono.wav", wav16(44100, 1)));
-    ASSERT_TRUE(writeFile(musicDir + "quad.wav", wav16(100, 4)));
-    ASSERT_TRUE(writeFile(musicDir + "six.flac", encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 6,
-                                                        sine(100, 6, 440, 44100))));
-    ASSERT_TRUE(writeFile(musicDir + "stereo.wav", wav16(44100, 2)));
+    ASSERT_TRUE(writeAll(musicDir + "mono.wav", wav16(44100, 1)));
+    ASSERT_TRUE(writeAll(musicDir + "quad.wav", wav16(100, 4)));
+    ASSERT_TRUE(writeAll(musicDir + "six.flac", encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 6,
+                                                       sine(100, 6, 440, 44100))));
+    ASSERT_TRUE(writeAll(musicDir + "stereo.wav", wav16(44100, 2)));
     CBass p;
     ASSERT_EQ(p.LoadFile(musicDir, "mono.wav"), 0);
     EXPECT_EQ(p.Mode(), "Mono");
@@ -165,7 +165,7 @@ TEST_F(CBassPlayer, DescribesTheSound) {
     EXPECT_EQ(p.Frequency(), 44100);
     EXPECT_FLOAT_EQ(p.Volume(), 1.0f);
 
-    ASSERT_TRUE(writeFile(musicDir + "empty.wav", wav16(0)));
+    ASSERT_TRUE(writeAll(musicDir + "empty.wav", wav16(0)));
     ASSERT_EQ(p.LoadFile(musicDir, "empty.wav"), 0);
     try {
         p.BitsPerSecond(44);
@@ -176,7 +176,7 @@ TEST_F(CBassPlayer, DescribesTheSound) {
 }
 
 TEST_F(CBassPlayer, VolumeAndFrequencyShapeWhatIsHeard) {
-    ASSERT_TRUE(writeFile(musicDir + "dc.wav", wavFloat(constant(44100, 2, 0.5f), 2)));
+    ASSERT_TRUE(writeAll(musicDir + "dc.wav", wavFloat(constant(44100, 2, 0.5f), 2)));
     CBass p;
     ASSERT_EQ(p.LoadFile(musicDir, "dc.wav"), 0);
     p.setVolume(0.5f);
@@ -207,8 +207,8 @@ TEST_F(CBassPlayer, EmptyAndReloadedPlayers) {
     p.setBGM(true);
     EXPECT_TRUE(p.BGM());
 
-    ASSERT_TRUE(writeFile(musicDir + "a.wav", wav16(44100)));
-    ASSERT_TRUE(writeFile(musicDir + "b.wav", wav16(22050)));
+    ASSERT_TRUE(writeAll(musicDir + "a.wav", wav16(44100)));
+    ASSERT_TRUE(writeAll(musicDir + "b.wav", wav16(22050)));
     ASSERT_EQ(p.LoadFile(musicDir, "a.wav"), 0);
     const uint32_t first = p.Handle();
     p.Play();
@@ -220,7 +220,7 @@ TEST_F(CBassPlayer, EmptyAndReloadedPlayers) {
     EXPECT_DOUBLE_EQ(p.Duration(), 0.5);
 
     // A failed load leaves the player empty.
-    ASSERT_TRUE(writeFile(musicDir + "bad.wav", "RIFF....WAVEjunk"));
+    ASSERT_TRUE(writeAll(musicDir + "bad.wav", "RIFF....WAVEjunk"));
     EXPECT_EQ(p.LoadFile(musicDir, "bad.wav"), BASS_ERROR_FILEFORM);
     EXPECT_EQ(p.Handle(), 0u);
     EXPECT_EQ(p.LoadFile(musicDir, "nothing.wav"), 2);

@@ -122,7 +122,7 @@ TEST(CMSSWithoutMiles, FrequencyAndDurationAreStored) {
 }
 
 TEST_F(CMSSPlayer, LoadPositionAndDescription) {
-    ASSERT_TRUE(writeFile(musicDir + "k.wav", wav16(103415)));  // 2345.01 ms
+    ASSERT_TRUE(writeAll(musicDir + "k.wav", wav16(103415)));  // 2345.01 ms
     CMSS p;
     ASSERT_EQ(p.LoadFile(musicDir, "k.wav"), 0);
     EXPECT_DOUBLE_EQ(p.Duration(), 2.345);
@@ -142,7 +142,7 @@ TEST_F(CMSSPlayer, LoadPositionAndDescription) {
 
     // Loading again releases the old sound first; Free keeps duration and rate.
     const uint32_t first = p.Handle();
-    ASSERT_TRUE(writeFile(musicDir + "s.mp3", mp3(4410)));
+    ASSERT_TRUE(writeAll(musicDir + "s.mp3", mp3(4410)));
     ASSERT_EQ(p.LoadFile(musicDir, "s.mp3"), 0);
     EXPECT_NE(p.Handle(), first);
     EXPECT_EQ(AIL_quick_status(first), 0);
@@ -155,7 +155,7 @@ TEST_F(CMSSPlayer, LoadPositionAndDescription) {
 }
 
 TEST_F(CMSSPlayer, RefusedAndMissingFiles) {
-    ASSERT_TRUE(writeFile(musicDir + "k.ogg", ogg(4410)));
+    ASSERT_TRUE(writeAll(musicDir + "k.ogg", ogg(4410)));
     CMSS p;
     EXPECT_EQ(p.LoadFile(musicDir, "k.ogg"), 5);
     EXPECT_EQ(p.Handle(), 0u);

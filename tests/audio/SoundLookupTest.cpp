@@ -38,7 +38,7 @@ TEST_F(SoundLookup, ArchiveNamedAfterTheFirstFolderHoldsTheWholeName) {
     EXPECT_EQ(load("song/other.wav"), std::make_pair(2, 3));
     EXPECT_EQ(load("else/song.wav"), std::make_pair(2, 3));  // else.pak does not exist
 
-    const SoundLocation where = LocateSound(musicDir, "song/song.wav");
+    const SoundLocation where = locateSound(musicDir, "song/song.wav");
     EXPECT_EQ(where.kind, SoundLocation::PakEntry);
     EXPECT_EQ(where.path, musicDir + "song.pak");
     EXPECT_EQ(where.entry, "song/song.wav");
@@ -46,30 +46,30 @@ TEST_F(SoundLookup, ArchiveNamedAfterTheFirstFolderHoldsTheWholeName) {
 
 TEST_F(SoundLookup, LooseFileWins) {
     ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/song.wav", wav16(441, 1)}}));
-    ASSERT_TRUE(writeFile(musicDir + "song/song.wav", wav16(441, 2)));
+    ASSERT_TRUE(writeAll(musicDir + "song/song.wav", wav16(441, 2)));
     QString mode;
     EXPECT_EQ(load("song/song.wav", &mode), std::make_pair(0, 0));
     EXPECT_EQ(mode, "Stereo");
-    EXPECT_EQ(LocateSound(musicDir, "song/song.wav").kind, SoundLocation::Loose);
+    EXPECT_EQ(locateSound(musicDir, "song/song.wav").kind, SoundLocation::Loose);
 }
 
 TEST_F(SoundLookup, LeadingSlashNamesTheArchiveAfterNothing) {
     ASSERT_TRUE(writeZip(musicDir + ".pak", {{"/x.mp3", mp3(4410)}}));
     EXPECT_EQ(load("/x.mp3"), std::make_pair(0, 0));
-    EXPECT_EQ(LocateSound(musicDir, "/x.mp3").path, musicDir + ".pak");
+    EXPECT_EQ(locateSound(musicDir, "/x.mp3").path, musicDir + ".pak");
 }
 
 TEST_F(SoundLookup, NameWithoutSlashTriesNoArchive) {
     ASSERT_TRUE(writeZip(musicDir + "x.wav.pak", {{"x.wav", wav16(441)}}));
     ASSERT_TRUE(writeZip(musicDir + ".pak", {{"x.wav", wav16(441)}}));
     EXPECT_EQ(load("x.wav"), std::make_pair(2, 3));
-    EXPECT_EQ(LocateSound(musicDir, "x.wav").kind, SoundLocation::Missing);
+    EXPECT_EQ(locateSound(musicDir, "x.wav").kind, SoundLocation::Missing);
 }
 
 TEST_F(SoundLookup, EmptyEntryCountsAsMissing) {
     ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/empty.wav", QByteArray()}}));
     EXPECT_EQ(load("song/empty.wav"), std::make_pair(2, 3));
-    EXPECT_EQ(LocateSound(musicDir, "song/empty.wav").kind, SoundLocation::Missing);
+    EXPECT_EQ(locateSound(musicDir, "song/empty.wav").kind, SoundLocation::Missing);
 }
 
 TEST_F(SoundLookup, EachPlayerRefusesWhatItCannotDecode) {

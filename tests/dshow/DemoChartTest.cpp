@@ -17,15 +17,14 @@
 #include "ScriptedDialogs.h"
 #include "SoundsCommand.h"
 
+#include "support/FileHelpers.h"
+
 namespace lumidex {
 namespace {
 
-const QString kGameDir = QStringLiteral(LUMIDEX_SOURCE_DIR "/examples/demo");
+using test::readAll;
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QString kGameDir = QStringLiteral(LUMIDEX_SOURCE_DIR "/examples/demo");
 
 SF_INFO soundInfo(const QString& path) {
     SF_INFO info{};

@@ -112,7 +112,7 @@ TEST_F(FilgraphTest, RenderedStoppedAtZeroThenRunAdvancesAndStopHoldsWithoutRewi
     EXPECT_NEAR(length, kToneSeconds, 0.001);
     EXPECT_EQ(position(graph), 0.0);
     FilgraphManager::AudioFormat format;
-    EXPECT_EQ(graph.GetAudioFormat(&format), S_OK);
+    EXPECT_EQ(graph.audioFormat(&format), S_OK);
     EXPECT_EQ(format.channels, 2);
     EXPECT_EQ(format.rate, 44100);
 
@@ -181,7 +181,7 @@ TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {
     graph.get_Duration(&length);
     EXPECT_NEAR(length, 0.5, 0.01);
     FilgraphManager::AudioFormat format;
-    EXPECT_EQ(graph.GetAudioFormat(&format), S_OK);
+    EXPECT_EQ(graph.audioFormat(&format), S_OK);
     EXPECT_EQ(format.channels, 1);
     EXPECT_EQ(format.rate, 22050);
     int32_t volume = 0;
@@ -195,8 +195,8 @@ TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {
 }
 
 TEST(FilgraphArguments, VolumesOutOfRangeAndNullResultPointersAreRefused) {
-    EXPECT_NEAR(VolumeToAmplitude(-2000), 0.1, 1e-12);  // hundredths of a decibel
-    EXPECT_EQ(VolumeToAmplitude(kVolumeSilent), 0.0);
+    EXPECT_NEAR(volumeToAmplitude(-2000), 0.1, 1e-12);  // hundredths of a decibel
+    EXPECT_EQ(volumeToAmplitude(kVolumeSilent), 0.0);
     FilgraphManager graph;
     EXPECT_EQ(graph.put_Volume(kVolumeSilent), S_OK);
     EXPECT_EQ(graph.put_Volume(1), E_INVALIDARG);
@@ -208,7 +208,7 @@ TEST(FilgraphArguments, VolumesOutOfRangeAndNullResultPointersAreRefused) {
     EXPECT_EQ(graph.get_Duration(nullptr), E_POINTER);
     EXPECT_EQ(graph.get_CurrentPosition(nullptr), E_POINTER);
     EXPECT_EQ(graph.get_Volume(nullptr), E_POINTER);
-    EXPECT_EQ(graph.GetAudioFormat(nullptr), E_POINTER);
+    EXPECT_EQ(graph.audioFormat(nullptr), E_POINTER);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     graph.get_Duration(&length);
     fuzz::check(std::isfinite(length) && length >= 0, "duration not a length");
     FilgraphManager::AudioFormat format;
-    graph.GetAudioFormat(&format);
+    graph.audioFormat(&format);
     graph.put_CurrentPosition(length / 2);
     REFTIME position = 0;
     graph.get_CurrentPosition(&position);

@@ -2,7 +2,9 @@
 // Whole files in one call, for tests that set up or inspect files on disk.
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 namespace lumidex::test {
@@ -13,8 +15,10 @@ inline QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Replaces the file with bytes; false when that failed.
+// Replaces the file with bytes, making its folder when there is none; false
+// when that failed.
 inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }

@@ -132,7 +132,7 @@ class EngineSession {
 // One sound's block of the report; answers its number of problems.
 int reportSound(const QString& label, const QString& musicDir, const QString& snd,
                 const QStringList& decoders, QString* report) {
-    const SoundLocation where = LocateSound(musicDir, snd);
+    const SoundLocation where = locateSound(musicDir, snd);
     int problems = where.kind == SoundLocation::Missing ? 1 : 0;
     *report +=
         QStringLiteral("%1  %2\n  %3\n").arg(label, snd, describeLocation(where, musicDir, snd));
@@ -187,7 +187,7 @@ DecoderCheck checkWithBass(const QString& musicDir, const QString& snd) {
     CBass player;
     const int32_t result = player.LoadFile(musicDir, snd);
     if (result != 0) {
-        check.error = FileOpenErrorText(bassErrorNumber(result));
+        check.error = fileOpenErrorText(bassErrorNumber(result));
         return check;
     }
     check.opened = true;
@@ -206,7 +206,7 @@ DecoderCheck checkWithMiles(const QString& musicDir, const QString& snd) {
     CMSS player;
     const int32_t result = player.LoadFile(musicDir, snd);
     if (result != 0) {
-        check.error = FileOpenErrorText(milesErrorNumber(result));
+        check.error = fileOpenErrorText(milesErrorNumber(result));
         return check;
     }
     // The Miles quick calls tell the length only.
@@ -221,13 +221,13 @@ DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd) {
     FilgraphManager graph;
     const HRESULT result = graph.RenderFile(musicDir + snd);
     if (FAILED(result)) {
-        check.error = FileOpenErrorText(result);
+        check.error = fileOpenErrorText(result);
         return check;
     }
     check.opened = true;
     graph.get_Duration(&check.seconds);
     FilgraphManager::AudioFormat format;
-    if (SUCCEEDED(graph.GetAudioFormat(&format))) {
+    if (SUCCEEDED(graph.audioFormat(&format))) {
         check.channels = format.channels;
         check.rate = format.rate;
     }
