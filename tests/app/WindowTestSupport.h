@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -12,6 +11,7 @@
 #include "AppInfo.h"
 #include "ScriptedDialogs.h"
 #include "fmMain.h"
+#include "support/FileHelpers.h"
 
 namespace lumidex::testing {
 
@@ -49,18 +49,13 @@ class WindowTest : public ::testing::Test {
     QString exePath() const { return path(QStringLiteral("lumidex")); }
 
     QString writeFile(const QString& name, const QByteArray& bytes) {
-        QFile file(path(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
+        EXPECT_TRUE(test::writeAll(path(name), bytes));
+        return path(name);
     }
     QString writeChart(const QString& name = QStringLiteral("song.xml")) {
         return writeFile(name, kChart);
     }
-    QByteArray readFile(const QString& name) const {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray readFile(const QString& name) const { return test::readAll(path(name)); }
 
     // What was shown from now on (ignores anything shown before).
     void mark() { marked = ui.shown.size(); }

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <string>
 
 #include "ChartFile.h"
 #include "FileIO.h"
@@ -68,6 +69,16 @@ inline QString area(double coord, int kind, int fx = 0) {
         .arg(coord)
         .arg(kind)
         .arg(fx);
+}
+
+// Every note of the chart as "coord:kind/key " in coord order.
+inline std::string notesOf(const ChartDocument& doc) {
+    std::string out;
+    for (int c = 0; c < kCellCount; ++c)
+        if (const auto& cell = doc.cell(c); cell.Kind)
+            out += std::to_string(c) + ':' + std::to_string(cell.Kind) + '/' +
+                   std::to_string(cell.FxSndIndex) + ' ';
+    return out;
 }
 
 // Writes text to a file in a fresh folder and loads it.

@@ -60,11 +60,3 @@ TEST(NotePictures, TransparentPicturesHoldOnlyTheirObjects) {
         EXPECT_EQ(qAlpha(picture.pixel(47, 7)), 0) << kind;
     }
 }
-
-TEST(NotePictures, MissingPicturesLeaveEmptySlots) {
-    const NotePictures pictures(QStringLiteral("/nonexistent"), 1);
-    for (int kind = 0; kind < NotePictures::kSlots; ++kind) {
-        EXPECT_TRUE(pictures.opaque(kind).isNull());
-        EXPECT_TRUE(pictures.palettePixmap(kind).isNull());
-    }
-}

