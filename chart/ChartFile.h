@@ -73,13 +73,7 @@ class CStringBuilder {
     CStringBuilder& Append(const QString& newStr);
     CStringBuilder& AppendLine(const QString& newStr);  // the text, then CR LF
     QByteArray ToAnsiArray(int lcid = 0) const;         // GB18030 ("?" for the unencodable)
-    // The text in the code page given (0 = the system code page, GB18030);
-    // characters the code page cannot hold become "?"; empty for a code page
-    // that is not known.
-    QByteArray ToAnsiArrayByCP(int codePage = 0) const;
     QString ToString() const;
-    void Reset();
-    int count() const { return static_cast<int>(parts_.size()); }
 
   private:
     QStringList parts_;

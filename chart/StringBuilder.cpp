@@ -35,16 +35,8 @@ QByteArray CStringBuilder::ToAnsiArray(int /*lcid*/) const {
     return isAscii(text) ? text.toLatin1() : textToBytes(text, 0);
 }
 
-QByteArray CStringBuilder::ToAnsiArrayByCP(int codePage) const {
-    return textToBytes(ToString(), codePage);
-}
-
 QString CStringBuilder::ToString() const {
     return parts_.join(QString());
-}
-
-void CStringBuilder::Reset() {
-    parts_.clear();
 }
 
 }  // namespace lumidex
