@@ -16,13 +16,6 @@ Samples constant(int frames, int channels, float value) {
     return Samples(size_t(frames) * size_t(channels), value);
 }
 
-Samples ramp(int frames, int channels, float scale) {
-    Samples s;
-    for (int i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c) s.push_back(float(i) / scale);
-    return s;
-}
-
 Samples sine(int frames, int channels, double hz, int rate) {
     Samples s;
     for (int i = 0; i < frames; ++i)

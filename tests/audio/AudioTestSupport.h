@@ -22,9 +22,6 @@ using Samples = std::vector<float>;
 
 // Every channel of frame i holds value(i).
 Samples constant(int frames, int channels, float value);
-// Frame i holds i / scale in every channel: the output shows which source
-// frame is playing.
-Samples ramp(int frames, int channels, float scale);
 Samples sine(int frames, int channels, double hz, int rate);
 
 // The bytes of a sound file in a libsndfile format (SF_FORMAT_...). Empty
