@@ -24,8 +24,10 @@ class NoSoundCard : public audio::AudioOutput {
     int latencyFrames() const override { return 0; }
 };
 
+// Both engines, and a key sound in dir for the players to load.
 class Engines : public ::testing::Test {
   protected:
+    void SetUp() override { ASSERT_TRUE(writeAll(musicDir + "k.wav", wav16(441))); }
     void TearDown() override {
         engines.shutdown();
         audio::AudioSystem::instance().setOutputFactory({});
@@ -33,6 +35,8 @@ class Engines : public ::testing::Test {
     std::function<void(int)> disable() {
         return [this](int index) { disabled.push_back(index); };
     }
+    QTemporaryDir dir;
+    const QString musicDir = dir.path() + "/";
     AudioEngines engines;
     ScriptedDialogs ui;
     std::vector<int> disabled;
@@ -42,16 +46,13 @@ TEST_F(Engines, WithoutASoundCardBothEnginesSayItAndTheEditorGoesOn) {
     audio::AudioSystem::instance().setOutputFactory([] { return std::make_unique<NoSoundCard>(); });
     ASSERT_TRUE(engines.startup(ui, disable()));
     ASSERT_EQ(ui.shown.size(), 2u);
-    EXPECT_EQ(
-        ui.shown[0].text,
-        "Error while initialising audio device, you may not be able to play with BASS module!");
-    EXPECT_EQ(
-        ui.shown[1].text,
-        "Error while initialising audio device, you may not be able to play with Miles module!");
-    for (const auto& box : ui.shown) {
-        EXPECT_EQ(box.icon, MsgIcon::Critical);
-        EXPECT_EQ(box.buttons, MsgButtons::Ok);
-        EXPECT_TRUE(box.title.isEmpty());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(ui.shown[i].text, QStringLiteral("Error while initialising audio device, you "
+                                                   "may not be able to play with %1 module!")
+                                        .arg(i == 0 ? "BASS" : "Miles"));
+        EXPECT_EQ(ui.shown[i].icon, MsgIcon::Critical);
+        EXPECT_EQ(ui.shown[i].buttons, MsgButtons::Ok);
+        EXPECT_TRUE(ui.shown[i].title.isEmpty());
     }
     EXPECT_EQ(disabled, (std::vector<int>{0, 1}));
     EXPECT_FALSE(engines.bassReady());
@@ -59,14 +60,10 @@ TEST_F(Engines, WithoutASoundCardBothEnginesSayItAndTheEditorGoesOn) {
     EXPECT_EQ(engines.milesDigital(), nullptr);
 
     // Players then report the missing hardware instead of crashing.
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeAll(dir.path() + "/k.wav", wav16(441)));
     CBass bass;
     CMSS miles;
-    EXPECT_EQ(bass.LoadFile(dir.path() + "/", "k.wav"), BASS_ERROR_INIT);
-    EXPECT_EQ(miles.LoadFile(dir.path() + "/", "k.wav"), 5);
-    engines.shutdown();
-    engines.shutdown();
+    EXPECT_EQ(bass.LoadFile(musicDir, "k.wav"), BASS_ERROR_INIT);
+    EXPECT_EQ(miles.LoadFile(musicDir, "k.wav"), 5);
 }
 
 TEST_F(Engines, NullDeviceStartsSilently) {
@@ -78,11 +75,9 @@ TEST_F(Engines, NullDeviceStartsSilently) {
     EXPECT_TRUE(engines.milesReady());
     EXPECT_NE(engines.milesDigital(), nullptr);
 
-    QTemporaryDir dir;
-    ASSERT_TRUE(writeAll(dir.path() + "/k.wav", wav16(441)));
     PlayerSlots players;
-    ASSERT_EQ(players.bass(0).LoadFile(dir.path() + "/", "k.wav"), 0);
-    ASSERT_EQ(players.miles(2000).LoadFile(dir.path() + "/", "k.wav"), 0);
+    ASSERT_EQ(players.bass(0).LoadFile(musicDir, "k.wav"), 0);
+    ASSERT_EQ(players.miles(2000).LoadFile(musicDir, "k.wav"), 0);
     players.bass(0).Play();
     EXPECT_TRUE(players.bass(0).Active());
     EXPECT_EQ(players.existingBass(1), nullptr);

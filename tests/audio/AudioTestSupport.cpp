@@ -1,10 +1,7 @@
 #include "AudioTestSupport.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
-#include <sndfile.h>
 #include <zip.h>
 
 #include <cmath>
@@ -17,13 +14,6 @@ namespace lumidex::test {
 
 Samples constant(int frames, int channels, float value) {
     return Samples(size_t(frames) * size_t(channels), value);
-}
-
-Samples ramp(int frames, int channels, float scale) {
-    Samples s;
-    for (int i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c) s.push_back(float(i) / scale);
-    return s;
 }
 
 Samples sine(int frames, int channels, double hz, int rate) {
@@ -52,19 +42,25 @@ QByteArray wavFloat(const Samples& samples, int channels, int rate) {
     return encode(SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, channels, samples);
 }
 
+QByteArray tone(int sfFormat, int frames, int channels, int rate) {
+    return encode(sfFormat, rate, channels, sine(frames, channels, 440, rate));
+}
+
+bool writeTone(const QString& path, double seconds, int channels, int rate, int sfFormat) {
+    const QByteArray bytes = tone(sfFormat, int(seconds * rate), channels, rate);
+    return !bytes.isEmpty() && writeAll(path, bytes);
+}
+
 QByteArray wav16(int frames, int channels, int rate) {
-    return encode(SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, channels,
-                  sine(frames, channels, 440, rate));
+    return tone(SF_FORMAT_WAV | SF_FORMAT_PCM_16, frames, channels, rate);
 }
 
 QByteArray mp3(int frames, int channels, int rate) {
-    return encode(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, rate, channels,
-                  sine(frames, channels, 440, rate));
+    return tone(SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, frames, channels, rate);
 }
 
 QByteArray ogg(int frames, int channels, int rate) {
-    return encode(SF_FORMAT_OGG | SF_FORMAT_VORBIS, rate, channels,
-                  sine(frames, channels, 440, rate));
+    return tone(SF_FORMAT_OGG | SF_FORMAT_VORBIS, frames, channels, rate);
 }
 
 bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries) {

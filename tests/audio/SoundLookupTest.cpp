@@ -18,65 +18,58 @@ class SoundLookup : public ManualAudio {
         vornix::closePakCache();
         ManualAudio::TearDown();
     }
-    // LoadFile results of both players: {CBass, CMSS}.
-    std::pair<int, int> load(const QString& fn, QString* mode = nullptr) {
-        CBass bass;
-        CMSS miles;
-        const int b = bass.LoadFile(musicDir, fn);
-        if (mode) *mode = bass.Mode();
-        return {b, miles.LoadFile(musicDir, fn)};
-    }
 };
 
-TEST_F(SoundLookup, ArchiveNamedAfterTheFirstFolderHoldsTheWholeName) {
-    ASSERT_TRUE(writeZip(musicDir + "song.pak",
-                         {{"song/song.wav", wav16(441, 1)}, {"song/deeper/k.wav", wav16(441, 2)}}));
-    QString mode;
-    EXPECT_EQ(load("song/song.wav", &mode), std::make_pair(0, 0));
-    EXPECT_EQ(mode, "Mono");
-    EXPECT_EQ(load("song/deeper/k.wav"), std::make_pair(0, 0));
-    EXPECT_EQ(load("song/other.wav"), std::make_pair(2, 3));
-    EXPECT_EQ(load("else/song.wav"), std::make_pair(2, 3));  // else.pak does not exist
-
-    const SoundLocation where = locateSound(musicDir, "song/song.wav");
-    EXPECT_EQ(where.kind, SoundLocation::PakEntry);
-    EXPECT_EQ(where.path, musicDir + "song.pak");
-    EXPECT_EQ(where.entry, "song/song.wav");
-}
-
-TEST_F(SoundLookup, LooseFileWins) {
-    ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/song.wav", wav16(441, 1)}}));
-    ASSERT_TRUE(writeAll(musicDir + "song/song.wav", wav16(441, 2)));
-    QString mode;
-    EXPECT_EQ(load("song/song.wav", &mode), std::make_pair(0, 0));
-    EXPECT_EQ(mode, "Stereo");
-    EXPECT_EQ(locateSound(musicDir, "song/song.wav").kind, SoundLocation::Loose);
-}
-
-TEST_F(SoundLookup, LeadingSlashNamesTheArchiveAfterNothing) {
-    ASSERT_TRUE(writeZip(musicDir + ".pak", {{"/x.mp3", mp3(4410)}}));
-    EXPECT_EQ(load("/x.mp3"), std::make_pair(0, 0));
-    EXPECT_EQ(locateSound(musicDir, "/x.mp3").path, musicDir + ".pak");
-}
-
-TEST_F(SoundLookup, NameWithoutSlashTriesNoArchive) {
+// One music folder holds every case: song.pak, a loose song/both.wav that
+// song.pak holds too, ".pak" (named after nothing) and x.wav.pak.
+TEST_F(SoundLookup, LooseFileFirstThenTheArchiveNamedAfterTheFirstFolder) {
+    ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/song.wav", wav16(441, 1)},
+                                                 {"song/deeper/k.wav", wav16(441, 2)},
+                                                 {"song/both.wav", wav16(441, 1)},
+                                                 {"song/empty.wav", QByteArray()},
+                                                 {"song/k.ogg", ogg(4410)},
+                                                 {"song/k.txt", "hello"}}));
+    ASSERT_TRUE(writeAll(musicDir + "song/both.wav", wav16(441, 2)));
+    ASSERT_TRUE(writeZip(musicDir + ".pak", {{"/x.mp3", mp3(4410)}, {"x.wav", wav16(441)}}));
     ASSERT_TRUE(writeZip(musicDir + "x.wav.pak", {{"x.wav", wav16(441)}}));
-    ASSERT_TRUE(writeZip(musicDir + ".pak", {{"x.wav", wav16(441)}}));
-    EXPECT_EQ(load("x.wav"), std::make_pair(2, 3));
-    EXPECT_EQ(locateSound(musicDir, "x.wav").kind, SoundLocation::Missing);
-}
 
-TEST_F(SoundLookup, EmptyEntryCountsAsMissing) {
-    ASSERT_TRUE(writeZip(musicDir + "song.pak", {{"song/empty.wav", QByteArray()}}));
-    EXPECT_EQ(load("song/empty.wav"), std::make_pair(2, 3));
-    EXPECT_EQ(locateSound(musicDir, "song/empty.wav").kind, SoundLocation::Missing);
-}
-
-TEST_F(SoundLookup, EachPlayerRefusesWhatItCannotDecode) {
-    ASSERT_TRUE(
-        writeZip(musicDir + "song.pak", {{"song/k.ogg", ogg(4410)}, {"song/k.txt", "hello"}}));
-    EXPECT_EQ(load("song/k.ogg"), std::make_pair(0, 5));
-    EXPECT_EQ(load("song/k.txt"), std::make_pair(41, 5));
+    struct Case {
+        const char* fn;
+        int bass, miles;  // LoadFile results
+        SoundLocation::Kind kind;
+        const char* pak;   // the archive, for an entry
+        const char* mode;  // CBass's, when it loads
+    };
+    using L = SoundLocation;
+    const Case cases[] = {
+        {"song/song.wav", 0, 0, L::PakEntry, "song.pak", "Mono"},
+        {"song/deeper/k.wav", 0, 0, L::PakEntry, "song.pak", "Stereo"},
+        {"song/both.wav", 0, 0, L::Loose, "", "Stereo"},  // the loose file wins
+        {"song/other.wav", 2, 3, L::Missing, "", ""},
+        {"else/song.wav", 2, 3, L::Missing, "", ""},  // else.pak does not exist
+        {"/x.mp3", 0, 0, L::PakEntry, ".pak", "Stereo"},
+        {"x.wav", 2, 3, L::Missing, "", ""},  // a name without a slash tries no archive
+        {"song/empty.wav", 2, 3, L::Missing, "", ""},
+        // Each player refuses what it cannot decode.
+        {"song/k.ogg", 0, 5, L::PakEntry, "song.pak", "Stereo"},
+        {"song/k.txt", 41, 5, L::PakEntry, "song.pak", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fn);
+        CBass bass;
+        CMSS miles;
+        EXPECT_EQ(bass.LoadFile(musicDir, c.fn), c.bass);
+        EXPECT_EQ(miles.LoadFile(musicDir, c.fn), c.miles);
+        if (*c.mode) {
+            EXPECT_EQ(bass.Mode(), c.mode);  // which file was loaded
+        }
+        const SoundLocation where = locateSound(musicDir, c.fn);
+        EXPECT_EQ(where.kind, c.kind);
+        if (c.kind == L::PakEntry) {
+            EXPECT_EQ(where.path, musicDir + c.pak);
+            EXPECT_EQ(where.entry, c.fn);
+        }
+    }
 }
 
 }  // namespace

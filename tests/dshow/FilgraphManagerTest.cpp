@@ -4,31 +4,47 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <cmath>
 
+#include "AudioTestSupport.h"
 #include "FilgraphManager.h"
-#include "ToneFile.h"
-#include "support/FileHelpers.h"
 
 namespace lumidex {
 namespace {
+
+using test::writeTone;
 
 constexpr double kToneSeconds = 1.0;
 constexpr int kDeadlineMs = 10000;
 
 class FilgraphTest : public ::testing::Test {
   protected:
-    void SetUp() override { ASSERT_TRUE(test::writeTone(path("tone.wav"), kToneSeconds)); }
+    void SetUp() override { ASSERT_TRUE(writeTone(path("tone.wav"), kToneSeconds)); }
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     static double position(FilgraphManager& graph) {
         REFTIME at = -1;
         EXPECT_EQ(graph.get_CurrentPosition(&at), S_OK);
         return at;
+    }
+    static double duration(FilgraphManager& graph) {
+        REFTIME length = -1;
+        EXPECT_EQ(graph.get_Duration(&length), S_OK);
+        return length;
+    }
+    static OAFilterState state(FilgraphManager& graph, int timeoutMs = 0) {
+        OAFilterState s = -1;
+        EXPECT_EQ(graph.GetState(timeoutMs, &s), S_OK);
+        return s;
+    }
+    // {channels, rate} of the rendered file.
+    static std::pair<int, int> format(FilgraphManager& graph) {
+        FilgraphManager::AudioFormat f;
+        EXPECT_EQ(graph.audioFormat(&f), S_OK);
+        return {f.channels, f.rate};
     }
 
     // Polls until the position satisfies done, for at most timeoutMs.
@@ -53,73 +69,56 @@ class FilgraphTest : public ::testing::Test {
     QTemporaryDir dir_;
 };
 
-TEST_F(FilgraphTest, FilesThatCannotPlayFailWithTheirCodesAndLeaveTheGraphEmpty) {
-    QFile text(path("notes.txt"));
-    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-    text.write(QByteArray(4096, 'x'));
-    text.close();
-    QFile(path("empty.wav")).open(QIODevice::WriteOnly);
-
+// A file that cannot play fails with its code and leaves the graph empty. A
+// file whose data the decoder rejects is refused as soon as it does, well
+// before the open time-out (10 s) that only a silent stall runs into.
+TEST_F(FilgraphTest, FilesThatCannotPlayFailAtOnceWithTheirCodesAndLeaveTheGraphEmpty) {
+    ASSERT_TRUE(
+        writeTone(path("tone.aiff"), kToneSeconds, 2, 44100, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
+    const QByteArray aiff = test::readAll(path("tone.aiff"));
+    // Ends inside the header, before the sound chunk; ends 7 frames into it.
+    ASSERT_TRUE(test::writeAll(path("cut.aiff"), aiff.left(40)));
+    ASSERT_TRUE(test::writeAll(path("short.aiff"), aiff.left(82)));
+    ASSERT_TRUE(writeTone(path("silent.wav"), 0));
+    ASSERT_TRUE(test::writeAll(path("notes.txt"), QByteArray(4096, 'x')));
+    ASSERT_TRUE(test::writeAll(path("empty.wav"), QByteArray()));
+    const std::pair<QString, HRESULT> cases[] = {{path("missing.wav"), VFW_E_NOT_FOUND},
+                                                 {dir_.path(), VFW_E_NOT_FOUND},
+                                                 {QString(), VFW_E_NOT_FOUND},
+                                                 {path("notes.txt"), VFW_E_UNSUPPORTED_STREAM},
+                                                 {path("cut.aiff"), VFW_E_UNSUPPORTED_STREAM},
+                                                 {path("short.aiff"), VFW_E_UNSUPPORTED_STREAM},
+                                                 {path("silent.wav"), VFW_E_UNSUPPORTED_STREAM}};
     FilgraphManager graph;
-    EXPECT_EQ(graph.RenderFile(path("missing.wav")), VFW_E_NOT_FOUND);
-    EXPECT_EQ(graph.RenderFile(dir_.path()), VFW_E_NOT_FOUND);
-    EXPECT_EQ(graph.RenderFile(QString()), VFW_E_NOT_FOUND);
-    EXPECT_EQ(graph.RenderFile(path("notes.txt")), VFW_E_UNSUPPORTED_STREAM);
+    for (const auto& [file, code] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(graph.RenderFile(file), code);
+        EXPECT_LT(clock.elapsed(), 10000);
+        REFTIME length = -1;
+        EXPECT_EQ(graph.get_Duration(&length), E_UNEXPECTED);
+        EXPECT_EQ(length, 0);
+    }
     EXPECT_TRUE(FAILED(graph.RenderFile(path("empty.wav"))));
-
-    REFTIME value = -1;
-    EXPECT_EQ(graph.get_Duration(&value), E_UNEXPECTED);
-    EXPECT_EQ(value, 0);
-    EXPECT_EQ(graph.get_CurrentPosition(&value), E_UNEXPECTED);
+    REFTIME at = -1;
+    EXPECT_EQ(graph.get_CurrentPosition(&at), E_UNEXPECTED);
     EXPECT_EQ(graph.put_CurrentPosition(0), E_UNEXPECTED);
     // The playback loop still runs and stops graphs whose file failed.
     EXPECT_EQ(graph.Run(), S_OK);
     EXPECT_EQ(graph.Stop(), S_OK);
 }
 
-// Files whose data the decoder rejects are refused as soon as it does, well
-// before the open time-out (10 s) that only a silent stall runs into.
-TEST_F(FilgraphTest, DamagedFilesAreRefusedWithoutWaitingForTheTimeOut) {
-    ASSERT_TRUE(test::writeTone(path("tone.aiff"), kToneSeconds, 2, 44100,
-                                SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
-    ASSERT_TRUE(test::writeTone(path("silent.wav"), 0));
-    QFile whole(path("tone.aiff"));
-    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
-    const QByteArray aiff = whole.readAll();
-    // Ends inside the header, before the sound chunk; ends 7 frames into it.
-    ASSERT_TRUE(test::writeAll(path("cut.aiff"), aiff.left(40)));
-    ASSERT_TRUE(test::writeAll(path("short.aiff"), aiff.left(82)));
-    FilgraphManager graph;
-    for (const char* name : {"cut.aiff", "short.aiff", "silent.wav"}) {
-        SCOPED_TRACE(name);
-        QElapsedTimer clock;
-        clock.start();
-        EXPECT_EQ(graph.RenderFile(path(name)), VFW_E_UNSUPPORTED_STREAM);
-        EXPECT_LT(clock.elapsed(), 10000);
-        REFTIME length = -1;
-        EXPECT_EQ(graph.get_Duration(&length), E_UNEXPECTED);
-    }
-}
-
 TEST_F(FilgraphTest, RenderedStoppedAtZeroThenRunAdvancesAndStopHoldsWithoutRewinding) {
     FilgraphManager graph;
     ASSERT_EQ(graph.RenderFile(path("tone.wav")), S_OK);
-    OAFilterState state = -1;
-    EXPECT_EQ(graph.GetState(0, &state), S_OK);
-    EXPECT_EQ(state, State_Stopped);
-    REFTIME length = 0;
-    EXPECT_EQ(graph.get_Duration(&length), S_OK);
-    EXPECT_NEAR(length, kToneSeconds, 0.001);
+    EXPECT_EQ(state(graph), State_Stopped);
+    EXPECT_NEAR(duration(graph), kToneSeconds, 0.001);
     EXPECT_EQ(position(graph), 0.0);
-    FilgraphManager::AudioFormat format;
-    EXPECT_EQ(graph.audioFormat(&format), S_OK);
-    EXPECT_EQ(format.channels, 2);
-    EXPECT_EQ(format.rate, 44100);
+    EXPECT_EQ(format(graph), std::make_pair(2, 44100));
 
     ASSERT_EQ(graph.Run(), S_OK);
-    EXPECT_EQ(graph.GetState(2000, &state), S_OK);
-    EXPECT_EQ(state, State_Running);
-
+    EXPECT_EQ(state(graph, 2000), State_Running);
     double last = 0;
     ASSERT_TRUE(waitForPosition(graph, [&](double at) {
         EXPECT_GE(at, last);  // never backwards while playing
@@ -127,8 +126,7 @@ TEST_F(FilgraphTest, RenderedStoppedAtZeroThenRunAdvancesAndStopHoldsWithoutRewi
         return at >= 0.2;
     }));
     ASSERT_EQ(graph.Stop(), S_OK);
-    EXPECT_EQ(graph.GetState(2000, &state), S_OK);
-    EXPECT_EQ(state, State_Stopped);
+    EXPECT_EQ(state(graph, 2000), State_Stopped);
     const double held = position(graph);
     EXPECT_GE(held, 0.2);
     EXPECT_LT(held, kToneSeconds);
@@ -148,12 +146,9 @@ TEST_F(FilgraphTest, SeeksAreClampedAndAGraphAtItsEndReportsTheDurationUntilRewo
 
     ASSERT_EQ(graph.Run(), S_OK);
     ASSERT_EQ(waitForEnd(graph), S_OK);
-    REFTIME length = 0;
-    graph.get_Duration(&length);
+    const double length = duration(graph);
     EXPECT_EQ(position(graph), length);
-    OAFilterState state = -1;
-    graph.GetState(0, &state);
-    EXPECT_EQ(state, State_Running);  // a finished graph stays running, as the loop expects
+    EXPECT_EQ(state(graph), State_Running);  // a finished graph stays running, as the loop expects
 
     // A key sound is retriggered by a seek to 0 on the running graph: the end
     // it had reached no longer counts, and it plays again from the start.
@@ -169,29 +164,23 @@ TEST_F(FilgraphTest, SeeksAreClampedAndAGraphAtItsEndReportsTheDurationUntilRewo
 }
 
 TEST_F(FilgraphTest, RenderingAgainReplacesTheFileAndKeepsTheVolume) {
-    ASSERT_TRUE(test::writeTone(path("mono.ogg"), 0.5, 1, 22050, SF_FORMAT_OGG | SF_FORMAT_VORBIS));
+    ASSERT_TRUE(writeTone(path("mono.ogg"), 0.5, 1, 22050, SF_FORMAT_OGG | SF_FORMAT_VORBIS));
     // libsndfile writes MP3 frames without a header that counts them.
-    ASSERT_TRUE(test::writeTone(path("bare.mp3"), 2.0, 2, 44100,
-                                SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III));
+    ASSERT_TRUE(
+        writeTone(path("bare.mp3"), 2.0, 2, 44100, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III));
     FilgraphManager graph;
     ASSERT_EQ(graph.put_Volume(-1200), S_OK);
     ASSERT_EQ(graph.RenderFile(path("tone.wav")), S_OK);
     ASSERT_EQ(graph.RenderFile(path("mono.ogg")), S_OK);
-    REFTIME length = 0;
-    graph.get_Duration(&length);
-    EXPECT_NEAR(length, 0.5, 0.01);
-    FilgraphManager::AudioFormat format;
-    EXPECT_EQ(graph.audioFormat(&format), S_OK);
-    EXPECT_EQ(format.channels, 1);
-    EXPECT_EQ(format.rate, 22050);
+    EXPECT_NEAR(duration(graph), 0.5, 0.01);
+    EXPECT_EQ(format(graph), std::make_pair(1, 22050));
     int32_t volume = 0;
     EXPECT_EQ(graph.get_Volume(&volume), S_OK);
     EXPECT_EQ(volume, -1200);
     // An MP3 that does not state its length still reports it (the encoder
     // pads a few milliseconds).
     ASSERT_EQ(graph.RenderFile(path("bare.mp3")), S_OK);
-    EXPECT_EQ(graph.get_Duration(&length), S_OK);
-    EXPECT_NEAR(length, 2.0, 0.1);
+    EXPECT_NEAR(duration(graph), 2.0, 0.1);
 }
 
 TEST(FilgraphArguments, VolumesOutOfRangeAndNullResultPointersAreRefused) {
