@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const QByteArray bytes = mark + fuzz::bytesOf(rest.data(), rest.size());
     const QString text = BytesToText(bytes, codePage);
-    TextToBytes(text, codePage);
+    textToBytes(text, codePage);
     checkTwoPass(codePageName(codePage), bytes);
     return 0;
 }
