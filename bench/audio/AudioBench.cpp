@@ -16,18 +16,20 @@
 #include <malloc.h>
 #include <cmath>
 #include <ctime>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "AudioSystem.h"
 #include "Bass.h"
 #include "Decoder.h"
+#include "Memory.h"
 #include "Miles.h"
 #include "Mixer.h"
 #include "PlayerSlots.h"
 
 namespace {
+
+using lumidex::bench::residentKiB;
 
 using namespace lumidex;
 
@@ -79,13 +81,6 @@ double threadCpuSeconds() {
 double heapInUseMiB() {
     const struct mallinfo2 m = mallinfo2();
     return double(m.uordblks + m.hblkhd) / (1024 * 1024);
-}
-
-long residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * 4;
 }
 
 // Renders one second of audio per iteration with `count` key sounds playing.

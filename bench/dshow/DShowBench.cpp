@@ -17,13 +17,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <vector>
 
 #include "FilgraphManager.h"
+#include "Memory.h"
+#include "support/FileHelpers.h"
 
 namespace {
+
+using lumidex::bench::residentKiB;
 
 using namespace lumidex;
 
@@ -53,23 +56,6 @@ bool writeKey(const QString& path, int format, double seconds, double hz, int sf
     if (!f) return false;
     sf_writef_float(f, s.data(), frames);
     return sf_close(f) == 0;
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-long residentKiB() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * 4;
 }
 
 // One RenderFile of a 0.3 s key sound into a graph that held another key.
@@ -102,12 +88,14 @@ void BM_OpenUnplayable(benchmark::State& state) {
     const QString whole = dir.filePath("whole.aiff");
     const QString path = dir.filePath("key.aiff");
     writeKey(whole, Wav, 1.0, 440, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
-    if (damage == CutHeader) writeBytes(path, readBytes(whole).left(40));
-    if (damage == CutData) writeBytes(path, readBytes(whole).left(82));  // 7 frames of sound
+    if (damage == CutHeader) test::writeAll(path, test::readAll(whole).left(40));
+    if (damage == CutData)
+        test::writeAll(path, test::readAll(whole).left(82));  // 7 frames of sound
     // A header that promises far more than the file holds, with no chunk the
     // decoder can make sense of (it used to read on past the end of the file
     // without a word until the open timed out).
-    if (damage == Stall) writeBytes(path, readBytes(whole).left(12) + QByteArray(4096, '\xff'));
+    if (damage == Stall)
+        test::writeAll(path, test::readAll(whole).left(12) + QByteArray(4096, '\xff'));
     FilgraphManager graph;
     HRESULT result = S_OK;
     for (auto _ : state) result = graph.RenderFile(path);
