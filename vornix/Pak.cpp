@@ -13,8 +13,9 @@
 // and inode) is asked for again: loading 2000 key sounds from one archive
 // opens and indexes it once. A size query answers the size the archive's
 // directory gives without reading the entry; a read inflates the entry
-// straight into the caller's buffer, so an entry costs its own size in memory
-// once, however large it claims to be. A mutex guards all of it.
+// straight into the caller's buffer, and a whole-entry read grows its buffer
+// only as the data arrives, so an entry costs its own size in memory once,
+// however large it claims to be. A mutex guards all of it.
 
 #include "Vornix.h"
 
@@ -110,25 +111,62 @@ class PakCache {
         const zip_uint64_t n = entrySize(index);
         if (n == 0 || n > zip_uint64_t(INT32_MAX)) return 0;
         const zip_uint64_t want = std::min<zip_uint64_t>(n, zip_uint64_t(cap));
+        const bool ok =
+            inflate(index, n, want, [&](zip_uint64_t at, zip_uint64_t) { return buffer + at; });
+        return ok ? int32_t(want) : 0;
+    }
+
+    // The whole entry, or empty when it is missing, damaged or larger than
+    // maxBytes. The buffer grows as the data actually arrives, so a directory
+    // that claims far more than the entry inflates to costs nothing.
+    QByteArray readAll(const QString& entry, qint64 maxBytes) {
+        zip_uint64_t index = 0;
+        if (!find(entry, &index)) return QByteArray();
+        const zip_uint64_t n = entrySize(index);
+        if (n == 0 || n > zip_uint64_t(INT32_MAX) || qint64(n) > maxBytes) return QByteArray();
+        QByteArray bytes;
+        const bool ok = inflate(index, n, n, [&](zip_uint64_t at, zip_uint64_t need) -> char* {
+            if (zip_uint64_t(bytes.size()) < at + need) {
+                const zip_uint64_t grown =
+                    std::max<zip_uint64_t>(at + need, zip_uint64_t(bytes.size()) * 2);
+                bytes.resize(qsizetype(std::min(n, std::max<zip_uint64_t>(grown, kFirstChunk))));
+            }
+            return bytes.data() + at;
+        });
+        return ok ? bytes : QByteArray();
+    }
+
+  private:
+    static constexpr zip_uint64_t kFirstChunk = zip_uint64_t(1) << 20;
+
+    // Inflates the first `want` bytes of an entry the directory gives n bytes,
+    // asking room(at, need) for where the next `need` bytes go. When want is
+    // n the entry is read to its end, so libzip checks its CRC and length.
+    template <typename Room>
+    bool inflate(zip_uint64_t index, zip_uint64_t n, zip_uint64_t want, Room room) {
         zip_file_t* f = zip_fopen_index(zip_, index, 0);
-        if (!f) return 0;
+        if (!f) return false;
         zip_uint64_t got = 0;
         bool ok = true;
-        while (ok && got < want) {
-            const zip_int64_t r = zip_fread(f, buffer + got, want - got);
-            if (r <= 0)
-                ok = false;
-            else
-                got += zip_uint64_t(r);
+        try {
+            while (ok && got < want) {
+                const zip_uint64_t need = std::min(want - got, kFirstChunk);
+                const zip_int64_t r = zip_fread(f, room(got, need), need);
+                if (r <= 0)
+                    ok = false;
+                else
+                    got += zip_uint64_t(r);
+            }
+        } catch (const std::bad_alloc&) {
+            ok = false;
         }
         // One more read must report the end: libzip checks the CRC only then.
         char extra;
         if (ok && want == n && zip_fread(f, &extra, 1) != 0) ok = false;
         if (zip_fclose(f) != 0 && want == n) ok = false;
-        return ok ? int32_t(got) : 0;
+        return ok;
     }
 
-  private:
     void buildIndex() {
         const zip_int64_t count = zip_get_num_entries(zip_, 0);
         index_.reserve(qsizetype(std::max<zip_int64_t>(count, 0)));
@@ -204,16 +242,7 @@ QByteArray readPakEntry(const QString& archive, const QString& entry, qint64 max
     std::lock_guard<std::mutex> lock(vornix::cacheMutex());
     vornix::PakCache& c = vornix::cache();
     if (!c.open(archive)) return QByteArray();
-    const int32_t size = c.size(entry);
-    if (size <= 0 || size > maxBytes) return QByteArray();
-    QByteArray bytes;
-    try {
-        bytes = QByteArray(size, Qt::Uninitialized);
-    } catch (const std::bad_alloc&) {
-        return QByteArray();
-    }
-    if (c.read(entry, bytes.data(), size) != size) return QByteArray();
-    return bytes;
+    return c.readAll(entry, maxBytes);
 }
 
 }  // namespace lumidex

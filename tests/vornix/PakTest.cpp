@@ -143,13 +143,24 @@ TEST_F(PakTest, DamagedEntriesReadAsNotFound) {
         EXPECT_EQ(GetFileFromPakW(buffer.data(), size, archive_, name), 0) << name;
         EXPECT_TRUE(readPakEntry(archive_, name).isEmpty()) << name;
     }
-    // A directory that claims almost 2 GiB for a few stored or deflated bytes
-    // is not believed, so no memory is set aside for it.
-    for (const char* name : {"plain.txt", "a/b/c/deep.txt"}) {
-        patchEntry(archive_, name, [](QByteArray& zip, quint32 local, quint32 central) {
-            for (quint32 at : {local + 22, central + 24}) zip.replace(at, 4, "\xF0\xFF\xFF\x7F");
-        });
-        EXPECT_EQ(viaTwoCalls(archive_, name), QByteArray()) << name;
+    // A directory that claims almost 2 GiB for a few stored or deflated
+    // bytes is not believed, so no memory is set aside for it. bzip2 has no
+    // ratio bound to check, so there the whole-entry read grows its buffer
+    // only as data arrives.
+    const std::pair<const char*, bool> liars[] = {
+        {"plain.txt", false}, {"a/b/c/deep.txt", false}, {"sound/鼓.wav", true}};
+    for (const auto& [name, bzip2] : liars) {
+        patchEntry(archive_, name,
+                   [bzip2 = bzip2](QByteArray& zip, quint32 local, quint32 central) {
+                       for (quint32 at : {local + 22, central + 24})
+                           zip.replace(at, 4, "\xF0\xFF\xFF\x7F");
+                       if (bzip2)
+                           for (quint32 at : {local + 8, central + 10})
+                               zip.replace(at, 2, QByteArray("\x0C\x00", 2));
+                   });
+        if (!bzip2) {
+            EXPECT_EQ(viaTwoCalls(archive_, name), QByteArray()) << name;
+        }
         EXPECT_TRUE(readPakEntry(archive_, name).isEmpty()) << name;
     }
     // The rest of the archive is fine.
