@@ -56,6 +56,7 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     buildToolbar();
     buildControls();
     connectControls();
+    edits.addListener(this);
     view = std::make_unique<ChartView>(
         doc, ViewControls{picMain, picScale, picKey, vsb, cbVScroll, cbAltStep, cbKeyStep,
                           cbNormalize, lbTime, lbFrame, lbCombo, txBPM, txBPMO, mnShowGrid,
@@ -209,6 +210,7 @@ void fmMain::showHeader() {
 
 // Each step is on its own: one that fails is skipped and the rest still run.
 void fmMain::afterOpen() {
+    edits.replaced();
     view->InitArea();
     frMain->setEnabled(true);
     skipOnError([this] { StopPlay(); });
@@ -221,6 +223,10 @@ void fmMain::afterOpen() {
     });
     ReDrawNote();  // also when the scroll bar did not move
     updateStatusFile();
+}
+
+void fmMain::chartChanged(const ChartChange&) {
+    state.Modified = 1;
 }
 
 void fmMain::fillKeyList() {

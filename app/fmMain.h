@@ -29,6 +29,7 @@
 #include "AppInfo.h"
 #include "AudioEngines.h"
 #include "ChartDocument.h"
+#include "ChartEdit.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
 #include "PlayerSlots.h"
@@ -53,7 +54,7 @@ namespace lumidex {
 class ChartView;
 class PictureBox;
 
-class fmMain : public QMainWindow, private DocumentHost {
+class fmMain : public QMainWindow, private DocumentHost, private ChartEditListener {
   public:
     fmMain(Dialogs& ui, AppInfo app, QWidget* parent = nullptr);
     ~fmMain() override;
@@ -77,6 +78,9 @@ class fmMain : public QMainWindow, private DocumentHost {
     const AppInfo app;
     WindowState state;
     ChartDocument doc;
+    // Every change the user makes to doc goes through edits, which records
+    // it; the window listens, to mark the chart modified.
+    ChartEdit edits{doc};
     AudioEngines audio;
     // Slot 0 the music, 1..2000 the key sounds: one BASS and one Miles
     // player each, created on first use and released at unload.
@@ -260,6 +264,8 @@ class fmMain : public QMainWindow, private DocumentHost {
     void storeHeader() override;
     void showHeader() override;
     void afterOpen() override;
+    // ChartEditListener: an edit step changed the chart.
+    void chartChanged(const ChartChange& change) override;
 
     // Building the window (fmMainControls.cpp, fmMainMenus.cpp).
     void buildControls();
