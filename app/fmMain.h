@@ -33,6 +33,7 @@
 #include "Dialogs.h"
 #include "DocumentCommands.h"
 #include "PlayerSlots.h"
+#include "RandomKinds.h"
 
 class QAction;
 class QCheckBox;
@@ -81,6 +82,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Every change the user makes to doc goes through edits, which records
     // it; the window listens, to mark the chart modified.
     ChartEdit edits{doc};
+    // The kinds a palette pick of kind 6 and "&Randomise" draw from.
+    RandomKindSet randomKinds;
     AudioEngines audio;
     // Slot 0 the music, 1..2000 the key sounds: one BASS and one Miles
     // player each, created on first use and released at unload.
