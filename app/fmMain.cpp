@@ -342,12 +342,9 @@ void fmMain::mnKeyPurge_Click() {}
 void fmMain::mnKeyFxSnd_Click(int) {}
 void fmMain::mnSetBPM_Click() {}
 void fmMain::mnPlayStart_Click() {}
-void fmMain::mnPlayGame_Click(int) {}
 void fmMain::mnDecoder_Click(int) {}
 void fmMain::mnPlayBGM_Click() {}
 void fmMain::mnPlayKeyNote_Click() {}
-void fmMain::mnHelpInstruction_Click() {}
-void fmMain::mnAbout_Click() {}
 void fmMain::imgEle_MouseDown(int) {}
 void fmMain::lsKey_Click() {}
 void fmMain::cmdOpenKey_Click() {}

@@ -1,0 +1,159 @@
+// The test play against a game folder in a temporary directory: which folder
+// and client it finds, what it writes, how it starts the client (directly or
+// through wine) and when it starts nothing.
+
+#include <QDir>
+
+#include "GameTestSupport.h"
+#include "ScriptedDialogs.h"
+#include "TestPlay.h"
+#include "chartfile/ChartFixtures.h"
+
+namespace lumidex::testing {
+namespace {
+
+TEST(GameFolder, IsTheParentOfTheMusicFolder) {
+    const QString cwd = QDir::currentPath();
+    const QString cwdParent = cwd.left(cwd.lastIndexOf('/') + 1);
+    struct Case {
+        QString chartDir, musicPath, game;
+    };
+    const Case cases[] = {
+        {"/g/songs/abc/", "../../pvx_music/", "/g/"},
+        {"/g/songs/abc/", "..\\..\\pvx_music\\", "/g/"},
+        {"/g/songs/abc/", "", "/g/songs/"},  // the parent of the chart folder
+        {"/g/songs/abc/", "/opt/game/pvx_music", "/opt/game/"},
+        {"/g/songs/abc/", "music/./x//", "/g/songs/abc/music/"},
+        {"/g/songs/abc", "../pvx_music", "/g/songs/"},
+        {"/g/", "../../..", "/"},
+        {"/", "", "/"},
+        {"", "", cwdParent},  // "./"
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE((k.chartDir + " + " + k.musicPath).toStdString());
+        EXPECT_EQ(gameFolder(k.chartDir, k.musicPath), k.game);
+    }
+}
+
+class TestPlayTest : public GameFolderTest {
+  protected:
+    bool play(int index, const QString& musicPath = QStringLiteral("../../pvx_music/")) {
+        return runTestPlay(*doc, ui, index, chartDir(), musicPath);
+    }
+    QString temp() const { return game() + "temp.xml"; }
+
+    std::unique_ptr<ChartDocument> doc = test::exampleChart();
+    ScriptedDialogs ui;
+};
+
+TEST_F(TestPlayTest, StartsTheClientInTheGameFolderWithTheSavedChart) {
+    // What a normal save of the chart writes.
+    ScriptedDialogs other;
+    ASSERT_EQ(SaveFile(*doc, root() + "normal.xml", other), 1);
+    const QByteArray saved = test::readAll(root() + "normal.xml");
+    const QString gameNoSlash = game().chopped(1);
+    writeClient("qorv.exe");
+    writeClient("zelt.exe");
+    for (int index : {0, 1}) {
+        const QString exe = index == 0 ? "qorv.exe" : "zelt.exe";
+        SCOPED_TRACE(exe.toStdString());
+        ASSERT_TRUE(test::writeAll(temp(), "an old chart"));
+        ui.shown.clear();
+        ASSERT_TRUE(play(index));
+        EXPECT_EQ(waitForRecord(recordOf(exe)), QStringList({gameNoSlash, "temp.xml"}));
+        EXPECT_EQ(test::readAll(temp()), saved);
+        EXPECT_EQ(ui.messages(), other.messages());  // only the save's own report
+    }
+    EXPECT_EQ(composeChart(*doc).bytes, saved);  // the chart is as it was
+}
+
+TEST_F(TestPlayTest, AMissingClientIsNamedAndNothingIsWritten) {
+    struct Case {
+        int index;
+        const char* present;
+        const char* musicPath;
+        const char* message;
+    };
+    const Case cases[] = {
+        {0, "zelt.exe", "../../pvx_music/",
+         "qorv.exe is not found, so the test can't be executed."},
+        {1, "qorv.exe", "../../pvx_music/",
+         "zelt.exe is not found, so the test can't be executed."},
+        // The music path leads to a folder that does not exist, whose parent
+        // holds no client either.
+        {0, "qorv.exe", "../nowhere/pvx_music/",
+         "qorv.exe is not found, so the test can't be executed."},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.message);
+        QFile::remove(game() + "qorv.exe");
+        QFile::remove(game() + "zelt.exe");
+        writeClient(k.present);
+        ui.shown.clear();
+        EXPECT_FALSE(play(k.index, k.musicPath));
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_EQ(ui.shown[0].text, k.message);
+        EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
+        EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
+        EXPECT_FALSE(QFile::exists(temp()));
+        EXPECT_FALSE(QFile::exists(game() + "songs/temp.xml"));
+    }
+}
+
+TEST_F(TestPlayTest, ARefusedSaveStartsNothing) {
+    writeClient("qorv.exe");
+    ASSERT_TRUE(test::writeAll(temp(), "an old chart"));
+    doc->Header.BPMO.clear();
+    EXPECT_FALSE(play(0));
+    EXPECT_EQ(ui.messages(), QStringList{kPleaseEnterBpm});
+    EXPECT_FALSE(QFile::exists(temp()));
+    EXPECT_FALSE(QFile::exists(recordOf("qorv.exe")));
+}
+
+TEST_F(TestPlayTest, AClientThatIsNotExecutableRunsThroughWine) {
+    writeClient("qorv.exe", false);
+    usePath(true);
+    ASSERT_TRUE(play(0));
+    EXPECT_EQ(waitForRecord(recordOf("wine")),
+              QStringList({game().chopped(1), game() + "qorv.exe", "temp.xml"}));
+    EXPECT_TRUE(QFile::exists(temp()));
+    EXPECT_FALSE(QFile::exists(recordOf("qorv.exe")));
+}
+
+TEST_F(TestPlayTest, WithoutWineANonExecutableClientIsReportedAndNothingIsWritten) {
+    writeClient("zelt.exe", false);
+    usePath(false);
+    EXPECT_FALSE(play(1));
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text,
+              "zelt.exe is not an executable file and wine is not on the PATH, so the test "
+              "can't be executed.");
+    EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
+    EXPECT_FALSE(QFile::exists(temp()));
+}
+
+TEST_F(TestPlayTest, AClientThatCannotStartIsReported) {
+    ASSERT_TRUE(test::writeAll(game() + "qorv.exe", "#!/nowhere/interpreter\n"));
+    ASSERT_TRUE(QFile::setPermissions(game() + "qorv.exe", QFile::ReadOwner | QFile::ExeOwner));
+    EXPECT_FALSE(play(0));
+    ASSERT_EQ(ui.shown.size(), 2u);  // the save's report, then the failed start
+    EXPECT_TRUE(ui.shown[1].text.startsWith("qorv.exe could not be started ("));
+    EXPECT_TRUE(ui.shown[1].text.endsWith("), so the test can't be executed."));
+    EXPECT_EQ(ui.shown[1].icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(QFile::exists(temp()));
+}
+
+// A temp.xml that cannot be deleted (here a folder with a file in it) is
+// left as it was, the save fails with its message and nothing is started.
+TEST_F(TestPlayTest, ATempXmlThatCannotBeDeletedStopsTheTestPlay) {
+    writeClient("qorv.exe");
+    ASSERT_TRUE(test::writeAll(temp() + "/keep", "kept"));
+    EXPECT_FALSE(play(0));
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_TRUE(ui.shown[0].text.startsWith("Error saving file, debug info:"));
+    EXPECT_EQ(test::readAll(temp() + "/keep"), "kept");
+    EXPECT_FALSE(QFile::exists(recordOf("qorv.exe")));
+}
+
+}  // namespace
+}  // namespace lumidex::testing
