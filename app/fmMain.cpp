@@ -7,7 +7,6 @@
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -24,6 +23,7 @@
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "RuntimeError.h"
+#include "TextBoxText.h"
 
 namespace lumidex {
 namespace {
@@ -43,6 +43,20 @@ QString droppedFile(const QMimeData* mime) {
     for (const QUrl& url : mime->urls())
         if (url.isLocalFile()) return url.toLocalFile();
     return QString();
+}
+
+// Accepts a drop as a copy, else as a link, and never as a move: a file
+// manager takes an accepted move as the file having been taken away.
+bool acceptWithoutMove(QDropEvent* event) {
+    const Qt::DropActions offered = event->possibleActions();
+    if (offered & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else if (offered & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
 }
 
 }  // namespace
@@ -67,8 +81,11 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     for (int kind = 1; kind < kKindSlots; ++kind)
         if (imgEle[kind]) imgEle[kind]->setPixmap(view->pictures().palettePixmap(kind));
     setAcceptDrops(true);
-    // The canvas has a fixed size, so the window has one too.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    // The design size is where the window starts and the least it can have.
+    ensurePolished();
+    fitCanvasBesideWorkspace();
+    setMinimumSize(sizeHint());
+    resize(minimumSize());
     state.ChartDir = app.AppDir;
 }
 
@@ -96,7 +113,7 @@ bool fmMain::Form_Load() {
     if (!engines) return false;
 
     state.Closing = false;
-    state.Modified = 0;
+    setModified(false);
     doc.LongCorrection = 4;
 
     selectListDefault(cbNormalize, 0, &fmMain::cbNormalize_Click);
@@ -138,6 +155,7 @@ void fmMain::closeEvent(QCloseEvent* event) {
         }
         Form_Unload();
     }
+    storePlacement();
     event->accept();
 }
 
@@ -149,12 +167,10 @@ void fmMain::mnNew_Click() {
 
 void fmMain::mnOpen_Click(int index) {
     commands_.open(index);
-    updateStatusFile();  // a save asked for on the way may have named the chart
 }
 
 void fmMain::mnSave_Click() {
     commands_.save();
-    updateStatusFile();
 }
 
 void fmMain::mnExit_Click() {
@@ -164,15 +180,14 @@ void fmMain::mnExit_Click() {
 // ---- dropping a chart file on the window ---------------------------------------
 
 void fmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!droppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+    if (!droppedFile(event->mimeData()).isEmpty()) acceptWithoutMove(event);
 }
 
 // The open runs after the drop has finished, so that its questions and
 // messages do not hold up the program the file was dragged from.
 void fmMain::dropEvent(QDropEvent* event) {
     const QString fn = droppedFile(event->mimeData());
-    if (fn.isEmpty()) return;
-    event->acceptProposedAction();
+    if (fn.isEmpty() || !acceptWithoutMove(event)) return;
     QTimer::singleShot(0, this, [this, fn] { openDroppedFile(fn); });
 }
 
@@ -197,15 +212,15 @@ void fmMain::storeHeader() {
 
 void fmMain::showHeader() {
     const HeaderTexts& h = doc.Header;
-    txName->setText(h.Name);
-    txBPM->setText(h.BPM);
-    txBPMO->setText(h.BPMO);
-    txBGM->setText(h.BGM);
-    txBGMVolume->setText(h.BGMVolume);
-    txDelay->setText(h.Delay);
-    txLongCorrectVal->setText(h.LongCorrectVal);
-    txLength->setText(h.Length);
-    txMusicPath->setText(h.MusicPath);
+    showText(txName, h.Name);
+    showText(txBPM, h.BPM);
+    showText(txBPMO, h.BPMO);
+    showText(txBGM, h.BGM);
+    showText(txBGMVolume, h.BGMVolume);
+    showText(txDelay, h.Delay);
+    showText(txLongCorrectVal, h.LongCorrectVal);
+    showText(txLength, h.Length);
+    showText(txMusicPath, h.MusicPath);
 }
 
 // Each step is on its own: one that fails is skipped and the rest still run.
@@ -222,11 +237,10 @@ void fmMain::afterOpen() {
         scrollToMusicStart();
     });
     ReDrawNote();  // also when the scroll bar did not move
-    updateStatusFile();
 }
 
 void fmMain::chartChanged(const ChartChange&) {
-    state.Modified = 1;
+    setModified(true);
 }
 
 void fmMain::fillKeyList() {
@@ -246,10 +260,6 @@ void fmMain::InitArea() {
 
 void fmMain::ReDrawNote() {
     view->ReDrawNote();
-}
-
-void fmMain::updateStatusFile() {
-    lbStatusFile->setText(state.CurrentFile);
 }
 
 // ---- shared plumbing ------------------------------------------------------------

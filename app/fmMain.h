@@ -46,6 +46,7 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+class QSettings;
 class QSlider;
 class QStatusBar;
 class QToolBar;
@@ -95,7 +96,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // ---- controls -------------------------------------------------------------
     QToolBar* Toolbar = nullptr;
     QStatusBar* StatusBar = nullptr;
-    QLabel* lbStatusFile = nullptr;  // status bar pane: the current file
+    QLabel* lbStatusFile = nullptr;  // status bar pane: the chart and its unsaved changes
 
     QComboBox* cbAltStep = nullptr;
     QComboBox* cbKeyStep = nullptr;
@@ -256,6 +257,20 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // The scroll bar at the coord where the music starts, plus 3.
     void scrollToMusicStart();
 
+    // ---- title, status bar and placement (fmMainWindow.cpp) --------------------
+    // Sets Modified (true after an edit) and shows it in the title's "[*]"
+    // marker and the status bar. Anything that changes the chart calls this
+    // rather than setting state.Modified itself.
+    void setModified(bool modified) override;
+    // The title "Pelvaro Note Editor - song.xml[*]" (for an archive entry
+    // "charts.pak: songs/abc.xml") and the status bar, with the chart's path,
+    // from state.
+    void refreshTitle();
+    // Restores the window's size and position from settings (else it keeps
+    // the design size) and stores them there when the window closes.
+    // settings must outlive the window.
+    void rememberPlacement(QSettings* settings);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -272,6 +287,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
 
     // Building the window (fmMainControls.cpp, fmMainMenus.cpp).
     void buildControls();
+    void fitCanvasBesideWorkspace();
     QWidget* buildStepStrip();
     QWidget* buildEditingArea();
     QGroupBox* buildWorkspace();
@@ -288,12 +304,13 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // ending the program.
     void Guarded(const std::function<void()>& handler);
     void openDroppedFile(const QString& fn);
-    void updateStatusFile();
+    void storePlacement();
     void selectListDefault(QComboBox* list, int index, void (fmMain::*handler)());
 
     Dialogs& ui_;
     DocumentCommands commands_;
     bool unloaded_ = false;
+    QSettings* placement_ = nullptr;  // where the window's placement is kept, if anywhere
 };
 
 }  // namespace lumidex

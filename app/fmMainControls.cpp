@@ -22,6 +22,7 @@
 
 #include "Numbers.h"
 #include "PictureBox.h"
+#include "TextBoxText.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -46,7 +47,8 @@ QPushButton* button(const QString& name, const QString& caption) {
 }
 
 QLineEdit* textBox(const QString& name, const QString& text) {
-    auto* box = named(new QLineEdit(text), name);
+    auto* box = named(new QLineEdit, name);
+    showText(box, text);
     box->setMinimumWidth(110);
     return box;
 }
@@ -67,16 +69,20 @@ QLabel* readOut(const QString& name, const QString& text) {
 }
 
 // A drawing surface in a 2-pixel sunken border: the frame has the outer
-// size, the surface the drawing area.
+// size, the surface the drawing area. The width is fixed; the design height
+// is the least, and both grow with the window.
 QFrame* framed(PictureBox* box, const QString& name, QSize area) {
     auto* frame = named(new QFrame, name + QStringLiteral("Frame"));
     frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     frame->setLineWidth(2);
-    frame->setFixedSize(area + QSize(4, 4));
-    box->setParent(frame);
+    frame->setFixedWidth(area.width() + 4);
+    frame->setMinimumHeight(area.height() + 4);
     box->setObjectName(name);
-    box->setFixedSize(area);
-    box->move(2, 2);
+    box->setFixedWidth(area.width());
+    box->setMinimumHeight(area.height());
+    auto* inside = new QVBoxLayout(frame);
+    inside->setContentsMargins(0, 0, 0, 0);
+    inside->addWidget(box);
     return frame;
 }
 
@@ -102,18 +108,30 @@ void fmMain::buildControls() {
     column->setContentsMargins(6, 4, 6, 4);
     column->addWidget(buildStepStrip());
     auto* row = new QHBoxLayout;
-    row->addWidget(buildEditingArea(), 0, Qt::AlignTop);
+    row->addWidget(buildEditingArea());
     Line1 = named(new QFrame, QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::VLine);
     Line1->setFrameShadow(QFrame::Sunken);
     row->addWidget(Line1);
-    row->addWidget(buildWorkspace(), 1);
-    column->addLayout(row);
+    row->addWidget(buildWorkspace(), 0, Qt::AlignTop);
+    row->addStretch(1);  // a wider window leaves the Workspace as it is
+    column->addLayout(row, 1);
     setCentralWidget(central);
 
     StatusBar = named(statusBar(), QStringLiteral("StatusBar"));
     lbStatusFile = named(new QLabel, QStringLiteral("lbStatusFile"));
     StatusBar->addWidget(lbStatusFile, 1);
+}
+
+// At the design size the canvas column and the Workspace stand equally tall,
+// the canvas at its design height (a taller Workspace leaves room below it).
+// A larger window grows the canvas column only.
+void fmMain::fitCanvasBesideWorkspace() {
+    QWidget* area = picMain->parentWidget()->parentWidget();
+    const int areaHeight = area->sizeHint().height();
+    const QSize workspace = frMain->sizeHint().expandedTo(QSize(0, areaHeight));
+    frMain->setFixedSize(workspace);
+    area->layout()->setContentsMargins(0, 0, 0, workspace.height() - areaHeight);
 }
 
 QWidget* fmMain::buildStepStrip() {
@@ -156,7 +174,8 @@ QWidget* fmMain::buildEditingArea() {
     picMain->setFocusPolicy(Qt::StrongFocus);
 
     vsb = named(new QScrollBar(Qt::Vertical), QStringLiteral("vsb"));
-    vsb->setFixedSize(17, kCanvasHeight + 4);
+    vsb->setFixedWidth(17);
+    vsb->setMinimumHeight(kCanvasHeight + 4);
     vsb->setInvertedAppearance(true);  // 0 at the bottom: moving up raises the view
     vsb->setRange(0, 72);
     vsb->setSingleStep(3);

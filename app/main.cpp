@@ -1,8 +1,9 @@
 // The editor: fills the application information, brings up the main window
-// with a busy pointer, opens the chart named on the command line and runs
-// until the window closes.
+// with a busy pointer (where it was when the editor last closed), opens the
+// chart named on the command line and runs until the window closes.
 
 #include <QApplication>
+#include <QSettings>
 
 #include <memory>
 
@@ -18,12 +19,14 @@ int main(int argc, char** argv) {
 
     QApplication::setOverrideCursor(Qt::BusyCursor);
     lumidex::QtDialogs dialogs;
+    QSettings settings(QStringLiteral("Lumidex"), QStringLiteral("lumidex"));
     auto window = std::make_unique<lumidex::fmMain>(dialogs, info);
     dialogs.setOwner(window.get());
     if (!window->Form_Load()) {
         QApplication::restoreOverrideCursor();
         return 1;
     }
+    window->rememberPlacement(&settings);
     window->show();
     QApplication::restoreOverrideCursor();
     // Opened once the window is up, so that the open's messages stand over

@@ -55,7 +55,9 @@ bool DocumentCommands::save() {
     const QString fn = ui_.ShowSaveDialog(kSaveFilter, kSaveCaption, state_.CurrentFile);
     if (SaveFile(doc_, fn, ui_) != 1) return false;
     state_.CurrentFile = fn;
-    state_.Modified = 0;
+    state_.ChartFile = fn;
+    state_.ChartPak.clear();
+    host_.setModified(false);
     return true;
 }
 
@@ -74,7 +76,9 @@ bool DocumentCommands::loadChart(const QString& fn, int flags, const QString& pa
     if (LoadFile(doc_, fn, flags, pakFn, ui_, &state_.ChartDir) == 0) return false;
     host_.showHeader();
     if (pakFn.isEmpty()) state_.CurrentFile = fn;
-    state_.Modified = 0;
+    state_.ChartFile = fn;
+    state_.ChartPak = pakFn;
+    host_.setModified(false);
     host_.afterOpen();
     return true;
 }

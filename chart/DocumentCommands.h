@@ -20,6 +20,11 @@ struct WindowState {
     QString ChartDir;      // folder of the loaded chart (or its archive), ending in "/"
     int32_t Modified = 0;  // non-zero: the chart has unsaved changes
     bool Closing = false;  // the window is being unloaded
+    // The chart the window names: its file, or the entry of a chart read from
+    // a PAK archive (ChartPak the archive, else empty). Empty until a chart
+    // is opened or saved.
+    QString ChartFile;
+    QString ChartPak;
 };
 
 // Dialog texts of the chart commands (the key sound chooser uses kOpenCaption
@@ -49,6 +54,9 @@ class DocumentHost {
     // The window's steps after a chart was opened: playback stopped, sounds
     // closed, key list, scroll range and position.
     virtual void afterOpen() = 0;
+    // Sets Modified and shows it with the chart's name (after an open or a
+    // save also when the value stays the same: the name may have changed).
+    virtual void setModified(bool modified) = 0;
 };
 
 // A chart to open at start-up: a path, or an entry of a PAK archive.

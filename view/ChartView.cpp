@@ -12,6 +12,7 @@
 
 #include "Numbers.h"
 #include "StepLists.h"
+#include "TextBoxText.h"
 
 namespace lumidex {
 
@@ -86,6 +87,7 @@ ChartView::ChartView(ChartDocument& doc, const ViewControls& controls, QObject* 
         strip->installEventFilter(this);
         strip->setFont(stripFont());
     }
+    if (c_.vsb) c_.vsb->installEventFilter(this);
 }
 
 ChartView::~ChartView() = default;
@@ -221,41 +223,43 @@ void ChartView::mnShowTrans_Click() {
     toggleSwitch(&DrawSwitches::transparent, c_.mnShowTrans);
 }
 
-bool ChartView::picMain_MouseWheel(int delta) {
-    if (!c_.vsb) return false;
-    const std::optional<int> target =
-        wheelTarget(c_.vsb->value(), delta, state_.wheelStep, c_.vsb->maximum());
-    if (!target) return false;
-    c_.vsb->setValue(*target);
-    return true;
+void ChartView::picMain_MouseWheel(int delta) {
+    if (c_.vsb)
+        c_.vsb->setValue(wheelTarget(c_.vsb->value(), delta, state_.wheelStep, c_.vsb->maximum()));
 }
 
 bool ChartView::picMain_KeyDown(int keyCode) {
     if (keyCode != kKeyPageUp && keyCode != kKeyPageDown) return false;
     if (state_.playing || !c_.vsb) return true;
-    const std::optional<int> target = pageKeyTarget(keyCode, state_.viewBase, c_.vsb->value(),
-                                                    c_.vsb->pageStep(), doc_.LastCoord);
+    const std::optional<int> target =
+        pageKeyTarget(keyCode, c_.vsb->value(), c_.vsb->pageStep(), c_.vsb->maximum());
     if (target) c_.vsb->setValue(*target);
     return true;
+}
+
+void ChartView::wheelTurned(const QWheelEvent& event) {
+    // A fine-grained wheel (touchpad) sends parts of a notch; they add up to
+    // whole notches before the view moves.
+    wheelRemainder_ += event.angleDelta().y();
+    const int whole = wheelRemainder_ / kWheelNotch * kWheelNotch;
+    wheelRemainder_ -= whole;
+    if (whole != 0) picMain_MouseWheel(whole);
 }
 
 bool ChartView::eventFilter(QObject* watched, QEvent* event) {
     const bool onCanvas = c_.picMain && watched == c_.picMain;
     switch (event->type()) {
-        case QEvent::Wheel: {
-            if (!onCanvas || !c_.picMain->hasFocus()) return false;
-            // A fine-grained wheel (touchpad) sends parts of a notch; they add
-            // up to whole notches before the view moves.
-            wheelRemainder_ += static_cast<QWheelEvent*>(event)->angleDelta().y();
-            const int whole = wheelRemainder_ / kWheelNotch * kWheelNotch;
-            wheelRemainder_ -= whole;
-            if (whole != 0) picMain_MouseWheel(whole);
+        case QEvent::Wheel:
+            // The strips, the canvas and the scroll bar all scroll by the
+            // VScroll step, focused or not (the filter is installed on no
+            // other widget).
+            wheelTurned(*static_cast<QWheelEvent*>(event));
             event->accept();
             return true;
-        }
         case QEvent::KeyPress:
             return onCanvas && picMain_KeyDown(keyCodeOf(static_cast<QKeyEvent*>(event)));
         case QEvent::Resize:
+            if (watched == c_.vsb) return false;
             // A new size leaves an empty buffer: paint it again at once.
             if (onCanvas) updatePageStep();
             ReDrawNote();
@@ -277,7 +281,7 @@ void ChartView::setStatusText(QWidget* box, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(box)) {
         if (label->text() != text) label->setText(text);
     } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-        if (edit->text() != text) edit->setText(text);
+        if (edit->text() != text) showText(edit, text);
     }
 }
 
@@ -310,10 +314,9 @@ void ChartView::ReDrawNote() {
     if (!state_.playing) {
         if (!state_.exactScroll && c_.vsb)
             state_.viewBase = viewBaseForScroll(c_.vsb->value(), false, scrollTop(doc_.LastCoord));
-        // A chart without tempo has no time: the frame stays as it was.
-        if (const std::optional<double> frames =
-                doc_.CoordToFrames(static_cast<int>(roundHalfEven(state_.viewBase))))
-            state_.viewFrame = *frames;
+        // A chart without tempo has no time: the frame reads 0.
+        state_.viewFrame =
+            doc_.CoordToFrames(static_cast<int>(roundHalfEven(state_.viewBase))).value_or(0.0);
     }
     RefreshState();
     usePicturesForScreen();

@@ -7,8 +7,11 @@
 // them may be missing; what is missing is left alone). The view then
 //   - scrolls: the scroll bar value is the view base, rounded to a multiple
 //     of 3 unless a programmatic scroll asks for the exact value; the wheel
-//     scrolls while picMain has the focus; Page Up and Page Down page the
-//     view (both through event filters it installs on picMain);
+//     over the canvas, either strip or the scroll bar scrolls by the VScroll
+//     step whether or not the canvas has the focus; Page Up and Page Down on
+//     the canvas page the view (all through event filters it installs);
+//   - follows the canvas height: a resize sets the page step and repaints,
+//     and the drawn range comes from the height at each repaint;
 //   - repaints: ReDrawNote writes the read-outs and repaints all three
 //     pictures from their back buffers.
 // Handlers keep the window's names so the window can forward to them.
@@ -29,6 +32,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class QWheelEvent;
 
 namespace lumidex {
 
@@ -92,10 +96,11 @@ class ChartView : public QObject {
     void mnShowGrid_Click();
     void mnShowPlayLine_Click();
     void mnShowTrans_Click();
-    // One wheel event of delta (120 a notch, positive away from the user);
-    // false when it was dropped at either end of the range.
-    bool picMain_MouseWheel(int delta);
-    // Page Up (33) and Page Down (34); true when the key was one of them.
+    // Whole wheel notches of delta (120 a notch, positive away from the
+    // user); a move past either end of the range stops at that end.
+    void picMain_MouseWheel(int delta);
+    // Page Up (33) and Page Down (34) move the view a page, stopping at either
+    // end of the range; true when the key was one of them.
     bool picMain_KeyDown(int keyCode);
 
     // ---- scrolling and repainting for other parts ----------------------------
@@ -127,6 +132,7 @@ class ChartView : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void wheelTurned(const QWheelEvent& event);
     void usePicturesForScreen();
     void toggleSwitch(bool DrawSwitches::*which, QAction* item);
     void setStatusText(QWidget* box, const QString& text);

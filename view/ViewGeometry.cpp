@@ -64,17 +64,21 @@ int viewBaseForScroll(int value, bool exactScroll, int top) {
     return base;
 }
 
-std::optional<int> wheelTarget(int value, int delta, int wheelStep, int top) {
+int wheelTarget(int value, int delta, int wheelStep, int top) {
     const double target =
         value + roundHalfEven(static_cast<double>(delta) * wheelStep / kWheelNotch);
-    if (target < 0 || target > top) return std::nullopt;
-    return static_cast<int>(target);
+    return static_cast<int>(std::clamp(target, 0.0, static_cast<double>(std::max(top, 0))));
 }
 
-std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page, int lastCoord) {
-    if (keyCode == kKeyPageUp && viewBase <= lastCoord - 24) return value + page;
-    if (keyCode == kKeyPageDown && viewBase >= 96) return value - page;
-    return std::nullopt;
+std::optional<int> pageKeyTarget(int keyCode, int value, int page, int top) {
+    int64_t target = value;
+    if (keyCode == kKeyPageUp)
+        target += page;
+    else if (keyCode == kKeyPageDown)
+        target -= page;
+    else
+        return std::nullopt;
+    return static_cast<int>(std::clamp<int64_t>(target, 0, std::max(top, 0)));
 }
 
 std::optional<int> musicStartValue(double delay, double tempo0) {

@@ -64,14 +64,14 @@ int viewBaseForScroll(int value, bool exactScroll, int top);
 
 // The scroll bar value after one wheel event of `delta` (120 per notch,
 // positive away from the user) moving `wheelStep` coords a notch: value +
-// round(delta x wheelStep / 120). Nothing (the event is dropped, not clamped)
-// when that would leave 0..top.
-std::optional<int> wheelTarget(int value, int delta, int wheelStep, int top);
+// round(delta x wheelStep / 120), held inside 0..top, so a notch near either
+// end goes to that end.
+int wheelTarget(int value, int delta, int wheelStep, int top);
 
-// The scroll bar value after a page key (33 Page Up, 34 Page Down): up by a
-// page while viewBase <= LastCoord - 24, down by a page while viewBase >= 96;
-// nothing for other keys or when the guard stops it.
-std::optional<int> pageKeyTarget(int keyCode, double viewBase, int value, int page, int lastCoord);
+// The scroll bar value after a page key (33 Page Up, 34 Page Down): up or
+// down by a page, held inside 0..top like a wheel notch. Nothing for other
+// keys.
+std::optional<int> pageKeyTarget(int keyCode, int value, int page, int top);
 
 // Where the view starts after a chart is opened: the coord where the music
 // starts, floor(Delay / 60 x Tempo of cell 0 x 0.2), plus 3. Nothing when the

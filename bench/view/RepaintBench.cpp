@@ -5,8 +5,12 @@
 // change, so the CPU time per iteration is the figure that matters (target:
 // under 0.5 ms).
 //   BM_Render/...      the renderer alone, into the three back buffers
-//   BM_ReDrawNote      the view's whole repaint with its widgets: read-outs,
-//                      rendering and the update requests
+//   BM_ReDrawNote/...  the view's whole repaint with its widgets: read-outs,
+//                      rendering and the update requests, at the design height
+//                      and at four times it (a maximised window on a 4K screen)
+//   BM_ResizeRepaint   a resize of the three strips at four times the design
+//                      height: new back buffers, page step and the repaint the
+//                      resize brings (target: well within one frame, 16 ms)
 #include <benchmark/benchmark.h>
 
 #include <QAction>
@@ -77,34 +81,68 @@ BENCHMARK(BM_Render)
     ->Args({1, 1})
     ->Unit(benchmark::kMicrosecond);
 
-void BM_ReDrawNote(benchmark::State& state) {
+// The view's widgets in a shown window, the strips `height` rows tall.
+struct ViewWindow {
+    explicit ViewWindow(int height) {
+        c.picScale = new PictureBox(&window);
+        c.picMain = new PictureBox(&window);
+        c.picKey = new PictureBox(&window);
+        c.vsb = new QScrollBar(&window);
+        c.lbTime = new QLabel(&window);
+        c.lbFrame = new QLabel(&window);
+        c.lbCombo = new QLabel(&window);
+        c.txBPM = new QLineEdit(&window);
+        c.txBPMO = new QLineEdit(&window);
+        window.resize(300, height);
+        window.show();
+        resizeStrips(height);
+        view = std::make_unique<ChartView>(denseChart(), c);
+        view->setUpControls();
+        view->state().switches = DrawSwitches{true, true, false};
+    }
+    void resizeStrips(int height) {
+        c.picScale->setGeometry(0, 0, kScaleWidth, height);
+        c.picMain->setGeometry(50, 0, kCanvasWidth, height);
+        c.picKey->setGeometry(120, 0, kKeyWidth, height);
+    }
     QWidget window;
     ViewControls c;
-    c.picScale = new PictureBox(&window);
-    c.picMain = new PictureBox(&window);
-    c.picKey = new PictureBox(&window);
-    c.picScale->setGeometry(0, 0, kScaleWidth, kDesignCanvasHeight);
-    c.picMain->setGeometry(50, 0, kCanvasWidth, kDesignCanvasHeight);
-    c.picKey->setGeometry(120, 0, kKeyWidth, kDesignCanvasHeight);
-    c.vsb = new QScrollBar(&window);
-    c.lbTime = new QLabel(&window);
-    c.lbFrame = new QLabel(&window);
-    c.lbCombo = new QLabel(&window);
-    c.txBPM = new QLineEdit(&window);
-    c.txBPMO = new QLineEdit(&window);
-    ChartView view(denseChart(), c);
-    view.setUpControls();
-    view.state().switches = DrawSwitches{true, true, false};
+    std::unique_ptr<ChartView> view;
+};
+
+void BM_ReDrawNote(benchmark::State& state) {
+    ViewWindow w(static_cast<int>(state.range(0)) * kDesignCanvasHeight);
+    ChartView& view = *w.view;
     view.state().playing = true;  // as playback does: set the view base, repaint
     int base = 1000;
+    size_t items = 0;
     for (auto _ : state) {
         view.state().viewBase = base;
         view.state().viewFrame = base * 2.0;
         view.ReDrawNote();
+        items += view.lastReport().notes.size() + view.lastReport().keyTexts.size() +
+                 view.lastReport().scaleTexts.size();
         base = base >= 29000 ? 1000 : base + 1;
     }
+    state.counters["items/repaint"] =
+        benchmark::Counter(static_cast<double>(items), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(BM_ReDrawNote)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReDrawNote)->ArgName("x design height")->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
+
+// Each iteration is one resize, alternating between four times the design
+// height and three rows less, so every one needs new buffers.
+void BM_ResizeRepaint(benchmark::State& state) {
+    const int tall = 4 * kDesignCanvasHeight;
+    ViewWindow w(tall);
+    w.view->scrollTo(5000);
+    bool shorter = true;
+    for (auto _ : state) {
+        w.resizeStrips(shorter ? tall - 3 : tall);
+        shorter = !shorter;
+    }
+    state.counters["page step"] = w.c.vsb->pageStep();
+}
+BENCHMARK(BM_ResizeRepaint)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -19,7 +19,7 @@ class DocumentCommandsTest : public WindowTest {
     // A window with the chart open and then changed.
     void startModified() {
         start({writeChart()});
-        window->state.Modified = 1;
+        window->setModified(true);
         mark();
     }
 
@@ -115,7 +115,7 @@ TEST_F(DocumentCommandsTest, ExitAsksOnlyAboutUnsavedChanges) {
     for (const Case& k : cases) {
         SCOPED_TRACE(k.shown);
         startModified();
-        window->state.Modified = k.answer == MsgAnswer::Ok ? 0 : 1;
+        window->setModified(k.answer != MsgAnswer::Ok);
         ui.messageAnswers = {k.answer};
         ui.fileAnswers.clear();
         if (k.file) ui.fileAnswers = {path(k.file)};

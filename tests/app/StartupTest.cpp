@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
+#include <QWindow>
 
 #include "PictureBox.h"
 #include "WindowTestSupport.h"
@@ -41,7 +42,7 @@ TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     EXPECT_EQ(w.state.ChartDir, dir.path() + QLatin1Char('/'));
     EXPECT_TRUE(w.state.CurrentFile.isEmpty());
     EXPECT_EQ(w.vsb->maximum(), 72);
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("Pelvaro Note Editor"));
+    EXPECT_EQ(w.windowHandle()->title(), QStringLiteral("Pelvaro Note Editor"));
     EXPECT_FALSE(w.frMain->isEnabled());
     EXPECT_FALSE(w.cmdPlay->isEnabled());
     EXPECT_EQ(w.picMain->size(), QSize(62, 469));

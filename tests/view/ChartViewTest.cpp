@@ -55,6 +55,14 @@ class ChartViewTest : public ::testing::Test {
         QApplication::sendEvent(target, &event);
     }
 
+    // A wheel event given to the window at a point over target.
+    void wheelOver(QWidget* target, int delta) {
+        const QPointF at = target->mapTo(&window, QPoint(5, 200));
+        QWheelEvent event(at, window.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window.windowHandle(), &event);
+    }
+
     bool focusCanvas() {
         window.show();
         window.activateWindow();
@@ -119,16 +127,70 @@ TEST_F(ChartViewTest, PageKeysMoveAPageOfNinetySix) {
     EXPECT_EQ(view->state().viewBase, 204);
 }
 
-TEST_F(ChartViewTest, WheelScrollsOnlyWhileTheCanvasHasFocus) {
-    c.vsb->setValue(150);
-    wheel(-120);
-    EXPECT_EQ(c.vsb->value(), 150);  // no focus yet
+// The wheel goes to what is under the pointer: the canvas, both strips and
+// the scroll bar scroll by the VScroll step, whether the canvas has the focus
+// or not. The events reach the window, which finds the widget under them.
+TEST_F(ChartViewTest, WheelOverEveryStripScrollsByTheStepWithoutFocus) {
+    const std::pair<const char*, QWidget*> targets[] = {
+        {"picMain", c.picMain}, {"picScale", c.picScale}, {"picKey", c.picKey}, {"vsb", c.vsb}};
+    window.show();
+    ASSERT_FALSE(c.picMain->hasFocus());
+    for (const auto& [name, target] : targets) {
+        SCOPED_TRACE(name);
+        c.cbVScroll->setCurrentText(QStringLiteral("96"));
+        c.vsb->setValue(150);
+        wheelOver(target, -120);
+        EXPECT_EQ(view->state().viewBase, 54);
+        wheelOver(target, 240);  // two notches at once
+        EXPECT_EQ(view->state().viewBase, 246);
+        c.cbVScroll->setCurrentText(QStringLiteral("3"));
+        for (int i = 0; i < 4; ++i) wheelOver(target, 30);  // a fine wheel: four quarters a notch
+        EXPECT_EQ(c.vsb->value(), 249);
+    }
     ASSERT_TRUE(focusCanvas());
     wheel(-120);
-    EXPECT_EQ(view->state().viewBase, 54);
-    c.cbVScroll->setCurrentText(QStringLiteral("3"));
-    for (int i = 0; i < 4; ++i) wheel(30);  // a fine wheel: four quarters make a notch
-    EXPECT_EQ(c.vsb->value(), 57);
+    EXPECT_EQ(c.vsb->value(), 246);
+}
+
+// A wheel notch or a page that would pass an end goes to that end, so both
+// ends stay reachable whatever the view base.
+TEST_F(ChartViewTest, WheelAndPageNearEitherEndStopAtThatEnd) {
+    ASSERT_EQ(c.vsb->maximum(), 1072);  // whose nearest multiple of 3 is 1071
+    struct Case {
+        int from;
+        int wheelDelta;  // 0: a page key instead
+        Qt::Key key;
+        int value;  // afterwards, after the rounding to 3 was written back
+    };
+    const Case cases[] = {{50, -120, Qt::Key_unknown, 0},  {50, 0, Qt::Key_PageDown, 0},
+                          {96, 0, Qt::Key_PageDown, 0},    {1050, 120, Qt::Key_unknown, 1071},
+                          {1050, 0, Qt::Key_PageUp, 1071}, {1071, 0, Qt::Key_PageUp, 1071},
+                          {0, -120, Qt::Key_unknown, 0}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.from);
+        view->scrollTo(k.from, true);
+        if (k.wheelDelta != 0)
+            wheel(k.wheelDelta);
+        else
+            QTest::keyClick(c.picMain, k.key);
+        EXPECT_EQ(c.vsb->value(), k.value);
+    }
+}
+
+// A taller canvas pages further and draws further down; the baseline stays
+// on row 350.
+TEST_F(ChartViewTest, ResizingTheCanvasChangesThePageStepAndTheDrawnRange) {
+    window.show();
+    c.vsb->setValue(999);
+    EXPECT_EQ(view->lastReport().drawn.first, 999 - 39);
+    for (PictureBox* box : {c.picScale, c.picMain, c.picKey})
+        box->resize(box->width(), 4 * kDesignCanvasHeight);
+    EXPECT_EQ(c.vsb->pageStep(), 399);  // 1876 rows are 402 coords
+    EXPECT_EQ(view->lastReport().drawn.first, 999 - 305 - 16);
+    EXPECT_EQ(view->lastReport().drawn.last, 999 + 80);
+    EXPECT_EQ(c.picMain->buffer().height(), 4 * kDesignCanvasHeight);
+    QTest::keyClick(c.picMain, Qt::Key_PageDown);
+    EXPECT_EQ(view->state().viewBase, 600);
 }
 
 TEST_F(ChartViewTest, StepListsSetTheirValues) {
@@ -160,12 +222,15 @@ TEST_F(ChartViewTest, ReadOutsShowTimeFrameComboAndTempo) {
 }
 
 TEST_F(ChartViewTest, ChartWithoutTempoRepaintsWithoutTime) {
+    c.vsb->setValue(300);  // 600 frames into the previous chart
+    EXPECT_EQ(c.lbTime->text(), "0:10");
     c.txBPMO->setText(QStringLiteral("Please enter BPM"));
     doc.InitArea();
     doc.setNote(99, 16, 1);
     c.vsb->setValue(99);
     EXPECT_EQ(view->lastReport().notes.size(), 1u);
     EXPECT_EQ(c.lbTime->text(), "0:00");
+    EXPECT_EQ(c.lbFrame->text(), "0");
     EXPECT_EQ(c.txBPMO->text(), "Please enter BPM");  // the prompt stays
 }
 

@@ -49,23 +49,23 @@ TEST(ViewGeometry, PageStepRoundsHalfToEven) {
     EXPECT_EQ(pageStep(0), kArrowStep);  // never zero or negative
 }
 
-TEST(ViewGeometry, WheelDropsNotchesPastEitherEnd) {
+TEST(ViewGeometry, WheelAndPagesStopAtEitherEnd) {
     const int top = scrollTop(500);
     EXPECT_EQ(wheelTarget(150, -120, 96, top), 54);  // toward the user lowers the view
     EXPECT_EQ(wheelTarget(150, 120, 96, top), 246);
-    EXPECT_FALSE(wheelTarget(50, -120, 96, top).has_value());  // dropped, not clamped to 0
-    EXPECT_EQ(wheelTarget(96, -120, 96, top), 0);
-    EXPECT_EQ(wheelTarget(top - 3, 120, 3, top), top);
-    EXPECT_FALSE(wheelTarget(top - 3, 120, 6, top).has_value());
-    EXPECT_FALSE(wheelTarget(150, -240, 96, top).has_value());  // two notches at once
-}
+    EXPECT_EQ(wheelTarget(150, -240, 96, top), 0);  // two notches at once, held at 0
+    EXPECT_EQ(wheelTarget(50, -120, 96, top), 0);
+    EXPECT_EQ(wheelTarget(top - 3, 120, 6, top), top);
+    EXPECT_EQ(wheelTarget(0, 120, 96, -5), 0);     // a range that is only 0
+    EXPECT_EQ(wheelTarget(100, 60, 3, top), 102);  // half a notch of 3 rounds to even
 
-TEST(ViewGeometry, PageKeysStayInsideTheRange) {
-    EXPECT_EQ(pageKeyTarget(kKeyPageUp, 300, 300, 96, 324), 396);
-    EXPECT_FALSE(pageKeyTarget(kKeyPageUp, 301, 301, 96, 324).has_value());
-    EXPECT_EQ(pageKeyTarget(kKeyPageDown, 96, 96, 96, 324), 0);
-    EXPECT_FALSE(pageKeyTarget(kKeyPageDown, 95, 95, 96, 324).has_value());
-    EXPECT_FALSE(pageKeyTarget(38, 300, 300, 96, 1000).has_value());
+    EXPECT_EQ(pageKeyTarget(kKeyPageUp, 300, 96, 396), 396);
+    EXPECT_EQ(pageKeyTarget(kKeyPageUp, 301, 96, 396), 396);
+    EXPECT_EQ(pageKeyTarget(kKeyPageDown, 96, 96, 396), 0);
+    EXPECT_EQ(pageKeyTarget(kKeyPageDown, 95, 96, 396), 0);
+    EXPECT_EQ(pageKeyTarget(kKeyPageDown, 2000000000, 399, 2147483647), 2000000000 - 399);
+    EXPECT_EQ(pageKeyTarget(kKeyPageUp, 2147483600, 399, 2147483647), 2147483647);
+    EXPECT_FALSE(pageKeyTarget(38, 300, 96, 1000).has_value());
 }
 
 TEST(ViewGeometry, MusicStartOrNothingForUnusableValues) {

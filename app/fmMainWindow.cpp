@@ -1,0 +1,58 @@
+// The window as the desktop shows it: the title and the status bar naming the
+// chart and its unsaved changes, and the size and position kept between runs.
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QSettings>
+
+#include "fmMain.h"
+
+namespace lumidex {
+namespace {
+
+const QString kPlacementKey = QStringLiteral("window/geometry");
+
+// The chart as "song.xml" or, read from an archive, "charts.pak: songs/abc.xml";
+// with the paths as they were given when `full`. Empty before any chart was
+// opened or saved.
+QString chartName(const WindowState& state, bool full) {
+    const auto shown = [full](const QString& fn) { return full ? fn : QFileInfo(fn).fileName(); };
+    if (state.ChartFile.isEmpty()) return QString();
+    if (state.ChartPak.isEmpty()) return shown(state.ChartFile);
+    return shown(state.ChartPak) + QStringLiteral(": ") + state.ChartFile;
+}
+
+}  // namespace
+
+void fmMain::setModified(bool modified) {
+    state.Modified = modified ? 1 : 0;
+    refreshTitle();
+}
+
+void fmMain::refreshTitle() {
+    QString name = chartName(state, false);
+    // "[*]" in a title is Qt's marker for the modified flag; a literal one in a
+    // file name is written twice.
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name.isEmpty()
+                       ? kAppTitle + QStringLiteral("[*]")
+                       : kAppTitle + QStringLiteral(" - ") + name + QStringLiteral("[*]"));
+    setWindowModified(state.Modified != 0);
+
+    QString status = chartName(state, true);
+    if (state.Modified != 0)
+        status += status.isEmpty() ? QStringLiteral("Unsaved changes")
+                                   : QStringLiteral(" (unsaved changes)");
+    lbStatusFile->setText(status);
+}
+
+void fmMain::rememberPlacement(QSettings* settings) {
+    placement_ = settings;
+    if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
+}
+
+void fmMain::storePlacement() {
+    if (placement_) placement_->setValue(kPlacementKey, saveGeometry());
+}
+
+}  // namespace lumidex

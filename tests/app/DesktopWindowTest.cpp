@@ -1,0 +1,182 @@
+// The window as a desktop shows it: the title and status bar naming the chart
+// and its unsaved changes, a canvas that grows with the window, the size and
+// position kept between runs, drops taken as copies, text boxes showing the
+// start of their text, and the read-outs of a chart without tempo.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTest>
+#include <QUrl>
+#include <QWindow>
+
+#include "ChartView.h"
+#include "PictureBox.h"
+#include "WindowTestSupport.h"
+#include "support/ZipHelpers.h"
+
+namespace lumidex::testing {
+namespace {
+
+class DesktopWindowTest : public WindowTest {
+  protected:
+    QString title() const { return window->windowHandle()->title(); }
+    QString status() const { return window->lbStatusFile->text(); }
+
+    // Resizes the shown window and waits until the canvas has followed.
+    void resizeTo(QSize size) {
+        window->resize(size);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == size; }, 5000));
+    }
+
+    // A window started the way the program starts it, its placement in settings.
+    void startPlaced(QSettings& settings) {
+        window = std::make_unique<fmMain>(ui, makeAppInfo(exePath(), {QStringLiteral("lumidex")}));
+        ASSERT_TRUE(window->Form_Load());
+        window->rememberPlacement(&settings);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+};
+
+TEST_F(DesktopWindowTest, TitleAndStatusBarNameTheChartAndItsChanges) {
+    start();
+    const QString app = QStringLiteral("Pelvaro Note Editor");
+    EXPECT_EQ(title(), app);
+    EXPECT_EQ(status(), QString());
+
+    ui.fileAnswers = {writeChart()};
+    window->mnOpen_Click(0);
+    EXPECT_EQ(title(), app + " - song.xml");
+    EXPECT_EQ(status(), path("song.xml"));
+
+    window->setModified(true);  // as an edit does
+    EXPECT_EQ(title(), app + " - song.xml*");
+    EXPECT_EQ(status(), path("song.xml") + " (unsaved changes)");
+
+    ui.fileAnswers = {path("out [*].xml")};
+    window->mnSave_Click();
+    EXPECT_EQ(title(), app + " - out [*].xml");
+    EXPECT_EQ(status(), path("out [*].xml"));
+    EXPECT_EQ(window->state.Modified, 0);
+
+    // A chart from an archive is named as archive and entry.
+    ASSERT_TRUE(test::writeZip(path("charts.pak"), {{"songs/abc.xml", kChart}}));
+    start({"-p", path("charts.pak"), "songs/abc.xml"});
+    EXPECT_EQ(title(), app + " - charts.pak: songs/abc.xml");
+    EXPECT_EQ(status(), path("charts.pak") + ": songs/abc.xml");
+    window->setModified(true);
+    EXPECT_EQ(title(), app + " - charts.pak: songs/abc.xml*");
+}
+
+TEST_F(DesktopWindowTest, CanvasGrowsWithTheWindowAndTheWorkspaceKeepsItsSize) {
+    start({writeChart()});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    fmMain& w = *window;
+    const QSize design = w.size(), workspace = w.frMain->size();
+    EXPECT_EQ(w.minimumSize(), design);
+    EXPECT_EQ(w.picMain->size(), QSize(62, 469));
+    EXPECT_EQ(w.vsb->pageStep(), 96);
+
+    resizeTo(design + QSize(300, 400));
+    EXPECT_EQ(w.picMain->size(), QSize(62, 869));
+    for (QWidget* strip : {static_cast<QWidget*>(w.picScale), static_cast<QWidget*>(w.picKey)})
+        EXPECT_EQ(strip->height(), 869);
+    EXPECT_EQ(w.vsb->height(), 873);
+    EXPECT_EQ(w.frMain->size(), workspace);
+    EXPECT_EQ(w.vsb->pageStep(), 183);  // 869 rows are 186.2 coords
+    w.vsb->setValue(w.vsb->maximum());  // 120, the chart being 48 coords long
+    EXPECT_EQ(w.view->lastReport().drawn.first, 120 - 103 - 16);
+
+    // Side by side inside the window, nothing overlapping.
+    const auto inWindow = [&w](QWidget* widget) {
+        return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
+    };
+    const QRect canvasArea = inWindow(w.picScale->parentWidget()) | inWindow(w.vsb);
+    EXPECT_FALSE(canvasArea.intersects(inWindow(w.frMain)));
+    EXPECT_TRUE(w.rect().contains(canvasArea));
+    EXPECT_TRUE(w.rect().contains(inWindow(w.frMain)));
+
+    resizeTo(design);  // no smaller than the design size
+    w.resize(design - QSize(100, 100));
+    EXPECT_EQ(w.size(), design);
+    EXPECT_EQ(w.picMain->size(), QSize(62, 469));
+    EXPECT_EQ(w.vsb->pageStep(), 96);
+}
+
+TEST_F(DesktopWindowTest, SizeAndPositionAreKeptBetweenRuns) {
+    QSettings settings(path("lumidex.conf"), QSettings::IniFormat);
+    startPlaced(settings);
+    const QSize design = window->size();
+    const QSize larger = design + QSize(120, 80);
+    resizeTo(larger);
+    window->close();
+    window.reset();
+
+    startPlaced(settings);
+    EXPECT_EQ(window->size(), larger);
+    window->close();
+
+    QSettings none(path("none.conf"), QSettings::IniFormat);
+    startPlaced(none);
+    EXPECT_EQ(window->size(), design);
+}
+
+TEST_F(DesktopWindowTest, DropIsTakenAsCopyOrLinkNeverAsMove) {
+    start();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(writeChart())});
+    struct Case {
+        Qt::DropActions offered;
+        Qt::KeyboardModifiers keys;  // Shift asks for a move
+        Qt::DropAction taken;        // IgnoreAction: refused
+    };
+    const Case cases[] = {{Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier, Qt::CopyAction},
+                          {Qt::LinkAction | Qt::MoveAction, Qt::ShiftModifier, Qt::LinkAction},
+                          {Qt::MoveAction, Qt::NoModifier, Qt::IgnoreAction}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(int(k.offered));
+        QDragEnterEvent enter(QPoint(20, 20), k.offered, &mime, Qt::LeftButton, k.keys);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        QDropEvent drop(QPointF(20, 20), k.offered, &mime, Qt::LeftButton, k.keys);
+        QCoreApplication::sendEvent(window.get(), &drop);
+        for (QDropEvent* event : {static_cast<QDropEvent*>(&enter), &drop}) {
+            EXPECT_EQ(event->isAccepted(), k.taken != Qt::IgnoreAction);
+            if (event->isAccepted()) {
+                EXPECT_EQ(event->dropAction(), k.taken);
+            }
+        }
+    }
+}
+
+TEST_F(DesktopWindowTest, TextBoxesShowTheStartOfWhatTheProgramWrote) {
+    start();
+    for (QLineEdit* box : {window->txName, window->txBPMO, window->txMusicPath})
+        EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
+    QByteArray chart = kChart;
+    chart.replace("Name=\"Song\"", "Name=\"A song with a title far wider than its box\"");
+    start({writeFile("long.xml", chart)});
+    EXPECT_EQ(window->txName->cursorPosition(), 0);
+    EXPECT_TRUE(window->txName->text().startsWith("A song"));
+}
+
+// The read-outs show the new chart's (empty) time, not the previous chart's.
+TEST_F(DesktopWindowTest, ChartWithoutTempoShowsNoTimeAfterOneWithTime) {
+    start({writeChart()});
+    window->vsb->setValue(30);
+    EXPECT_NE(window->lbFrame->text(), "0");
+    QByteArray chart = kChart;
+    chart.replace("<BPM Frame=\"0\" BPM=\"150\"></BPM>\r\n", "");
+    chart.replace("<DELAY Value=\"12\">", "<DELAY Value=\"0\">");
+    ui.fileAnswers = {writeFile("untimed.xml", chart)};
+    window->mnOpen_Click(0);
+    ASSERT_EQ(window->state.CurrentFile, path("untimed.xml"));
+    EXPECT_EQ(window->lbFrame->text(), "0");
+    EXPECT_EQ(window->lbTime->text(), "0:00");
+}
+
+}  // namespace
+}  // namespace lumidex::testing
