@@ -51,8 +51,6 @@ class BatchCommands {
     // is coord 0); anything else beeps and changes nothing. Never throws.
     bool ChangeSpeed(const QString& coord, const QString& tempo, const QString& speed);
 
-    const RangeClipboard& clipboard() const { return clip_; }
-
   private:
     std::optional<SteppedRange> range(const QString& from, const QString& to);
     double align() const { return edits_.doc().AlignCoord; }

@@ -59,6 +59,12 @@ const std::array<KindMap, kKindTransforms - 1>& tables() {
     return t;
 }
 
+// Does a cell of this kind take a number when key indices are filled: a note
+// of kinds 1..127 or a long-note start (not a body or an end).
+bool takesKeyIndex(int kind) {
+    return (kind >= 1 && kind <= 127) || (kind >= 128 && kind % 3 == 2);
+}
+
 }  // namespace
 
 uint8_t transformedKind(KindTransform t, uint8_t kind) {

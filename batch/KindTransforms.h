@@ -49,10 +49,4 @@ void transformKinds(ChartEdit& edits, const SteppedRange& range, KindTransform t
 // changing nothing, when the numbers would pass 32767.
 void fillKeyIndex(ChartEdit& edits, const SteppedRange& range, bool ascending);
 
-// Does cell kind take a number when key indices are filled: a note of
-// kinds 1..127 or a long-note start.
-inline bool takesKeyIndex(int kind) {
-    return (kind >= 1 && kind <= 127) || (kind >= 128 && kind % 3 == 2);
-}
-
 }  // namespace lumidex

@@ -30,11 +30,10 @@ void RangeClipboard::Cut(ChartEdit& edits, const SteppedRange& range, ClipFields
     const NoteEntry before = doc.cell(std::max(range.from - 1, 0));
     int combo = doc.Combo;
     range.forEach([&](int c) {
-        if (fields.kind) {
-            combo -= ComboWeight(doc.cell(c).Kind);
-            edits.setKind(c, 0);
-        }
-        if (fields.key) edits.setFxSndIndex(c, 0);
+        const NoteEntry& cell = doc.cell(c);
+        if (fields.kind) combo -= ComboWeight(cell.Kind);
+        if (fields.kind || fields.key)
+            edits.setNote(c, fields.kind ? 0 : cell.Kind, fields.key ? 0 : cell.FxSndIndex);
         if (fields.tempo) edits.setSpeedTempo(c, before.Speed, before.Tempo);
     });
     edits.setCombo(combo);
@@ -50,11 +49,13 @@ void RangeClipboard::Paste(ChartEdit& edits, int dest, int step, ClipFields fiel
         if (d > kMaxCoord) break;
         const int c = int(d);
         const NoteEntry& clip = ClipCells_[size_t(CopyFrom_ + o)];
-        if (fields.kind) {
-            combo += ComboWeight(clip.Kind) - ComboWeight(doc.cell(c).Kind);
+        if (fields.kind) combo += ComboWeight(clip.Kind) - ComboWeight(doc.cell(c).Kind);
+        if (fields.kind && fields.key)
+            edits.setNote(c, clip.Kind, clip.FxSndIndex);
+        else if (fields.kind)
             edits.setKind(c, clip.Kind);
-        }
-        if (fields.key) edits.setFxSndIndex(c, clip.FxSndIndex);
+        else if (fields.key)
+            edits.setFxSndIndex(c, clip.FxSndIndex);
         if (fields.tempo && clip.Tempo > 0) edits.setSpeedTempo(c, clip.Speed, clip.Tempo);
     }
     edits.setCombo(combo);

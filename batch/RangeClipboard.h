@@ -51,10 +51,6 @@ class RangeClipboard {
     // that never received one), so a paste never writes an untimeable cell.
     void Paste(ChartEdit& edits, int dest, int step, ClipFields fields) const;
 
-    const NoteEntry& ClipCell(int coord) const { return ClipCells_.at(size_t(coord)); }
-    int CopyFrom() const { return CopyFrom_; }
-    int CopyTo() const { return CopyTo_; }
-
   private:
     std::vector<NoteEntry> ClipCells_;
     int CopyFrom_ = 0;

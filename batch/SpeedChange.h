@@ -15,7 +15,7 @@
 namespace lumidex {
 
 // Rewrites the segment from coord on to tempo and speed as the step "Change
-// Speed"; answers how many cells it covered (written, or already equal).
-int rewriteTempoSegment(ChartEdit& edits, int coord, double tempo, double speed);
+// Speed".
+void rewriteTempoSegment(ChartEdit& edits, int coord, double tempo, double speed);
 
 }  // namespace lumidex
