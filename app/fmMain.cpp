@@ -62,7 +62,11 @@ bool acceptWithoutMove(QDropEvent* event) {
 }  // namespace
 
 fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
-    : QMainWindow(parent), app(std::move(appInfo)), ui_(ui), commands_(doc, state, ui, *this) {
+    : QMainWindow(parent),
+      app(std::move(appInfo)),
+      batch(edits, ui, randomKinds),
+      ui_(ui),
+      commands_(doc, state, ui, *this) {
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(kAppTitle);
     setFont(interfaceFont());
@@ -339,18 +343,12 @@ void fmMain::lsKey_DblClick() {
 
 void fmMain::StopPlay() {}
 void fmMain::mnUndo_Click() {}
-void fmMain::mnCut_Click() {}
-void fmMain::mnCopy_Click() {}
-void fmMain::mnPaste_Click() {}
-void fmMain::mnObstacle_Click(int) {}
 void fmMain::mnRandKind_Click() {}
 void fmMain::mnKeyAdd_Click() {}
 void fmMain::mnKeyAddBatch_Click() {}
 void fmMain::mnKeyEdit_Click() {}
 void fmMain::mnKeyDelete_Click() {}
 void fmMain::mnKeyPurge_Click() {}
-void fmMain::mnKeyFxSnd_Click(int) {}
-void fmMain::mnSetBPM_Click() {}
 void fmMain::mnPlayStart_Click() {}
 void fmMain::mnDecoder_Click(int) {}
 void fmMain::mnPlayBGM_Click() {}

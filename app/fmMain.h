@@ -28,6 +28,7 @@
 
 #include "AppInfo.h"
 #include "AudioEngines.h"
+#include "BatchCommands.h"
 #include "ChartDocument.h"
 #include "ChartEdit.h"
 #include "Dialogs.h"
@@ -85,6 +86,9 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     ChartEdit edits{doc};
     // The kinds a palette pick of kind 6 and "&Randomise" draw from.
     RandomKindSet randomKinds;
+    // The batch operations with the range clipboard's table: the
+    // "Clipboard" panel, "--Batch Operation--" and "C&hange Speed......".
+    BatchCommands batch;
     AudioEngines audio;
     // Slot 0 the music, 1..2000 the key sounds: one BASS and one Miles
     // player each, created on first use and released at unload.
