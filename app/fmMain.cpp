@@ -16,11 +16,11 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "ChartView.h"
+#include "KeyList.h"
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "RuntimeError.h"
@@ -225,14 +225,9 @@ void fmMain::afterOpen() {
     updateStatusFile();
 }
 
-void fmMain::chartChanged(const ChartChange&) {
+void fmMain::chartChanged(const ChartChange& change) {
     state.Modified = 1;
-}
-
-void fmMain::fillKeyList() {
-    lsKey->clear();
-    const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
-    for (int k = 1; k <= count; ++k) lsKey->addItem(keyListLine(k, doc.keySound(k)));
+    if (changesKeyList(change)) fillKeyList();
 }
 
 void fmMain::scrollToMusicStart() {
@@ -334,11 +329,6 @@ void fmMain::mnCopy_Click() {}
 void fmMain::mnPaste_Click() {}
 void fmMain::mnObstacle_Click(int) {}
 void fmMain::mnRandKind_Click() {}
-void fmMain::mnKeyAdd_Click() {}
-void fmMain::mnKeyAddBatch_Click() {}
-void fmMain::mnKeyEdit_Click() {}
-void fmMain::mnKeyDelete_Click() {}
-void fmMain::mnKeyPurge_Click() {}
 void fmMain::mnKeyFxSnd_Click(int) {}
 void fmMain::mnSetBPM_Click() {}
 void fmMain::mnPlayStart_Click() {}
@@ -349,7 +339,6 @@ void fmMain::mnPlayKeyNote_Click() {}
 void fmMain::mnHelpInstruction_Click() {}
 void fmMain::mnAbout_Click() {}
 void fmMain::imgEle_MouseDown(int) {}
-void fmMain::lsKey_Click() {}
 void fmMain::cmdOpenKey_Click() {}
 void fmMain::cmdCloseKey_Click() {}
 void fmMain::chkKBInput_Click() {}
