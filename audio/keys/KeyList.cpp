@@ -20,6 +20,12 @@ int parentSeparator(const QString& path) {
 template <class Renumber>
 void renumberCells(ChartEdit& edits, Renumber newIndex) {
     const ChartDocument& doc = edits.doc();
+    size_t changes = 0;
+    for (int c = 0; c <= kMaxCoord; ++c) {
+        const int16_t old = doc.cell(c).FxSndIndex;
+        changes += newIndex(old) != old;
+    }
+    edits.reserveCells(changes);
     for (int c = 0; c <= kMaxCoord; ++c) {
         const int16_t old = doc.cell(c).FxSndIndex;
         const int16_t now = newIndex(old);
