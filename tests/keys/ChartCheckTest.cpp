@@ -4,13 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "AudioTestSupport.h"
 #include "ChartCheck.h"
-#include "KeySoundCheck.h"
 
 namespace lumidex {
 namespace {
@@ -82,31 +80,6 @@ TEST(ChartCheck, FindsEachMistake) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(summary(checkChart(chartWith(c.notes, c.keys, c.lastCoord))), joined(c.found));
     }
-}
-
-TEST(ChartCheck, LineNamesCodePlaceAndSentence) {
-    const auto findings = checkChart(chartWith({{24, 20, 1}, {30, 16, 1}}, 1, 100));
-    ASSERT_EQ(findings.size(), 1u);
-    EXPECT_EQ(findings[0].line(),
-              QStringLiteral("diagonal-gap coord 24: the next note, at coord 30, follows this "
-                             "diagonal note by 6 coords; keep at least 12."));
-}
-
-TEST(SoundCheck, MissingSoundsAndDecoderRefusals) {
-    QTemporaryDir dir;
-    const QString musicDir = dir.path() + QLatin1Char('/');
-    ASSERT_TRUE(test::writeTone(musicDir + "k1.wav", 0.05));
-    ASSERT_TRUE(test::writeTone(musicDir + "k3.wav", 0.05));
-    ChartDocument doc = chartWith({}, 3, 0);
-    doc.keySound(0).Snd = QStringLiteral("song.mp3");
-    const SoundDecoder picky{QStringLiteral("picky"), [](const QString&, const QString& snd) {
-                                 return snd == "k3.wav" ? QStringLiteral("File open error!\nNo")
-                                                        : QString();
-                             }};
-    const auto findings = checkSounds(doc, musicDir, {picky});
-    EXPECT_EQ(summary(findings),
-              joined({"sound-missing music", "sound-missing key 2", "sound-unplayable key 3"}));
-    EXPECT_EQ(findings[2].text, QStringLiteral("picky does not open k3.wav: File open error! No"));
 }
 
 // ---- the command ----------------------------------------------------------------

@@ -106,17 +106,5 @@ TEST(KeyListRenumbering, PurgeKeepsUsedKeysAndEveryNoteOnItsSound) {
     }
 }
 
-TEST(KeyListNames, BatchNamesStartAtTheParentFolder) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"/home/a/music/drums/kick.wav", "drums/kick.wav"},
-        {"/drums/kick.wav", "drums/kick.wav"},
-        {"/kick.wav", "/kick.wav"},
-        {"kick.wav", "kick.wav"},
-        {"a/b", "a/b"},
-    };
-    for (const auto& [path, name] : cases)
-        EXPECT_EQ(batchKeyName(QString::fromLatin1(path)), QString::fromLatin1(name)) << path;
-}
-
 }  // namespace
 }  // namespace lumidex
