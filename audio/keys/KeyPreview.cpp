@@ -21,14 +21,18 @@ double leadingNumber(const QString& text) {
     }
 }
 
-// Plays from the player's current position, loading the sound first when
-// the player holds none. Answers whether it loaded one now.
+// Plays the key, loading the sound first when the player holds none. A sound
+// still playing goes on from where it is; one that has finished starts again
+// from its beginning, so every click is heard. Answers whether it loaded a
+// sound now.
 template <class Player>
 bool playFromSlot(Player& player, const KeySound& key, const QString& musicDir) {
     bool loaded = false;
     if (player.Handle() == 0) {
         if (player.LoadFile(musicDir, key.Snd) != 0) return false;
         loaded = true;
+    } else if (!player.Active()) {
+        player.setPosition(0);
     }
     player.setVolume(keyPlayerVolume(key.Volume));
     player.Play();

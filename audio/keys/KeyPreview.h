@@ -2,7 +2,8 @@
 // Hearing a key sound by clicking it in the key list.
 //
 // BASS and Miles play the key from its player slot, loading the sound first
-// when the slot holds none (and leaving it loaded). DirectShow builds a new
+// when the slot holds none (and leaving it loaded); a sound that has played
+// to its end starts again from its beginning. DirectShow builds a new
 // graph for the key, runs it and stops it once it has played to its end; a
 // timer on the window thread watches the running graphs, so the window keeps
 // handling events meanwhile and several previews may overlap.

@@ -257,6 +257,12 @@ TEST_F(KeyListWindowTest, ClickLoadsAMissingKeyOnceAndPlaysIt) {
     clickItem(0);
     EXPECT_EQ(player->Handle(), handle);  // not loaded again
     EXPECT_EQ(window->state.Modified, 0);
+
+    // Once heard to its end, a click plays it again from the start.
+    QTRY_VERIFY_WITH_TIMEOUT(!player->Active(), 10000);
+    clickItem(0);
+    EXPECT_TRUE(player->Active());
+    EXPECT_LT(player->Position(), 0.1);
 }
 
 TEST_F(KeyListWindowTest, DirectShowPreviewRunsToTheEndAndStops) {
