@@ -15,11 +15,11 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "ChartView.h"
+#include "KeyList.h"
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "RuntimeError.h"
@@ -243,14 +243,9 @@ void fmMain::afterOpen() {
     ReDrawNote();  // also when the scroll bar did not move
 }
 
-void fmMain::chartChanged(const ChartChange&) {
+void fmMain::chartChanged(const ChartChange& change) {
     setModified(true);
-}
-
-void fmMain::fillKeyList() {
-    lsKey->clear();
-    const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
-    for (int k = 1; k <= count; ++k) lsKey->addItem(keyListLine(k, doc.keySound(k)));
+    if (changesKeyList(change)) fillKeyList();
 }
 
 void fmMain::scrollToMusicStart() {
@@ -344,17 +339,11 @@ void fmMain::lsKey_DblClick() {
 void fmMain::StopPlay() {}
 void fmMain::mnUndo_Click() {}
 void fmMain::mnRandKind_Click() {}
-void fmMain::mnKeyAdd_Click() {}
-void fmMain::mnKeyAddBatch_Click() {}
-void fmMain::mnKeyEdit_Click() {}
-void fmMain::mnKeyDelete_Click() {}
-void fmMain::mnKeyPurge_Click() {}
 void fmMain::mnPlayStart_Click() {}
 void fmMain::mnDecoder_Click(int) {}
 void fmMain::mnPlayBGM_Click() {}
 void fmMain::mnPlayKeyNote_Click() {}
 void fmMain::imgEle_MouseDown(int) {}
-void fmMain::lsKey_Click() {}
 void fmMain::cmdOpenKey_Click() {}
 void fmMain::cmdCloseKey_Click() {}
 void fmMain::chkKBInput_Click() {}

@@ -33,6 +33,7 @@
 #include "ChartEdit.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
+#include "KeyPreview.h"
 #include "PlayerSlots.h"
 #include "RandomKinds.h"
 
@@ -93,6 +94,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Slot 0 the music, 1..2000 the key sounds: one BASS and one Miles
     // player each, created on first use and released at unload.
     PlayerSlots players;
+    // Plays a key when it is clicked in lsKey.
+    KeyPreview keyPreview{players};
     // The chart view: scrolling, read-outs and repainting of picMain,
     // picScale and picKey (view/ChartView.h).
     std::unique_ptr<ChartView> view;
@@ -256,8 +259,11 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void ReDrawNote();
     // Stops playback (a hook until playback is connected).
     void StopPlay();
-    // Rewrites lsKey from the key sounds 1..KeyCount.
+    // Brings lsKey in step with the key sounds 1..KeyCount, rewriting only
+    // the lines that differ (the selection stays where it is).
     void fillKeyList();
+    // The selected key of lsKey (1..KeyCount), or 0 when none is.
+    int selectedKey() const;
     // The scroll bar at the coord where the music starts, plus 3.
     void scrollToMusicStart();
 
