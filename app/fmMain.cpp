@@ -70,6 +70,7 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     // The canvas has a fixed size, so the window has one too.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     state.ChartDir = app.AppDir;
+    connectEditing();
 }
 
 fmMain::~fmMain() {
@@ -105,6 +106,10 @@ bool fmMain::Form_Load() {
     selectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
 
     InitArea();
+    // The empty chart takes its header from the boxes, so a chart typed in
+    // from scratch saves the music file and volume they show.
+    storeHeader();
+    doc.keySound(0) = KeySound{doc.Header.BGM, doc.Header.BGMVolume};
     cmdPlay->setEnabled(false);
     state.ChartDir = app.AppDir;
     view->setScrollTop();
@@ -275,6 +280,7 @@ void fmMain::selectListDefault(QComboBox* list, int index, void (fmMain::*handle
 }
 
 bool fmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (editingEventFilter(watched, event)) return true;
     if (event->type() == QEvent::MouseButtonPress) {
         const QVariant index = watched->property("index");
         if (watched->objectName() == QLatin1String("imgEle") && index.isValid()) {
@@ -333,7 +339,6 @@ void fmMain::mnCut_Click() {}
 void fmMain::mnCopy_Click() {}
 void fmMain::mnPaste_Click() {}
 void fmMain::mnObstacle_Click(int) {}
-void fmMain::mnRandKind_Click() {}
 void fmMain::mnKeyAdd_Click() {}
 void fmMain::mnKeyAddBatch_Click() {}
 void fmMain::mnKeyEdit_Click() {}
@@ -348,11 +353,9 @@ void fmMain::mnPlayBGM_Click() {}
 void fmMain::mnPlayKeyNote_Click() {}
 void fmMain::mnHelpInstruction_Click() {}
 void fmMain::mnAbout_Click() {}
-void fmMain::imgEle_MouseDown(int) {}
 void fmMain::lsKey_Click() {}
 void fmMain::cmdOpenKey_Click() {}
 void fmMain::cmdCloseKey_Click() {}
-void fmMain::chkKBInput_Click() {}
 void fmMain::cmdOpenBGM_Click() {}
 void fmMain::cmdCloseBGM_Click() {}
 void fmMain::cmdPlay_Click() {}
