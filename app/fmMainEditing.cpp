@@ -20,6 +20,7 @@
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "fmMain.h"
+#include "fmRandKind.h"
 
 namespace lumidex {
 namespace {
@@ -420,6 +421,14 @@ void fmMain::txBGM_Change() {
     acceptBgm(edits, txBGM->text());
 }
 
-void fmMain::mnRandKind_Click() {}
+// ---- random kinds --------------------------------------------------------------------------
+
+void fmMain::mnRandKind_Click() {
+    std::vector<int> offered;
+    for (int kind = 0; kind < kKindSlots; ++kind)
+        if (imgEle[kind]) offered.push_back(kind);
+    fmRandKind dialog(randomKinds, offered, view->pictures(), ui_, this);
+    dialog.exec();
+}
 
 }  // namespace lumidex

@@ -7,12 +7,15 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include "ChartView.h"
 #include "PictureBox.h"
 #include "app/WindowTestSupport.h"
+#include "fmRandKind.h"
 
 namespace lumidex::testing {
 namespace {
@@ -434,6 +437,49 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     for (int c = 0; c <= 96; ++c)
         if (kind(c)) notes.emplace_back(c, kind(c));
     EXPECT_EQ(notes, (std::vector<std::pair<int, int>>{{9, 18}, {12, 19}, {15, 26}}));
+}
+
+TEST_F(Editing, RandomKindDialogShowsTheSetAndRefusesAnEmptyChoice) {
+    startWithChart();
+    fmMain& w = *window;
+    std::vector<int> rows, checked;
+    int beeps = -1;
+    // Runs inside the modal dialog once it is shown.
+    const auto inDialog = [&](const std::function<void(fmRandKind&)>& act) {
+        QTimer::singleShot(0, [&, act] {
+            auto* dialog = dynamic_cast<fmRandKind*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            act(*dialog);
+        });
+        w.mnRandKind_Click();
+    };
+    inDialog([&](fmRandKind& d) {
+        for (int k = 0; k < kKindSlots; ++k) {
+            if (!d.chkKind[k]) continue;
+            rows.push_back(k);
+            EXPECT_EQ(d.chkKind[k]->text(), QString::number(k));
+            EXPECT_FALSE(d.imgKind[k]->pixmap().isNull());
+            if (d.chkKind[k]->isChecked()) checked.push_back(k);
+            d.chkKind[k]->setChecked(k == 18 || k == 19 || k == 26);
+        }
+        QTest::mouseClick(d.cmOK, Qt::LeftButton);
+    });
+    EXPECT_EQ(rows, (std::vector<int>{16, 17, 18, 19, 20, 21, 22, 23, 26, 27, 32, 33, 34}));
+    EXPECT_EQ(checked, (std::vector<int>{16, 17, 18, 19}));
+    EXPECT_EQ(w.randomKinds.kinds(), (std::vector<uint8_t>{18, 19, 26}));
+
+    // Nothing checked: a beep, the dialog stays until closed, the set stays.
+    inDialog([&](fmRandKind& d) {
+        for (QCheckBox* box : d.chkKind)
+            if (box) box->setChecked(false);
+        const int before = ui.beeps();
+        QTest::mouseClick(d.cmOK, Qt::LeftButton);
+        beeps = ui.beeps() - before;
+        EXPECT_TRUE(d.isVisible());
+        d.reject();
+    });
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(w.randomKinds.kinds(), (std::vector<uint8_t>{18, 19, 26}));
 }
 
 }  // namespace
