@@ -95,13 +95,14 @@ void fmMain::connectEditing() {
     for (QLineEdit* box : {txName, txBPMO, txBPM, txLength, txLongCorrectVal, txDelay, txBGMVolume})
         box->installEventFilter(this);
     connect(txBGM, &QLineEdit::textEdited, this, [this] { Guarded([this] { txBGM_Change(); }); });
-    // The palette's selection border: a thin bright frame on the black image.
+    // The palette's selection border: a red line, apart from the pictures'
+    // own yellow cell lines.
     for (QLabel* image : imgEle) {
         if (!image) continue;
         QPalette palette = image->palette();
-        palette.setColor(QPalette::WindowText, QColor(255, 208, 0));
+        palette.setColor(QPalette::WindowText, QColor(255, 48, 48));
         image->setPalette(palette);
-        image->setLineWidth(1);
+        image->setLineWidth(2);
     }
     // A chart can be typed in from scratch: the fields work without one.
     frMain->setEnabled(true);
