@@ -112,6 +112,7 @@ void fmMain::chartReplaced() {
     mouse_->chartReplaced();
     keyboard.chartReplaced();
     for (int kind = 0; kind < kKindSlots; ++kind) setPaletteBorder(kind, false);
+    fxSndCoord = -1;  // what the box held belonged to the old chart
     txFxSnd->hide();
 }
 
@@ -136,9 +137,11 @@ bool fmMain::editingEventFilter(QObject* watched, QEvent* event) {
                 return run(&fmMain::picMain_MouseUp);
             case QEvent::KeyPress:
             case QEvent::KeyRelease: {
-                // A held key repeats as further presses and releases; only
-                // the real ones count.
-                if (key->isAutoRepeat()) return keyCodeOf(key->key()) != 0 && keyboardInput;
+                // A held key repeats as release and press pairs. The releases
+                // are not real: an arrow stays held (and blocked) until it is
+                // let go. The repeated presses count, so a held Space or
+                // Backspace goes on stepping.
+                if (event->type() == QEvent::KeyRelease && key->isAutoRepeat()) return false;
                 bool taken = false;
                 const int code = keyCodeOf(key->key()), shift = shiftOf(key->modifiers());
                 Guarded([&] {

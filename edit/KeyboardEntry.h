@@ -15,7 +15,7 @@
 // first arrow to its end, is one step too.
 //
 // A held key repeats on the desktop; only the first press of an arrow writes
-// (the caller drops the repeats' presses and releases).
+// (the caller drops the repeats' releases, so the arrow stays held).
 
 #include <cstdint>
 #include <optional>
@@ -66,7 +66,6 @@ class KeyboardEntry {
     // A chart was opened: held keys and a chord in progress are forgotten.
     void chartReplaced();
 
-    int heldBits() const { return held_; }
     int pendingChordKind() const { return pendingChord_; }
 
   private:

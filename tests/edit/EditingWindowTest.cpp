@@ -384,6 +384,9 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     type(w.txBGMVolume, "0.8");
     leave();
     EXPECT_EQ(w.doc.keySound(0).Volume, "0.8");
+    type(w.txLongCorrectVal, "6.5");
+    leave();
+    EXPECT_EQ(w.doc.LongCorrection, 6);
     type(w.txBGM, "song.ogg");
     EXPECT_EQ(w.doc.keySound(0).Snd, "song.ogg");
 
