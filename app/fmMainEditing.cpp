@@ -129,7 +129,10 @@ bool fmMain::editingEventFilter(QObject* watched, QEvent* event) {
             return true;
         };
         switch (event->type()) {
+            // The second press of a quick double click is a press too: a
+            // note placed right after another is not lost.
             case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
                 return run(&fmMain::picMain_MouseDown);
             case QEvent::MouseMove:
                 return run(&fmMain::picMain_MouseMove);
@@ -157,7 +160,8 @@ bool fmMain::editingEventFilter(QObject* watched, QEvent* event) {
                 return false;
         }
     }
-    if (watched == picKey && event->type() == QEvent::MouseButtonPress) {
+    if (watched == picKey && (event->type() == QEvent::MouseButtonPress ||
+                              event->type() == QEvent::MouseButtonDblClick)) {
         const QPoint at = mouse->position().toPoint();
         Guarded([&] {
             picKey_MouseDown(buttonsOf(mouse->buttons()), shiftOf(mouse->modifiers()), at.x(),
