@@ -122,6 +122,7 @@ void fmMain::openCommandLine() {
 }
 
 bool fmMain::Form_QueryUnload() {
+    acceptPendingHeaderEdit();
     bool goOn = false;
     Guarded([this, &goOn] { goOn = commands_.askSaveChanges(); });
     return goOn;
@@ -153,6 +154,7 @@ void fmMain::mnNew_Click() {
 }
 
 void fmMain::mnOpen_Click(int index) {
+    acceptPendingHeaderEdit();
     commands_.open(index);
     updateStatusFile();  // a save asked for on the way may have named the chart
 }
@@ -182,6 +184,7 @@ void fmMain::dropEvent(QDropEvent* event) {
 }
 
 void fmMain::openDroppedFile(const QString& fn) {
+    acceptPendingHeaderEdit();
     Guarded([this, &fn] { commands_.openDropped(fn); });
 }
 

@@ -260,8 +260,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     bool txFxSnd_KeyDown(int keyCode, int shift);
     void txFxSnd_Validate(bool& Cancel);
     // "Music Info": each runs when its box is left after the user changed
-    // its text; Cancel refuses the entry (beep, the focus stays).
-    void txName_Validate(bool& Cancel);
+    // its text; Cancel refuses the entry (beep, the focus stays). The music
+    // name and file take every change the user types.
     void txBPMO_Validate(bool& Cancel);
     void txBPM_Validate(bool& Cancel);
     void txLength_Validate(bool& Cancel);
@@ -269,6 +269,10 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void txDelay_Validate(bool& Cancel);
     void txBGMVolume_Validate(bool& Cancel);
     void txBGM_Change();
+    void txName_Change();
+    // Takes the entry of a "Music Info" box the user is still typing in, as
+    // leaving it would, so the question about unsaved changes knows of it.
+    void acceptPendingHeaderEdit();
 
     // Keyboard entry, while chkKBInput is ticked.
     KeyboardEntry keyboard{edits};

@@ -3,6 +3,7 @@
 // are turned into the handlers' numbers here (buttons 1/2/4, shift 1/2/4,
 // key codes) and the handlers forward to the rules in edit/.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 #include "ChartView.h"
@@ -92,9 +94,10 @@ void fmMain::connectEditing() {
     for (QWidget* w : {static_cast<QWidget*>(picMain), static_cast<QWidget*>(picKey),
                        static_cast<QWidget*>(txFxSnd)})
         w->installEventFilter(this);
-    for (QLineEdit* box : {txName, txBPMO, txBPM, txLength, txLongCorrectVal, txDelay, txBGMVolume})
+    for (QLineEdit* box : {txBPMO, txBPM, txLength, txLongCorrectVal, txDelay, txBGMVolume})
         box->installEventFilter(this);
     connect(txBGM, &QLineEdit::textEdited, this, [this] { Guarded([this] { txBGM_Change(); }); });
+    connect(txName, &QLineEdit::textEdited, this, [this] { Guarded([this] { txName_Change(); }); });
     // The palette's selection border: a red line, apart from the pictures'
     // own yellow cell lines.
     for (QLabel* image : imgEle) {
@@ -370,19 +373,20 @@ bool fmMain::txFxSnd_KeyDown(int keyCode, int shift) {
 // Checks a box the user changed; true when its entry was taken (or there was
 // nothing to check).
 bool fmMain::validateHeaderBox(QLineEdit* box) {
-    if (!box->isModified()) return true;
+    if (!box || !box->isModified()) return true;
     using Validate = void (fmMain::*)(bool&);
     const std::pair<QLineEdit*, Validate> handlers[] = {
-        {txName, &fmMain::txName_Validate},
         {txBPMO, &fmMain::txBPMO_Validate},
         {txBPM, &fmMain::txBPM_Validate},
         {txLength, &fmMain::txLength_Validate},
         {txLongCorrectVal, &fmMain::txLongCorrectVal_Validate},
         {txDelay, &fmMain::txDelay_Validate},
         {txBGMVolume, &fmMain::txBGMVolume_Validate}};
+    const auto match = std::find_if(std::begin(handlers), std::end(handlers),
+                                    [box](const auto& h) { return h.first == box; });
+    if (match == std::end(handlers)) return true;
     bool cancel = false;
-    for (const auto& [which, handler] : handlers)
-        if (which == box) Guarded([&] { (this->*handler)(cancel); });
+    Guarded([&] { (this->*match->second)(cancel); });
     if (cancel) {
         ui_.beep();
         return false;
@@ -391,7 +395,11 @@ bool fmMain::validateHeaderBox(QLineEdit* box) {
     return true;
 }
 
-void fmMain::txName_Validate(bool&) {
+void fmMain::acceptPendingHeaderEdit() {
+    validateHeaderBox(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+}
+
+void fmMain::txName_Change() {
     acceptName(edits, txName->text());
 }
 

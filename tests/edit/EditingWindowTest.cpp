@@ -404,9 +404,17 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     EXPECT_EQ(w.state.Modified, 0);
     w.state.Modified = 0;
     type(w.txName, "New name");
-    leave();
     EXPECT_EQ(w.doc.Header.Name, "New name");
     EXPECT_EQ(w.state.Modified, 1);
+
+    // A number still being typed when the window closes is taken first, so
+    // the save question is asked.
+    w.state.Modified = 0;
+    type(w.txDelay, "30");
+    ui.messageAnswers = {MsgAnswer::Cancel};
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(w.doc.Delay, 30);
+    EXPECT_EQ(ui.messages().last(), kSaveQuestion);
 }
 
 TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
