@@ -258,6 +258,15 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     EXPECT_EQ(kind(111), 0);
     EXPECT_EQ(w.doc.Combo, 4);
 
+    // While playing, notes go to the play position and the view stays.
+    w.view->state().playing = true;
+    w.view->state().viewBase = 250;
+    tap(Qt::Key_Up);
+    EXPECT_EQ(kind(250), 16);
+    EXPECT_EQ(w.vsb->value(), 111);
+    w.view->state().playing = false;
+    scrollTo(111);
+
     // Off: the arrows do nothing.
     toggleKeyboardInput();
     w.picMain->setFocus();
@@ -332,6 +341,12 @@ TEST_F(Editing, KeyBoxWalksTypesBeepsAndMovesNotes) {
     EXPECT_FALSE(w.txFxSnd->isVisible());
     EXPECT_EQ(w.doc.cell(101).FxSndIndex, 0);
     EXPECT_TRUE(w.picMain->hasFocus());
+
+    // Beside a long-note end the box opens on the end, though the walk
+    // skips it.
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(106), w.picKey);
+    EXPECT_EQ(w.fxSndCoord, 106);
+    leave();
 
     // A click beside nothing opens nothing.
     mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(90), w.picKey);
