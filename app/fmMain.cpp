@@ -91,6 +91,7 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     setMinimumSize(sizeHint());
     resize(minimumSize());
     state.ChartDir = app.AppDir;
+    connectEditing();
 }
 
 fmMain::~fmMain() {
@@ -126,6 +127,10 @@ bool fmMain::Form_Load() {
     selectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
 
     InitArea();
+    // The empty chart takes its header from the boxes, so a chart typed in
+    // from scratch saves the music file and volume they show.
+    storeHeader();
+    doc.keySound(0) = KeySound{doc.Header.BGM, doc.Header.BGMVolume};
     cmdPlay->setEnabled(false);
     state.ChartDir = app.AppDir;
     view->setScrollTop();
@@ -138,6 +143,7 @@ void fmMain::openCommandLine() {
 }
 
 bool fmMain::Form_QueryUnload() {
+    acceptPendingHeaderEdit();
     bool goOn = false;
     Guarded([this, &goOn] { goOn = commands_.askSaveChanges(); });
     return goOn;
@@ -170,6 +176,7 @@ void fmMain::mnNew_Click() {
 }
 
 void fmMain::mnOpen_Click(int index) {
+    acceptPendingHeaderEdit();
     commands_.open(index);
 }
 
@@ -196,6 +203,7 @@ void fmMain::dropEvent(QDropEvent* event) {
 }
 
 void fmMain::openDroppedFile(const QString& fn) {
+    acceptPendingHeaderEdit();
     Guarded([this, &fn] { commands_.openDropped(fn); });
 }
 
@@ -284,6 +292,7 @@ void fmMain::selectListDefault(QComboBox* list, int index, void (fmMain::*handle
 }
 
 bool fmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (editingEventFilter(watched, event)) return true;
     if (event->type() == QEvent::MouseButtonPress) {
         const QVariant index = watched->property("index");
         if (watched->objectName() == QLatin1String("imgEle") && index.isValid()) {
@@ -338,15 +347,12 @@ void fmMain::lsKey_DblClick() {
 
 void fmMain::StopPlay() {}
 void fmMain::mnUndo_Click() {}
-void fmMain::mnRandKind_Click() {}
 void fmMain::mnPlayStart_Click() {}
 void fmMain::mnDecoder_Click(int) {}
 void fmMain::mnPlayBGM_Click() {}
 void fmMain::mnPlayKeyNote_Click() {}
-void fmMain::imgEle_MouseDown(int) {}
 void fmMain::cmdOpenKey_Click() {}
 void fmMain::cmdCloseKey_Click() {}
-void fmMain::chkKBInput_Click() {}
 void fmMain::cmdOpenBGM_Click() {}
 void fmMain::cmdCloseBGM_Click() {}
 void fmMain::cmdPlay_Click() {}
