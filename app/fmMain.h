@@ -31,6 +31,7 @@
 #include "ChartDocument.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
+#include "Playback.h"
 #include "PlayerSlots.h"
 
 class QAction;
@@ -44,8 +45,10 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QScrollBar;
+class QShortcut;
 class QSlider;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 
 namespace lumidex {
@@ -84,6 +87,10 @@ class fmMain : public QMainWindow, private DocumentHost {
     // The chart view: scrolling, read-outs and repainting of picMain,
     // picScale and picKey (view/ChartView.h).
     std::unique_ptr<ChartView> view;
+    // The decoder choice with the music and key sounds it opened, and the
+    // playback engine "&Play" drives (play/); handlers in fmMainPlay.cpp.
+    std::unique_ptr<SoundBank> sounds;
+    std::unique_ptr<Playback> playback;
 
     // ---- controls -------------------------------------------------------------
     QToolBar* Toolbar = nullptr;
@@ -242,8 +249,12 @@ class fmMain : public QMainWindow, private DocumentHost {
     void InitArea();
     // Repaints the chart view and its read-outs.
     void ReDrawNote();
-    // Stops playback (a hook until playback is connected).
+    // Stops the music and every key sound, and gives the view back to the
+    // scroll bar.
     void StopPlay();
+    // One playback step, run by a timer once per display frame while playing:
+    // the view follows the music and repaints when the coord changes.
+    void playStep();
     // Rewrites lsKey from the key sounds 1..KeyCount.
     void fillKeyList();
     // The scroll bar at the coord where the music starts, plus 3.
@@ -274,6 +285,9 @@ class fmMain : public QMainWindow, private DocumentHost {
     void buildMenus();
     void buildToolbar();
     void connectControls();
+    void setUpPlayback();
+    // The music directory: the "pvx_music Path" text joined to ChartDir.
+    QString musicDir() const;
 
     // Runs a handler; a run-time error that escapes it is shown instead of
     // ending the program.
@@ -285,6 +299,8 @@ class fmMain : public QMainWindow, private DocumentHost {
     Dialogs& ui_;
     DocumentCommands commands_;
     bool unloaded_ = false;
+    QTimer* playTimer_ = nullptr;
+    QShortcut* escPlay_ = nullptr;  // Esc presses "&Pause" while playing
 };
 
 }  // namespace lumidex

@@ -72,6 +72,14 @@ bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
     return true;
 }
 
+bool Mixer::cancelStart(StreamId id) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->cancelStart(head_, heardLocked());
+    return true;
+}
+
 bool Mixer::stop(StreamId id) {
     Lock lock(mutex_);
     MixerStream* s = use(id);

@@ -148,6 +148,12 @@ void MixerStream::scheduleStart(int64_t frame, double sourceFrame, int64_t head,
     timeline_.mark(pending_->frame, start, step_, true, heard);
 }
 
+void MixerStream::cancelStart(int64_t head, int64_t heard) {
+    if (!pending_) return;
+    pending_.reset();
+    timeline_.mark(head, position_, step_, playing_, heard);
+}
+
 void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
     // libsamplerate converts by at most a factor of 256 either way.
     rate_ = std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);

@@ -80,6 +80,8 @@ class MixerStream {
     // At output frame `frame` (not before the head) the stream jumps to
     // `sourceFrame` and plays; until then it goes on as it is.
     void scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard);
+    // Drops the scheduled start, if any; the stream goes on as it is.
+    void cancelStart(int64_t head, int64_t heard);
     void setRate(double framesPerSecond, int64_t head, int64_t heard);
     void setVolume(float volume) { volume_ = volume; }
     void setPan(float pan) { pan_ = std::clamp(pan, 0.0f, 1.0f); }
