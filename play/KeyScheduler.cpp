@@ -21,11 +21,11 @@ void KeyScheduler::start(audio::StreamId music, int startCoord, int lastCoord, d
     music_ = music;
     startCoord_ = startCoord;
     lastCoord_ = std::min(lastCoord, kMaxCoord);
+    reachedCoord_ =
+        startCoord - 1;  // notes of the start coord before the music start sound at once
     musicZero_ = musicZero;
     const auto status = mixer_.status(music);
     musicRate_ = status ? status->format.sampleRate : 0;
-    firstPass_ = true;
-    std::fill(waiting_.begin(), waiting_.end(), -1);
     started_ = 0;
 }
 
@@ -36,84 +36,96 @@ std::optional<int64_t> KeyScheduler::onsetFrame(int coord) const {
     return mixer_.frameReaching(music_, seconds * musicRate_);
 }
 
+int KeyScheduler::horizonCoord(double heardFrame, int64_t limit) const {
+    const auto status = mixer_.status(music_);
+    if (!status || musicRate_ <= 0) return lastCoord_;
+    // Chart frames the music moves on per output frame, at its rate now.
+    const double perFrame = status->rate / mixer_.outputRate() / musicRate_ * 60;
+    const double limitFrame = heardFrame + double(limit - mixer_.heardFrame()) * perFrame;
+    const std::optional<int> coord = doc_.FramesToCoordFloor(limitFrame);
+    return coord ? std::min(lastCoord_, *coord + 1) : lastCoord_;
+}
+
 void KeyScheduler::schedule(double heardFrame, float frequency) {
     const int64_t head = mixer_.renderHead();
     retireStarted(head);
-    deadline_ = std::numeric_limits<int64_t>::max();
-    ++pass_;
     const int64_t limit = head + int64_t(kHorizonSeconds * mixer_.outputRate());
     int from = startCoord_;
     if (const std::optional<int> heard = doc_.FramesToCoordFloor(heardFrame))
         from = std::max(from, *heard - 1);
-    for (int c = from; c <= lastCoord_; ++c) {
+    collectWanted(from, horizonCoord(heardFrame, limit), head, limit);
+    for (int k : touched_) placeKey(k, frequency);
+    touched_.erase(std::remove_if(touched_.begin(), touched_.end(),
+                                  [&](int k) { return queued_[size_t(k)].empty(); }),
+                   touched_.end());
+}
+
+void KeyScheduler::collectWanted(int from, int to, int64_t head, int64_t limit) {
+    for (int c = from; c <= to; ++c) {
         const int k = noteKey(doc_, c);
         if (k == 0) continue;
         std::optional<int64_t> f = onsetFrame(c);
         if (!f || *f >= limit) break;  // past the horizon, the music's end or a timeable stretch
         if (*f < head) {
-            // Gone by, unless it starts the playback or waited for its key.
-            if (!firstPass_ && waiting_[size_t(k)] != c) continue;
-            f = head;
+            if (c <= reachedCoord_) continue;  // started already, or gone by
+            f = head;                          // late, but heard
         }
-        if (seen_[size_t(k)] == pass_) {
-            if (waiting_[size_t(k)] < 0 || waiting_[size_t(k)] > c) waiting_[size_t(k)] = c;
-            deadline_ = std::min(deadline_, pending_[size_t(k)]->frame + 1);
-            continue;
-        }
-        seen_[size_t(k)] = pass_;
-        keepOrPlace(k, c, *f, frequency);
+        reachedCoord_ = std::max(reachedCoord_, c);
+        Starts& wanted = wanted_[size_t(k)];
+        if (wanted.empty() && queued_[size_t(k)].empty()) touched_.push_back(k);
+        wanted.push_back(Placed{c, *f});
     }
-    withdrawUnseen();
-    firstPass_ = false;
 }
 
-void KeyScheduler::keepOrPlace(int k, int c, int64_t f, float frequency) {
-    std::optional<Placed>& placed = pending_[size_t(k)];
-    if (placed && placed->coord == c && std::llabs(placed->frame - f) <= 1) return;
-    if (waiting_[size_t(k)] == c) waiting_[size_t(k)] = -1;
+void KeyScheduler::placeKey(int k, float frequency) {
+    Starts& queued = queued_[size_t(k)];
+    Starts& wanted = wanted_[size_t(k)];
+    const bool same =
+        std::equal(queued.begin(), queued.end(), wanted.begin(), wanted.end(),
+                   [](const Placed& a, const Placed& b) {
+                       return a.coord == b.coord && std::llabs(a.frame - b.frame) <= 1;
+                   });
+    if (same) {
+        wanted.clear();
+        return;
+    }
     SlotPlayer player = bank_.key(k);
-    if (!player.loaded()) return;
-    // Each setting on its own: one that fails leaves the key as it was.
-    try {
-        player.setVolume(float(val(doc_.keySound(k).Volume)));
-    } catch (const RuntimeError&) {
+    mixer_.cancelStart(player.stream());
+    queued.clear();
+    if (player.loaded() && !wanted.empty()) {
+        // Each setting on its own: one that fails leaves the key as it was.
+        try {
+            player.setVolume(float(val(doc_.keySound(k).Volume)));
+        } catch (const RuntimeError&) {
+        }
+        try {
+            player.setFrequency(toInt32(frequency));
+        } catch (const RuntimeError&) {
+        }
+        for (const Placed& start : wanted)
+            if (mixer_.queueAt(player.stream(), start.frame, 0)) queued.push_back(start);
     }
-    try {
-        player.setFrequency(toInt32(frequency));
-    } catch (const RuntimeError&) {
-    }
-    if (!mixer_.playAt(player.stream(), f, 0)) return;
-    if (!placed) pendingKeys_.push_back(k);
-    placed = Placed{c, f};
+    wanted.clear();
 }
 
 void KeyScheduler::retireStarted(int64_t head) {
-    auto begun = [&](int k) {
-        if (pending_[size_t(k)]->frame >= head) return false;
-        pending_[size_t(k)].reset();
-        ++started_;
-        return true;
-    };
-    pendingKeys_.erase(std::remove_if(pendingKeys_.begin(), pendingKeys_.end(), begun),
-                       pendingKeys_.end());
-}
-
-void KeyScheduler::withdrawUnseen() {
-    auto unseen = [&](int k) {
-        if (seen_[size_t(k)] == pass_) return false;
-        mixer_.cancelStart(bank_.key(k).stream());
-        pending_[size_t(k)].reset();
-        return true;
-    };
-    pendingKeys_.erase(std::remove_if(pendingKeys_.begin(), pendingKeys_.end(), unseen),
-                       pendingKeys_.end());
+    for (int k : touched_) {
+        Starts& queued = queued_[size_t(k)];
+        const auto begun = std::find_if(queued.begin(), queued.end(),
+                                        [head](const Placed& p) { return p.frame >= head; });
+        started_ += int(begun - queued.begin());
+        queued.erase(queued.begin(), begun);
+    }
 }
 
 void KeyScheduler::withdraw() {
     retireStarted(mixer_.renderHead());
-    ++pass_;  // no key has been seen in this pass
-    withdrawUnseen();
-    deadline_ = std::numeric_limits<int64_t>::max();
+    for (int k : touched_) {
+        if (!queued_[size_t(k)].empty()) mixer_.cancelStart(bank_.key(k).stream());
+        queued_[size_t(k)].clear();
+        wanted_[size_t(k)].clear();
+    }
+    touched_.clear();
 }
 
 }  // namespace lumidex

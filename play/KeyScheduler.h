@@ -7,20 +7,17 @@
 // whose time moved (a tempo edit, a new playing speed) is moved, one that went
 // away (erased, "Play &Key" switched off) is withdrawn. So an edit just ahead
 // of the play position is heard as edited, while a start already placed never
-// depends on the window thread being on time.
+// depends on the window thread being on time. A note the horizon never
+// reached before its time (the window thread held up longer than the horizon)
+// still sounds, at once.
 //
 // One voice per key: a key sound triggered again restarts from its beginning
-// at the new note. The mixer holds one pending start per stream, so a later
-// note of a key whose earlier start has not begun waits until it has;
-// nextDeadline() says by which render head the next call must come for that
-// note to be exact (the editor's step comes far more often than the horizon
-// is long, and lumidex-chart render renders up to it).
+// at the new note (the mixer queues the restarts of a stream).
 //
 // Window thread only (the chart document is not thread-safe); the mixer is
 // thread-safe.
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -44,9 +41,8 @@ class KeyScheduler {
         : doc_(doc),
           bank_(bank),
           mixer_(mixer),
-          pending_(kMaxKeySound + 1),
-          seen_(kMaxKeySound + 1),
-          waiting_(kMaxKeySound + 1, -1) {}
+          queued_(kMaxKeySound + 1),
+          wanted_(kMaxKeySound + 1) {}
 
     // Playback starts with the music stream playing: notes from startCoord up
     // to lastCoord are to be heard. Music time t seconds is chart frame
@@ -54,14 +50,11 @@ class KeyScheduler {
     void start(audio::StreamId music, int startCoord, int lastCoord, double musicZero);
     // Brings the placed starts in line with the chart, from the note heard
     // now (chart frame heardFrame) to the horizon. frequency: the playing
-    // frequency new starts take.
+    // frequency the keys take when placed.
     void schedule(double heardFrame, float frequency);
     // Withdraws every start that has not begun; sounds already playing go on.
     void withdraw();
 
-    // The render head by which schedule() must run again for a waiting note
-    // to start on its frame; the largest value when none waits.
-    int64_t nextDeadline() const { return deadline_; }
     // Key sounds whose start has come round so far.
     int started() const { return started_; }
 
@@ -70,11 +63,15 @@ class KeyScheduler {
         int coord;
         int64_t frame;
     };
+    using Starts = std::vector<Placed>;
+
     std::optional<int64_t> onsetFrame(int coord) const;
+    // The last coord the horizon past the head reaches.
+    int horizonCoord(double heardFrame, int64_t limit) const;
     void retireStarted(int64_t head);
-    // One note of key k at coord c, its onset at frame f (the head or later).
-    void keepOrPlace(int k, int c, int64_t f, float frequency);
-    void withdrawUnseen();
+    void collectWanted(int from, int to, int64_t head, int64_t limit);
+    // Key k's queue of starts made equal to wanted_[k].
+    void placeKey(int k, float frequency);
 
     const ChartDocument& doc_;
     const SoundBank& bank_;
@@ -82,17 +79,13 @@ class KeyScheduler {
     audio::StreamId music_ = 0;
     int startCoord_ = 0;
     int lastCoord_ = -1;
+    int reachedCoord_ = -1;  // every coord up to here has been within the horizon
     double musicZero_ = 0;
     double musicRate_ = 0;  // the music file's own sample rate
-    bool firstPass_ =
-        false;  // notes on the start coord that lie before the music start sound at once
 
-    std::vector<std::optional<Placed>> pending_;  // per key: placed, not begun
-    std::vector<int> pendingKeys_;                // the keys that have one
-    std::vector<uint64_t> seen_;                  // per key: the pass that met its first note
-    std::vector<int> waiting_;                    // per key: a note held back for an earlier start
-    uint64_t pass_ = 0;
-    int64_t deadline_ = std::numeric_limits<int64_t>::max();
+    std::vector<Starts> queued_;  // per key: placed, not begun, earliest first
+    std::vector<Starts> wanted_;  // per key: what this pass found
+    std::vector<int> touched_;    // keys with queued or wanted starts
     int started_ = 0;
 };
 

@@ -17,10 +17,7 @@ RenderSummary renderPlayback(Playback& playback, audio::ManualOutput& output, in
     summary.musicSeconds = playback.musicSeconds();
     const double total = summary.musicSeconds * mixer->outputRate();
     while (playback.step().running) {
-        // Up to the next display frame, or to the frame by which a waiting
-        // key sound must be placed.
-        const int64_t room = playback.nextDeadline() - mixer->renderHead();
-        const int frames = int(std::clamp<int64_t>(room, 1, kRenderBlock));
+        const int frames = kRenderBlock;
         const std::vector<float>& block = output.advance(frames);
         if (block.empty()) break;
         sink(block.data(), frames);

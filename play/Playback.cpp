@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "AudioSystem.h"
 #include "Numbers.h"
@@ -168,11 +167,6 @@ void Playback::setFrequency(float hz) {
         bank_.music().setFrequency(toInt32(hz));
     } catch (const RuntimeError&) {
     }
-}
-
-int64_t Playback::nextDeadline() const {
-    return scheduler_ && running_ ? scheduler_->nextDeadline()
-                                  : std::numeric_limits<int64_t>::max();
 }
 
 int Playback::keysStarted() const {

@@ -71,9 +71,6 @@ class Playback {
     void setFrequency(float hz);
     const PlaySwitches& switches() const { return switches_; }
 
-    // The render head by which step() must run again for every key sound to
-    // start on its frame (see KeyScheduler::nextDeadline).
-    int64_t nextDeadline() const;
     // The length of the open music in seconds (BASS and Miles; 0 otherwise).
     double musicSeconds() { return bank_.music().Duration(); }
     // Key sounds started so far: placed in the mixer and come round (BASS,
