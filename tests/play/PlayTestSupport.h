@@ -35,11 +35,33 @@ inline int keyBits(float sample) {
     return bits;
 }
 
-// The key starts heard in left-channel samples, the first at frame `from`.
-inline void collectOnsets(const std::vector<float>& leftSamples, int64_t from, Onsets& onsets) {
-    for (size_t i = 0; i < leftSamples.size(); ++i)
-        if (leftSamples[i] != 0) onsets[from + int64_t(i)] |= keyBits(leftSamples[i]);
+// The key starts heard in left-channel samples, the first at frame `from`:
+// every sound frame after silence (the previous frame's sample in *before).
+inline void collectOnsets(const std::vector<float>& leftSamples, int64_t from, Onsets& onsets,
+                          float* before) {
+    for (size_t i = 0; i < leftSamples.size(); ++i) {
+        if (leftSamples[i] != 0 && *before == 0)
+            onsets[from + int64_t(i)] |= keyBits(leftSamples[i]);
+        *before = leftSamples[i];
+    }
 }
+
+// Onsets in one set and not the other, for failure messages.
+inline std::string difference(const Onsets& a, const Onsets& b) {
+    std::string text;
+    for (const auto& [frame, bits] : a) {
+        const auto it = b.find(frame);
+        if (it == b.end() || it->second != bits)
+            text += " " + std::to_string(frame) + ":" + std::to_string(bits);
+    }
+    return text;
+}
+
+// Compares heard with wanted onsets, naming the frames that differ.
+#define EXPECT_ONSETS(heardOnsets, wantedOnsets)                  \
+    EXPECT_EQ(heardOnsets, wantedOnsets)                          \
+        << "heard only:" << difference(heardOnsets, wantedOnsets) \
+        << "\nwanted only:" << difference(wantedOnsets, heardOnsets)
 
 class PlayFixture : public ManualAudio {
   protected:
@@ -48,10 +70,16 @@ class PlayFixture : public ManualAudio {
         doc.InitArea();
         doc.KeyCount = kKeys;
         doc.keySound(0) = KeySound{QStringLiteral("music.wav"), QStringLiteral("1.00")};
+        writeKeys(1);
+    }
+    // Key k: `frames` samples of 2^-k. Single samples tell every start apart;
+    // longer ones only starts of keys that are not sounding.
+    void writeKeys(int frames) {
         for (int k = 1; k <= kKeys; ++k) {
             const QString name = QStringLiteral("k%1.wav").arg(k);
             doc.keySound(k) = KeySound{name, QStringLiteral("1.00")};
-            ASSERT_TRUE(writeAll(musicDir + name, wavFloat({std::ldexp(1.0f, -k)})));
+            ASSERT_TRUE(
+                writeAll(musicDir + name, wavFloat(constant(frames, 1, std::ldexp(1.0f, -k)))));
         }
     }
     void TearDown() override {
@@ -86,7 +114,7 @@ class PlayFixture : public ManualAudio {
             if (!playback.step().running) return false;
             const int n = int(std::min<int64_t>(until - head(), kRenderBlock));
             const int64_t at = head();
-            collectOnsets(left(advance(n)), at, heard);
+            collectOnsets(left(advance(n)), at, heard, &lastSample);
         }
         return true;
     }
@@ -105,6 +133,7 @@ class PlayFixture : public ManualAudio {
     SoundBank bank{players};
     Playback playback{doc, bank};
     Onsets heard;
+    float lastSample = 0;
 };
 
 }  // namespace lumidex::test
