@@ -142,7 +142,13 @@ void Playback::fireCrossed(int upTo) {
 }
 
 void Playback::stop() {
-    if (scheduler_) scheduler_->withdraw();
+    // The scheduler lives for one playback: the mixer it places starts in
+    // goes away when the engines shut down.
+    if (scheduler_) {
+        scheduler_->withdraw();
+        keysPlaced_ = scheduler_->started();
+        scheduler_.reset();
+    }
     const int keys = std::clamp(doc_.KeyCount, 0, kMaxKeySound);
     if (bank_.usesMixer()) {
         bank_.music().StopPlay();
@@ -171,7 +177,7 @@ void Playback::setFrequency(float hz) {
 
 int Playback::keysStarted() const {
     if (!bank_.usesMixer()) return fired_;
-    return scheduler_ ? scheduler_->started() : 0;
+    return scheduler_ ? scheduler_->started() : keysPlaced_;
 }
 
 }  // namespace lumidex

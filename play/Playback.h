@@ -90,7 +90,8 @@ class Playback {
     ChartDocument& doc_;
     SoundBank& bank_;
     PlaySwitches switches_;
-    std::unique_ptr<KeyScheduler> scheduler_;
+    std::unique_ptr<KeyScheduler> scheduler_;  // while the music plays
+    int keysPlaced_ = 0;                       // started in the last playback
     bool running_ = false;
     int viewBase_ = 0;    // the coord shown at the last step
     int lastCoord_ = -1;  // the coord of the last step
