@@ -104,6 +104,15 @@ TEST_F(PlaybackControl, EndsWithTheMusic) {
     EXPECT_FALSE(playback.step().running);
 }
 
+TEST_F(PlaybackControl, AStartPastTheMusicsEndStopsAtOnceInSilence) {
+    openSounds(1);  // shorter than the chart before coord 120
+    ASSERT_TRUE(playback.start(120, PlaySwitches{true, true, 44100}));
+    advance(kRenderBlock);
+    EXPECT_FALSE(playback.step().running);
+    playback.stop();
+    EXPECT_EQ(playback.keysStarted(), 0);
+}
+
 TEST_F(PlaybackControl, AStartBeforeTheMusicPlaysFromItsBeginning) {
     doc.Delay = 123;  // the music starts at coord 60
     openSounds(20);
