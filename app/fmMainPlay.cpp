@@ -52,10 +52,9 @@ void fmMain::mnDecoder_Click(int index) {
     sounds->setDecoder(index);
     // The playing speed exists for BASS and Miles only.
     const bool speed = index != kDecoderDShow;
-    for (QWidget* control :
-         {static_cast<QWidget*>(lbSampleRate), static_cast<QWidget*>(lbSampleRateText),
-          static_cast<QWidget*>(sldTempo[1]), static_cast<QWidget*>(cmdResetTempo[1])})
-        control->setEnabled(speed);
+    const std::initializer_list<QWidget*> speedControls = {lbSampleRate, lbSampleRateText,
+                                                           sldTempo[1], cmdResetTempo[1]};
+    for (QWidget* control : speedControls) control->setEnabled(speed);
 }
 
 void fmMain::cmdOpenBGM_Click() {

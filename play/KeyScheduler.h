@@ -7,9 +7,10 @@
 // whose time moved (a tempo edit, a new playing speed) is moved, one that went
 // away (erased, "Play &Key" switched off) is withdrawn. So an edit just ahead
 // of the play position is heard as edited, while a start already placed never
-// depends on the window thread being on time. A note the horizon never
-// reached before its time (the window thread held up longer than the horizon)
-// still sounds, at once.
+// depends on the window thread being on time. A note the horizon reached only
+// after its time (the window thread held up longer than the horizon) sounds at
+// once if it is not being heard yet; one the listener has already passed is
+// left out rather than played late.
 //
 // One voice per key: a key sound triggered again restarts from its beginning
 // at the new note (the mixer queues the restarts of a stream).

@@ -88,16 +88,6 @@ TEST_F(RenderCommand, EveryKeyOnItsFrame) {
     EXPECT_EQ(got, want);
 }
 
-TEST_F(RenderCommand, FromACoordAtDoubleSpeedWithoutKeys) {
-    const ToolRun r = render({chart, out, "--from", "12", "--rate", "88200", "--no-keys"});
-    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    // From 0.5 s into the music, the other 1.5 s at double speed (to a
-    // display frame of output).
-    EXPECT_TRUE(r.out.contains("Placed 0 key sounds; music 2.000 s, output 0.7"))
-        << r.out.toStdString();
-    EXPECT_NEAR(double(readLeft(out).size()), 0.75 * 44100, kRenderBlock);
-}
-
 TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
     QFile::remove(dir.filePath("pvx_music/song.wav"));
     ToolRun r = render({chart, out});
