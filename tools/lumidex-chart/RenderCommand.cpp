@@ -7,7 +7,9 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "AudioEngines.h"
 #include "AudioSystem.h"
@@ -37,8 +39,9 @@ Loads CHART, opens its music and key sounds as the editor's "&Open" and
 own playback engine, as fast as the machine allows: from COORD to the end of
 the music or of the chart, every key sound starting on the output frame at
 which the music reaches its note. Writes 44100 Hz stereo 32-bit float WAV,
-then prints how many key sounds were placed and the lengths of the music and
-of the output. A progress bar goes to standard error when it is a terminal.
+clipped to -1..1 as a sound card plays it, then prints how many key sounds
+were placed and the lengths of the music and of the output. A progress bar
+goes to standard error when it is a terminal.
 
 Options:
   --decoder NAME  bass or miles (default bass)
@@ -110,8 +113,11 @@ class WavWriter {
     WavWriter& operator=(const WavWriter&) = delete;
 
     bool isOpen() const { return file_ != nullptr; }
+    // Clipped to -1..1, as the sound card output is.
     void write(const float* frames, int count) {
-        if (file_ && sf_writef_float(file_, frames, count) != count) failed_ = true;
+        clipped_.assign(frames, frames + 2 * size_t(count));
+        for (float& sample : clipped_) sample = std::clamp(sample, -1.0f, 1.0f);
+        if (file_ && sf_writef_float(file_, clipped_.data(), count) != count) failed_ = true;
     }
     bool commit() {
         if (!file_ || failed_) return false;
@@ -126,6 +132,7 @@ class WavWriter {
     QString target_;
     QString part_;
     SNDFILE* file_ = nullptr;
+    std::vector<float> clipped_;
     bool failed_ = false;
     bool committed_ = false;
 };
