@@ -24,6 +24,7 @@ RenderSummary renderPlayback(Playback& playback, audio::ManualOutput& output, in
         summary.frames += frames;
         if (progress && total > 0) progress(std::min(1.0, double(summary.frames) / total));
     }
+    if (progress) progress(1.0);  // the chart may end before the music
     playback.stop();
     summary.keys = playback.keysStarted();
     return summary;
