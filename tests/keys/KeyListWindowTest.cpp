@@ -268,7 +268,7 @@ TEST_F(KeyListWindowTest, ClickLoadsAMissingKeyOnceAndPlaysIt) {
 TEST_F(KeyListWindowTest, DirectShowPreviewRunsToTheEndAndStops) {
     startWithKeys({"tone.wav"});
     ASSERT_TRUE(test::writeTone(path(QStringLiteral("tone.wav")), 0.1));
-    window->mnDecoder[2]->setChecked(true);
+    window->mnDecoder[2]->trigger();
     clickItem(0);
     EXPECT_TRUE(window->cmdCloseKey->isEnabled());
     ASSERT_TRUE(window->keyPreview.running());
