@@ -77,6 +77,11 @@ TEST_F(EditRules, ArrowsWriteAtTheAlignedBaselineAndStepTheView) {
             doc.Combo = 0;
         }
     }
+    // While playing the note goes to the baseline and the view stays.
+    doc.AlignCoord = 1;
+    const KeyOutcome playing = keys.keyDown(kKeyUp, 0, {250, true, 3});
+    EXPECT_EQ(doc.cell(250).Kind, 16);
+    EXPECT_FALSE(playing.scrollBy);
 }
 
 TEST_F(EditRules, ShiftChordsWriteOneDiagonalAndAdvanceOnce) {
