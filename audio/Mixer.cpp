@@ -58,21 +58,16 @@ bool Mixer::play(StreamId id) {
 }
 
 bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
-    // The decoder is open before the start frame comes round, so the render
-    // thread only has to move it there.
-    std::optional<Ready> ready = prepare(id, std::nullopt);
-    if (!ready) return false;
-    Decoders unused;
-    Lock lock(mutex_);
-    MixerStream* s = finishPreparing(id, *ready);
-    if (!s) return false;
-    unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
-    s->scheduleStart(frame, sourceFrame, head_, heardLocked());
-    closeIdleDecoders(unused);
-    return true;
+    return startAhead(id, frame, sourceFrame, &MixerStream::scheduleStart);
 }
 
 bool Mixer::queueAt(StreamId id, int64_t frame, double sourceFrame) {
+    return startAhead(id, frame, sourceFrame, &MixerStream::queueStart);
+}
+
+// The decoder is open before the start frame comes round, so the render
+// thread only has to move it there.
+bool Mixer::startAhead(StreamId id, int64_t frame, double sourceFrame, PlaceStart place) {
     std::optional<Ready> ready = prepare(id, std::nullopt);
     if (!ready) return false;
     Decoders unused;
@@ -80,7 +75,7 @@ bool Mixer::queueAt(StreamId id, int64_t frame, double sourceFrame) {
     MixerStream* s = finishPreparing(id, *ready);
     if (!s) return false;
     unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
-    s->queueStart(frame, sourceFrame, head_, heardLocked());
+    (s->*place)(frame, sourceFrame, head_, heardLocked());
     closeIdleDecoders(unused);
     return true;
 }

@@ -137,6 +137,9 @@ class Mixer {
     std::optional<Ready> prepare(StreamId id, std::optional<double> sourceFrame);
     // Under the lock again: the stream, with the preparation no longer counted.
     MixerStream* finishPreparing(StreamId id, const Ready& ready);
+    // playAt and queueAt: the decoder made ready, then `place` puts the start.
+    using PlaceStart = void (MixerStream::*)(int64_t, double, int64_t, int64_t);
+    bool startAhead(StreamId id, int64_t frame, double sourceFrame, PlaceStart place);
 
     const int outputRate_;
     mutable std::mutex mutex_;

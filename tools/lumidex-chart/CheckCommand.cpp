@@ -77,10 +77,7 @@ int runCheck(const QStringList& args) {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("decoder"), QStringLiteral("bass, miles, dshow or all."),
                       QStringLiteral("NAME")});
-    parser.addOption({QStringLiteral("music-path"), QStringLiteral("The pvx_music Path text."),
-                      QStringLiteral("TEXT")});
-    parser.addOption({QStringLiteral("pak"), QStringLiteral("Read CHART from this PAK archive."),
-                      QStringLiteral("PAKFILE")});
+    addSoundsChartOptions(parser);
     int exitCode = kExitOk;
     if (!parseArguments(parser, kCheckCommand, args, 1, &exitCode)) return exitCode;
     QStringList decoders;
@@ -91,26 +88,15 @@ int runCheck(const QStringList& args) {
                               QStringLiteral("--decoder must be bass, miles, dshow or all"));
     }
 
-    // Opening sounds must not depend on a sound card, nor make a sound.
-    qputenv("LUMIDEX_AUDIO", "null");
-    ChartDocument doc;
-    ScriptedDialogs ui;
-    QString chartDir;
-    if (LoadFile(doc, parser.positionalArguments().at(0), 0, parser.value(QStringLiteral("pak")),
-                 ui, &chartDir) == 0) {
-        printErr(ui.messages().join(QLatin1Char('\n')) + QLatin1Char('\n'));
-        return kExitFailed;
-    }
-    const QString musicPath = parser.isSet(QStringLiteral("music-path"))
-                                  ? parser.value(QStringLiteral("music-path"))
-                                  : doc.Header.MusicPath;
+    const std::unique_ptr<SoundsChart> chart = loadSoundsChart(parser);
+    if (!chart) return kExitFailed;
+    const ChartDocument& doc = chart->doc;
 
     std::vector<ChartFinding> findings = checkChart(doc);
     QString startup;
     {
         const EngineSession engines(decoders, &startup);
-        for (ChartFinding& f :
-             checkSounds(doc, JoinPath(chartDir, musicPath), soundDecoders(decoders)))
+        for (ChartFinding& f : checkSounds(doc, chart->musicDir, soundDecoders(decoders)))
             findings.push_back(std::move(f));
     }
     if (!startup.isEmpty()) printErr(startup);

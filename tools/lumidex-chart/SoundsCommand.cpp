@@ -122,37 +122,46 @@ int runSounds(const QStringList& args) {
     QCommandLineParser parser;
     parser.addOption({QStringLiteral("decoder"), QStringLiteral("bass, miles, dshow or all."),
                       QStringLiteral("NAME"), QStringLiteral("all")});
-    parser.addOption({QStringLiteral("music-path"), QStringLiteral("The pvx_music Path text."),
-                      QStringLiteral("TEXT")});
-    parser.addOption({QStringLiteral("pak"), QStringLiteral("Read CHART from this PAK archive."),
-                      QStringLiteral("PAKFILE")});
+    addSoundsChartOptions(parser);
     int exitCode = kExitOk;
     if (!parseArguments(parser, kSoundsCommand, args, 1, &exitCode)) return exitCode;
     const QStringList decoders = decodersNamed(parser.value(QStringLiteral("decoder")));
     if (decoders.isEmpty())
         return usageError(QStringLiteral("sounds"),
                           QStringLiteral("--decoder must be bass, miles, dshow or all"));
-
-    // Checking files must not depend on a sound card, nor make a sound.
-    qputenv("LUMIDEX_AUDIO", "null");
-    ChartDocument doc;
-    ScriptedDialogs ui;
-    QString chartDir;
-    if (LoadFile(doc, parser.positionalArguments().at(0), 0, parser.value(QStringLiteral("pak")),
-                 ui, &chartDir) == 0) {
-        printErr(ui.messages().join(QLatin1Char('\n')) + QLatin1Char('\n'));
-        return kExitFailed;
-    }
-    const QString musicPath = parser.isSet(QStringLiteral("music-path"))
-                                  ? parser.value(QStringLiteral("music-path"))
-                                  : doc.Header.MusicPath;
+    const std::unique_ptr<SoundsChart> chart = loadSoundsChart(parser);
+    if (!chart) return kExitFailed;
     QString report;
-    const int problems = reportSounds(doc, JoinPath(chartDir, musicPath), decoders, &report);
+    const int problems = reportSounds(chart->doc, chart->musicDir, decoders, &report);
     printOut(report);
     return problems == 0 ? kExitOk : kExitFailed;
 }
 
 }  // namespace
+
+void addSoundsChartOptions(QCommandLineParser& parser) {
+    parser.addOption({QStringLiteral("music-path"), QStringLiteral("The pvx_music Path text."),
+                      QStringLiteral("TEXT")});
+    parser.addOption({QStringLiteral("pak"), QStringLiteral("Read CHART from this PAK archive."),
+                      QStringLiteral("PAKFILE")});
+}
+
+std::unique_ptr<SoundsChart> loadSoundsChart(const QCommandLineParser& parser) {
+    qputenv("LUMIDEX_AUDIO", "null");
+    auto chart = std::make_unique<SoundsChart>();
+    ScriptedDialogs ui;
+    QString chartDir;
+    if (LoadFile(chart->doc, parser.positionalArguments().at(0), 0,
+                 parser.value(QStringLiteral("pak")), ui, &chartDir) == 0) {
+        printErr(ui.messages().join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        return nullptr;
+    }
+    const QString musicPath = parser.isSet(QStringLiteral("music-path"))
+                                  ? parser.value(QStringLiteral("music-path"))
+                                  : chart->doc.Header.MusicPath;
+    chart->musicDir = JoinPath(chartDir, musicPath);
+    return chart;
+}
 
 EngineSession::EngineSession(const QStringList& decoders, QString* report) {
     if (!decoders.contains(QLatin1String("bass")) && !decoders.contains(QLatin1String("miles")))

@@ -6,12 +6,15 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "AudioEngines.h"
 #include "ChartDocument.h"
 #include "SoundFile.h"
+
+class QCommandLineParser;
 
 namespace lumidex::cli {
 
@@ -51,6 +54,20 @@ class EngineSession {
   private:
     AudioEngines engines_;
 };
+
+// The chart a sound-checking command (sounds, check) reads: CHART loaded as
+// the editor opens it (--pak for an archive), and the folder its sounds are
+// looked for in (the chart's folder joined with --music-path, or with the
+// chart's own "pvx_music Path").
+struct SoundsChart {
+    ChartDocument doc;
+    QString musicDir;
+};
+void addSoundsChartOptions(QCommandLineParser& parser);
+// Null, with the load's message printed, when the chart cannot be loaded.
+// Sets the null audio device first: checking sounds must not depend on a
+// sound card, nor make a sound.
+std::unique_ptr<SoundsChart> loadSoundsChart(const QCommandLineParser& parser);
 
 // Writes the report for the music and every key sound of doc to *report and
 // answers the number of problems (a missing file, a decoder that failed).
