@@ -68,6 +68,18 @@ size_t headerBytes(const HeaderTexts& h) {
 
 }  // namespace
 
+ChartChange reversed(const ChartChange& change) {
+    ChartChange r;
+    r.action = change.action;
+    r.cells.reserve(change.cells.size());
+    for (const CellChange& c : change.cells) r.cells.push_back({c.coord, c.after, c.before});
+    r.keys.reserve(change.keys.size());
+    for (const KeyChange& k : change.keys) r.keys.push_back({k.slot, k.after, k.before});
+    r.scalarsBefore = change.scalarsAfter;
+    r.scalarsAfter = change.scalarsBefore;
+    return r;
+}
+
 void ChartChange::revert(ChartDocument& doc) const {
     for (const CellChange& c : cells) writeCell(doc, c.coord, c.before);
     for (const KeyChange& k : keys) doc.keySound(k.slot) = k.before;
@@ -121,9 +133,26 @@ void ChartEdit::commit() {
     if (depth_ == 0 || --depth_ > 0) return;
     const ChartChange change = finish();
     if (change.empty()) return;
+    tell(change, nullptr);
+}
+
+void ChartEdit::tell(const ChartChange& change, const ChartEditListener* except) {
     // A listener may remove itself while being told.
     const std::vector<ChartEditListener*> listeners = listeners_;
-    for (ChartEditListener* l : listeners) l->chartChanged(change);
+    for (ChartEditListener* l : listeners)
+        if (l != except) l->chartChanged(change);
+}
+
+bool ChartEdit::replay(const ChartChange& change, bool forward, const ChartEditListener* keeper) {
+    if (depth_ > 0) return false;
+    if (forward) {
+        change.reapply(doc_);
+        tell(change, keeper);
+    } else {
+        change.revert(doc_);
+        tell(reversed(change), keeper);
+    }
+    return true;
 }
 
 ChartChange ChartEdit::finish() {

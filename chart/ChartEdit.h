@@ -14,6 +14,9 @@
 // directly and then calls replaced(), which ends any open step without a
 // record and tells the listeners that the whole document is new.
 //
+// Undo and redo are not edits either: the history hands a record it keeps to
+// replay(), which writes it back and tells the other listeners.
+//
 // Belongs to the window thread, as the document does.
 
 #include <QString>
@@ -76,6 +79,9 @@ struct ChartChange {
     size_t bytes() const;
 };
 
+// The change that takes the document from change's after back to its before.
+ChartChange reversed(const ChartChange& change);
+
 class ChartEditListener {
   public:
     virtual ~ChartEditListener() = default;
@@ -127,12 +133,22 @@ class ChartEdit {
     // a record and tells the listeners.
     void replaced();
 
+    // Undo and redo: writes a recorded step's values back (forward false: as
+    // they were before the step) or again (forward true), and tells every
+    // listener but `keeper` (the history that holds the record, and must not
+    // record it anew) as a step of the same name. Listeners hear the change
+    // as it happens now: for an undo, `before` is the state being left.
+    // Refused (false, nothing written) while a step is open, whose record
+    // would otherwise mix in the replayed writes.
+    bool replay(const ChartChange& change, bool forward, const ChartEditListener* keeper);
+
   private:
     class Scope;
     void touchCell(int coord);
     void touchKey(int slot);
     void touchScalars();
     ChartChange finish();
+    void tell(const ChartChange& change, const ChartEditListener* except);
 
     ChartDocument& doc_;
     std::vector<ChartEditListener*> listeners_;
