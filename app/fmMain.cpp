@@ -243,8 +243,9 @@ void fmMain::afterOpen() {
     ReDrawNote();  // also when the scroll bar did not move
 }
 
+// An undo back to the state last saved or loaded is not a change to save.
 void fmMain::chartChanged(const ChartChange&) {
-    setModified(true);
+    setModified(!history.atSaved());
 }
 
 void fmMain::fillKeyList() {
@@ -342,7 +343,6 @@ void fmMain::lsKey_DblClick() {
 // Until their code is connected these do nothing.
 
 void fmMain::StopPlay() {}
-void fmMain::mnUndo_Click() {}
 void fmMain::mnRandKind_Click() {}
 void fmMain::mnKeyAdd_Click() {}
 void fmMain::mnKeyAddBatch_Click() {}

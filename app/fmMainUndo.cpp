@@ -1,0 +1,49 @@
+// "&Undo" and "&Redo" of the Edit menu: the window's side of the undo
+// history. Each item names the step it would take ("&Undo Paste") and is
+// enabled only when there is one; after a step is taken back or again, the
+// canvas, the read-outs, the key list and the "Music Info" boxes show the
+// chart as it now is.
+
+#include <QAction>
+
+#include "fmMain.h"
+
+namespace lumidex {
+namespace {
+
+// "&Undo" or "&Undo Paste"; an "&" in the step's name is shown as itself.
+QString menuText(const QString& verb, QString action) {
+    if (action.isEmpty()) return verb;
+    return verb + QLatin1Char(' ') + action.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+}  // namespace
+
+void fmMain::mnUndo_Click() {
+    UndoProc();
+}
+
+void fmMain::UndoProc() {
+    showRestored(history.undo());
+}
+
+void fmMain::mnRedo_Click() {
+    showRestored(history.redo());
+}
+
+void fmMain::refreshUndoMenu() {
+    mnUndo->setText(menuText(QStringLiteral("&Undo"), history.undoAction()));
+    mnUndo->setEnabled(history.canUndo());
+    mnRedo->setText(menuText(QStringLiteral("&Redo"), history.redoAction()));
+    mnRedo->setEnabled(history.canRedo());
+}
+
+void fmMain::showRestored(const ChartChange* change) {
+    if (!change) return;
+    const bool scalars = change->scalarsBefore.has_value();
+    if (scalars) showHeader();
+    if (scalars || !change->keys.empty()) fillKeyList();
+    ReDrawNote();
+}
+
+}  // namespace lumidex

@@ -1,0 +1,158 @@
+// "&Undo" and "&Redo" in the real window: the keys, the menu items' texts
+// and states, the controls showing what was put back, and Modified
+// following the history to the saved chart.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "PictureBox.h"
+#include "WindowTestSupport.h"
+
+namespace lumidex::testing {
+namespace {
+
+class UndoWindow : public WindowTest {
+  protected:
+    // The test chart open, the window active with the canvas focused, so
+    // that the keys reach the menu rather than a text box.
+    void SetUp() override {
+        start({writeChart()});
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->picMain->setFocus();
+        window->chkCopyNote->setChecked(true);
+    }
+    fmMain& w() { return *window; }
+
+    // The cells, Combo and its read-out, key list and header as one text.
+    QString chart() {
+        QString s;
+        for (int c = 0; c <= 200; ++c)
+            s += QString::number(w().doc.cell(c).Kind) + QLatin1Char(',');
+        s += QStringLiteral("|%1|%2|").arg(w().doc.Combo).arg(w().lbCombo->text());
+        for (int i = 0; i < w().lsKey->count(); ++i) s += w().lsKey->item(i)->text() + '|';
+        return s + w().txName->text() + '|' + w().txDelay->text();
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        QTest::keyClick(window.get(), k, mods);
+    }
+    void copyPaste(const QString& from, const QString& to, const QString& dest) {
+        w().txFrom->setText(from);
+        w().txTo->setText(to);
+        w().cmdCopy->click();
+        w().txPaste->setText(dest);
+        w().cmdPaste->click();
+    }
+    void transform(int index, const QString& from, const QString& to) {
+        w().txFrom->setText(from);
+        w().txTo->setText(to);
+        w().mnObstacle[size_t(index)]->trigger();
+    }
+    void expectMenu(const char* undo, bool canUndo, const char* redo, bool canRedo) {
+        EXPECT_EQ(w().mnUndo->text(), QLatin1String(undo));
+        EXPECT_EQ(w().mnUndo->isEnabled(), canUndo);
+        EXPECT_EQ(w().mnRedo->text(), QLatin1String(redo));
+        EXPECT_EQ(w().mnRedo->isEnabled(), canRedo);
+    }
+};
+
+TEST_F(UndoWindow, CtrlZAndCtrlYTakePasteAndTransformBackAndForth) {
+    const QString loaded = chart();
+    copyPaste("0", "48", "96");
+    const QString pasted = chart();
+    transform(4, "0", "200");  // "&Mirror"
+    const QString mirrored = chart();
+    ASSERT_NE(pasted, loaded);
+    ASSERT_NE(mirrored, pasted);
+
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), pasted);
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), loaded);
+    key(Qt::Key_Z);  // nothing left
+    EXPECT_EQ(chart(), loaded);
+    key(Qt::Key_Y);
+    EXPECT_EQ(chart(), pasted);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(chart(), mirrored);
+}
+
+TEST_F(UndoWindow, TheMenuNamesTheStepAndIsEnabledOnlyWhenThereIsOne) {
+    const QList<QAction*> items = w().mnEdit->actions();
+    ASSERT_GE(items.size(), 2);
+    EXPECT_EQ(items[0], w().mnUndo);
+    EXPECT_EQ(items[1], w().mnRedo);
+    EXPECT_EQ(w().mnUndo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    expectMenu("&Undo", false, "&Redo", false);
+
+    transform(2, "0", "48");  // "Inverse &Left && Right"
+    expectMenu("&Undo Inverse Left && Right", true, "&Redo", false);
+    copyPaste("0", "12", "120");
+    expectMenu("&Undo Paste", true, "&Redo", false);
+    w().mnUndo->trigger();
+    expectMenu("&Undo Inverse Left && Right", true, "&Redo Paste", true);
+    w().mnUndo->trigger();
+    expectMenu("&Undo", false, "&Redo Inverse Left && Right", true);
+    w().mnRedo->trigger();
+    transform(4, "0", "48");  // a new step drops "Paste"
+    expectMenu("&Undo Mirror", true, "&Redo", false);
+
+    // A new chart starts a new history.
+    w().mnUndo->trigger();
+    ui.messageAnswers = {MsgAnswer::No};  // not saved
+    ui.fileAnswers = {writeChart(QStringLiteral("other.xml"))};
+    w().mnOpen[0]->trigger();
+    expectMenu("&Undo", false, "&Redo", false);
+}
+
+TEST_F(UndoWindow, ModifiedFollowsTheHistoryToTheSavedChart) {
+    copyPaste("0", "48", "96");
+    EXPECT_EQ(w().state.Modified, 1);
+    key(Qt::Key_Z);  // back to the chart as loaded
+    EXPECT_EQ(w().state.Modified, 0);
+    EXPECT_FALSE(w().isWindowModified());
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().state.Modified, 1);
+    EXPECT_TRUE(w().isWindowModified());
+
+    ui.fileAnswers = {path(QStringLiteral("saved.xml"))};
+    w().mnSave->trigger();
+    ASSERT_EQ(w().state.Modified, 0);
+    key(Qt::Key_Z);
+    EXPECT_EQ(w().state.Modified, 1);
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().state.Modified, 0);
+}
+
+// Key list and header changes as the key list commands and the header
+// fields make them, one step each.
+TEST_F(UndoWindow, KeyListHeaderAndComboShowWhatWasPutBack) {
+    const QString loaded = chart();
+    {
+        EditStep step(w().edits, QStringLiteral("Delete Key"));
+        w().edits.setKeySound(1, w().doc.keySound(2));
+        w().edits.setKeySound(2, {});
+        w().edits.setKeyCount(1);
+        w().edits.setCombo(99);
+        HeaderTexts h = w().doc.Header;
+        h.Name = QStringLiteral("Renamed");
+        h.Delay = QStringLiteral("30");
+        w().edits.setHeader(h);
+        w().edits.setDelay(30);
+    }
+    w().UndoProc();
+    EXPECT_EQ(chart(), loaded);
+    EXPECT_EQ(w().lsKey->count(), 2);
+    w().mnRedo->trigger();
+    EXPECT_EQ(w().lsKey->count(), 1);
+    EXPECT_EQ(w().txName->text(), QStringLiteral("Renamed"));
+    EXPECT_EQ(w().lbCombo->text(), QStringLiteral("99"));
+}
+
+}  // namespace
+}  // namespace lumidex::testing
