@@ -85,9 +85,9 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Every change the user makes to doc goes through edits, which records
     // it; the window listens, to mark the chart modified.
     ChartEdit edits{doc};
-    // Every step of edits, for "&Undo" and "&Redo"; it listens to edits
-    // before the window does, so the window's Modified can ask it where the
-    // chart stands.
+    // Every step of edits, for "&Undo" and "&Redo"; it takes each step in
+    // before the window hears of it, so the window's Modified can ask it
+    // where the chart stands.
     UndoHistory history{edits};
     // The kinds a palette pick of kind 6 and "&Randomise" draw from.
     RandomKindSet randomKinds;

@@ -131,26 +131,28 @@ void ChartEdit::begin(const QString& action) {
 
 void ChartEdit::commit() {
     if (depth_ == 0 || --depth_ > 0) return;
-    const ChartChange change = finish();
+    ChartChange change = finish();
     if (change.empty()) return;
-    tell(change, nullptr);
+    if (recorder_)
+        tell(recorder_->record(std::move(change)));
+    else
+        tell(change);
 }
 
-void ChartEdit::tell(const ChartChange& change, const ChartEditListener* except) {
+void ChartEdit::tell(const ChartChange& change) {
     // A listener may remove itself while being told.
     const std::vector<ChartEditListener*> listeners = listeners_;
-    for (ChartEditListener* l : listeners)
-        if (l != except) l->chartChanged(change);
+    for (ChartEditListener* l : listeners) l->chartChanged(change);
 }
 
-bool ChartEdit::replay(const ChartChange& change, bool forward, const ChartEditListener* keeper) {
+bool ChartEdit::replay(const ChartChange& change, bool forward) {
     if (depth_ > 0) return false;
     if (forward) {
         change.reapply(doc_);
-        tell(change, keeper);
+        tell(change);
     } else {
         change.revert(doc_);
-        tell(reversed(change), keeper);
+        tell(reversed(change));
     }
     return true;
 }
@@ -184,6 +186,7 @@ ChartChange ChartEdit::finish() {
 void ChartEdit::replaced() {
     depth_ = 0;
     finish();
+    if (recorder_) recorder_->chartReplaced();
     const std::vector<ChartEditListener*> listeners = listeners_;
     for (ChartEditListener* l : listeners) l->chartReplaced();
 }

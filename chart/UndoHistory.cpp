@@ -1,13 +1,15 @@
 #include "UndoHistory.h"
 
+#include <utility>
+
 namespace lumidex {
 
 UndoHistory::UndoHistory(ChartEdit& edits, UndoLimits limits) : edits_(edits), limits_(limits) {
-    edits_.addListener(this);
+    edits_.setRecorder(this);
 }
 
 UndoHistory::~UndoHistory() {
-    edits_.removeListener(this);
+    edits_.setRecorder(nullptr);
 }
 
 bool UndoHistory::canUndo() const {
@@ -31,7 +33,7 @@ QString UndoHistory::redoAction() const {
 const ChartChange* UndoHistory::undo() {
     if (!canUndo()) return nullptr;
     const ChartChange& change = entries_[--done_].change;
-    edits_.replay(change, false, this);
+    edits_.replay(change, false);
     changed();
     return &change;
 }
@@ -39,7 +41,7 @@ const ChartChange* UndoHistory::undo() {
 const ChartChange* UndoHistory::redo() {
     if (!canRedo()) return nullptr;
     const ChartChange& change = entries_[done_++].change;
-    edits_.replay(change, true, this);
+    edits_.replay(change, true);
     changed();
     return &change;
 }
@@ -49,15 +51,28 @@ void UndoHistory::markSaved() {
     changed();
 }
 
-void UndoHistory::chartChanged(const ChartChange& change) {
+namespace {
+
+// A step that touched many cells but changed few keeps room only for those.
+template <class T>
+void fit(std::vector<T>& v) {
+    if (v.capacity() > 2 * v.size()) v.shrink_to_fit();
+}
+
+}  // namespace
+
+const ChartChange& UndoHistory::record(ChartChange&& change) {
     dropUndone();
+    fit(change.cells);
+    fit(change.keys);
     const size_t bytes = change.bytes();
-    entries_.push_back({change, bytes});
+    entries_.push_back({std::move(change), bytes});
     bytes_ += bytes;
     ++done_;
     while (entries_.size() > 1 && (entries_.size() > limits_.steps || bytes_ > limits_.bytes))
         dropOldest();
     changed();
+    return entries_.back().change;
 }
 
 void UndoHistory::chartReplaced() {

@@ -12,9 +12,9 @@
 // (marked after a save; a load starts a new history at that state), so that
 // the window's Modified follows undo and redo.
 //
-// It listens to the ChartEdit from construction to destruction. Listeners
-// that read it while hearing a step (the window asks atSaved()) must be
-// added after it, so that it has taken the step in first.
+// It is the ChartEdit's recorder from construction to destruction, so it
+// has taken each step in before the listeners hear of it (the window asks
+// atSaved() then).
 //
 // Belongs to the window thread, as the document does.
 
@@ -36,7 +36,7 @@ struct UndoLimits {
     size_t bytes = size_t(64) << 20;
 };
 
-class UndoHistory : private ChartEditListener {
+class UndoHistory : private ChartEditRecorder {
   public:
     explicit UndoHistory(ChartEdit& edits, UndoLimits limits = UndoLimits());
     ~UndoHistory() override;
@@ -74,7 +74,7 @@ class UndoHistory : private ChartEditListener {
         size_t bytes;
     };
 
-    void chartChanged(const ChartChange& change) override;
+    const ChartChange& record(ChartChange&& change) override;
     void chartReplaced() override;
     void dropUndone();
     void dropOldest();
