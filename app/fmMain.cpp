@@ -15,11 +15,11 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "ChartView.h"
+#include "KeyList.h"
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "RuntimeError.h"
@@ -91,6 +91,7 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     setMinimumSize(sizeHint());
     resize(minimumSize());
     state.ChartDir = app.AppDir;
+    connectEditing();
 }
 
 fmMain::~fmMain() {
@@ -126,6 +127,10 @@ bool fmMain::Form_Load() {
     selectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
 
     InitArea();
+    // The empty chart takes its header from the boxes, so a chart typed in
+    // from scratch saves the music file and volume they show.
+    storeHeader();
+    doc.keySound(0) = KeySound{doc.Header.BGM, doc.Header.BGMVolume};
     cmdPlay->setEnabled(false);
     state.ChartDir = app.AppDir;
     view->setScrollTop();
@@ -138,6 +143,7 @@ void fmMain::openCommandLine() {
 }
 
 bool fmMain::Form_QueryUnload() {
+    acceptPendingHeaderEdit();
     bool goOn = false;
     Guarded([this, &goOn] { goOn = commands_.askSaveChanges(); });
     return goOn;
@@ -170,6 +176,7 @@ void fmMain::mnNew_Click() {
 }
 
 void fmMain::mnOpen_Click(int index) {
+    acceptPendingHeaderEdit();
     commands_.open(index);
 }
 
@@ -196,6 +203,7 @@ void fmMain::dropEvent(QDropEvent* event) {
 }
 
 void fmMain::openDroppedFile(const QString& fn) {
+    acceptPendingHeaderEdit();
     Guarded([this, &fn] { commands_.openDropped(fn); });
 }
 
@@ -244,14 +252,9 @@ void fmMain::afterOpen() {
 }
 
 // An undo back to the state last saved or loaded is not a change to save.
-void fmMain::chartChanged(const ChartChange&) {
+void fmMain::chartChanged(const ChartChange& change) {
     setModified(!history.atSaved());
-}
-
-void fmMain::fillKeyList() {
-    lsKey->clear();
-    const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
-    for (int k = 1; k <= count; ++k) lsKey->addItem(keyListLine(k, doc.keySound(k)));
+    if (changesKeyList(change)) fillKeyList();
 }
 
 void fmMain::scrollToMusicStart() {
@@ -290,6 +293,7 @@ void fmMain::selectListDefault(QComboBox* list, int index, void (fmMain::*handle
 }
 
 bool fmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (editingEventFilter(watched, event)) return true;
     if (event->type() == QEvent::MouseButtonPress) {
         const QVariant index = watched->property("index");
         if (watched->objectName() == QLatin1String("imgEle") && index.isValid()) {
@@ -343,21 +347,12 @@ void fmMain::lsKey_DblClick() {
 // Until their code is connected these do nothing.
 
 void fmMain::StopPlay() {}
-void fmMain::mnRandKind_Click() {}
-void fmMain::mnKeyAdd_Click() {}
-void fmMain::mnKeyAddBatch_Click() {}
-void fmMain::mnKeyEdit_Click() {}
-void fmMain::mnKeyDelete_Click() {}
-void fmMain::mnKeyPurge_Click() {}
 void fmMain::mnPlayStart_Click() {}
 void fmMain::mnDecoder_Click(int) {}
 void fmMain::mnPlayBGM_Click() {}
 void fmMain::mnPlayKeyNote_Click() {}
-void fmMain::imgEle_MouseDown(int) {}
-void fmMain::lsKey_Click() {}
 void fmMain::cmdOpenKey_Click() {}
 void fmMain::cmdCloseKey_Click() {}
-void fmMain::chkKBInput_Click() {}
 void fmMain::cmdOpenBGM_Click() {}
 void fmMain::cmdCloseBGM_Click() {}
 void fmMain::cmdPlay_Click() {}

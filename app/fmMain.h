@@ -33,6 +33,9 @@
 #include "ChartEdit.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
+#include "KeyPreview.h"
+#include "KeyboardEntry.h"
+#include "MouseEditing.h"
 #include "PlayerSlots.h"
 #include "RandomKinds.h"
 #include "UndoHistory.h"
@@ -98,6 +101,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Slot 0 the music, 1..2000 the key sounds: one BASS and one Miles
     // player each, created on first use and released at unload.
     PlayerSlots players;
+    // Plays a key when it is clicked in lsKey.
+    KeyPreview keyPreview{players};
     // The chart view: scrolling, read-outs and repainting of picMain,
     // picScale and picKey (view/ChartView.h).
     std::unique_ptr<ChartView> view;
@@ -256,6 +261,40 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void cmdResetTempo_Click(int index);
     void sldTempo_Change(int index);
 
+    // ---- editing (fmMainEditing.cpp) --------------------------------------------
+    // Mouse buttons and modifiers as sets (edit/EditTypes.h); rows in pixels.
+    void picMain_MouseDown(int button, int shift, int x, int y);
+    void picMain_MouseMove(int button, int shift, int x, int y);
+    void picMain_MouseUp(int button, int shift, int x, int y);
+    // True when the key was taken by keyboard entry.
+    bool picMain_KeyDown(int keyCode, int shift);
+    bool picMain_KeyUp(int keyCode, int shift);
+    void picMain_LostFocus();
+    void picKey_MouseDown(int button, int shift, int x, int y);
+    // True when the key was taken (the box's own text editing gets the rest).
+    bool txFxSnd_KeyDown(int keyCode, int shift);
+    void txFxSnd_Validate(bool& Cancel);
+    // "Music Info": each runs when its box is left after the user changed
+    // its text; Cancel refuses the entry (beep, the focus stays). The music
+    // name and file take every change the user types.
+    void txBPMO_Validate(bool& Cancel);
+    void txBPM_Validate(bool& Cancel);
+    void txLength_Validate(bool& Cancel);
+    void txLongCorrectVal_Validate(bool& Cancel);
+    void txDelay_Validate(bool& Cancel);
+    void txBGMVolume_Validate(bool& Cancel);
+    void txBGM_Change();
+    void txName_Change();
+    // Takes the entry of a "Music Info" box the user is still typing in, as
+    // leaving it would, so the question about unsaved changes knows of it.
+    void acceptPendingHeaderEdit();
+
+    // Keyboard entry, while chkKBInput is ticked.
+    KeyboardEntry keyboard{edits};
+    int keyboardInput = 0;
+    // The coord the key index box edits (valid while it is shown).
+    int fxSndCoord = -1;
+
     // ---- shared work ------------------------------------------------------------
     // Clears the chart and the editing state of the view.
     void InitArea();
@@ -266,8 +305,11 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Takes the last step of the undo history back and shows the chart as
     // it was before it.
     void UndoProc();
-    // Rewrites lsKey from the key sounds 1..KeyCount.
+    // Brings lsKey in step with the key sounds 1..KeyCount, rewriting only
+    // the lines that differ (the selection stays where it is).
     void fillKeyList();
+    // The selected key of lsKey (1..KeyCount), or 0 when none is.
+    int selectedKey() const;
     // The scroll bar at the coord where the music starts, plus 3.
     void scrollToMusicStart();
 
@@ -299,6 +341,20 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void afterOpen() override;
     // ChartEditListener: an edit step changed the chart.
     void chartChanged(const ChartChange& change) override;
+    void chartReplaced() override;
+
+    // Editing (fmMainEditing.cpp).
+    void connectEditing();
+    bool editingEventFilter(QObject* watched, QEvent* event);
+    KeyContext keyContext() const;
+    void afterKey(const KeyOutcome& outcome);
+    void placeKeyBox(int coord, int top, const QString& text);
+    bool commitKeyBox();
+    void moveKeyBox(double d);
+    void pageKeyBox(int keyCode);
+    void setPaletteBorder(int kind, bool on);
+    bool validateHeaderBox(QLineEdit* box);
+    std::unique_ptr<MouseEditing> mouse_;
 
     // Undo and redo (fmMainUndo.cpp): the Edit menu's two items named after
     // the steps they would take, and the controls that show what a step

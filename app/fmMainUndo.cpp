@@ -23,7 +23,10 @@ void fmMain::mnUndo_Click() {
     UndoProc();
 }
 
+// Text still being typed into a "Music Info" box is the latest change, so
+// it is taken first and is what the undo takes back.
 void fmMain::UndoProc() {
+    acceptPendingHeaderEdit();
     showRestored(history.undo());
 }
 
@@ -38,11 +41,10 @@ void fmMain::refreshUndoMenu() {
     mnRedo->setEnabled(history.canRedo());
 }
 
+// The key list follows every change by itself (chartChanged).
 void fmMain::showRestored(const ChartChange* change) {
     if (!change) return;
-    const bool scalars = change->scalarsBefore.has_value();
-    if (scalars) showHeader();
-    if (scalars || !change->keys.empty()) fillKeyList();
+    if (change->scalarsBefore) showHeader();
     ReDrawNote();
 }
 

@@ -127,6 +127,9 @@ class ChartEdit {
     // tells the listeners.
     void commit();
     bool inStep() const { return depth_ > 0; }
+    // Room for n more cell records in the open step, for a command that
+    // knows it is about to change many cells.
+    void reserveCells(size_t n) { open_.cells.reserve(open_.cells.size() + n); }
 
     // ---- writes: as the document's own, each recorded ---------------------
     // Coords outside 0..30000 and slots outside 0..2000 throw

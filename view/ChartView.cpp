@@ -281,7 +281,8 @@ void ChartView::setStatusText(QWidget* box, const QString& text) {
     if (auto* label = qobject_cast<QLabel*>(box)) {
         if (label->text() != text) label->setText(text);
     } else if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-        if (edit->text() != text) showText(edit, text);
+        // A box the user is typing in keeps what is typed.
+        if (edit->text() != text && !edit->hasFocus()) showText(edit, text);
     }
 }
 

@@ -43,7 +43,7 @@ TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     EXPECT_TRUE(w.state.CurrentFile.isEmpty());
     EXPECT_EQ(w.vsb->maximum(), 72);
     EXPECT_EQ(w.windowHandle()->title(), QStringLiteral("Pelvaro Note Editor"));
-    EXPECT_FALSE(w.frMain->isEnabled());
+    EXPECT_TRUE(w.frMain->isEnabled());  // a chart can be typed in from scratch
     EXPECT_FALSE(w.cmdPlay->isEnabled());
     EXPECT_EQ(w.picMain->size(), QSize(62, 469));
     EXPECT_EQ(w.txFxSnd->parentWidget(), w.picKey);
@@ -67,7 +67,7 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
         fmMain& w = *window;
         EXPECT_EQ(w.state.CurrentFile, args == QStringList{chart} ? chart : QString());
         if (args.size() == 2 || args[0] == missing) {
-            EXPECT_FALSE(w.frMain->isEnabled());
+            EXPECT_TRUE(w.frMain->isEnabled());
             EXPECT_EQ(w.lsKey->count(), 0);
             EXPECT_TRUE(ui.messages().filter(QStringLiteral("File opened")).isEmpty());
             EXPECT_EQ(ui.shown.size(), args[0] == missing ? 1u : 0u);

@@ -2,6 +2,7 @@
 // and states, the controls showing what was put back, and Modified
 // following the history to the saved chart.
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "ChartView.h"
 #include "PictureBox.h"
 #include "WindowTestSupport.h"
 
@@ -52,6 +54,11 @@ class UndoWindow : public WindowTest {
         w().txFrom->setText(from);
         w().txTo->setText(to);
         w().mnObstacle[size_t(index)]->trigger();
+    }
+    void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int coord) {
+        const QPoint at(20, w().view->CoordToHeight(coord));
+        QMouseEvent event(type, at, w().picMain->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(w().picMain, &event);
     }
     void expectMenu(const char* undo, bool canUndo, const char* redo, bool canRedo) {
         EXPECT_EQ(w().mnUndo->text(), QLatin1String(undo));
@@ -129,29 +136,73 @@ TEST_F(UndoWindow, ModifiedFollowsTheHistoryToTheSavedChart) {
     EXPECT_EQ(w().state.Modified, 0);
 }
 
-// Key list and header changes as the key list commands and the header
-// fields make them, one step each.
-TEST_F(UndoWindow, KeyListHeaderAndComboShowWhatWasPutBack) {
+TEST_F(UndoWindow, ADragIsTakenBackWhole) {
     const QString loaded = chart();
-    {
-        EditStep step(w().edits, QStringLiteral("Delete Key"));
-        w().edits.setKeySound(1, w().doc.keySound(2));
-        w().edits.setKeySound(2, {});
-        w().edits.setKeyCount(1);
-        w().edits.setCombo(99);
-        HeaderTexts h = w().doc.Header;
-        h.Name = QStringLiteral("Renamed");
-        h.Delay = QStringLiteral("30");
-        w().edits.setHeader(h);
-        w().edits.setDelay(30);
-    }
-    w().UndoProc();
+    QTest::mouseClick(w().imgEle[18], Qt::LeftButton);
+    const int from = int(w().view->state().viewBase) + 30;
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from);
+    for (int i = 0; i < 4; ++i) mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, from + 40);
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, from + 40);
+    const QString dragged = chart();
+    ASSERT_EQ(dragged.count(QStringLiteral("18,")), 5);
+    key(Qt::Key_Z);
     EXPECT_EQ(chart(), loaded);
+    EXPECT_EQ(w().state.Modified, 0);
+    key(Qt::Key_Y);
+    EXPECT_EQ(chart(), dragged);
+}
+
+TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
+    const auto type = [this](const QString& text) {
+        w().txDelay->setFocus();
+        w().txDelay->selectAll();
+        QTest::keyClicks(w().txDelay, text);
+    };
+    type(QStringLiteral("30"));
+    w().picMain->setFocus();  // leaving the box takes the entry
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w().doc.Delay, 30);
+    key(Qt::Key_Z);
+    EXPECT_EQ(w().doc.Delay, 12);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("12"));
+    EXPECT_EQ(w().state.Modified, 0);
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+
+    // Text still being typed is the latest change: undo takes it back.
+    type(QStringLiteral("45"));
+    w().mnUndo->trigger();
+    EXPECT_EQ(w().doc.Delay, 30);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+    EXPECT_EQ(w().mnRedo->text(), QStringLiteral("&Redo Change Delay"));
+}
+
+// A chart whose second key sound no note uses.
+TEST_F(UndoWindow, APurgeIsTakenBackWithTheKeyListAndTheNotesRenumbered) {
+    QByteArray bytes = kChart;
+    bytes.replace("FxSndIndex=\"2\"", "FxSndIndex=\"3\"");
+    bytes.replace(
+        "<EFFECT Snd=\"snare.wav\"",
+        "<EFFECT Snd=\"unused.wav\" Volume=\"1.00\"></EFFECT>\r\n<EFFECT Snd=\"snare.wav\"");
+    ui.fileAnswers = {writeFile(QStringLiteral("three.xml"), bytes)};
+    w().mnOpen[0]->trigger();
+    w().picMain->setFocus();
+    ASSERT_EQ(w().lsKey->count(), 3);
+    const QString loaded = chart();
+
+    ui.messageAnswers = {MsgAnswer::Yes};
+    w().mnKeyPurge->trigger();
+    ASSERT_EQ(w().lsKey->count(), 2);
+    EXPECT_EQ(w().mnUndo->text(), QStringLiteral("&Undo Purge Unused Keys"));
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), loaded);
+    EXPECT_EQ(w().lsKey->item(1)->text(), QStringLiteral("[2]1.00 unused.wav"));
+    int index3 = 0;
+    for (int c = 0; c <= kMaxCoord; ++c) index3 += w().doc.cell(c).FxSndIndex == 3;
+    EXPECT_EQ(index3, 1);
+    key(Qt::Key_Y);
     EXPECT_EQ(w().lsKey->count(), 2);
-    w().mnRedo->trigger();
-    EXPECT_EQ(w().lsKey->count(), 1);
-    EXPECT_EQ(w().txName->text(), QStringLiteral("Renamed"));
-    EXPECT_EQ(w().lbCombo->text(), QStringLiteral("99"));
+    EXPECT_EQ(w().doc.KeyCount, 2);
 }
 
 }  // namespace

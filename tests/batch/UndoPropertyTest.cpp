@@ -1,7 +1,7 @@
-// Undo over long random runs of every kind of edit the core makes: single
-// writes, grouped steps, key list rewrites, header fields, and the batch
-// operations (cut, paste, the kind transforms, key index fills, speed
-// changes), with undos and redos mixed in. Undoing everything must give the
+// Undo over long random runs of every kind of edit the core makes: drags,
+// key index commits and note moves, the "Music Info" fields, the key list
+// commands, and the batch operations (cut, paste, the kind transforms, key
+// index fills, speed changes), with undos and redos mixed in. Undoing everything must give the
 // starting chart exactly, redoing everything the final one; and a second
 // chart that only applies what the listeners heard must follow along.
 
@@ -12,6 +12,9 @@
 
 #include <random>
 
+#include "HeaderFields.h"
+#include "KeyIndexEditing.h"
+#include "KeyList.h"
 #include "KindTransforms.h"
 #include "RangeClipboard.h"
 #include "SpeedChange.h"
@@ -84,7 +87,7 @@ class RandomEdits {
         const int to = pick(0, 3) == 0 ? kMaxCoord : from + pick(0, 400);
         const SteppedRange range = SteppedRange::clipped(from, to, pick(1, 3));
         const ClipFields fields{pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1};
-        switch (pick(0, 9)) {
+        switch (pick(0, 12)) {
             case 0:
                 clip_.Cut(edits_, range, fields);
                 break;
@@ -107,6 +110,12 @@ class RandomEdits {
             case 6:
                 headerField();
                 break;
+            case 7:
+                commitKeyIndex(edits_, coord(), QString::number(pick(0, 4)));
+                break;
+            case 8:
+                moveNote(edits_, coord(), pick(-24, 24));
+                break;
             default:
                 drag();
         }
@@ -128,33 +137,43 @@ class RandomEdits {
         }
     }
 
-    // Adds or deletes a key sound, renumbering the notes past it.
+    // Adds, deletes or purges key sounds.
     void keyListCommand() {
-        EditStep s(edits_, "Delete Key");
-        const ChartDocument& d = edits_.doc();
-        const int count = d.KeyCount, k = pick(1, count + 1);
-        if (pick(0, 1) == 0 || count <= 1) {
-            edits_.setKeySound(count + 1, {QString("new%1.wav").arg(pick(0, 9)), "0.5"});
-            edits_.setKeyCount(count + 1);
-            return;
+        const int count = edits_.doc().KeyCount;
+        switch (pick(0, 2)) {
+            case 0: {
+                EditStep s(edits_, "Add Key");
+                edits_.setKeySound(count + 1, {QString("new%1.wav").arg(pick(0, 9)), "0.5"});
+                edits_.setKeyCount(count + 1);
+                break;
+            }
+            case 1:
+                deleteKey(edits_, pick(1, count + 1));
+                break;
+            default:
+                purgeUnusedKeys(edits_);
         }
-        for (int i = k; i < count; ++i) edits_.setKeySound(i, d.keySound(i + 1));
-        edits_.setKeySound(count, {});
-        edits_.setKeyCount(count - 1);
-        for (int c = 0; c < 600; ++c)
-            if (d.cell(c).FxSndIndex > k)
-                edits_.setFxSndIndex(c, int16_t(d.cell(c).FxSndIndex - 1));
     }
 
     void headerField() {
-        EditStep s(edits_, "Delay");
-        HeaderTexts h = edits_.doc().Header;
-        const int delay = pick(0, 40);
-        h.Delay = QString::number(delay);
-        edits_.setHeader(h);
-        edits_.setDelay(delay);
-        edits_.setLongCorrection(pick(2, 6));
-        edits_.setLastCoord(pick(0, kMaxCoord));
+        const QString number = QString::number(pick(1, 40) * 1.5);
+        switch (pick(0, 4)) {
+            case 0:
+                acceptDelay(edits_, number);
+                break;
+            case 1:
+                acceptLength(edits_, QString::number(pick(1, kMaxCoord)));
+                break;
+            case 2:
+                acceptTempoField(edits_, pick(0, 1) ? TempoField::Speed : TempoField::Tempo,
+                                 coord(), number);
+                break;
+            case 3:
+                acceptLongCorrection(edits_, number);
+                break;
+            default:
+                acceptName(edits_, QString("song %1").arg(pick(0, 3)));
+        }
     }
 
     ChartEdit& edits_;
@@ -199,6 +218,7 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
             states.push_back(fingerprint(doc));
         }
         ASSERT_EQ(history.steps(), states.size() - 1);
+        EXPECT_GT(history.steps(), 100u);  // a long run, not one cut short by redo drops
         const Snapshot end(doc);
         while (history.undo()) --done;
         EXPECT_EQ(done, 0u);

@@ -6,7 +6,8 @@
 #define LUMIDEX_CHART_COMMANDS(X) \
     X(kResaveCommand)             \
     X(kInfoCommand)               \
-    X(kSoundsCommand)
+    X(kSoundsCommand)             \
+    X(kCheckCommand)
 
 namespace lumidex::cli {
 

@@ -102,33 +102,6 @@ QString describeCheck(const DecoderCheck& check) {
     return text;
 }
 
-// The BASS and Miles engines started as the editor starts them, for the
-// length of one report; their start-up messages go into the report.
-class EngineSession {
-  public:
-    EngineSession(const QStringList& decoders, QString* report) {
-        if (!decoders.contains(QLatin1String("bass")) && !decoders.contains(QLatin1String("miles")))
-            return;
-        ScriptedDialogs ui;
-        engines_.startup(ui, {});
-        for (const QString& message : ui.messages())
-            *report += QStringLiteral("Audio start-up: %1\n").arg(message);
-    }
-    ~EngineSession() { engines_.shutdown(); }
-
-    // The shared output's underruns so far; nothing when it does not run.
-    static std::optional<uint64_t> underruns() {
-        const audio::AudioOutput* output = audio::AudioSystem::instance().output();
-        if (!output) return std::nullopt;
-        return output->underruns();
-    }
-    EngineSession(const EngineSession&) = delete;
-    EngineSession& operator=(const EngineSession&) = delete;
-
-  private:
-    AudioEngines engines_;
-};
-
 // One sound's block of the report; answers its number of problems.
 int reportSound(const QString& label, const QString& musicDir, const QString& snd,
                 const QStringList& decoders, QString* report) {
@@ -180,6 +153,25 @@ int runSounds(const QStringList& args) {
 }
 
 }  // namespace
+
+EngineSession::EngineSession(const QStringList& decoders, QString* report) {
+    if (!decoders.contains(QLatin1String("bass")) && !decoders.contains(QLatin1String("miles")))
+        return;
+    ScriptedDialogs ui;
+    engines_.startup(ui, {});
+    for (const QString& message : ui.messages())
+        *report += QStringLiteral("Audio start-up: %1\n").arg(message);
+}
+
+EngineSession::~EngineSession() {
+    engines_.shutdown();
+}
+
+std::optional<uint64_t> EngineSession::underruns() {
+    const audio::AudioOutput* output = audio::AudioSystem::instance().output();
+    if (!output) return std::nullopt;
+    return output->underruns();
+}
 
 DecoderCheck checkWithBass(const QString& musicDir, const QString& snd) {
     DecoderCheck check;

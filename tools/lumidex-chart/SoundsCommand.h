@@ -6,8 +6,10 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "AudioEngines.h"
 #include "ChartDocument.h"
 #include "SoundFile.h"
 
@@ -32,6 +34,23 @@ DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd);
 // The decoders a --decoder value names, in report order; empty when the
 // value is not one of bass, miles, dshow, all.
 QStringList decodersNamed(const QString& value);
+
+// The BASS and Miles engines started as the editor starts them, for the
+// length of one report, when the decoders name either; their start-up
+// messages go into *report.
+class EngineSession {
+  public:
+    EngineSession(const QStringList& decoders, QString* report);
+    ~EngineSession();
+    EngineSession(const EngineSession&) = delete;
+    EngineSession& operator=(const EngineSession&) = delete;
+
+    // The shared output's underruns so far; nothing when it does not run.
+    static std::optional<uint64_t> underruns();
+
+  private:
+    AudioEngines engines_;
+};
 
 // Writes the report for the music and every key sound of doc to *report and
 // answers the number of problems (a missing file, a decoder that failed).

@@ -1,0 +1,179 @@
+// The editing rules on their own, where a table or a detail the window
+// cannot show says it better: the note under the pointer, the keyboard's
+// kinds, chords and steps, the key index texts and the tempo-segment
+// rewrite.
+
+#include <gtest/gtest.h>
+
+#include "HeaderFields.h"
+#include "KeyIndexEditing.h"
+#include "KeyboardEntry.h"
+
+namespace lumidex {
+namespace {
+
+class EditRules : public ::testing::Test {
+  protected:
+    EditRules() {
+        doc.fillSpeedTempoFrom(0, 150, 150);
+        doc.LastCoord = 600;
+        edits.addListener(&steps);
+    }
+    // Counts the steps that reached the listeners.
+    struct Steps : ChartEditListener {
+        std::vector<QString> names;
+        void chartChanged(const ChartChange& c) override { names.push_back(c.action); }
+    };
+    ChartDocument doc;
+    ChartEdit edits{doc};
+    Steps steps;
+};
+
+TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
+    doc.setKind(102, 16);
+    doc.setKind(0, 17);
+    struct Case {
+        int c0;
+        std::optional<int> near;
+        int grid;
+    } cases[] = {
+        {101, 102, 102},     {102, 102, 102}, {103, 102, 103 / 3 * 3},      {100, std::nullopt, 99},
+        {0, 0, 0},           {-1, 0, 0},      {30000, std::nullopt, 30000}, {4, std::nullopt, 3},
+        {5, std::nullopt, 6}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.c0);
+        EXPECT_EQ(noteNear(doc, c.c0), c.near);
+        if (!c.near) {
+            EXPECT_EQ(gridCoordNear(c.c0), c.grid);
+        }
+    }
+}
+
+TEST_F(EditRules, ArrowsWriteAtTheAlignedBaselineAndStepTheView) {
+    KeyboardEntry keys(edits);
+    struct Case {
+        double align, base;
+        int keyStep, key, shift, coord, kind;
+        std::optional<int> scrollBy;
+    } cases[] = {
+        {1, 99, 3, kKeyUp, 0, 99, 16, 3},
+        {6, 100, 3, kKeyLeft, 0, 102, 18, 3},
+        {1, 99, 12, kKeyDown, 0, 99, 17, 12},
+        {1, 99, 3, kKeyLeft, kCtrlMask, 99, 26, 3},
+        {1, 99, 3, kKeyRight, kCtrlMask, 99, 27, 3},
+        {1, 670, 3, kKeyUp, 0, -1, 0, std::nullopt},  // past LastCoord + 72: nothing
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.base);
+        doc.AlignCoord = c.align;
+        const int comboBefore = doc.Combo;
+        const KeyOutcome out = keys.keyDown(c.key, c.shift, {c.base, false, c.keyStep});
+        keys.keyUp(c.key, {c.base, false, c.keyStep});
+        EXPECT_EQ(out.scrollBy, c.scrollBy);
+        if (c.coord >= 0) {
+            EXPECT_EQ(doc.cell(c.coord).Kind, c.kind);
+            EXPECT_EQ(doc.Combo, comboBefore + 1);
+            doc.setKind(c.coord, 0);
+            doc.Combo = 0;
+        }
+    }
+    // While playing the note goes to the baseline and the view stays.
+    doc.AlignCoord = 1;
+    const KeyOutcome playing = keys.keyDown(kKeyUp, 0, {250, true, 3});
+    EXPECT_EQ(doc.cell(250).Kind, 16);
+    EXPECT_FALSE(playing.scrollBy);
+}
+
+TEST_F(EditRules, ShiftChordsWriteOneDiagonalAndAdvanceOnce) {
+    KeyboardEntry keys(edits);
+    const KeyContext at{99, false, 3};
+    keys.keyDown(kKeyShift, kShiftMask, at);
+    const KeyOutcome first = keys.keyDown(kKeyUp, kShiftMask, at);
+    EXPECT_FALSE(first.scrollBy);
+    EXPECT_EQ(doc.cell(99).Kind, 16);
+    EXPECT_TRUE(steps.names.empty());  // the chord is one step, still open
+    // The second arrow is written at the first one's coord even if the
+    // baseline has moved meanwhile.
+    const KeyOutcome second = keys.keyDown(kKeyLeft, kShiftMask, {101, false, 3});
+    EXPECT_EQ(doc.cell(99).Kind, 20);
+    EXPECT_EQ(doc.cell(101).Kind, 0);
+    EXPECT_EQ(second.scrollBy, 3);
+    EXPECT_EQ(doc.Combo, 1);
+    EXPECT_EQ(steps.names, std::vector<QString>{"Type Note"});
+    EXPECT_FALSE(keys.keyUp(kKeyLeft, at).scrollBy);
+    EXPECT_FALSE(keys.keyUp(kKeyUp, at).scrollBy);
+
+    // Shift+Down alone: the view advances when Down is released.
+    keys.keyDown(kKeyDown, kShiftMask, {102, false, 3});
+    EXPECT_EQ(keys.pendingChordKind(), 17);
+    EXPECT_EQ(keys.keyUp(kKeyDown, at).scrollBy, 3);
+    EXPECT_EQ(steps.names.size(), 2u);
+
+    // Held keys block their repeats until released, or until the focus goes.
+    keys.keyUp(kKeyShift, at);
+    keys.keyDown(kKeyRight, 0, {200, false, 3});
+    keys.keyDown(kKeyRight, 0, {203, false, 3});
+    EXPECT_EQ(doc.cell(203).Kind, 0);
+    keys.reset();
+    keys.keyDown(kKeyRight, 0, {203, false, 3});
+    EXPECT_EQ(doc.cell(203).Kind, 19);
+}
+
+TEST_F(EditRules, NoteStepAndBackspace) {
+    KeyboardEntry keys(edits);
+    doc.setKind(110, 16);
+    // "Note": the step reaches the next note above the baseline.
+    EXPECT_EQ(keys.keyDown(kKeySpace, 0, {99, false, -1}).scrollBy, 11);
+    // None above: one coord down.
+    EXPECT_EQ(keys.keyDown(kKeySpace, 0, {110, false, -1}).scrollBy, -1);
+    doc.setKind(99, 24);
+    doc.Combo = 2;
+    const KeyOutcome back = keys.keyDown(kKeyBackspace, 0, {102, false, 3});
+    EXPECT_EQ(doc.cell(99).Kind, 0);
+    EXPECT_EQ(doc.Combo, 0);
+    EXPECT_EQ(back.scrollBy, -3);
+    // Not below coord 0.
+    EXPECT_FALSE(keys.keyDown(kKeyBackspace, 0, {2, false, 3}).scrollBy);
+}
+
+TEST_F(EditRules, KeyIndexTexts) {
+    struct Case {
+        const char* text;
+        std::optional<int16_t> index;
+    } texts[] = {{"", 0},        {"12", 12},   {"2.5", 2}, {"3.5", 4},    {"x", {}},
+                 {"2000", 2000}, {"2001", {}}, {"-1", {}}, {"1e999", {}}, {" 7 ", 7}};
+    for (const Case& c : texts) EXPECT_EQ(keyIndexFromText(c.text), c.index) << c.text;
+
+    doc.setNote(100, 16, 3);
+    EXPECT_FALSE(commitKeyIndex(edits, 100, "x"));
+    EXPECT_EQ(doc.cell(100).FxSndIndex, 3);
+    EXPECT_TRUE(commitKeyIndex(edits, 100, "7.5"));
+    EXPECT_EQ(doc.cell(100).FxSndIndex, 8);
+    // A move that would leave the chart changes nothing.
+    EXPECT_EQ(moveNote(edits, 0, -1), std::nullopt);
+    EXPECT_EQ(steps.names, std::vector<QString>{"Key Index"});
+}
+
+TEST_F(EditRules, TempoFieldsRewriteTheSegmentAroundTheScrollPosition) {
+    for (int c = 1000; c <= kMaxCoord; ++c) doc.setSpeed(c, 300);
+    for (const char* refused : {"0", "-1", "abc", ""})
+        EXPECT_FALSE(acceptTempoField(edits, TempoField::Speed, 500, refused)) << refused;
+    EXPECT_TRUE(steps.names.empty());
+    ASSERT_TRUE(acceptTempoField(edits, TempoField::Speed, 500, "1.5"));
+    EXPECT_EQ(doc.cell(0).Speed, 1.5);
+    EXPECT_EQ(doc.cell(999).Speed, 1.5);
+    EXPECT_EQ(doc.cell(1000).Speed, 300);
+    EXPECT_EQ(doc.cell(999).Tempo, 150);  // the other field is untouched
+    EXPECT_EQ(doc.Header.BPM, "1.5");
+    EXPECT_EQ(steps.names, std::vector<QString>{"Change Speed"});
+
+    // A chart without tempo: the first entry fills every cell.
+    ChartDocument empty;
+    ChartEdit fresh(empty);
+    ASSERT_TRUE(acceptTempoField(fresh, TempoField::Tempo, 0, "120"));
+    EXPECT_EQ(empty.cell(kMaxCoord).Tempo, 120);
+    EXPECT_EQ(empty.cell(kMaxCoord).Speed, 0);
+}
+
+}  // namespace
+}  // namespace lumidex
