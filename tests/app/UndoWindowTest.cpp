@@ -169,6 +169,12 @@ TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
     key(Qt::Key_Y);
     EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
 
+    // In the box, Ctrl+Z is the box's own: the typing goes, the chart stays.
+    type(QStringLiteral("7"));
+    QTest::keyClick(w().txDelay, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+    EXPECT_EQ(w().mnUndo->text(), QStringLiteral("&Undo Change Delay"));
+
     // Text still being typed is the latest change: undo takes it back.
     type(QStringLiteral("45"));
     w().mnUndo->trigger();
