@@ -6,6 +6,7 @@
 
 #include <QAction>
 
+#include "ChartView.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -41,10 +42,14 @@ void fmMain::refreshUndoMenu() {
     mnRedo->setEnabled(history.canRedo());
 }
 
-// The key list follows every change by itself (chartChanged).
+// The key list follows every change by itself (chartChanged). The scroll
+// range follows the chart length put back.
 void fmMain::showRestored(const ChartChange* change) {
     if (!change) return;
-    if (change->scalarsBefore) showHeader();
+    if (change->scalarsBefore) {
+        showHeader();
+        view->setScrollTop();
+    }
     ReDrawNote();
 }
 

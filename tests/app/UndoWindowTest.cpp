@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include "ChartView.h"
@@ -153,13 +154,23 @@ TEST_F(UndoWindow, ADragIsTakenBackWhole) {
 }
 
 TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
-    const auto type = [this](const QString& text) {
-        w().txDelay->setFocus();
-        w().txDelay->selectAll();
-        QTest::keyClicks(w().txDelay, text);
+    const auto typeInto = [this](QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
     };
-    type(QStringLiteral("30"));
+    const auto type = [&](const QString& text) { typeInto(w().txDelay, text); };
+    const int scrollRange = w().vsb->maximum();
+    typeInto(w().txLength, QStringLiteral("3000"));
     w().picMain->setFocus();  // leaving the box takes the entry
+    QCoreApplication::processEvents();
+    ASSERT_GT(w().vsb->maximum(), scrollRange);
+    key(Qt::Key_Z);
+    EXPECT_EQ(w().txLength->text(), QStringLiteral("48"));
+    EXPECT_EQ(w().vsb->maximum(), scrollRange);
+
+    type(QStringLiteral("30"));
+    w().picMain->setFocus();
     QCoreApplication::processEvents();
     ASSERT_EQ(w().doc.Delay, 30);
     key(Qt::Key_Z);
