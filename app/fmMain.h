@@ -360,7 +360,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // the steps they would take, and the controls that show what a step
     // undone or redone put back.
     void refreshUndoMenu();
-    void showRestored(const ChartChange* change);
+    void showRestored(const std::optional<ChartChange>& change);
 
     // Building the window (fmMainControls.cpp, fmMainMenus.cpp).
     void buildControls();

@@ -44,7 +44,7 @@ void fmMain::refreshUndoMenu() {
 
 // The key list follows every change by itself (chartChanged). The scroll
 // range follows the chart length put back.
-void fmMain::showRestored(const ChartChange* change) {
+void fmMain::showRestored(const std::optional<ChartChange>& change) {
     if (!change) return;
     if (change->scalarsBefore) {
         showHeader();

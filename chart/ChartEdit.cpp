@@ -68,18 +68,6 @@ size_t headerBytes(const HeaderTexts& h) {
 
 }  // namespace
 
-ChartChange reversed(const ChartChange& change) {
-    ChartChange r;
-    r.action = change.action;
-    r.cells.reserve(change.cells.size());
-    for (const CellChange& c : change.cells) r.cells.push_back({c.coord, c.after, c.before});
-    r.keys.reserve(change.keys.size());
-    for (const KeyChange& k : change.keys) r.keys.push_back({k.slot, k.after, k.before});
-    r.scalarsBefore = change.scalarsAfter;
-    r.scalarsAfter = change.scalarsBefore;
-    return r;
-}
-
 void ChartChange::revert(ChartDocument& doc) const {
     for (const CellChange& c : cells) writeCell(doc, c.coord, c.before);
     for (const KeyChange& k : keys) doc.keySound(k.slot) = k.before;
@@ -131,12 +119,10 @@ void ChartEdit::begin(const QString& action) {
 
 void ChartEdit::commit() {
     if (depth_ == 0 || --depth_ > 0) return;
-    ChartChange change = finish();
+    const ChartChange change = finish();
     if (change.empty()) return;
-    if (recorder_)
-        tell(recorder_->record(std::move(change)));
-    else
-        tell(change);
+    if (recorder_) recorder_->record(change);
+    tell(change);
 }
 
 void ChartEdit::tell(const ChartChange& change) {
@@ -145,15 +131,10 @@ void ChartEdit::tell(const ChartChange& change) {
     for (ChartEditListener* l : listeners) l->chartChanged(change);
 }
 
-bool ChartEdit::replay(const ChartChange& change, bool forward) {
+bool ChartEdit::replay(const ChartChange& change) {
     if (depth_ > 0) return false;
-    if (forward) {
-        change.reapply(doc_);
-        tell(change);
-    } else {
-        change.revert(doc_);
-        tell(reversed(change));
-    }
+    change.reapply(doc_);
+    tell(change);
     return true;
 }
 

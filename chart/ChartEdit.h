@@ -80,9 +80,6 @@ struct ChartChange {
     size_t bytes() const;
 };
 
-// The change that takes the document from change's after back to its before.
-ChartChange reversed(const ChartChange& change);
-
 class ChartEditListener {
   public:
     virtual ~ChartEditListener() = default;
@@ -92,13 +89,13 @@ class ChartEditListener {
     virtual void chartReplaced() {}
 };
 
-// The keeper of the records (the undo history): it takes each step's record
-// over, before any listener hears of it, so it need not copy it.
+// The keeper of the records (the undo history): it hears of each step before
+// any listener does, so listeners may ask it about the step.
 class ChartEditRecorder {
   public:
     virtual ~ChartEditRecorder() = default;
-    // Keeps change; answers the kept record, which the listeners then hear.
-    virtual const ChartChange& record(ChartChange&& change) = 0;
+    // Keeps what it needs of change.
+    virtual void record(const ChartChange& change) = 0;
     // A chart was opened or created: the records kept so far no longer apply.
     virtual void chartReplaced() = 0;
 };
@@ -152,14 +149,12 @@ class ChartEdit {
     // a record and tells the listeners.
     void replaced();
 
-    // Undo and redo: writes a recorded step's values back (forward false: as
-    // they were before the step) or again (forward true), and tells the
-    // listeners (not the recorder, which holds the record) as a step of the
-    // same name. Listeners hear the change as it happens now: for an undo,
-    // `before` is the state being left. Refused (false, nothing written)
-    // while a step is open, whose record would otherwise take in the
-    // replayed writes.
-    bool replay(const ChartChange& change, bool forward);
+    // Undo and redo: writes the after values of a change the history made
+    // from its records (for an undo, the values from before the step) and
+    // tells the listeners, not the recorder, as a step of the change's
+    // name. Refused (false, nothing written) while a step is open, whose
+    // record would otherwise take in the replayed writes.
+    bool replay(const ChartChange& change);
 
   private:
     class Scope;

@@ -3,10 +3,11 @@
 // first, with a cursor between the steps done and the steps undone (which
 // redo takes forward again). A new step drops the undone ones.
 //
-// Each entry is the ChartChange the step recorded, so it holds only what
-// the step changed. The history is bounded by a number of steps and by the
-// memory the records hold (ChartChange::bytes()); the oldest steps go first,
-// but the newest is always kept, however large.
+// Each entry holds only what its step changed: the step's ChartChange, with
+// the cells whose Speed and Tempo stayed (most cells of a transform, a fill
+// or a drag) kept as their kind and key index alone. The history is bounded
+// by a number of steps and by the memory its entries hold; the oldest steps
+// go first, but the newest is always kept, however large.
 //
 // The history also knows which of its states is the one in the chart's file
 // (marked after a save; a load starts a new history at that state), so that
@@ -56,9 +57,10 @@ class UndoHistory : private ChartEditRecorder {
     QString redoAction() const;
 
     // Takes the chart one step back or forward through ChartEdit::replay.
-    // Answers the step's record, or nullptr when there was nothing to do.
-    const ChartChange* undo();
-    const ChartChange* redo();
+    // Answers the change made (as the listeners heard it), or nothing when
+    // there was nothing to do.
+    std::optional<ChartChange> undo();
+    std::optional<ChartChange> redo();
 
     // The chart as it is now is the one in its file (after a save).
     void markSaved();
@@ -69,16 +71,32 @@ class UndoHistory : private ChartEditRecorder {
     size_t bytes() const { return bytes_; }
 
   private:
+    // A cell whose Speed and Tempo the step left alone.
+    struct NoteChange {
+        int32_t coord;
+        uint8_t kindBefore, kindAfter;
+        int16_t indexBefore, indexAfter;
+    };
     struct Entry {
-        ChartChange change;
-        size_t bytes;
+        QString action;
+        std::vector<NoteChange> notes;
+        std::vector<CellChange> cells;  // cells whose Speed or Tempo changed
+        std::vector<KeyChange> keys;
+        std::optional<ChartScalars> scalarsBefore;
+        std::optional<ChartScalars> scalarsAfter;
+        size_t bytes = 0;
+
+        explicit Entry(const ChartChange& change);
+        // The change from before the step to after it (forward), or back.
+        ChartChange change(const ChartDocument& doc, bool forward) const;
     };
 
-    const ChartChange& record(ChartChange&& change) override;
+    void record(const ChartChange& change) override;
     void chartReplaced() override;
     void dropUndone();
     void dropOldest();
     void changed();
+    std::optional<ChartChange> replay(const Entry& entry, bool forward);
 
     ChartEdit& edits_;
     const UndoLimits limits_;
