@@ -80,6 +80,7 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
                           cbNormalize, lbTime, lbFrame, lbCombo, txBPM, txBPMO, mnShowGrid,
                           mnShowPlayLine, mnShowTrans});
     view->setUpScrollBar();
+    setUpPlayback();
     connect(vsb, &QScrollBar::valueChanged, this, [this] { Guarded([this] { vsb_Change(); }); });
     // Kind 0 (erase) keeps its all-black image; the others show their pictures.
     for (int kind = 1; kind < kKindSlots; ++kind)
@@ -342,21 +343,5 @@ void fmMain::cmdFocus_Click() {
 void fmMain::lsKey_DblClick() {
     mnKeyEdit_Click();
 }
-
-// ---- commands the editing, view, audio and batch code connect to ----------------
-// Until their code is connected these do nothing.
-
-void fmMain::StopPlay() {}
-void fmMain::mnPlayStart_Click() {}
-void fmMain::mnDecoder_Click(int) {}
-void fmMain::mnPlayBGM_Click() {}
-void fmMain::mnPlayKeyNote_Click() {}
-void fmMain::cmdOpenKey_Click() {}
-void fmMain::cmdCloseKey_Click() {}
-void fmMain::cmdOpenBGM_Click() {}
-void fmMain::cmdCloseBGM_Click() {}
-void fmMain::cmdPlay_Click() {}
-void fmMain::cmdResetTempo_Click(int) {}
-void fmMain::sldTempo_Change(int) {}
 
 }  // namespace lumidex

@@ -36,6 +36,7 @@
 #include "KeyPreview.h"
 #include "KeyboardEntry.h"
 #include "MouseEditing.h"
+#include "Playback.h"
 #include "PlayerSlots.h"
 #include "RandomKinds.h"
 #include "UndoHistory.h"
@@ -52,8 +53,10 @@ class QMenu;
 class QPushButton;
 class QScrollBar;
 class QSettings;
+class QShortcut;
 class QSlider;
 class QStatusBar;
+class QTimer;
 class QToolBar;
 
 namespace lumidex {
@@ -106,6 +109,10 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // The chart view: scrolling, read-outs and repainting of picMain,
     // picScale and picKey (view/ChartView.h).
     std::unique_ptr<ChartView> view;
+    // The decoder choice with the music and key sounds it opened, and the
+    // playback engine "&Play" drives (play/); handlers in fmMainPlay.cpp.
+    std::unique_ptr<SoundBank> sounds;
+    std::unique_ptr<Playback> playback;
 
     // ---- controls -------------------------------------------------------------
     QToolBar* Toolbar = nullptr;
@@ -300,8 +307,12 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void InitArea();
     // Repaints the chart view and its read-outs.
     void ReDrawNote();
-    // Stops playback (a hook until playback is connected).
+    // Stops the music and every key sound, and gives the view back to the
+    // scroll bar.
     void StopPlay();
+    // One playback step, run by a timer once per display frame while playing:
+    // the view follows the music and repaints when the coord changes.
+    void playStep();
     // Takes the last step of the undo history back and shows the chart as
     // it was before it.
     void UndoProc();
@@ -376,6 +387,9 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void buildMenus();
     void buildToolbar();
     void connectControls();
+    void setUpPlayback();
+    // The music directory: the "pvx_music Path" text joined to ChartDir.
+    QString musicDir() const;
 
     // Runs a handler; a run-time error that escapes it is shown instead of
     // ending the program.
@@ -388,6 +402,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     DocumentCommands commands_;
     bool unloaded_ = false;
     QSettings* placement_ = nullptr;  // where the window's placement is kept, if anywhere
+    QTimer* playTimer_ = nullptr;
+    QShortcut* escPlay_ = nullptr;  // Esc presses "&Pause" while playing
 };
 
 }  // namespace lumidex

@@ -2,7 +2,6 @@
 // list commands of the "&Edit" menu and its buttons, and the preview of a
 // clicked key.
 
-#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -10,26 +9,9 @@
 #include <algorithm>
 
 #include "KeyList.h"
-#include "SoundFile.h"
 #include "fmMain.h"
 
 namespace lumidex {
-namespace {
-
-// The decoder checked in the "Pla&y" menu.
-KeyDecoder checkedDecoder(const fmMain& w) {
-    for (int i = 0; i < int(w.mnDecoder.size()); ++i)
-        if (w.mnDecoder[size_t(i)]->isChecked()) return KeyDecoder(i);
-    return KeyDecoder::Bass;
-}
-
-// The folder the sounds are looked for in, as it stands now.
-QString musicDirectory(const fmMain& w) {
-    return JoinPath(w.state.ChartDir, w.txMusicPath->text());
-}
-
-}  // namespace
-
 void fmMain::fillKeyList() {
     const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
     while (lsKey->count() > count) delete lsKey->takeItem(lsKey->count() - 1);
@@ -71,7 +53,8 @@ void fmMain::mnKeyPurge_Click() {
 void fmMain::lsKey_Click() {
     const int k = selectedKey();
     if (!k) return;
-    if (keyPreview.play(checkedDecoder(*this), k, doc.keySound(k), musicDirectory(*this)))
+    // The preview plays through the decoder chosen in the "Pla&y" menu.
+    if (keyPreview.play(KeyDecoder(sounds->decoder()), k, doc.keySound(k), musicDir()))
         cmdCloseKey->setEnabled(true);
 }
 

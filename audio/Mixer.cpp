@@ -72,6 +72,27 @@ bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
     return true;
 }
 
+bool Mixer::queueAt(StreamId id, int64_t frame, double sourceFrame) {
+    std::optional<Ready> ready = prepare(id, std::nullopt);
+    if (!ready) return false;
+    Decoders unused;
+    Lock lock(mutex_);
+    MixerStream* s = finishPreparing(id, *ready);
+    if (!s) return false;
+    unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
+    s->queueStart(frame, sourceFrame, head_, heardLocked());
+    closeIdleDecoders(unused);
+    return true;
+}
+
+bool Mixer::cancelStart(StreamId id) {
+    Lock lock(mutex_);
+    MixerStream* s = use(id);
+    if (!s) return false;
+    s->cancelStart(head_, heardLocked());
+    return true;
+}
+
 bool Mixer::stop(StreamId id) {
     Lock lock(mutex_);
     MixerStream* s = use(id);

@@ -70,6 +70,12 @@ class Mixer {
     // At output frame `frame` (or at the head, when that has passed) the
     // stream jumps to `sourceFrame` and plays; until then it goes on as it is.
     bool playAt(StreamId id, int64_t frame, double sourceFrame);
+    // The same, after the starts already placed (and not before the last of
+    // them), so that one stream can be restarted several times ahead.
+    bool queueAt(StreamId id, int64_t frame, double sourceFrame);
+    // Drops every start placed that has not begun yet; the stream goes on as
+    // it is (a sound already playing keeps playing).
+    bool cancelStart(StreamId id);
     bool stop(StreamId id);
     // Moves to a source frame (clamped to the length), playing or not.
     bool seek(StreamId id, double sourceFrame);

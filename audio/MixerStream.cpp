@@ -84,8 +84,8 @@ void MixerStream::placeAt(int64_t frame) {
 }
 
 void MixerStream::play(int64_t head, int64_t heard) {
-    const bool hadPending = pending_.has_value();
-    pending_.reset();
+    const bool hadPending = !pending_.empty();
+    pending_.clear();
     if (playing_) {
         if (hadPending) timeline_.mark(head, position_, step_, true, heard);
         return;
@@ -103,15 +103,15 @@ void MixerStream::play(int64_t head, int64_t heard) {
 }
 
 void MixerStream::stop(int64_t head, int64_t heard) {
-    pending_.reset();
+    pending_.clear();
     playing_ = false;
     ended_ = false;
     timeline_.mark(head, position_, step_, false, heard);
 }
 
 void MixerStream::seek(double sourceFrame, int64_t head, int64_t heard) {
-    const bool hadPending = pending_.has_value();
-    pending_.reset();
+    const bool hadPending = !pending_.empty();
+    pending_.clear();
     ended_ = false;
     seekDecoder(sourceFrame);
     markSeek(head, heard, hadPending);
@@ -123,8 +123,8 @@ std::unique_ptr<Decoder> MixerStream::seek(double sourceFrame, std::unique_ptr<D
         seek(sourceFrame, head, heard);
         return nullptr;
     }
-    const bool hadPending = pending_.has_value();
-    pending_.reset();
+    const bool hadPending = !pending_.empty();
+    pending_.clear();
     ended_ = false;
     std::swap(decoder_, ready);
     placeAt(frameAt(sourceFrame));
@@ -141,11 +141,28 @@ void MixerStream::markSeek(int64_t head, int64_t heard, bool hadPending) {
 }
 
 void MixerStream::scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard) {
-    if (pending_) timeline_.mark(head, position_, step_, playing_, heard);
+    cancelStart(head, heard);
+    queueStart(frame, sourceFrame, head, heard);
+}
+
+void MixerStream::queueStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard) {
     const double start = std::clamp<double>(sourceFrame, 0, format_.frames);
-    pending_ = Start{std::max(frame, head), start};
+    int64_t at = std::max(frame, head);
+    if (!pending_.empty()) at = std::max(at, pending_.back().frame);
+    pending_.push_back(Start{at, start});
     ended_ = false;
-    timeline_.mark(pending_->frame, start, step_, true, heard);
+    timeline_.mark(at, start, step_, true, heard);
+}
+
+void MixerStream::cancelStart(int64_t head, int64_t heard) {
+    if (pending_.empty()) return;
+    pending_.clear();
+    timeline_.mark(head, position_, step_, playing_, heard);
+}
+
+void MixerStream::markPending(int64_t heard) {
+    for (const Start& start : pending_)
+        timeline_.mark(start.frame, start.position, step_, true, heard);
 }
 
 void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
@@ -153,11 +170,11 @@ void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
     rate_ = std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);
     step_ = rate_ / outputRate_;
     if (playing_) timeline_.mark(head, position_, step_, true, heard);
-    if (pending_) timeline_.mark(pending_->frame, pending_->position, step_, true, heard);
+    markPending(heard);
 }
 
 bool MixerStream::isActive(int64_t heard) const {
-    return playing_ || pending_.has_value() || (ended_ && heard < endFrame_);
+    return playing_ || !pending_.empty() || (ended_ && heard < endFrame_);
 }
 
 double MixerStream::positionAt(int64_t frame) const {
@@ -168,10 +185,10 @@ std::optional<int64_t> MixerStream::frameReaching(double sourceFrame, int64_t he
     if (sourceFrame > double(format_.frames)) return std::nullopt;
     int64_t fromFrame = head;
     double fromPosition = position_;
-    if (pending_) {
-        if (sourceFrame < pending_->position) return std::nullopt;
-        fromFrame = pending_->frame;
-        fromPosition = pending_->position;
+    if (!pending_.empty()) {
+        if (sourceFrame < pending_.front().position) return std::nullopt;
+        fromFrame = pending_.front().frame;
+        fromPosition = pending_.front().position;
     } else if (!playing_) {
         return std::nullopt;
     }
@@ -182,11 +199,12 @@ std::optional<int64_t> MixerStream::frameReaching(double sourceFrame, int64_t he
 
 void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard) {
     int done = 0;
-    if (pending_ && pending_->frame < blockStart + frames) {
-        const int upTo = int(pending_->frame - blockStart);
-        if (playing_ && upTo > 0) render(out, blockStart, upTo, scratch, heard);
-        const double start = pending_->position;
-        pending_.reset();
+    while (!pending_.empty() && pending_.front().frame < blockStart + frames) {
+        const int upTo = int(pending_.front().frame - blockStart);
+        if (playing_ && upTo > done)
+            render(out + 2 * done, blockStart + done, upTo - done, scratch, heard);
+        const double start = pending_.front().position;
+        pending_.erase(pending_.begin());
         if (!openDecoder()) {
             finish(blockStart + upTo, heard);
             return;
@@ -291,7 +309,7 @@ void MixerStream::finish(int64_t frame, int64_t heard) {
     ended_ = true;
     endFrame_ = frame;
     timeline_.mark(frame, position_, step_, false, heard);
-    if (pending_) timeline_.mark(pending_->frame, pending_->position, step_, true, heard);
+    markPending(heard);
 }
 
 }  // namespace lumidex::audio

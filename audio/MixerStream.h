@@ -78,8 +78,14 @@ class MixerStream {
     std::unique_ptr<Decoder> seek(double sourceFrame, std::unique_ptr<Decoder> ready, int64_t head,
                                   int64_t heard);
     // At output frame `frame` (not before the head) the stream jumps to
-    // `sourceFrame` and plays; until then it goes on as it is.
+    // `sourceFrame` and plays; until then it goes on as it is. Replaces any
+    // start scheduled before.
     void scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard);
+    // The same after the starts already scheduled (not before the last of
+    // them): each restarts the stream in turn.
+    void queueStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard);
+    // Drops every scheduled start; the stream goes on as it is.
+    void cancelStart(int64_t head, int64_t heard);
     void setRate(double framesPerSecond, int64_t head, int64_t heard);
     void setVolume(float volume) { volume_ = volume; }
     void setPan(float pan) { pan_ = std::clamp(pan, 0.0f, 1.0f); }
@@ -92,7 +98,7 @@ class MixerStream {
     // Playing, waiting for a scheduled start, or still being heard after its end.
     bool isActive(int64_t heard) const;
     // Playing or waiting to start: the mixer renders it.
-    bool isRendering() const { return playing_ || pending_.has_value(); }
+    bool isRendering() const { return playing_ || !pending_.empty(); }
     // The source position at an output frame no later than the head.
     double positionAt(int64_t frame) const;
     // The first output frame at which the stream, going on as it is now,
@@ -110,6 +116,7 @@ class MixerStream {
     void seekDecoder(double sourceFrame);
     void placeAt(int64_t frame);
     void markSeek(int64_t head, int64_t heard, bool hadPending);
+    void markPending(int64_t heard);
     int render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard);
     int renderDirect(float* out, int frames, float* scratch);
     int renderResampled(float* out, int frames, float* scratch);
@@ -137,9 +144,9 @@ class MixerStream {
         int64_t frame;
         double position;
     };
-    std::optional<Start> pending_;
-    bool ended_ = false;    // played to its end ...
-    int64_t endFrame_ = 0;  // ... at this output frame
+    std::vector<Start> pending_;  // scheduled starts, earliest first
+    bool ended_ = false;          // played to its end ...
+    int64_t endFrame_ = 0;        // ... at this output frame
     PositionTimeline timeline_;
 };
 

@@ -1,7 +1,7 @@
 // The window as a desktop shows it: the title and status bar naming the chart
 // and its unsaved changes, a canvas that grows with the window, the size and
 // position kept between runs, drops taken as copies, text boxes showing the
-// start of their text, and the read-outs of a chart without tempo.
+// start of their text.
 
 #include <QGroupBox>
 #include <QLabel>
@@ -57,8 +57,14 @@ TEST_F(DesktopWindowTest, TitleAndStatusBarNameTheChartAndItsChanges) {
     EXPECT_EQ(title(), app + " - song.xml*");
     EXPECT_EQ(status(), path("song.xml") + " (unsaved changes)");
 
+    // Saving writes what the header boxes hold and names the new file.
+    window->txName->setText(QStringLiteral("Renamed"));
     ui.fileAnswers = {path("out [*].xml")};
+    mark();
     window->mnSave_Click();
+    ASSERT_FALSE(shownSinceMark().empty());
+    EXPECT_EQ(shownSinceMark()[0].text, QStringLiteral("Pelvaro XML File(*.xml)|*.xml"));
+    EXPECT_TRUE(readFile("out [*].xml").contains("<TITLE Name=\"Renamed\">"));
     EXPECT_EQ(title(), app + " - out [*].xml");
     EXPECT_EQ(status(), path("out [*].xml"));
     EXPECT_EQ(window->state.Modified, 0);
@@ -161,21 +167,6 @@ TEST_F(DesktopWindowTest, TextBoxesShowTheStartOfWhatTheProgramWrote) {
     start({writeFile("long.xml", chart)});
     EXPECT_EQ(window->txName->cursorPosition(), 0);
     EXPECT_TRUE(window->txName->text().startsWith("A song"));
-}
-
-// The read-outs show the new chart's (empty) time, not the previous chart's.
-TEST_F(DesktopWindowTest, ChartWithoutTempoShowsNoTimeAfterOneWithTime) {
-    start({writeChart()});
-    window->vsb->setValue(30);
-    EXPECT_NE(window->lbFrame->text(), "0");
-    QByteArray chart = kChart;
-    chart.replace("<BPM Frame=\"0\" BPM=\"150\"></BPM>\r\n", "");
-    chart.replace("<DELAY Value=\"12\">", "<DELAY Value=\"0\">");
-    ui.fileAnswers = {writeFile("untimed.xml", chart)};
-    window->mnOpen_Click(0);
-    ASSERT_EQ(window->state.CurrentFile, path("untimed.xml"));
-    EXPECT_EQ(window->lbFrame->text(), "0");
-    EXPECT_EQ(window->lbTime->text(), "0:00");
 }
 
 }  // namespace

@@ -86,19 +86,6 @@ TEST_F(DocumentCommandsTest, RoundedOpenPlacesNotesOnTheNextCoordUp) {
     EXPECT_EQ(window->doc.cell(13).Kind, 16);
 }
 
-TEST_F(DocumentCommandsTest, SaveWritesTheHeaderBoxesAndRemembersTheFile) {
-    startModified();
-    window->txName->setText(QStringLiteral("Renamed"));
-    ui.fileAnswers = {path(QStringLiteral("out.xml"))};
-    window->mnSave_Click();
-    const auto shown = shownSinceMark();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown[0].text, QStringLiteral("Pelvaro XML File(*.xml)|*.xml"));
-    EXPECT_TRUE(readFile(QStringLiteral("out.xml")).contains("<TITLE Name=\"Renamed\">"));
-    EXPECT_EQ(window->state.CurrentFile, path(QStringLiteral("out.xml")));
-    EXPECT_EQ(window->state.Modified, 0);
-}
-
 TEST_F(DocumentCommandsTest, ExitAsksOnlyAboutUnsavedChanges) {
     struct Case {
         MsgAnswer answer;  // Ok: the chart is unchanged

@@ -124,6 +124,23 @@ TEST_F(MixerTest, ScheduledRestartLetsThePlayingSoundRunUntilItsFrame) {
     EXPECT_EQ(out[300], 1 / kScale);
 }
 
+TEST_F(MixerTest, QueuedRestartsEachLandAndCancelLeavesThePlayingSound) {
+    const StreamId id = add(rampSound(5000));
+    mixer.queueAt(id, 100, 0);
+    mixer.queueAt(id, 150, 0);  // inside one render block with the first
+    mixer.queueAt(id, 120, 0);  // never before the last one queued
+    const auto out = heard(400);
+    EXPECT_EQ(out[99], 0.0f);
+    EXPECT_EQ(out[100], 1 / kScale);
+    EXPECT_EQ(out[149], 50 / kScale);
+    EXPECT_EQ(out[150], 1 / kScale);
+    EXPECT_EQ(out[151], 2 / kScale);  // the third start was held back to 150 too
+    mixer.queueAt(id, mixer.renderHead() + 50, 0);
+    mixer.cancelStart(id);
+    const auto after = heard(100);
+    EXPECT_EQ(after[50], after[49] + 1 / kScale);  // went on, no restart
+}
+
 TEST_F(MixerTest, KeySoundsScheduledToTheMusicPosition) {
     const StreamId bgm = add(wavFloat(constant(44100, 2, 0.25f), 2));
     const StreamId k = add(rampSound(2000));

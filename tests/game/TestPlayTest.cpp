@@ -67,28 +67,34 @@ TEST_F(TestPlayTest, StartsTheClientInTheGameFolderWithTheSavedChart) {
     EXPECT_EQ(composeChart(*doc).bytes, saved);  // the chart is as it was
 }
 
-TEST_F(TestPlayTest, AMissingClientIsNamedAndNothingIsWritten) {
+// A client missing, or not executable with no wine on the PATH.
+TEST_F(TestPlayTest, AClientThatCannotRunIsNamedAndNothingIsWritten) {
     struct Case {
         int index;
         const char* present;
+        bool executable;
         const char* musicPath;
         const char* message;
     };
     const Case cases[] = {
-        {0, "zelt.exe", "../../pvx_music/",
+        {0, "zelt.exe", true, "../../pvx_music/",
          "qorv.exe is not found, so the test can't be executed."},
-        {1, "qorv.exe", "../../pvx_music/",
+        {1, "qorv.exe", true, "../../pvx_music/",
          "zelt.exe is not found, so the test can't be executed."},
         // The music path leads to a folder that does not exist, whose parent
         // holds no client either.
-        {0, "qorv.exe", "../nowhere/pvx_music/",
+        {0, "qorv.exe", true, "../nowhere/pvx_music/",
          "qorv.exe is not found, so the test can't be executed."},
+        {1, "zelt.exe", false, "../../pvx_music/",
+         "zelt.exe is not an executable file and wine is not on the PATH, so the test can't be "
+         "executed."},
     };
+    usePath(false);
     for (const Case& k : cases) {
         SCOPED_TRACE(k.message);
         QFile::remove(game() + "qorv.exe");
         QFile::remove(game() + "zelt.exe");
-        writeClient(k.present);
+        writeClient(k.present, k.executable);
         ui.shown.clear();
         EXPECT_FALSE(play(k.index, k.musicPath));
         ASSERT_EQ(ui.shown.size(), 1u);
@@ -100,16 +106,6 @@ TEST_F(TestPlayTest, AMissingClientIsNamedAndNothingIsWritten) {
     }
 }
 
-TEST_F(TestPlayTest, ARefusedSaveStartsNothing) {
-    writeClient("qorv.exe");
-    ASSERT_TRUE(test::writeAll(temp(), "an old chart"));
-    doc->Header.BPMO.clear();
-    EXPECT_FALSE(play(0));
-    EXPECT_EQ(ui.messages(), QStringList{kPleaseEnterBpm});
-    EXPECT_FALSE(QFile::exists(temp()));
-    EXPECT_FALSE(QFile::exists(recordOf("qorv.exe")));
-}
-
 TEST_F(TestPlayTest, AClientThatIsNotExecutableRunsThroughWine) {
     writeClient("qorv.exe", false);
     usePath(true);
@@ -118,18 +114,6 @@ TEST_F(TestPlayTest, AClientThatIsNotExecutableRunsThroughWine) {
               QStringList({game().chopped(1), game() + "qorv.exe", "temp.xml"}));
     EXPECT_TRUE(QFile::exists(temp()));
     EXPECT_FALSE(QFile::exists(recordOf("qorv.exe")));
-}
-
-TEST_F(TestPlayTest, WithoutWineANonExecutableClientIsReportedAndNothingIsWritten) {
-    writeClient("zelt.exe", false);
-    usePath(false);
-    EXPECT_FALSE(play(1));
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].text,
-              "zelt.exe is not an executable file and wine is not on the PATH, so the test "
-              "can't be executed.");
-    EXPECT_EQ(ui.shown[0].icon, MsgIcon::Exclamation);
-    EXPECT_FALSE(QFile::exists(temp()));
 }
 
 TEST_F(TestPlayTest, AClientThatCannotStartIsReported) {
@@ -143,15 +127,24 @@ TEST_F(TestPlayTest, AClientThatCannotStartIsReported) {
     EXPECT_TRUE(QFile::exists(temp()));
 }
 
-// A temp.xml that cannot be deleted (here a folder with a file in it) is
-// left as it was, the save fails with its message and nothing is started.
-TEST_F(TestPlayTest, ATempXmlThatCannotBeDeletedStopsTheTestPlay) {
+TEST_F(TestPlayTest, AFailedSaveStartsNothing) {
     writeClient("qorv.exe");
+    // A temp.xml that cannot be deleted (here a folder with a file in it) is
+    // left as it was, with the save's message.
     ASSERT_TRUE(test::writeAll(temp() + "/keep", "kept"));
     EXPECT_FALSE(play(0));
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_TRUE(ui.shown[0].text.startsWith("Error saving file, debug info:"));
     EXPECT_EQ(test::readAll(temp() + "/keep"), "kept");
+
+    // A save refused for its header: the old temp.xml is gone.
+    ASSERT_TRUE(QDir(temp()).removeRecursively());
+    ASSERT_TRUE(test::writeAll(temp(), "an old chart"));
+    doc->Header.BPMO.clear();
+    ui.shown.clear();
+    EXPECT_FALSE(play(0));
+    EXPECT_EQ(ui.messages(), QStringList{kPleaseEnterBpm});
+    EXPECT_FALSE(QFile::exists(temp()));
     EXPECT_FALSE(QFile::exists(recordOf("qorv.exe")));
 }
 

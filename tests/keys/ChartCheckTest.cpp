@@ -99,35 +99,25 @@ ToolRun check(const QStringList& args) {
 
 TEST(CheckCommand, ReportsAChartsFindingsAndItsSounds) {
     QTemporaryDir dir;
+    // The note findings are the chart check's (above); here one of them and
+    // the sounds: the music and key 2 missing, key 3 an OGG.
     const QByteArray chart =
-        "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
-        "<TITLE Name=\"Check\">\r\n"
-        "<BPM Frame=\"0\" BPM=\"150\"></BPM>\r\n"
-        "<BGM Name=\"song.mp3\" Volume=\"1.00\"></BGM>\r\n"
+        "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n<TITLE Name=\"Check\">\r\n"
+        "<BPM Frame=\"0\" BPM=\"150\"></BPM>\r\n<BGM Name=\"song.mp3\" Volume=\"1.00\"></BGM>\r\n"
         "<EFFECT Snd=\"kick.wav\" Volume=\"1.00\"></EFFECT>\r\n"
         "<EFFECT Snd=\"gone.wav\" Volume=\"1.00\"></EFFECT>\r\n"
-        "<EFFECT Snd=\"idle.wav\" Volume=\"1.00\"></EFFECT>\r\n"
         "<EFFECT Snd=\"tone.ogg\" Volume=\"1.00\"></EFFECT>\r\n"
         "<AREA Coord=\"0\" Kind=\"16\" Level=\"3\" FxSndIndex=\"1\"></AREA>\r\n"
         "<AREA Coord=\"12\" Kind=\"16\" Level=\"3\" FxSndIndex=\"9\"></AREA>\r\n"
-        "<AREA Coord=\"24\" Kind=\"20\" Level=\"5\" FxSndIndex=\"2\"></AREA>\r\n"
-        "<AREA Coord=\"30\" Kind=\"16\" Level=\"3\" FxSndIndex=\"4\"></AREA>\r\n"
-        "<AREA Coord=\"100\" Kind=\"24\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-        "<AREA Coord=\"120\" Kind=\"130\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
-        "<AREA Coord=\"144\" Kind=\"128\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-        "<AREA Coord=\"156\" Kind=\"131\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-        "<AREA Coord=\"168\" Kind=\"133\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
-        "</TITLE>\r\n";
+        "<AREA Coord=\"24\" Kind=\"16\" Level=\"3\" FxSndIndex=\"2\"></AREA>\r\n"
+        "<AREA Coord=\"36\" Kind=\"16\" Level=\"3\" FxSndIndex=\"3\"></AREA>\r\n</TITLE>\r\n";
     const QString fn = dir.filePath(QStringLiteral("check.xml"));
     ASSERT_TRUE(test::writeAll(fn, chart));
-    for (const char* name : {"kick.wav", "idle.wav"})
-        ASSERT_TRUE(test::writeTone(dir.filePath(QString::fromLatin1(name)), 0.05));
+    ASSERT_TRUE(test::writeTone(dir.filePath(QStringLiteral("kick.wav")), 0.05));
     ASSERT_TRUE(test::writeAll(dir.filePath(QStringLiteral("tone.ogg")), test::ogg(2205)));
 
-    const QStringList common = {"key-past-list coord 12",   "key-unused key 3",
-                                "long-end-alone coord 120", "long-head-open coord 144",
-                                "diagonal-gap coord 24",    "tower-gap coord 100",
-                                "sound-missing music",      "sound-missing key 2"};
+    const QStringList common = {"key-past-list coord 12", "sound-missing music",
+                                "sound-missing key 2"};
     ToolRun run = check({fn, "--music-path", ""});
     EXPECT_EQ(run.exitCode, 1);
     QStringList places;
@@ -138,7 +128,7 @@ TEST(CheckCommand, ReportsAChartsFindingsAndItsSounds) {
     run = check({fn, "--music-path", "", "--decoder", "miles"});
     EXPECT_EQ(run.exitCode, 1);
     ASSERT_EQ(run.lines.size(), common.size() + 1);
-    EXPECT_TRUE(run.lines.back().startsWith("sound-unplayable key 4: miles does not open tone.ogg"))
+    EXPECT_TRUE(run.lines.back().startsWith("sound-unplayable key 3: miles does not open tone.ogg"))
         << run.lines.back().toStdString();
 }
 

@@ -117,16 +117,6 @@ TEST_F(ChartViewTest, PlaybackOwnsTheViewBase) {
     EXPECT_EQ(c.vsb->value(), 600);
 }
 
-// The limits of a page move are the geometry's; here the keys reach it.
-TEST_F(ChartViewTest, PageKeysMoveAPageOfNinetySix) {
-    c.vsb->setValue(300);
-    QTest::keyClick(c.picMain, Qt::Key_PageUp);
-    EXPECT_EQ(view->state().viewBase, 396);
-    QTest::keyClick(c.picMain, Qt::Key_PageDown);
-    QTest::keyClick(c.picMain, Qt::Key_PageDown);
-    EXPECT_EQ(view->state().viewBase, 204);
-}
-
 // The wheel goes to what is under the pointer: the canvas, both strips and
 // the scroll bar scroll by the VScroll step, whether the canvas has the focus
 // or not. The events reach the window, which finds the widget under them.
@@ -152,9 +142,9 @@ TEST_F(ChartViewTest, WheelOverEveryStripScrollsByTheStepWithoutFocus) {
     EXPECT_EQ(c.vsb->value(), 246);
 }
 
-// A wheel notch or a page that would pass an end goes to that end, so both
-// ends stay reachable whatever the view base.
-TEST_F(ChartViewTest, WheelAndPageNearEitherEndStopAtThatEnd) {
+// The page keys move 96 coords; a wheel notch or a page that would pass an
+// end goes to that end, so both ends stay reachable whatever the view base.
+TEST_F(ChartViewTest, WheelAndPageKeysMoveAndStopAtEitherEnd) {
     ASSERT_EQ(c.vsb->maximum(), 1072);  // whose nearest multiple of 3 is 1071
     struct Case {
         int from;
@@ -162,7 +152,8 @@ TEST_F(ChartViewTest, WheelAndPageNearEitherEndStopAtThatEnd) {
         Qt::Key key;
         int value;  // afterwards, after the rounding to 3 was written back
     };
-    const Case cases[] = {{50, -120, Qt::Key_unknown, 0},  {50, 0, Qt::Key_PageDown, 0},
+    const Case cases[] = {{300, 0, Qt::Key_PageUp, 396},   {300, 0, Qt::Key_PageDown, 204},
+                          {50, -120, Qt::Key_unknown, 0},  {50, 0, Qt::Key_PageDown, 0},
                           {96, 0, Qt::Key_PageDown, 0},    {1050, 120, Qt::Key_unknown, 1071},
                           {1050, 0, Qt::Key_PageUp, 1071}, {1071, 0, Qt::Key_PageUp, 1071},
                           {0, -120, Qt::Key_unknown, 0}};

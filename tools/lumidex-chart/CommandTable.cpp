@@ -7,7 +7,8 @@
     X(kResaveCommand)             \
     X(kInfoCommand)               \
     X(kSoundsCommand)             \
-    X(kCheckCommand)
+    X(kCheckCommand)              \
+    X(kRenderCommand)
 
 namespace lumidex::cli {
 

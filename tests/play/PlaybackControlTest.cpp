@@ -1,0 +1,153 @@
+// Playback driven step by step on the manual output: the speed slider, "Play
+// &Key" and edits during playback, and every way playback ends.
+
+#include "PlayTestSupport.h"
+#include "UndoHistory.h"
+
+namespace lumidex::test {
+namespace {
+
+// 150 BPM (2 chart frames a coord), key k on every 12th coord from 12 on,
+// cycling through keys 1..3; the music starts on coord 0.
+class PlaybackControl : public PlayFixture {
+  protected:
+    void SetUp() override {
+        PlayFixture::SetUp();
+        doc.fillSpeedTempoFrom(0, 150, 150);
+        doc.Delay = 3;
+        doc.LastCoord = 540;
+        for (int c = 12; c <= 540; c += 12) doc.setNote(c, 20, int16_t(1 + (c / 12) % 3));
+    }
+    // The onsets of the notes from..to for music at p0 from frame s.
+    Onsets notes(int from, int to, int64_t s, double p0, double step = 1.0) const {
+        Onsets onsets;
+        for (int c = from; c <= to; ++c)
+            if (const int k = noteKey(doc, c)) onsets[expectedOnset(c, s, p0, step)] |= 1 << k;
+        return onsets;
+    }
+    static Onsets merged(Onsets a, const Onsets& b) {
+        for (const auto& [frame, bits] : b) a[frame] |= bits;
+        return a;
+    }
+    // The coord whose note starts first at or after output frame f.
+    int coordAfter(int64_t f, int64_t s, double p0, double step = 1.0) const {
+        int c = 0;
+        while (expectedOnset(c, s, p0, step) < f) ++c;
+        return c;
+    }
+};
+
+TEST_F(PlaybackControl, TheSpeedSliderMovesTheMusicAndTheKeysPlacedAhead) {
+    writeKeys(64);  // long enough to come through the resampler
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    const double p0 = musicAt();
+    ASSERT_TRUE(drive(3 * 44100 + 17));  // a note has just been placed ahead
+    const int64_t changed = head();
+    const double pChanged = musicAt();
+    playback.setFrequency(88200);
+    while (drive(44100)) {
+    }
+    const int split = coordAfter(changed, 0, p0);
+    const Onsets want =
+        merged(notes(0, split - 1, 0, p0), notes(split, doc.LastCoord, changed, pChanged, 2.0));
+    EXPECT_EQ(heard, want);
+}
+
+TEST_F(PlaybackControl, PlayKeyToggledMidPlay) {
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    ASSERT_TRUE(drive(44100));
+    const int64_t off = head();
+    playback.setKeys(false);
+    ASSERT_TRUE(drive(44100));
+    const int64_t on = head();
+    playback.setKeys(true);
+    while (drive(44100)) {
+    }
+    const Onsets want = merged(notes(0, coordAfter(off, 0, 0) - 1, 0, 0),
+                               notes(coordAfter(on, 0, 0), doc.LastCoord, 0, 0));
+    EXPECT_EQ(heard, want);
+}
+
+TEST_F(PlaybackControl, NotesPlacedOrErasedJustAheadAreHeardAsEdited) {
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    // The note at 72, already placed, goes; a new one at 71, 35 ms ahead, comes.
+    ASSERT_TRUE(drive(expectedOnset(72, 0, 0) - 3000));
+    doc.setNote(72, 0, 0);
+    doc.setNote(71, 16, 3);
+    while (drive(44100)) {
+    }
+    EXPECT_EQ(heard, notes(0, doc.LastCoord, 0, 0));
+    EXPECT_EQ(heard.count(expectedOnset(71, 0, 0)), 1u);
+}
+
+TEST_F(PlaybackControl, AnUndoJustAheadIsHeardAsUndone) {
+    ChartEdit edits(doc);
+    UndoHistory history(edits);
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    ASSERT_TRUE(drive(expectedOnset(72, 0, 0) - 6000));
+    {
+        EditStep step(edits, QStringLiteral("Draw Note"));
+        edits.setNote(72, 0, 0);
+        edits.setNote(71, 16, 3);
+    }
+    ASSERT_TRUE(drive(1000));  // both placed and withdrawn ahead
+    ASSERT_TRUE(history.undo());
+    while (drive(44100)) {
+    }
+    EXPECT_EQ(heard, notes(0, doc.LastCoord, 0, 0));
+    EXPECT_EQ(heard.count(expectedOnset(71, 0, 0)), 0u);
+    EXPECT_EQ(heard.count(expectedOnset(72, 0, 0)), 1u);
+}
+
+TEST_F(PlaybackControl, EndsWhenTheViewReachesTheChartsEnd) {
+    openSounds(25);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    Playback::Step last;
+    for (Playback::Step s; (s = playback.step()).running; advance(kRenderBlock)) last = s;
+    EXPECT_EQ(last.viewBase, doc.LastCoord + 71);
+}
+
+TEST_F(PlaybackControl, EndsWithTheMusicAndAStartPastItStopsAtOnce) {
+    openSounds(2);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{true, true, 44100}));
+    int64_t frames = 0;
+    while (drive(kRenderBlock)) frames = head();
+    EXPECT_NEAR(double(frames), 2 * 44100, kRenderBlock);
+    playback.stop();
+    EXPECT_EQ(firstSound(advance(44100)), -1);  // no key placed ahead is left
+
+    ASSERT_TRUE(playback.start(120, PlaySwitches{true, true, 44100}));  // 4 s in
+    advance(kRenderBlock);
+    EXPECT_FALSE(playback.step().running);
+    playback.stop();
+    EXPECT_EQ(playback.keysStarted(), 0);
+}
+
+TEST_F(PlaybackControl, AStartBeforeTheMusicPlaysFromItsBeginning) {
+    doc.Delay = 123;  // the music starts at coord 60
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    EXPECT_EQ(musicAt(), 0);
+    EXPECT_EQ(playback.step().coord, 60);
+    ASSERT_TRUE(drive(44100));
+    EXPECT_EQ(heard.begin()->first, expectedOnset(60, 0, 0));  // the note on the start coord
+}
+
+TEST_F(PlaybackControl, ATimeThatCannotBeComputedEndsPlaybackAfterTheNotesBeforeIt) {
+    doc.setTempo(300, 0);
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    while (drive(kRenderBlock)) {
+    }
+    playback.stop();
+    EXPECT_EQ(heard, notes(0, 299, 0, 0));
+    EXPECT_FALSE(playback.start(400, PlaySwitches{}));  // no time there: nothing starts
+    EXPECT_FALSE(playback.musicPlaying());
+}
+
+}  // namespace
+}  // namespace lumidex::test

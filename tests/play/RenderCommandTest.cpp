@@ -1,0 +1,110 @@
+// lumidex-chart render, run as a separate process.
+
+#include <QProcess>
+
+#include <sndfile.h>
+
+#include "PlayTestSupport.h"
+
+namespace lumidex::test {
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    QString out;
+    QString err;
+};
+
+ToolRun render(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(LUMIDEX_CHART_TOOL), QStringList{QStringLiteral("render")} + args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+// The left channel of a WAV file; empty when it is not 44100 Hz stereo.
+std::vector<float> readLeft(const QString& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file) return {};
+    std::vector<float> frames(size_t(info.frames) * 2);
+    sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
+    if (info.samplerate != 44100 || info.channels != 2) return {};
+    return left(frames);
+}
+
+// 120 BPM (2.5 chart frames a coord), music starting 3 frames in: coord 0 is
+// music time 0. Kick (0.5) on every 12th coord, snare (0.25, at volume 0.5)
+// between them; a long-note end with a key that must stay silent.
+const QByteArray kChart =
+    "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
+    "<TITLE Name=\"Song\">\r\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\r\n"
+    "<BGM Name=\"song.wav\" Volume=\"1.00\"></BGM>\r\n<DELAY Value=\"3\"></DELAY>\r\n"
+    "<LENGTH Value=\"48\"></LENGTH>\r\n"
+    "<EFFECT Snd=\"kick.wav\" Volume=\"1.00\"></EFFECT>\r\n"
+    "<EFFECT Snd=\"snare.wav\" Volume=\"0.5\"></EFFECT>\r\n"
+    "<AREA Coord=\"0\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+    "<AREA Coord=\"6\" Kind=\"5\" Level=\"1\" FxSndIndex=\"2\"></AREA>\r\n"
+    "<AREA Coord=\"12\" Kind=\"128\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+    "<AREA Coord=\"24\" Kind=\"130\" Level=\"5\" FxSndIndex=\"2\"></AREA>\r\n"
+    "<AREA Coord=\"36\" Kind=\"21\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+    "</TITLE>\r\n";
+
+class RenderCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        // The chart's music directory is "../../pvx_music/".
+        const QString music = dir.filePath("pvx_music/");
+        ASSERT_TRUE(QDir().mkpath(music) && QDir().mkpath(dir.filePath("songs/s")));
+        chart = dir.filePath("songs/s/s.xml");
+        ASSERT_TRUE(writeAll(chart, kChart));
+        ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(constant(88200, 1, 0.0f))));
+        ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
+        ASSERT_TRUE(writeAll(music + "snare.wav", wavFloat({0.25f})));
+        out = dir.filePath("out.wav");
+    }
+    QTemporaryDir dir;
+    QString chart;
+    QString out;
+};
+
+TEST_F(RenderCommand, EveryKeyOnItsFrame) {
+    const ToolRun r = render({chart, out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith("Placed 4 key sounds; music 2.000 s, output 2.000 s\n"))
+        << r.out.toStdString();
+    const std::vector<float> heard = readLeft(out);
+    ASSERT_EQ(heard.size(), 88200u);
+    // Coord c starts at 2.5 c chart frames, 2.5 c / 60 s: 1837.5 c output frames.
+    const std::map<int64_t, float> want = {
+        {0, 0.5f}, {11025, 0.125f}, {22050, 0.5f}, {66150, 0.5f}};
+    std::map<int64_t, float> got;
+    for (size_t i = 0; i < heard.size(); ++i)
+        if (heard[i] != 0) got[int64_t(i)] = heard[i];
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
+    QFile::remove(dir.filePath("pvx_music/song.wav"));
+    ToolRun r = render({chart, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.contains("File open error!\nError code 0xBA550002: File not found"));
+    EXPECT_TRUE(r.err.contains("the music cannot be opened"));
+    r = render({chart, out, "--decoder", "miles"});
+    EXPECT_TRUE(r.out.contains("Error code 0xA1100003: File not found"));
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_FALSE(QFile::exists(out + ".part"));
+
+    for (const QStringList& bad : {QStringList{"--rate", "100"}, QStringList{"--from", "-1"},
+                                   QStringList{"--decoder", "dshow"}}) {
+        r = render(QStringList{chart, out} + bad);
+        EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace lumidex::test
