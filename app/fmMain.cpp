@@ -252,8 +252,9 @@ void fmMain::afterOpen() {
     ReDrawNote();  // also when the scroll bar did not move
 }
 
+// An undo back to the state last saved or loaded is not a change to save.
 void fmMain::chartChanged(const ChartChange& change) {
-    setModified(true);
+    setModified(!history.atSaved());
     if (changesKeyList(change)) fillKeyList();
 }
 
@@ -342,10 +343,5 @@ void fmMain::cmdFocus_Click() {
 void fmMain::lsKey_DblClick() {
     mnKeyEdit_Click();
 }
-
-// ---- commands the editing, view, audio and batch code connect to ----------------
-// Until their code is connected these do nothing.
-
-void fmMain::mnUndo_Click() {}
 
 }  // namespace lumidex

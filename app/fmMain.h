@@ -39,6 +39,7 @@
 #include "Playback.h"
 #include "PlayerSlots.h"
 #include "RandomKinds.h"
+#include "UndoHistory.h"
 
 class QAction;
 class QCheckBox;
@@ -90,6 +91,10 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Every change the user makes to doc goes through edits, which records
     // it; the window listens, to mark the chart modified.
     ChartEdit edits{doc};
+    // Every step of edits, for "&Undo" and "&Redo"; it takes each step in
+    // before the window hears of it, so the window's Modified can ask it
+    // where the chart stands.
+    UndoHistory history{edits};
     // The kinds a palette pick of kind 6 and "&Randomise" draw from.
     RandomKindSet randomKinds;
     // The batch operations with the range clipboard's table: the
@@ -182,6 +187,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     QAction* mnSave = nullptr;
     QAction* mnExit = nullptr;
     QAction* mnUndo = nullptr;
+    QAction* mnRedo = nullptr;
     QAction* mnCut = nullptr;
     QAction* mnCopy = nullptr;
     QAction* mnPaste = nullptr;
@@ -214,6 +220,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
 
     // ---- commands provided by the editing, view, audio and batch code -----------
     void mnUndo_Click();
+    void mnRedo_Click();
     void mnCut_Click();
     void mnCopy_Click();
     void mnPaste_Click();
@@ -306,6 +313,9 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // One playback step, run by a timer once per display frame while playing:
     // the view follows the music and repaints when the coord changes.
     void playStep();
+    // Takes the last step of the undo history back and shows the chart as
+    // it was before it.
+    void UndoProc();
     // Brings lsKey in step with the key sounds 1..KeyCount, rewriting only
     // the lines that differ (the selection stays where it is).
     void fillKeyList();
@@ -317,7 +327,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // ---- title, status bar and placement (fmMainWindow.cpp) --------------------
     // Sets Modified (true after an edit) and shows it in the title's "[*]"
     // marker and the status bar. Anything that changes the chart calls this
-    // rather than setting state.Modified itself.
+    // rather than setting state.Modified itself. false (after a load or a
+    // save) marks the undo history's state as the one in the file.
     void setModified(bool modified) override;
     // The title "Pelvaro Note Editor - song.xml[*]" (for an archive entry
     // "charts.pak: songs/abc.xml") and the status bar, with the chart's path,
@@ -355,6 +366,12 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void setPaletteBorder(int kind, bool on);
     bool validateHeaderBox(QLineEdit* box);
     std::unique_ptr<MouseEditing> mouse_;
+
+    // Undo and redo (fmMainUndo.cpp): the Edit menu's two items named after
+    // the steps they would take, and the controls that show what a step
+    // undone or redone put back.
+    void refreshUndoMenu();
+    void showRestored(const std::optional<ChartChange>& change);
 
     // Building the window (fmMainControls.cpp, fmMainMenus.cpp).
     void buildControls();

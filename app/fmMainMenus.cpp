@@ -63,9 +63,14 @@ void fmMain::buildMenus() {
     mnExit = item(mnFile, QStringLiteral("mnExit"), QStringLiteral("E&xit"));
 
     mnEdit = topMenu(bar, QStringLiteral("mnEdit"), QStringLiteral("&Edit"));
-    mnUndo = item(mnEdit, QStringLiteral("mnUndo"), QStringLiteral("Undo (Not Implemented)"),
-                  QKeySequence(Qt::ALT | Qt::Key_Backspace));
-    mnUndo->setEnabled(false);
+    mnUndo = item(mnEdit, QStringLiteral("mnUndo"), QStringLiteral("&Undo"));
+    mnUndo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    mnRedo = item(mnEdit, QStringLiteral("mnRedo"), QStringLiteral("&Redo"));
+    mnRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    history.onChange = [this] { refreshUndoMenu(); };
+    refreshUndoMenu();
     mnEdit->addSeparator();
     mnCut = item(mnEdit, QStringLiteral("mnCut"), QStringLiteral("Cu&t"),
                  QKeySequence(Qt::SHIFT | Qt::Key_Delete));
@@ -184,6 +189,7 @@ void fmMain::connectControls() {
     on(mnSave, &fmMain::mnSave_Click);
     on(mnExit, &fmMain::mnExit_Click);
     on(mnUndo, &fmMain::mnUndo_Click);
+    on(mnRedo, &fmMain::mnRedo_Click);
     on(mnCut, &fmMain::mnCut_Click);
     on(mnCopy, &fmMain::mnCopy_Click);
     on(mnPaste, &fmMain::mnPaste_Click);

@@ -24,7 +24,9 @@ QString chartName(const WindowState& state, bool full) {
 
 }  // namespace
 
+// Unmodified means the chart is the one in its file: the history marks it.
 void fmMain::setModified(bool modified) {
+    if (!modified) history.markSaved();
     state.Modified = modified ? 1 : 0;
     refreshTitle();
 }

@@ -121,9 +121,21 @@ void ChartEdit::commit() {
     if (depth_ == 0 || --depth_ > 0) return;
     const ChartChange change = finish();
     if (change.empty()) return;
+    if (recorder_) recorder_->record(change);
+    tell(change);
+}
+
+void ChartEdit::tell(const ChartChange& change) {
     // A listener may remove itself while being told.
     const std::vector<ChartEditListener*> listeners = listeners_;
     for (ChartEditListener* l : listeners) l->chartChanged(change);
+}
+
+bool ChartEdit::replay(const ChartChange& change) {
+    if (depth_ > 0) return false;
+    change.reapply(doc_);
+    tell(change);
+    return true;
 }
 
 ChartChange ChartEdit::finish() {
@@ -155,6 +167,7 @@ ChartChange ChartEdit::finish() {
 void ChartEdit::replaced() {
     depth_ = 0;
     finish();
+    if (recorder_) recorder_->chartReplaced();
     const std::vector<ChartEditListener*> listeners = listeners_;
     for (ChartEditListener* l : listeners) l->chartReplaced();
 }

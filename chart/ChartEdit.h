@@ -6,13 +6,17 @@
 // whole drag from press to release, a paste, a purge) and records, for that
 // step, what it changed: each cell, key sound slot, chart scalar and header
 // text it touched, with its value before and after. When the step ends the
-// record goes to the listeners: the window (Modified, repaint, key list),
-// playback (the notes ahead changed) and the undo history. A step whose
-// writes put everything back as it was records nothing and tells no one.
+// record goes to the recorder (the undo history), which keeps it, and then
+// to the listeners: the window (Modified, repaint, key list) and playback
+// (the notes ahead changed). A step whose writes put everything back as it
+// was records nothing and tells no one.
 //
 // Opening or creating a chart is not an edit: the loader fills the document
 // directly and then calls replaced(), which ends any open step without a
 // record and tells the listeners that the whole document is new.
+//
+// Undo and redo are not edits either: the history hands a record it keeps to
+// replay(), which writes it back and tells the listeners.
 //
 // Belongs to the window thread, as the document does.
 
@@ -79,9 +83,21 @@ struct ChartChange {
 class ChartEditListener {
   public:
     virtual ~ChartEditListener() = default;
+    // Must not write through the ChartEdit while being told.
     virtual void chartChanged(const ChartChange& change) = 0;
     // A chart was opened or created: nothing from before applies any more.
     virtual void chartReplaced() {}
+};
+
+// The keeper of the records (the undo history): it hears of each step before
+// any listener does, so listeners may ask it about the step.
+class ChartEditRecorder {
+  public:
+    virtual ~ChartEditRecorder() = default;
+    // Keeps what it needs of change.
+    virtual void record(const ChartChange& change) = 0;
+    // A chart was opened or created: the records kept so far no longer apply.
+    virtual void chartReplaced() = 0;
 };
 
 class ChartEdit {
@@ -96,6 +112,9 @@ class ChartEdit {
     // ChartEdit or be removed first.
     void addListener(ChartEditListener* listener);
     void removeListener(ChartEditListener* listener);
+    // The one recorder, or nullptr for none; it must outlive the ChartEdit
+    // or be unset first.
+    void setRecorder(ChartEditRecorder* recorder) { recorder_ = recorder; }
 
     // Starts a step named action. A begin inside a step joins the outer one
     // (its name is kept), so a command may call others that make their own
@@ -130,15 +149,24 @@ class ChartEdit {
     // a record and tells the listeners.
     void replaced();
 
+    // Undo and redo: writes the after values of a change the history made
+    // from its records (for an undo, the values from before the step) and
+    // tells the listeners, not the recorder, as a step of the change's
+    // name. Refused (false, nothing written) while a step is open, whose
+    // record would otherwise take in the replayed writes.
+    bool replay(const ChartChange& change);
+
   private:
     class Scope;
     void touchCell(int coord);
     void touchKey(int slot);
     void touchScalars();
     ChartChange finish();
+    void tell(const ChartChange& change);
 
     ChartDocument& doc_;
     std::vector<ChartEditListener*> listeners_;
+    ChartEditRecorder* recorder_ = nullptr;
     int depth_ = 0;
     uint32_t serial_ = 1;  // the open step's number; marks what it touched
     ChartChange open_;

@@ -2,6 +2,7 @@
 // &Key" and edits during playback, and every way playback ends.
 
 #include "PlayTestSupport.h"
+#include "UndoHistory.h"
 
 namespace lumidex::test {
 namespace {
@@ -80,6 +81,26 @@ TEST_F(PlaybackControl, NotesPlacedOrErasedJustAheadAreHeardAsEdited) {
     }
     EXPECT_EQ(heard, notes(0, doc.LastCoord, 0, 0));
     EXPECT_EQ(heard.count(expectedOnset(71, 0, 0)), 1u);
+}
+
+TEST_F(PlaybackControl, AnUndoJustAheadIsHeardAsUndone) {
+    ChartEdit edits(doc);
+    UndoHistory history(edits);
+    openSounds(20);
+    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    ASSERT_TRUE(drive(expectedOnset(72, 0, 0) - 6000));
+    {
+        EditStep step(edits, QStringLiteral("Draw Note"));
+        edits.setNote(72, 0, 0);
+        edits.setNote(71, 16, 3);
+    }
+    ASSERT_TRUE(drive(1000));  // both placed and withdrawn ahead
+    ASSERT_TRUE(history.undo());
+    while (drive(44100)) {
+    }
+    EXPECT_EQ(heard, notes(0, doc.LastCoord, 0, 0));
+    EXPECT_EQ(heard.count(expectedOnset(71, 0, 0)), 0u);
+    EXPECT_EQ(heard.count(expectedOnset(72, 0, 0)), 1u);
 }
 
 TEST_F(PlaybackControl, EndsWhenTheViewReachesTheChartsEnd) {

@@ -1,0 +1,226 @@
+// "&Undo" and "&Redo" in the real window: the keys, the menu items' texts
+// and states, the controls showing what was put back, and Modified
+// following the history to the saved chart.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include "ChartView.h"
+#include "PictureBox.h"
+#include "WindowTestSupport.h"
+
+namespace lumidex::testing {
+namespace {
+
+class UndoWindow : public WindowTest {
+  protected:
+    // The test chart open, the window active with the canvas focused, so
+    // that the keys reach the menu rather than a text box.
+    void SetUp() override {
+        start({writeChart()});
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        window->picMain->setFocus();
+        window->chkCopyNote->setChecked(true);
+    }
+    fmMain& w() { return *window; }
+
+    // The cells, Combo and its read-out, key list and header as one text.
+    QString chart() {
+        QString s;
+        for (int c = 0; c <= 200; ++c)
+            s += QString::number(w().doc.cell(c).Kind) + QLatin1Char(',');
+        s += QStringLiteral("|%1|%2|").arg(w().doc.Combo).arg(w().lbCombo->text());
+        for (int i = 0; i < w().lsKey->count(); ++i) s += w().lsKey->item(i)->text() + '|';
+        return s + w().txName->text() + '|' + w().txDelay->text();
+    }
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        QTest::keyClick(window.get(), k, mods);
+    }
+    void copyPaste(const QString& from, const QString& to, const QString& dest) {
+        w().txFrom->setText(from);
+        w().txTo->setText(to);
+        w().cmdCopy->click();
+        w().txPaste->setText(dest);
+        w().cmdPaste->click();
+    }
+    void transform(int index, const QString& from, const QString& to) {
+        w().txFrom->setText(from);
+        w().txTo->setText(to);
+        w().mnObstacle[size_t(index)]->trigger();
+    }
+    void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int coord) {
+        const QPoint at(20, w().view->CoordToHeight(coord));
+        QMouseEvent event(type, at, w().picMain->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(w().picMain, &event);
+    }
+    void expectMenu(const char* undo, bool canUndo, const char* redo, bool canRedo) {
+        EXPECT_EQ(w().mnUndo->text(), QLatin1String(undo));
+        EXPECT_EQ(w().mnUndo->isEnabled(), canUndo);
+        EXPECT_EQ(w().mnRedo->text(), QLatin1String(redo));
+        EXPECT_EQ(w().mnRedo->isEnabled(), canRedo);
+    }
+};
+
+TEST_F(UndoWindow, CtrlZAndCtrlYTakePasteAndTransformBackAndForth) {
+    const QString loaded = chart();
+    copyPaste("0", "48", "96");
+    const QString pasted = chart();
+    transform(4, "0", "200");  // "&Mirror"
+    const QString mirrored = chart();
+    ASSERT_NE(pasted, loaded);
+    ASSERT_NE(mirrored, pasted);
+
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), pasted);
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), loaded);
+    key(Qt::Key_Z);  // nothing left
+    EXPECT_EQ(chart(), loaded);
+    key(Qt::Key_Y);
+    EXPECT_EQ(chart(), pasted);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(chart(), mirrored);
+}
+
+TEST_F(UndoWindow, TheMenuNamesTheStepAndIsEnabledOnlyWhenThereIsOne) {
+    const QList<QAction*> items = w().mnEdit->actions();
+    ASSERT_GE(items.size(), 2);
+    EXPECT_EQ(items[0], w().mnUndo);
+    EXPECT_EQ(items[1], w().mnRedo);
+    EXPECT_EQ(w().mnUndo->shortcut(), QKeySequence(QStringLiteral("Ctrl+Z")));
+    expectMenu("&Undo", false, "&Redo", false);
+
+    transform(2, "0", "48");  // "Inverse &Left && Right"
+    expectMenu("&Undo Inverse Left && Right", true, "&Redo", false);
+    copyPaste("0", "12", "120");
+    expectMenu("&Undo Paste", true, "&Redo", false);
+    w().mnUndo->trigger();
+    expectMenu("&Undo Inverse Left && Right", true, "&Redo Paste", true);
+    w().mnUndo->trigger();
+    expectMenu("&Undo", false, "&Redo Inverse Left && Right", true);
+    w().mnRedo->trigger();
+    transform(4, "0", "48");  // a new step drops "Paste"
+    expectMenu("&Undo Mirror", true, "&Redo", false);
+
+    // A new chart starts a new history.
+    w().mnUndo->trigger();
+    ui.messageAnswers = {MsgAnswer::No};  // not saved
+    ui.fileAnswers = {writeChart(QStringLiteral("other.xml"))};
+    w().mnOpen[0]->trigger();
+    expectMenu("&Undo", false, "&Redo", false);
+}
+
+TEST_F(UndoWindow, ModifiedFollowsTheHistoryToTheSavedChart) {
+    copyPaste("0", "48", "96");
+    EXPECT_EQ(w().state.Modified, 1);
+    key(Qt::Key_Z);  // back to the chart as loaded
+    EXPECT_EQ(w().state.Modified, 0);
+    EXPECT_FALSE(w().isWindowModified());
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().state.Modified, 1);
+    EXPECT_TRUE(w().isWindowModified());
+
+    ui.fileAnswers = {path(QStringLiteral("saved.xml"))};
+    w().mnSave->trigger();
+    ASSERT_EQ(w().state.Modified, 0);
+    key(Qt::Key_Z);
+    EXPECT_EQ(w().state.Modified, 1);
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().state.Modified, 0);
+}
+
+TEST_F(UndoWindow, ADragIsTakenBackWhole) {
+    const QString loaded = chart();
+    QTest::mouseClick(w().imgEle[18], Qt::LeftButton);
+    const int from = int(w().view->state().viewBase) + 30;
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from);
+    for (int i = 0; i < 4; ++i) mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, from + 40);
+    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, from + 40);
+    const QString dragged = chart();
+    ASSERT_EQ(dragged.count(QStringLiteral("18,")), 5);
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), loaded);
+    EXPECT_EQ(w().state.Modified, 0);
+    key(Qt::Key_Y);
+    EXPECT_EQ(chart(), dragged);
+}
+
+TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
+    const auto typeInto = [this](QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    };
+    const auto type = [&](const QString& text) { typeInto(w().txDelay, text); };
+    const int scrollRange = w().vsb->maximum();
+    typeInto(w().txLength, QStringLiteral("3000"));
+    w().picMain->setFocus();  // leaving the box takes the entry
+    QCoreApplication::processEvents();
+    ASSERT_GT(w().vsb->maximum(), scrollRange);
+    key(Qt::Key_Z);
+    EXPECT_EQ(w().txLength->text(), QStringLiteral("48"));
+    EXPECT_EQ(w().vsb->maximum(), scrollRange);
+
+    type(QStringLiteral("30"));
+    w().picMain->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w().doc.Delay, 30);
+    key(Qt::Key_Z);
+    EXPECT_EQ(w().doc.Delay, 12);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("12"));
+    EXPECT_EQ(w().state.Modified, 0);
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+
+    // In the box, Ctrl+Z is the box's own: the typing goes, the chart stays.
+    type(QStringLiteral("7"));
+    QTest::keyClick(w().txDelay, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+    EXPECT_EQ(w().mnUndo->text(), QStringLiteral("&Undo Change Delay"));
+
+    // Text still being typed is the latest change: undo takes it back.
+    type(QStringLiteral("45"));
+    w().mnUndo->trigger();
+    EXPECT_EQ(w().doc.Delay, 30);
+    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+    EXPECT_EQ(w().mnRedo->text(), QStringLiteral("&Redo Change Delay"));
+}
+
+// A chart whose second key sound no note uses.
+TEST_F(UndoWindow, APurgeIsTakenBackWithTheKeyListAndTheNotesRenumbered) {
+    QByteArray bytes = kChart;
+    bytes.replace("FxSndIndex=\"2\"", "FxSndIndex=\"3\"");
+    bytes.replace(
+        "<EFFECT Snd=\"snare.wav\"",
+        "<EFFECT Snd=\"unused.wav\" Volume=\"1.00\"></EFFECT>\r\n<EFFECT Snd=\"snare.wav\"");
+    ui.fileAnswers = {writeFile(QStringLiteral("three.xml"), bytes)};
+    w().mnOpen[0]->trigger();
+    w().picMain->setFocus();
+    ASSERT_EQ(w().lsKey->count(), 3);
+    const QString loaded = chart();
+
+    ui.messageAnswers = {MsgAnswer::Yes};
+    w().mnKeyPurge->trigger();
+    ASSERT_EQ(w().lsKey->count(), 2);
+    EXPECT_EQ(w().mnUndo->text(), QStringLiteral("&Undo Purge Unused Keys"));
+    key(Qt::Key_Z);
+    EXPECT_EQ(chart(), loaded);
+    EXPECT_EQ(w().lsKey->item(1)->text(), QStringLiteral("[2]1.00 unused.wav"));
+    int index3 = 0;
+    for (int c = 0; c <= kMaxCoord; ++c) index3 += w().doc.cell(c).FxSndIndex == 3;
+    EXPECT_EQ(index3, 1);
+    key(Qt::Key_Y);
+    EXPECT_EQ(w().lsKey->count(), 2);
+    EXPECT_EQ(w().doc.KeyCount, 2);
+}
+
+}  // namespace
+}  // namespace lumidex::testing

@@ -1,0 +1,233 @@
+// Undo over long random runs of every kind of edit the core makes: drags,
+// key index commits and note moves, the "Music Info" fields, the key list
+// commands, and the batch operations (cut, paste, the kind transforms, key
+// index fills, speed changes), with undos and redos mixed in. Undoing everything must give the
+// starting chart exactly, redoing everything the final one; and a second
+// chart that only applies what the listeners heard must follow along.
+
+#include <gtest/gtest.h>
+
+#include <QHash>
+#include <QStringList>
+
+#include <random>
+
+#include "HeaderFields.h"
+#include "KeyIndexEditing.h"
+#include "KeyList.h"
+#include "KindTransforms.h"
+#include "RangeClipboard.h"
+#include "SpeedChange.h"
+#include "UndoHistory.h"
+
+using namespace lumidex;
+
+namespace {
+
+// Every recorded field of the chart, doubles by their bits.
+struct Snapshot {
+    QByteArray bytes;
+
+    explicit Snapshot(const ChartDocument& d) {
+        auto add = [this](const void* p, size_t n) {
+            bytes.append(static_cast<const char*>(p), qsizetype(n));
+        };
+        for (int c = 0; c < kCellCount; ++c) {
+            const NoteEntry& e = d.cell(c);
+            add(&e.Kind, sizeof e.Kind);
+            add(&e.FxSndIndex, sizeof e.FxSndIndex);
+            add(&e.Speed, sizeof e.Speed);
+            add(&e.Tempo, sizeof e.Tempo);
+        }
+        QStringList texts;
+        for (int k = 0; k <= kMaxKeySound; ++k) texts << d.keySound(k).Snd << d.keySound(k).Volume;
+        const HeaderTexts& h = d.Header;
+        texts << h.Name << h.BPM << h.BPMO << h.BGM << h.BGMVolume << h.Delay << h.LongCorrectVal
+              << h.Length << h.MusicPath;
+        bytes += texts.join(QChar(0)).toUtf8();
+        for (const double v : {double(d.LastCoord), d.Delay, double(d.LongCorrection),
+                               double(d.KeyCount), double(d.Combo)})
+            add(&v, sizeof v);
+        // The time sums must follow the cells written back.
+        const std::optional<double> frames = d.CoordToFrames(kMaxCoord);
+        const double f = frames.value_or(-1);
+        add(&f, sizeof f);
+    }
+    bool operator==(const Snapshot& o) const { return bytes == o.bytes; }
+};
+
+size_t fingerprint(const ChartDocument& d) {
+    return qHash(Snapshot(d).bytes);
+}
+
+// Applies every change it hears to a chart of its own.
+struct Follower : ChartEditListener {
+    ChartDocument doc;
+    int heard = 0;
+    void chartChanged(const ChartChange& c) override {
+        c.reapply(doc);
+        ++heard;
+    }
+};
+
+void startChart(ChartDocument& doc) {
+    doc.fillSpeedTempoFrom(0, 150, 150);
+    for (int c = 0; c < 600; c += 3) doc.setNote(c, uint8_t(16 + c % 19), int16_t(c % 4));
+    for (int k = 1; k <= 3; ++k) doc.keySound(k) = {QString("k%1.wav").arg(k), "1.00"};
+    doc.KeyCount = 3;
+}
+
+class RandomEdits {
+  public:
+    RandomEdits(ChartEdit& edits, unsigned seed) : edits_(edits), rng_(seed) {}
+
+    // One user action of a random kind.
+    void step() {
+        const int from = coord();
+        const int to = pick(0, 3) == 0 ? kMaxCoord : from + pick(0, 400);
+        const SteppedRange range = SteppedRange::clipped(from, to, pick(1, 3));
+        const ClipFields fields{pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1};
+        switch (pick(0, 12)) {
+            case 0:
+                clip_.Cut(edits_, range, fields);
+                break;
+            case 1:
+                clip_.Copy(edits_.doc(), range, fields);
+                clip_.Paste(edits_, coord(), range.step, fields);
+                break;
+            case 2:
+                transformKinds(edits_, range, KindTransform(pick(0, kKindTransforms - 1)), kinds_);
+                break;
+            case 3:
+                fillKeyIndex(edits_, range, pick(0, 1) == 1);
+                break;
+            case 4:
+                rewriteTempoSegment(edits_, coord(), pick(1, 4) * 45.0, pick(1, 4) * 45.0);
+                break;
+            case 5:
+                keyListCommand();
+                break;
+            case 6:
+                headerField();
+                break;
+            case 7:
+                commitKeyIndex(edits_, coord(), QString::number(pick(0, 4)));
+                break;
+            case 8:
+                moveNote(edits_, coord(), pick(-24, 24));
+                break;
+            default:
+                drag();
+        }
+    }
+
+  private:
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
+    int coord() { return pick(0, 4) == 0 ? pick(0, kMaxCoord) : pick(0, 600); }
+
+    // A press-to-release run of note writes, as mouse and keyboard make.
+    void drag() {
+        EditStep s(edits_, "Draw Note");
+        int c = coord();
+        for (int n = pick(1, 12); n > 0 && c <= kMaxCoord; --n, c += 3) {
+            const uint8_t old = edits_.doc().cell(c).Kind, kind = uint8_t(pick(0, 2) * 17);
+            edits_.setKind(c, kind);
+            edits_.setCombo(edits_.doc().Combo - ComboWeight(old) + ComboWeight(kind));
+            if (pick(0, 3) == 0) edits_.setFxSndIndex(c, int16_t(pick(0, 3)));
+        }
+    }
+
+    // Adds, deletes or purges key sounds.
+    void keyListCommand() {
+        const int count = edits_.doc().KeyCount;
+        switch (pick(0, 2)) {
+            case 0: {
+                EditStep s(edits_, "Add Key");
+                edits_.setKeySound(count + 1, {QString("new%1.wav").arg(pick(0, 9)), "0.5"});
+                edits_.setKeyCount(count + 1);
+                break;
+            }
+            case 1:
+                deleteKey(edits_, pick(1, count + 1));
+                break;
+            default:
+                purgeUnusedKeys(edits_);
+        }
+    }
+
+    void headerField() {
+        const QString number = QString::number(pick(1, 40) * 1.5);
+        switch (pick(0, 4)) {
+            case 0:
+                acceptDelay(edits_, number);
+                break;
+            case 1:
+                acceptLength(edits_, QString::number(pick(1, kMaxCoord)));
+                break;
+            case 2:
+                acceptTempoField(edits_, pick(0, 1) ? TempoField::Speed : TempoField::Tempo,
+                                 coord(), number);
+                break;
+            case 3:
+                acceptLongCorrection(edits_, number);
+                break;
+            default:
+                acceptName(edits_, QString("song %1").arg(pick(0, 3)));
+        }
+    }
+
+    ChartEdit& edits_;
+    std::mt19937 rng_;
+    RandomKindSet kinds_;
+    RangeClipboard clip_;
+};
+
+}  // namespace
+
+TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
+    for (unsigned seed = 1; seed <= 3; ++seed) {
+        ChartDocument doc;
+        startChart(doc);
+        ChartEdit edits(doc);
+        UndoHistory history(edits, {100000, size_t(1) << 40});
+        Follower follower;
+        startChart(follower.doc);
+        edits.addListener(&follower);
+        RandomEdits random(edits, seed);
+        std::mt19937 rng(seed * 7919);
+        const Snapshot start(doc);
+
+        // The states along the history, and where undo and redo stand.
+        std::vector<size_t> states{fingerprint(doc)};
+        size_t done = 0;
+        for (int action = 0; action < 250; ++action) {
+            if (rng() % 5 == 0) {
+                if (rng() % 2 == 0) {
+                    if (history.undo()) --done;
+                } else if (history.redo()) {
+                    ++done;
+                }
+                ASSERT_EQ(fingerprint(doc), states[done])
+                    << "seed " << seed << " action " << action;
+                continue;
+            }
+            const int heard = follower.heard;
+            random.step();
+            if (follower.heard == heard) continue;  // the step changed nothing
+            states.resize(++done);
+            states.push_back(fingerprint(doc));
+        }
+        ASSERT_EQ(history.steps(), states.size() - 1);
+        EXPECT_GT(history.steps(), 100u);  // a long run, not one cut short by redo drops
+        const Snapshot end(doc);
+        while (history.undo()) --done;
+        EXPECT_EQ(done, 0u);
+        EXPECT_TRUE(Snapshot(doc) == start) << "seed " << seed;
+        EXPECT_TRUE(Snapshot(follower.doc) == start) << "seed " << seed;
+        while (history.redo()) ++done;
+        EXPECT_EQ(done, states.size() - 1);
+        EXPECT_TRUE(Snapshot(doc) == end) << "seed " << seed;
+        EXPECT_TRUE(Snapshot(follower.doc) == end) << "seed " << seed;
+        edits.removeListener(&follower);
+    }
+}
