@@ -1,15 +1,14 @@
 // Undo over long random runs of every kind of edit the core makes: drags,
 // key index commits and note moves, the "Music Info" fields, the key list
 // commands, and the batch operations (cut, paste, the kind transforms, key
-// index fills, speed changes), with undos and redos mixed in. Undoing everything must give the
-// starting chart exactly, redoing everything the final one; and a second
-// chart that only applies what the listeners heard must follow along.
+// index fills, speed changes), with undos and redos mixed in. Undoing
+// everything must give the starting chart exactly, redoing everything the
+// final one; and a second chart that only applies what the listeners heard
+// must follow along.
 
 #include <gtest/gtest.h>
 
-#include <QHash>
-#include <QStringList>
-
+#include <functional>
 #include <random>
 
 #include "HeaderFields.h"
@@ -19,46 +18,13 @@
 #include "RangeClipboard.h"
 #include "SpeedChange.h"
 #include "UndoHistory.h"
+#include "support/ChartRecords.h"
 
 using namespace lumidex;
 
 namespace {
 
-// Every recorded field of the chart, doubles by their bits.
-struct Snapshot {
-    QByteArray bytes;
-
-    explicit Snapshot(const ChartDocument& d) {
-        auto add = [this](const void* p, size_t n) {
-            bytes.append(static_cast<const char*>(p), qsizetype(n));
-        };
-        for (int c = 0; c < kCellCount; ++c) {
-            const NoteEntry& e = d.cell(c);
-            add(&e.Kind, sizeof e.Kind);
-            add(&e.FxSndIndex, sizeof e.FxSndIndex);
-            add(&e.Speed, sizeof e.Speed);
-            add(&e.Tempo, sizeof e.Tempo);
-        }
-        QStringList texts;
-        for (int k = 0; k <= kMaxKeySound; ++k) texts << d.keySound(k).Snd << d.keySound(k).Volume;
-        const HeaderTexts& h = d.Header;
-        texts << h.Name << h.BPM << h.BPMO << h.BGM << h.BGMVolume << h.Delay << h.LongCorrectVal
-              << h.Length << h.MusicPath;
-        bytes += texts.join(QChar(0)).toUtf8();
-        for (const double v : {double(d.LastCoord), d.Delay, double(d.LongCorrection),
-                               double(d.KeyCount), double(d.Combo)})
-            add(&v, sizeof v);
-        // The time sums must follow the cells written back.
-        const std::optional<double> frames = d.CoordToFrames(kMaxCoord);
-        const double f = frames.value_or(-1);
-        add(&f, sizeof f);
-    }
-    bool operator==(const Snapshot& o) const { return bytes == o.bytes; }
-};
-
-size_t fingerprint(const ChartDocument& d) {
-    return qHash(Snapshot(d).bytes);
-}
+using Snapshot = test::ChartSnapshot;
 
 // Applies every change it hears to a chart of its own.
 struct Follower : ChartEditListener {
@@ -87,38 +53,23 @@ class RandomEdits {
         const int to = pick(0, 3) == 0 ? kMaxCoord : from + pick(0, 400);
         const SteppedRange range = SteppedRange::clipped(from, to, pick(1, 3));
         const ClipFields fields{pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1};
-        switch (pick(0, 12)) {
-            case 0:
-                clip_.Cut(edits_, range, fields);
-                break;
-            case 1:
+        const std::function<void()> actions[] = {
+            [&] { clip_.Cut(edits_, range, fields); },
+            [&] {
                 clip_.Copy(edits_.doc(), range, fields);
                 clip_.Paste(edits_, coord(), range.step, fields);
-                break;
-            case 2:
+            },
+            [&] {
                 transformKinds(edits_, range, KindTransform(pick(0, kKindTransforms - 1)), kinds_);
-                break;
-            case 3:
-                fillKeyIndex(edits_, range, pick(0, 1) == 1);
-                break;
-            case 4:
-                rewriteTempoSegment(edits_, coord(), pick(1, 4) * 45.0, pick(1, 4) * 45.0);
-                break;
-            case 5:
-                keyListCommand();
-                break;
-            case 6:
-                headerField();
-                break;
-            case 7:
-                commitKeyIndex(edits_, coord(), QString::number(pick(0, 4)));
-                break;
-            case 8:
-                moveNote(edits_, coord(), pick(-24, 24));
-                break;
-            default:
-                drag();
-        }
+            },
+            [&] { fillKeyIndex(edits_, range, pick(0, 1) == 1); },
+            [&] { rewriteTempoSegment(edits_, coord(), pick(1, 4) * 45.0, pick(1, 4) * 45.0); },
+            [&] { keyListCommand(); },
+            [&] { headerField(); },
+            [&] { commitKeyIndex(edits_, coord(), QString::number(pick(0, 4))); },
+            [&] { moveNote(edits_, coord(), pick(-24, 24)); }};
+        const int which = pick(0, 12);
+        which < 9 ? actions[which]() : drag();
     }
 
   private:
@@ -140,40 +91,30 @@ class RandomEdits {
     // Adds, deletes or purges key sounds.
     void keyListCommand() {
         const int count = edits_.doc().KeyCount;
-        switch (pick(0, 2)) {
-            case 0: {
-                EditStep s(edits_, "Add Key");
-                edits_.setKeySound(count + 1, {QString("new%1.wav").arg(pick(0, 9)), "0.5"});
-                edits_.setKeyCount(count + 1);
-                break;
-            }
-            case 1:
-                deleteKey(edits_, pick(1, count + 1));
-                break;
-            default:
-                purgeUnusedKeys(edits_);
+        const int which = pick(0, 2);
+        if (which == 0) {
+            EditStep s(edits_, "Add Key");
+            edits_.setKeySound(count + 1, {QString("new%1.wav").arg(pick(0, 9)), "0.5"});
+            edits_.setKeyCount(count + 1);
+        } else if (which == 1) {
+            deleteKey(edits_, pick(1, count + 1));
+        } else {
+            purgeUnusedKeys(edits_);
         }
     }
 
     void headerField() {
         const QString number = QString::number(pick(1, 40) * 1.5);
-        switch (pick(0, 4)) {
-            case 0:
-                acceptDelay(edits_, number);
-                break;
-            case 1:
-                acceptLength(edits_, QString::number(pick(1, kMaxCoord)));
-                break;
-            case 2:
-                acceptTempoField(edits_, pick(0, 1) ? TempoField::Speed : TempoField::Tempo,
-                                 coord(), number);
-                break;
-            case 3:
-                acceptLongCorrection(edits_, number);
-                break;
-            default:
-                acceptName(edits_, QString("song %1").arg(pick(0, 3)));
-        }
+        const std::function<void()> fields[] = {
+            [&] { acceptDelay(edits_, number); },
+            [&] { acceptLength(edits_, QString::number(pick(1, kMaxCoord))); },
+            [&] {
+                const TempoField field = pick(0, 1) ? TempoField::Speed : TempoField::Tempo;
+                acceptTempoField(edits_, field, coord(), number);
+            },
+            [&] { acceptLongCorrection(edits_, number); },
+            [&] { acceptName(edits_, QString("song %1").arg(pick(0, 3))); }};
+        fields[pick(0, 4)]();
     }
 
     ChartEdit& edits_;
@@ -198,7 +139,7 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
         const Snapshot start(doc);
 
         // The states along the history, and where undo and redo stand.
-        std::vector<size_t> states{fingerprint(doc)};
+        std::vector<size_t> states{Snapshot(doc).hash()};
         size_t done = 0;
         for (int action = 0; action < 250; ++action) {
             if (rng() % 5 == 0) {
@@ -207,7 +148,7 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
                 } else if (history.redo()) {
                     ++done;
                 }
-                ASSERT_EQ(fingerprint(doc), states[done])
+                ASSERT_EQ(Snapshot(doc).hash(), states[done])
                     << "seed " << seed << " action " << action;
                 continue;
             }
@@ -215,7 +156,7 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
             random.step();
             if (follower.heard == heard) continue;  // the step changed nothing
             states.resize(++done);
-            states.push_back(fingerprint(doc));
+            states.push_back(Snapshot(doc).hash());
         }
         ASSERT_EQ(history.steps(), states.size() - 1);
         EXPECT_GT(history.steps(), 100u);  // a long run, not one cut short by redo drops

@@ -4,83 +4,45 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "ChartEdit.h"
+#include "support/ChartRecords.h"
 
 using namespace lumidex;
 
 namespace {
 
-struct Snapshot {
-    std::vector<NoteEntry> cells;
-    std::vector<KeySound> keys;
-    ChartScalars scalars;
-
-    explicit Snapshot(const ChartDocument& d) : scalars(ChartScalars::of(d)) {
-        for (int c = 0; c < kCellCount; ++c) cells.push_back(d.cell(c));
-        for (int k = 0; k <= kMaxKeySound; ++k) keys.push_back(d.keySound(k));
-    }
-    bool operator==(const Snapshot& o) const {
-        return cells == o.cells && keys == o.keys && scalars == o.scalars;
-    }
-};
-
-struct Recorder : ChartEditListener {
-    std::vector<ChartChange> changes;
-    int replacedCount = 0;
-    void chartChanged(const ChartChange& c) override { changes.push_back(c); }
-    void chartReplaced() override { ++replacedCount; }
-};
+using test::StepLog;
+using Snapshot = test::ChartSnapshot;
 
 // One random write of any kind; small value ranges so that writes often
 // repeat or restore a value.
 void randomWrite(ChartEdit& e, std::mt19937& rng) {
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    const int coord = pick(0, 3) == 0 ? pick(0, kMaxCoord) : pick(0, 40);
-    switch (pick(0, 12)) {
-        case 0:
-            e.setNote(coord, uint8_t(pick(0, 3)), int16_t(pick(0, 2)));
-            break;
-        case 1:
-            e.setKind(coord, uint8_t(pick(0, 145)));
-            break;
-        case 2:
-            e.setFxSndIndex(coord, int16_t(pick(0, 2000)));
-            break;
-        case 3:
-            e.setSpeed(coord, pick(1, 4) * 60.0);
-            break;
-        case 4:
-            e.setTempo(coord, pick(1, 4) * 60.0);
-            break;
-        case 5:
-            e.setSpeedTempo(coord, pick(1, 2) * 90.0, pick(1, 2) * 120.0);
-            break;
-        case 6:
+    const int c = pick(0, 3) == 0 ? pick(0, kMaxCoord) : pick(0, 40);
+    const std::function<void()> writes[] = {
+        [&] { e.setNote(c, uint8_t(pick(0, 3)), int16_t(pick(0, 2))); },
+        [&] { e.setKind(c, uint8_t(pick(0, 145))); },
+        [&] { e.setFxSndIndex(c, int16_t(pick(0, 2000))); },
+        [&] { e.setSpeed(c, pick(1, 4) * 60.0); },
+        [&] { e.setTempo(c, pick(1, 4) * 60.0); },
+        [&] { e.setSpeedTempo(c, pick(1, 2) * 90.0, pick(1, 2) * 120.0); },
+        [&] {
             e.setKeySound(pick(0, 5), {QString("k%1.wav").arg(pick(0, 2)), "1.00"});
-            break;
-        case 7:
-            e.setKeyCount(pick(0, 3));
-            break;
-        case 8:
-            e.setLastCoord(pick(0, 3) * 100);
-            break;
-        case 9:
-            e.setDelay(pick(0, 2) * 1.5);
-            break;
-        case 10:
-            e.setLongCorrection(pick(3, 5));
-            break;
-        case 11:
-            e.setCombo(pick(0, 3));
-            break;
-        default: {
+        },
+        [&] { e.setKeyCount(pick(0, 3)); },
+        [&] { e.setLastCoord(pick(0, 3) * 100); },
+        [&] { e.setDelay(pick(0, 2) * 1.5); },
+        [&] { e.setLongCorrection(pick(3, 5)); },
+        [&] { e.setCombo(pick(0, 3)); },
+        [&] {
             HeaderTexts h = e.doc().Header;
             h.Name = QString("song %1").arg(pick(0, 2));
             e.setHeader(h);
-        }
-    }
+        }};
+    writes[pick(0, 12)]();
 }
 
 }  // namespace
@@ -91,11 +53,11 @@ TEST(ChartEdit, RandomStepsRevertAndReapplyExactly) {
         ChartDocument doc;
         doc.fillSpeedTempoFrom(0, 150, 150);
         ChartEdit edit(doc);
-        Recorder rec;
+        StepLog rec;
         edit.addListener(&rec);
         std::vector<Snapshot> states{Snapshot(doc)};
         for (int step = 0; step < 60; ++step) {
-            const size_t heard = rec.changes.size();
+            const size_t heard = rec.steps.size();
             const bool grouped = step % 3 != 0;
             if (grouped) edit.begin(QString("step %1").arg(step));
             const int writes = std::uniform_int_distribution<int>(1, grouped ? 40 : 1)(rng);
@@ -107,9 +69,9 @@ TEST(ChartEdit, RandomStepsRevertAndReapplyExactly) {
             if (grouped) edit.commit();
             const Snapshot now(doc);
             // A step is heard once when it changed something, else not at all.
-            ASSERT_EQ(rec.changes.size(), heard + (now == states.back() ? 0 : 1));
-            if (rec.changes.size() > heard) {
-                const ChartChange& c = rec.changes.back();
+            ASSERT_EQ(rec.steps.size(), heard + (now == states.back() ? 0 : 1));
+            if (rec.steps.size() > heard) {
+                const ChartChange& c = rec.steps.back();
                 EXPECT_EQ(c.action, grouped ? QString("step %1").arg(step) : QString());
                 std::vector<int> seen(kCellCount, 0);
                 for (const CellChange& cc : c.cells) {
@@ -120,15 +82,11 @@ TEST(ChartEdit, RandomStepsRevertAndReapplyExactly) {
             }
         }
         // Back to the start one step at a time, then forward to the end.
-        for (size_t i = rec.changes.size(); i-- > 0;) {
-            rec.changes[i].revert(doc);
+        for (size_t i = rec.steps.size(); i-- > 0;) {
+            rec.steps[i].revert(doc);
             ASSERT_TRUE(Snapshot(doc) == states[i]) << "seed " << seed << " revert " << i;
         }
-        // The time sums follow the cells written back.
-        ChartDocument fresh;
-        fresh.fillSpeedTempoFrom(0, 150, 150);
-        EXPECT_EQ(doc.CoordToFrames(kMaxCoord), fresh.CoordToFrames(kMaxCoord));
-        for (size_t i = 0; i < rec.changes.size(); ++i) rec.changes[i].reapply(doc);
+        for (size_t i = 0; i < rec.steps.size(); ++i) rec.steps[i].reapply(doc);
         EXPECT_TRUE(Snapshot(doc) == states.back()) << "seed " << seed;
     }
 }
@@ -136,7 +94,7 @@ TEST(ChartEdit, RandomStepsRevertAndReapplyExactly) {
 TEST(ChartEdit, RefusedWritesAndEmptyStepsLeaveNoRecord) {
     ChartDocument doc;
     ChartEdit edit(doc);
-    Recorder rec;
+    StepLog rec;
     edit.addListener(&rec);
     // Out of range: nothing written, nothing recorded, the step still closes.
     EXPECT_THROW(edit.setNote(kCellCount, 1, 1), RuntimeError);
@@ -150,7 +108,7 @@ TEST(ChartEdit, RefusedWritesAndEmptyStepsLeaveNoRecord) {
     edit.setNote(5, 0, 0);
     edit.setLastCoord(0);
     edit.commit();
-    EXPECT_TRUE(rec.changes.empty());
+    EXPECT_TRUE(rec.steps.empty());
     // An exception leaving a step records what was written before it.
     try {
         EditStep step(edit, "paste");
@@ -158,9 +116,9 @@ TEST(ChartEdit, RefusedWritesAndEmptyStepsLeaveNoRecord) {
         edit.setNote(kCellCount + 3, 17, 0);
     } catch (const RuntimeError&) {
     }
-    ASSERT_EQ(rec.changes.size(), 1u);
-    EXPECT_EQ(rec.changes[0].action, "paste");
-    EXPECT_EQ(rec.changes[0].firstCoord(), 7);
+    ASSERT_EQ(rec.steps.size(), 1u);
+    EXPECT_EQ(rec.steps[0].action, "paste");
+    EXPECT_EQ(rec.steps[0].firstCoord(), 7);
     EXPECT_EQ(doc.cell(7).Kind, 17);
     // Opening a chart drops the open step unheard and says so.
     edit.begin("drag");
@@ -168,13 +126,13 @@ TEST(ChartEdit, RefusedWritesAndEmptyStepsLeaveNoRecord) {
     edit.replaced();
     EXPECT_FALSE(edit.inStep());
     edit.commit();  // the drag's release after the open: nothing to end
-    EXPECT_EQ(rec.changes.size(), 1u);
-    EXPECT_EQ(rec.replacedCount, 1);
+    EXPECT_EQ(rec.steps.size(), 1u);
+    EXPECT_EQ(rec.replaced, 1);
     // A later step starts clean: coord 9 was not marked by the dropped one.
     edit.setNote(9, 0, 0);
-    ASSERT_EQ(rec.changes.size(), 2u);
-    EXPECT_EQ(rec.changes[1].cells[0].before.Kind, 18);
+    ASSERT_EQ(rec.steps.size(), 2u);
+    EXPECT_EQ(rec.steps[1].cells[0].before.Kind, 18);
     edit.removeListener(&rec);
     edit.setNote(9, 1, 0);
-    EXPECT_EQ(rec.changes.size(), 2u);
+    EXPECT_EQ(rec.steps.size(), 2u);
 }

@@ -4,15 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "UndoHistory.h"
+#include "support/ChartRecords.h"
 
 using namespace lumidex;
 
 namespace {
-
-struct Heard : ChartEditListener {
-    std::vector<ChartChange> changes;
-    void chartChanged(const ChartChange& c) override { changes.push_back(c); }
-};
 
 class History : public ::testing::Test {
   protected:
@@ -27,7 +23,7 @@ class History : public ::testing::Test {
     ChartDocument doc;
     ChartEdit edits{doc};
     UndoHistory history{edits, {3, size_t(1) << 20}};
-    Heard heard;
+    test::StepLog heard;
 };
 
 }  // namespace
@@ -44,10 +40,10 @@ TEST_F(History, UndoAndRedoWalkTheStepsAndANewStepDropsTheUndoneOnes) {
     EXPECT_EQ(history.undoAction(), "Paste");
     EXPECT_EQ(history.redoAction(), "Mirror");
     // Listeners hear the undo as the change it makes now.
-    ASSERT_EQ(heard.changes.size(), 3u);
-    EXPECT_EQ(heard.changes[2].action, "Mirror");
-    EXPECT_EQ(heard.changes[2].cells[0].before.Kind, 17);
-    EXPECT_EQ(heard.changes[2].cells[0].after.Kind, 0);
+    ASSERT_EQ(heard.steps.size(), 3u);
+    EXPECT_EQ(heard.steps[2].action, "Mirror");
+    EXPECT_EQ(heard.steps[2].cells[0].before.Kind, 17);
+    EXPECT_EQ(heard.steps[2].cells[0].after.Kind, 0);
     ASSERT_TRUE(history.redo());
     EXPECT_EQ(doc.cell(2).Kind, 17);
     EXPECT_FALSE(history.redo());

@@ -8,6 +8,7 @@
 #include "HeaderFields.h"
 #include "KeyIndexEditing.h"
 #include "KeyboardEntry.h"
+#include "support/ChartRecords.h"
 
 namespace lumidex {
 namespace {
@@ -17,16 +18,11 @@ class EditRules : public ::testing::Test {
     EditRules() {
         doc.fillSpeedTempoFrom(0, 150, 150);
         doc.LastCoord = 600;
-        edits.addListener(&steps);
+        edits.addListener(&log);
     }
-    // Counts the steps that reached the listeners.
-    struct Steps : ChartEditListener {
-        std::vector<QString> names;
-        void chartChanged(const ChartChange& c) override { names.push_back(c.action); }
-    };
     ChartDocument doc;
     ChartEdit edits{doc};
-    Steps steps;
+    test::StepLog log;
 };
 
 TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
@@ -91,7 +87,7 @@ TEST_F(EditRules, ShiftChordsWriteOneDiagonalAndAdvanceOnce) {
     const KeyOutcome first = keys.keyDown(kKeyUp, kShiftMask, at);
     EXPECT_FALSE(first.scrollBy);
     EXPECT_EQ(doc.cell(99).Kind, 16);
-    EXPECT_TRUE(steps.names.empty());  // the chord is one step, still open
+    EXPECT_TRUE(log.steps.empty());  // the chord is one step, still open
     // The second arrow is written at the first one's coord even if the
     // baseline has moved meanwhile.
     const KeyOutcome second = keys.keyDown(kKeyLeft, kShiftMask, {101, false, 3});
@@ -99,7 +95,7 @@ TEST_F(EditRules, ShiftChordsWriteOneDiagonalAndAdvanceOnce) {
     EXPECT_EQ(doc.cell(101).Kind, 0);
     EXPECT_EQ(second.scrollBy, 3);
     EXPECT_EQ(doc.Combo, 1);
-    EXPECT_EQ(steps.names, std::vector<QString>{"Type Note"});
+    EXPECT_EQ(log.actions(), std::vector<QString>{"Type Note"});
     EXPECT_FALSE(keys.keyUp(kKeyLeft, at).scrollBy);
     EXPECT_FALSE(keys.keyUp(kKeyUp, at).scrollBy);
 
@@ -107,7 +103,7 @@ TEST_F(EditRules, ShiftChordsWriteOneDiagonalAndAdvanceOnce) {
     keys.keyDown(kKeyDown, kShiftMask, {102, false, 3});
     EXPECT_EQ(keys.pendingChordKind(), 17);
     EXPECT_EQ(keys.keyUp(kKeyDown, at).scrollBy, 3);
-    EXPECT_EQ(steps.names.size(), 2u);
+    EXPECT_EQ(log.steps.size(), 2u);
 
     // Held keys block their repeats until released, or until the focus goes.
     keys.keyUp(kKeyShift, at);
@@ -151,21 +147,21 @@ TEST_F(EditRules, KeyIndexTexts) {
     EXPECT_EQ(doc.cell(100).FxSndIndex, 8);
     // A move that would leave the chart changes nothing.
     EXPECT_EQ(moveNote(edits, 0, -1), std::nullopt);
-    EXPECT_EQ(steps.names, std::vector<QString>{"Key Index"});
+    EXPECT_EQ(log.actions(), std::vector<QString>{"Key Index"});
 }
 
 TEST_F(EditRules, TempoFieldsRewriteTheSegmentAroundTheScrollPosition) {
     for (int c = 1000; c <= kMaxCoord; ++c) doc.setSpeed(c, 300);
     for (const char* refused : {"0", "-1", "abc", ""})
         EXPECT_FALSE(acceptTempoField(edits, TempoField::Speed, 500, refused)) << refused;
-    EXPECT_TRUE(steps.names.empty());
+    EXPECT_TRUE(log.steps.empty());
     ASSERT_TRUE(acceptTempoField(edits, TempoField::Speed, 500, "1.5"));
     EXPECT_EQ(doc.cell(0).Speed, 1.5);
     EXPECT_EQ(doc.cell(999).Speed, 1.5);
     EXPECT_EQ(doc.cell(1000).Speed, 300);
     EXPECT_EQ(doc.cell(999).Tempo, 150);  // the other field is untouched
     EXPECT_EQ(doc.Header.BPM, "1.5");
-    EXPECT_EQ(steps.names, std::vector<QString>{"Change Speed"});
+    EXPECT_EQ(log.actions(), std::vector<QString>{"Change Speed"});
 
     // A chart without tempo: the first entry fills every cell.
     ChartDocument empty;
