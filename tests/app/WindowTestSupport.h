@@ -4,11 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
 #include "AppInfo.h"
+#include "PictureBox.h"
 #include "ScriptedDialogs.h"
 #include "fmMain.h"
 #include "support/FileHelpers.h"
@@ -61,6 +66,39 @@ class WindowTest : public ::testing::Test {
     void mark() { marked = ui.shown.size(); }
     std::vector<ScriptedDialogs::Shown> shownSinceMark() const {
         return {ui.shown.begin() + static_cast<std::ptrdiff_t>(marked), ui.shown.end()};
+    }
+
+    // A mouse event at x 20 and the given row of a widget, the canvas unless named.
+    void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int row,
+               QWidget* on = nullptr) {
+        QWidget* target = on ? on : window->picMain;
+        const QPoint at(20, row);
+        QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    }
+    // A press on the canvas, moves to another row, and the release there.
+    void drag(Qt::MouseButton button, int fromRow, int toRow, int moves,
+              Qt::MouseButtons held = Qt::NoButton) {
+        held |= button;
+        mouse(QEvent::MouseButtonPress, button, held, fromRow);
+        for (int i = 0; i < moves; ++i) mouse(QEvent::MouseMove, Qt::NoButton, held, toRow);
+        mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, toRow);
+    }
+    // Replaces the text of a box by typing, the focus in it.
+    void type(QLineEdit* box, const QString& text) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, text);
+    }
+    // Leaves a box for the canvas; a refused entry takes the focus back.
+    void leave() {
+        window->picMain->setFocus();
+        QCoreApplication::processEvents();
+    }
+    void enter(QLineEdit* box, const QString& text) {
+        type(box, text);
+        leave();
     }
 
     QTemporaryDir dir;

@@ -13,14 +13,12 @@
 #include "PictureBox.h"
 #include "app/WindowTestSupport.h"
 #include "fmBPM.h"
+#include "support/ChartRecords.h"
 
 namespace lumidex::testing {
 namespace {
 
-struct StepLog : ChartEditListener {
-    std::vector<ChartChange> steps;
-    void chartChanged(const ChartChange& c) override { steps.push_back(c); }
-};
+using V = std::vector<int>;
 
 class BatchWindow : public WindowTest {
   protected:
@@ -46,6 +44,11 @@ class BatchWindow : public WindowTest {
     }
     int kind(int c) { return w().doc.cell(c).Kind; }
     int key(int c) { return w().doc.cell(c).FxSndIndex; }
+    V kinds(std::initializer_list<int> coords) {
+        V all;
+        for (int c : coords) all.push_back(kind(c));
+        return all;
+    }
     double tempo(int c) { return w().doc.cell(c).Tempo; }
     std::vector<NoteEntry> cells() {
         std::vector<NoteEntry> all;
@@ -66,7 +69,7 @@ class BatchWindow : public WindowTest {
         w().cmdPaste->click();
     }
 
-    StepLog log;
+    test::StepLog log;
 };
 
 TEST_F(BatchWindow, CopySnapsToTheGridAndPasteWritesTheCheckedFieldsOfEachStep) {
@@ -82,8 +85,7 @@ TEST_F(BatchWindow, CopySnapsToTheGridAndPasteWritesTheCheckedFieldsOfEachStep) 
     w().mnPaste->trigger();      // "Paste to" empty
     EXPECT_EQ(ui.messages().last(), QStringLiteral("Please enter destination to paste"));
     paste("481");  // 480
-    EXPECT_EQ((std::vector<int>{kind(480), kind(481), kind(483), kind(486), kind(492), kind(495)}),
-              (std::vector<int>{16, 0, 18, 0, 19, 0}));
+    EXPECT_EQ(kinds({480, 481, 483, 486, 492, 495}), (V{16, 0, 18, 0, 19, 0}));
     EXPECT_EQ(key(481), 7);
     EXPECT_EQ(tempo(483), 120);
     EXPECT_EQ(w().lbCombo->text(), QStringLiteral("8"));
@@ -116,7 +118,7 @@ TEST_F(BatchWindow, BadRangesAndMissingFieldsChangeNothing) {
     EXPECT_TRUE(log.steps.empty());
 }
 
-TEST_F(BatchWindow, PasteBeforeAnyCopyEmptiesOneCellAndWritesNoTempoOfZero) {
+TEST_F(BatchWindow, PasteBeforeAnyCopyEmptiesOneCellAndOverItsSourcePastesTheCopy) {
     place({{480, 16, 3}, {481, 17, 0}});
     paste("480");
     EXPECT_EQ(kind(480), 0);
@@ -125,9 +127,8 @@ TEST_F(BatchWindow, PasteBeforeAnyCopyEmptiesOneCellAndWritesNoTempoOfZero) {
     EXPECT_EQ(w().doc.cell(480).Speed, 120);
     EXPECT_EQ(kind(481), 17);
     EXPECT_EQ(w().doc.Combo, 1);
-}
 
-TEST_F(BatchWindow, PasteOverItsOwnSourcePastesTheValuesAsCopied) {
+    // Over its own source it pastes the values as copied.
     for (int c = 0; c < 48; ++c) w().doc.setNote(c, uint8_t(16 + c % 8), int16_t(c));
     const auto before = cells();
     range("0", "47");
@@ -182,17 +183,15 @@ TEST_F(BatchWindow, RangesAndDestinationsStayInsideTheChart) {
 }
 
 TEST_F(BatchWindow, TransformsSwapTheirKindsAndInversionsTwiceRestoreTheChart) {
-    const int kinds[] = {16, 18, 20, 21, 26, 128, 130, 134, 137, 140};
-    for (int i = 0; i < 10; ++i) w().doc.setNote(i * 12, uint8_t(kinds[i]), 0);
+    const int placed[] = {16, 18, 20, 21, 26, 128, 130, 134, 137, 140};
+    for (int i = 0; i < 10; ++i) w().doc.setNote(i * 12, uint8_t(placed[i]), 0);
     const auto original = cells();
     range("0", "200");
     w().mnObstacle[4]->trigger();  // "&Mirror"
-    EXPECT_EQ((std::vector<int>{kind(0), kind(12), kind(24), kind(84)}),
-              (std::vector<int>{17, 19, 21, 137}));
+    EXPECT_EQ(kinds({0, 12, 24, 84}), (V{17, 19, 21, 137}));
     w().mnObstacle[4]->trigger();
     w().mnObstacle[3]->trigger();  // "Inverse &Up && Down"
-    EXPECT_EQ((std::vector<int>{kind(0), kind(12), kind(24), kind(84)}),
-              (std::vector<int>{17, 18, 22, 137}));
+    EXPECT_EQ(kinds({0, 12, 24, 84}), (V{17, 18, 22, 137}));
     w().mnObstacle[3]->trigger();
     for (int t = 2; t <= 4; ++t) {
         w().mnObstacle[t]->trigger();
@@ -213,14 +212,13 @@ TEST_F(BatchWindow, WithAlignCoordFourTransformsSkipOffGridNotesButFillsReachThe
     w().cbNormalize->setCurrentText("4");
     range("100", "124");
     w().mnObstacle[4]->trigger();
-    EXPECT_EQ((std::vector<int>{kind(100), kind(102), kind(110), kind(124)}),
-              (std::vector<int>{17, 16, 131, 16}));
+    EXPECT_EQ(kinds({100, 102, 110, 124}), (V{17, 16, 131, 16}));
 
     // The long-note end at 113 and the empty 120 take no number.
     w().state.Modified = 0;
     w().mnKeyFxSnd[1]->trigger();
-    EXPECT_EQ((std::vector<int>{key(102), key(104), key(110), key(113), key(120), key(124)}),
-              (std::vector<int>{6, 7, 8, 0, 0, 9}));
+    for (auto [c, k] : {std::pair{102, 6}, {104, 7}, {110, 8}, {113, 0}, {120, 0}, {124, 9}})
+        EXPECT_EQ(key(c), k) << c;
     EXPECT_EQ(w().state.Modified, 1);
     EXPECT_EQ(log.steps.back().action, QStringLiteral("Fill Key Index Ascendingly"));
     w().mnKeyFxSnd[0]->trigger();  // "&Fill Key Index Repeatly"

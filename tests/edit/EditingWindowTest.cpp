@@ -16,27 +16,28 @@
 #include "PictureBox.h"
 #include "app/WindowTestSupport.h"
 #include "fmRandKind.h"
+#include "support/ChartRecords.h"
 
 namespace lumidex::testing {
 namespace {
 
 class Editing : public WindowTest {
   protected:
+    // A chart of 600 coords at 150 BPM filled in directly, viewed at 99.
+    void SetUp() override {
+        startEmpty();
+        w->doc.fillSpeedTempoFrom(0, 150, 150);
+        w->doc.LastCoord = 600;
+        w->edits.replaced();
+        w->view->setScrollTop();
+        scrollTo(99);
+    }
     // A started window without a chart file, focus in it.
     void startEmpty() {
         start();
+        w = window.get();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    // A chart of 600 coords at 150 BPM filled in directly, viewed at 99.
-    void startWithChart() {
-        startEmpty();
-        fmMain& w = *window;
-        w.doc.fillSpeedTempoFrom(0, 150, 150);
-        w.doc.LastCoord = 600;
-        w.edits.replaced();
-        w.view->setScrollTop();
-        scrollTo(99);
     }
     void scrollTo(int value) {
         window->view->scrollTo(value, true);
@@ -46,17 +47,7 @@ class Editing : public WindowTest {
     int rowOf(int coord) const { return window->view->CoordToHeight(coord); }
     int kind(int coord) const { return window->doc.cell(coord).Kind; }
 
-    void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int row,
-               QWidget* on = nullptr) {
-        QWidget* target = on ? on : window->picMain;
-        const QPoint at(20, row);
-        QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
-        QApplication::sendEvent(target, &event);
-    }
-    void click(Qt::MouseButton button, int row) {
-        mouse(QEvent::MouseButtonPress, button, button, row);
-        mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, row);
-    }
+    void click(Qt::MouseButton button, int row) { drag(button, row, row, 0); }
     // Clicks the box itself (its row is wider than what takes a click).
     void toggleKeyboardInput() {
         QTest::mouseClick(window->chkKBInput, Qt::LeftButton, Qt::NoModifier,
@@ -64,17 +55,6 @@ class Editing : public WindowTest {
     }
     void pick(int kind) { QTest::mouseClick(window->imgEle[kind], Qt::LeftButton); }
 
-    void type(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-    }
-    // Leaves the box for the canvas; a refused entry takes the focus back.
-    void leave() {
-        window->picMain->setFocus();
-        QCoreApplication::processEvents();
-    }
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyPress(window->picMain, k, mods);
     }
@@ -85,62 +65,60 @@ class Editing : public WindowTest {
         key(k, mods);
         keyUp(k, mods);
     }
+
+    fmMain* w = nullptr;
 };
 
 TEST_F(Editing, PaletteShowsOneSelectionAndHandsTheFocusToTheCanvas) {
-    startWithChart();
-    fmMain& w = *window;
     // Nothing chosen after start-up: a click places nothing.
     click(Qt::LeftButton, rowOf(99));
     EXPECT_EQ(kind(99), 0);
-    EXPECT_EQ(w.state.Modified, 0);
+    EXPECT_EQ(w->state.Modified, 0);
     for (int k : {16, 24, 0, 130}) {
         pick(k);
         int framed = 0;
-        for (QLabel* image : w.imgEle) framed += image && image->frameStyle() != QFrame::NoFrame;
+        for (QLabel* image : w->imgEle) framed += image && image->frameStyle() != QFrame::NoFrame;
         EXPECT_EQ(framed, 1);
-        EXPECT_NE(w.imgEle[k]->frameStyle(), QFrame::NoFrame);
-        EXPECT_TRUE(w.picMain->hasFocus());
+        EXPECT_NE(w->imgEle[k]->frameStyle(), QFrame::NoFrame);
+        EXPECT_TRUE(w->picMain->hasFocus());
     }
     // Opening a chart clears the choice.
-    w.edits.replaced();
-    for (QLabel* image : w.imgEle) EXPECT_TRUE(!image || image->frameStyle() == QFrame::NoFrame);
+    w->edits.replaced();
+    for (QLabel* image : w->imgEle) EXPECT_TRUE(!image || image->frameStyle() == QFrame::NoFrame);
 }
 
 TEST_F(Editing, ClicksAimAtTheNearestNoteOrTheGrid) {
-    startWithChart();
-    fmMain& w = *window;
-    w.doc.setKind(102, 17);
-    w.doc.Combo = 1;
+    w->doc.setKind(102, 17);
+    w->doc.Combo = 1;
     pick(16);
     click(Qt::LeftButton, rowOf(101) - 2);  // just above 101: the note at 102
     EXPECT_EQ(kind(102), 16);
     EXPECT_EQ(kind(101), 0);
-    EXPECT_EQ(w.doc.Combo, 1);
+    EXPECT_EQ(w->doc.Combo, 1);
     click(Qt::LeftButton, rowOf(96));  // empty around 96: the grid coord
     EXPECT_EQ(kind(96), 16);
-    EXPECT_EQ(w.doc.Combo, 2);
+    EXPECT_EQ(w->doc.Combo, 2);
     // A quick second click arrives as a double click; it places its note too.
     mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, rowOf(90));
     mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, rowOf(90));
     EXPECT_EQ(kind(90), 16);
-    EXPECT_EQ(w.doc.Combo, 3);
-    EXPECT_EQ(w.state.Modified, 1);
+    EXPECT_EQ(w->doc.Combo, 3);
+    EXPECT_EQ(w->state.Modified, 1);
 
     // Right erases; the tower leaves 2 from the combo.
-    w.doc.setKind(93, 24);
-    w.doc.Combo = 5;
-    w.state.Modified = 0;
+    w->doc.setKind(93, 24);
+    w->doc.Combo = 5;
+    w->state.Modified = 0;
     click(Qt::RightButton, rowOf(93));
     EXPECT_EQ(kind(93), 0);
-    EXPECT_EQ(w.doc.Combo, 3);
-    EXPECT_EQ(w.state.Modified, 1);
+    EXPECT_EQ(w->doc.Combo, 3);
+    EXPECT_EQ(w->state.Modified, 1);
 
     // The black image erases with the left button too.
     pick(0);
     click(Qt::LeftButton, rowOf(96));
     EXPECT_EQ(kind(96), 0);
-    EXPECT_EQ(w.doc.Combo, 2);
+    EXPECT_EQ(w->doc.Combo, 2);
 
     // Below coord 0 nothing happens.
     scrollTo(0);
@@ -150,74 +128,56 @@ TEST_F(Editing, ClicksAimAtTheNearestNoteOrTheGrid) {
 }
 
 TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
-    startWithChart();
-    fmMain& w = *window;
-    std::vector<ChartChange> steps;
-    struct Recorder : ChartEditListener {
-        std::vector<ChartChange>* out;
-        void chartChanged(const ChartChange& c) override { out->push_back(c); }
-    } recorder;
-    recorder.out = &steps;
-    w.edits.addListener(&recorder);
+    test::StepLog log;
+    w->edits.addListener(&log);
 
     pick(18);
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(99));
     // Far up at once: the edit point catches up one step per event.
-    for (int i = 0; i < 3; ++i) mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, rowOf(130));
-    EXPECT_TRUE(steps.empty());  // the drag is still one open step
-    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, rowOf(130));
+    drag(Qt::LeftButton, rowOf(99), rowOf(130), 3);
     for (int c : {99, 102, 105, 108}) EXPECT_EQ(kind(c), 18) << c;
     EXPECT_EQ(kind(111), 0);
-    ASSERT_EQ(steps.size(), 1u);
-    EXPECT_EQ(steps[0].action, "Draw Note");
-    EXPECT_EQ(steps[0].cells.size(), 4u);
-    EXPECT_EQ(w.doc.Combo, 4);
+    ASSERT_EQ(log.steps.size(), 1u);
+    EXPECT_EQ(log.steps[0].action, "Draw Note");
+    EXPECT_EQ(log.steps[0].cells.size(), 4u);
+    EXPECT_EQ(w->doc.Combo, 4);
 
     // Right-dragging down erases the same run from the top.
-    mouse(QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, rowOf(108));
-    for (int i = 0; i < 3; ++i) mouse(QEvent::MouseMove, Qt::NoButton, Qt::RightButton, rowOf(90));
-    mouse(QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, rowOf(90));
+    drag(Qt::RightButton, rowOf(108), rowOf(90), 3);
     for (int c : {99, 102, 105, 108}) EXPECT_EQ(kind(c), 0) << c;
-    EXPECT_EQ(w.doc.Combo, 0);
-    EXPECT_EQ(steps.back().action, "Erase Note");
+    EXPECT_EQ(w->doc.Combo, 0);
+    EXPECT_EQ(log.steps.back().action, "Erase Note");
 
     // Both buttons change nothing, so nothing is recorded.
-    const size_t before = steps.size();
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton | Qt::RightButton, rowOf(99));
-    mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton | Qt::RightButton, rowOf(120));
-    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, rowOf(120));
-    EXPECT_EQ(steps.size(), before);
+    const size_t before = log.steps.size();
+    drag(Qt::LeftButton, rowOf(99), rowOf(120), 1, Qt::RightButton);
+    EXPECT_EQ(log.steps.size(), before);
     for (int c = 90; c <= 130; ++c) EXPECT_EQ(kind(c), 0) << c;
-    w.edits.removeListener(&recorder);
+    w->edits.removeListener(&log);
 
     // The random kind draws one pick per edited coord.
     RandomKindSet same;  // the same fixed sequence as the window's
     pick(6);
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(99));
-    for (int i = 0; i < 5; ++i) mouse(QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, rowOf(160));
-    mouse(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, rowOf(160));
+    drag(Qt::LeftButton, rowOf(99), rowOf(160), 5);
     for (int c = 99; c <= 114; c += 3) EXPECT_EQ(kind(c), same.RandomKind()) << c;
     EXPECT_EQ(kind(117), 0);
-    EXPECT_EQ(w.doc.Combo, 6);
+    EXPECT_EQ(w->doc.Combo, 6);
 }
 
 TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
-    startWithChart();
-    fmMain& w = *window;
     toggleKeyboardInput();
-    EXPECT_TRUE(w.picMain->hasFocus());
+    EXPECT_TRUE(w->picMain->hasFocus());
     tap(Qt::Key_Up);
     EXPECT_EQ(kind(99), 16);
     EXPECT_EQ(viewBase(), 102);
-    EXPECT_EQ(w.state.Modified, 1);
+    EXPECT_EQ(w->state.Modified, 1);
 
     // A held key repeats: only the first press writes.
     key(Qt::Key_Right);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(w.picMain, &repeat);
+    QApplication::sendEvent(w->picMain, &repeat);
     QKeyEvent repeatUp(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(w.picMain, &repeatUp);
-    QApplication::sendEvent(w.picMain, &repeat);
+    QApplication::sendEvent(w->picMain, &repeatUp);
+    QApplication::sendEvent(w->picMain, &repeat);
     keyUp(Qt::Key_Right);
     EXPECT_EQ(kind(102), 19);
     EXPECT_EQ(kind(105), 0);
@@ -232,12 +192,12 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     keyUp(Qt::Key_Shift);
     EXPECT_EQ(kind(105), 20);
     EXPECT_EQ(viewBase(), 108);
-    EXPECT_EQ(w.doc.Combo, 3);
+    EXPECT_EQ(w->doc.Combo, 3);
 
     // An arrow whose release went elsewhere does not block it afterwards.
     key(Qt::Key_Down);
-    w.txName->setFocus();
-    w.picMain->setFocus();
+    w->txName->setFocus();
+    w->picMain->setFocus();
     tap(Qt::Key_Down);
     EXPECT_EQ(kind(108), 17);
     EXPECT_EQ(kind(111), 17);
@@ -248,194 +208,182 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     tap(Qt::Key_Backspace);
     EXPECT_EQ(viewBase(), 111);
     EXPECT_EQ(kind(111), 0);
-    EXPECT_EQ(w.doc.Combo, 4);
+    EXPECT_EQ(w->doc.Combo, 4);
 
     // While playing, notes go to the play position and the view stays.
-    w.view->state().playing = true;
-    w.view->state().viewBase = 250;
+    w->view->state().playing = true;
+    w->view->state().viewBase = 250;
     tap(Qt::Key_Up);
     EXPECT_EQ(kind(250), 16);
-    EXPECT_EQ(w.vsb->value(), 111);
-    w.view->state().playing = false;
+    EXPECT_EQ(w->vsb->value(), 111);
+    w->view->state().playing = false;
     scrollTo(111);
 
     // Off: the arrows do nothing.
     toggleKeyboardInput();
-    w.picMain->setFocus();
+    w->picMain->setFocus();
     tap(Qt::Key_Up);
     EXPECT_EQ(kind(111), 0);
     EXPECT_EQ(viewBase(), 111);
 }
 
 TEST_F(Editing, KeyBoxWalksTypesBeepsAndMovesNotes) {
-    startWithChart();
-    fmMain& w = *window;
-    w.doc.setNote(100, 16, 3);
-    w.doc.setNote(106, 130, 0);  // a long-note end: skipped by the walk
-    w.doc.setNote(110, 128, 0);
-    w.doc.Combo = 3;
-    w.ReDrawNote();
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(100), w.picKey);
-    ASSERT_TRUE(w.txFxSnd->isVisible());
-    EXPECT_TRUE(w.txFxSnd->hasFocus());
-    EXPECT_EQ(w.fxSndCoord, 100);
-    EXPECT_EQ(w.txFxSnd->y(), rowOf(100) - 7);
-    EXPECT_EQ(w.txFxSnd->text(), "3");
-    EXPECT_EQ(w.txFxSnd->selectedText(), "3");
+    w->doc.setNote(100, 16, 3);
+    w->doc.setNote(106, 130, 0);  // a long-note end: skipped by the walk
+    w->doc.setNote(110, 128, 0);
+    w->doc.Combo = 3;
+    w->ReDrawNote();
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(100), w->picKey);
+    ASSERT_TRUE(w->txFxSnd->isVisible());
+    EXPECT_TRUE(w->txFxSnd->hasFocus());
+    EXPECT_EQ(w->fxSndCoord, 100);
+    EXPECT_EQ(w->txFxSnd->y(), rowOf(100) - 7);
+    EXPECT_EQ(w->txFxSnd->text(), "3");
+    EXPECT_EQ(w->txFxSnd->selectedText(), "3");
 
-    QTest::keyClicks(w.txFxSnd, "12");
-    QTest::keyClick(w.txFxSnd, Qt::Key_Up);
-    EXPECT_EQ(w.doc.cell(100).FxSndIndex, 12);
-    EXPECT_EQ(w.fxSndCoord, 110);
-    EXPECT_EQ(w.txFxSnd->text(), "");
-    EXPECT_EQ(w.state.Modified, 1);
+    QTest::keyClicks(w->txFxSnd, "12");
+    QTest::keyClick(w->txFxSnd, Qt::Key_Up);
+    EXPECT_EQ(w->doc.cell(100).FxSndIndex, 12);
+    EXPECT_EQ(w->fxSndCoord, 110);
+    EXPECT_EQ(w->txFxSnd->text(), "");
+    EXPECT_EQ(w->state.Modified, 1);
 
     for (const char* refused : {"x", "2001", "-1"}) {
-        w.txFxSnd->setText(refused);
+        w->txFxSnd->setText(refused);
         const int beeps = ui.beeps();
-        QTest::keyClick(w.txFxSnd, Qt::Key_Down);
+        QTest::keyClick(w->txFxSnd, Qt::Key_Down);
         EXPECT_EQ(ui.beeps(), beeps + 1) << refused;
-        EXPECT_EQ(w.fxSndCoord, 110);
-        EXPECT_EQ(w.doc.cell(110).FxSndIndex, 0);
+        EXPECT_EQ(w->fxSndCoord, 110);
+        EXPECT_EQ(w->doc.cell(110).FxSndIndex, 0);
     }
     // Leaving with a refused text keeps the box and the focus.
     leave();
-    EXPECT_TRUE(w.txFxSnd->isVisible());
-    EXPECT_TRUE(w.txFxSnd->hasFocus());
+    EXPECT_TRUE(w->txFxSnd->isVisible());
+    EXPECT_TRUE(w->txFxSnd->hasFocus());
 
     // Alt+Up moves the note and the box with it; onto a note it overwrites.
-    w.txFxSnd->setText("5");
-    QTest::keyClick(w.txFxSnd, Qt::Key_Down);
-    EXPECT_EQ(w.fxSndCoord, 100);
-    const int top = w.txFxSnd->y();
-    w.doc.setNote(101, 24, 0);
-    w.doc.Combo = 5;
-    QTest::keyClick(w.txFxSnd, Qt::Key_Up, Qt::AltModifier);
-    EXPECT_EQ(w.fxSndCoord, 101);
+    w->txFxSnd->setText("5");
+    QTest::keyClick(w->txFxSnd, Qt::Key_Down);
+    EXPECT_EQ(w->fxSndCoord, 100);
+    const int top = w->txFxSnd->y();
+    w->doc.setNote(101, 24, 0);
+    w->doc.Combo = 5;
+    QTest::keyClick(w->txFxSnd, Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(w->fxSndCoord, 101);
     EXPECT_EQ(kind(101), 16);
-    EXPECT_EQ(w.doc.cell(101).FxSndIndex, 12);
+    EXPECT_EQ(w->doc.cell(101).FxSndIndex, 12);
     EXPECT_EQ(kind(100), 0);
-    EXPECT_EQ(w.doc.Combo, 3);
-    EXPECT_EQ(w.txFxSnd->y(), top - 5);  // 14/3 rows a coord, rounded
+    EXPECT_EQ(w->doc.Combo, 3);
+    EXPECT_EQ(w->txFxSnd->y(), top - 5);  // 14/3 rows a coord, rounded
 
     // Page Down carries the box 96 coords down, showing that coord's index
     // (0 too) on the same row; below coord 96 it does nothing.
-    QTest::keyClick(w.txFxSnd, Qt::Key_PageDown);
-    EXPECT_EQ(w.fxSndCoord, 5);
-    EXPECT_EQ(w.txFxSnd->text(), "0");
-    EXPECT_EQ(w.txFxSnd->y(), top - 5);
-    QTest::keyClick(w.txFxSnd, Qt::Key_PageDown);
-    EXPECT_EQ(w.fxSndCoord, 5);
-    QTest::keyClick(w.txFxSnd, Qt::Key_PageUp);
-    EXPECT_EQ(w.fxSndCoord, 101);
-    w.txFxSnd->clear();
-    QTest::keyClick(w.txFxSnd, Qt::Key_Return);
-    EXPECT_FALSE(w.txFxSnd->isVisible());
-    EXPECT_EQ(w.doc.cell(101).FxSndIndex, 0);
-    EXPECT_TRUE(w.picMain->hasFocus());
+    QTest::keyClick(w->txFxSnd, Qt::Key_PageDown);
+    EXPECT_EQ(w->fxSndCoord, 5);
+    EXPECT_EQ(w->txFxSnd->text(), "0");
+    EXPECT_EQ(w->txFxSnd->y(), top - 5);
+    QTest::keyClick(w->txFxSnd, Qt::Key_PageDown);
+    EXPECT_EQ(w->fxSndCoord, 5);
+    QTest::keyClick(w->txFxSnd, Qt::Key_PageUp);
+    EXPECT_EQ(w->fxSndCoord, 101);
+    w->txFxSnd->clear();
+    QTest::keyClick(w->txFxSnd, Qt::Key_Return);
+    EXPECT_FALSE(w->txFxSnd->isVisible());
+    EXPECT_EQ(w->doc.cell(101).FxSndIndex, 0);
+    EXPECT_TRUE(w->picMain->hasFocus());
 
     // Beside a long-note end the box opens on the end, though the walk
     // skips it.
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(106), w.picKey);
-    EXPECT_EQ(w.fxSndCoord, 106);
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(106), w->picKey);
+    EXPECT_EQ(w->fxSndCoord, 106);
     leave();
 
     // A click beside nothing opens nothing.
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(90), w.picKey);
-    EXPECT_FALSE(w.txFxSnd->isVisible());
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(90), w->picKey);
+    EXPECT_FALSE(w->txFxSnd->isVisible());
 }
 
 TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
-    startWithChart();
-    fmMain& w = *window;
-    for (int c = 1000; c <= kMaxCoord; ++c) w.doc.setSpeed(c, 300);
-    w.doc.LastCoord = 2000;
-    w.view->setScrollTop();
+    for (int c = 1000; c <= kMaxCoord; ++c) w->doc.setSpeed(c, 300);
+    w->doc.LastCoord = 2000;
+    w->view->setScrollTop();
     scrollTo(500);
-    w.state.Modified = 0;
+    w->state.Modified = 0;
     struct Refusal {
         QLineEdit* box;
         const char* text;
-    } refusals[] = {{w.txBPM, "0"},        {w.txBPM, "-1"},      {w.txBPMO, "fast"},
-                    {w.txLength, "30001"}, {w.txLength, "0"},    {w.txLength, "abc"},
-                    {w.txDelay, "1,5"},    {w.txBGMVolume, "x"}, {w.txLongCorrectVal, ""}};
+    } refusals[] = {{w->txBPM, "0"},        {w->txBPM, "-1"},      {w->txBPMO, "fast"},
+                    {w->txLength, "30001"}, {w->txLength, "0"},    {w->txLength, "abc"},
+                    {w->txDelay, "1,5"},    {w->txBGMVolume, "x"}, {w->txLongCorrectVal, ""}};
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.text);
         const int beeps = ui.beeps();
-        type(r.box, r.text);
-        leave();
+        enter(r.box, r.text);
         EXPECT_EQ(ui.beeps(), beeps + 1);
         EXPECT_TRUE(r.box->hasFocus());
         r.box->setModified(false);  // give up the entry
     }
-    EXPECT_EQ(w.doc.LastCoord, 2000);
-    EXPECT_EQ(w.state.Modified, 0);
+    EXPECT_EQ(w->doc.LastCoord, 2000);
+    EXPECT_EQ(w->state.Modified, 0);
 
-    type(w.txBPM, "1.5");
-    w.ReDrawNote();  // a repaint does not overwrite the box being typed in
-    EXPECT_EQ(w.txBPM->text(), "1.5");
+    type(w->txBPM, "1.5");
+    w->ReDrawNote();  // a repaint does not overwrite the box being typed in
+    EXPECT_EQ(w->txBPM->text(), "1.5");
     leave();
-    EXPECT_EQ(w.doc.cell(0).Speed, 1.5);
-    EXPECT_EQ(w.doc.cell(999).Speed, 1.5);
-    EXPECT_EQ(w.doc.cell(1000).Speed, 300);
-    EXPECT_EQ(w.state.Modified, 1);
+    EXPECT_EQ(w->doc.cell(0).Speed, 1.5);
+    EXPECT_EQ(w->doc.cell(999).Speed, 1.5);
+    EXPECT_EQ(w->doc.cell(1000).Speed, 300);
+    EXPECT_EQ(w->state.Modified, 1);
 
-    w.state.Modified = 0;
-    type(w.txBPMO, "75");
-    leave();
-    EXPECT_EQ(w.doc.cell(2000).Tempo, 75);
-    EXPECT_EQ(w.state.Modified, 1);
+    w->state.Modified = 0;
+    enter(w->txBPMO, "75");
+    EXPECT_EQ(w->doc.cell(2000).Tempo, 75);
+    EXPECT_EQ(w->state.Modified, 1);
 
-    type(w.txLength, "120.4");
-    leave();
-    EXPECT_EQ(w.doc.LastCoord, 120);
-    EXPECT_EQ(w.vsb->maximum(), 192);
-    type(w.txDelay, "12.5");
-    leave();
-    EXPECT_EQ(w.doc.Delay, 12.5);
-    type(w.txBGMVolume, "0.8");
-    leave();
-    EXPECT_EQ(w.doc.keySound(0).Volume, "0.8");
-    type(w.txLongCorrectVal, "6.5");
-    leave();
-    EXPECT_EQ(w.doc.LongCorrection, 6);
-    type(w.txBGM, "song.ogg");
-    EXPECT_EQ(w.doc.keySound(0).Snd, "song.ogg");
+    enter(w->txLength, "120.4");
+    EXPECT_EQ(w->doc.LastCoord, 120);
+    EXPECT_EQ(w->vsb->maximum(), 192);
+    enter(w->txDelay, "12.5");
+    EXPECT_EQ(w->doc.Delay, 12.5);
+    enter(w->txBGMVolume, "0.8");
+    EXPECT_EQ(w->doc.keySound(0).Volume, "0.8");
+    enter(w->txLongCorrectVal, "6.5");
+    EXPECT_EQ(w->doc.LongCorrection, 6);
+    type(w->txBGM, "song.ogg");
+    EXPECT_EQ(w->doc.keySound(0).Snd, "song.ogg");
 
     // Scrolling across a speed change rewrites the box but is no edit.
-    w.doc.setSpeed(60, 2);
-    w.state.Modified = 0;
+    w->doc.setSpeed(60, 2);
+    w->state.Modified = 0;
     scrollTo(0);
     scrollTo(60);
-    EXPECT_EQ(w.txBPM->text(), "2");
-    EXPECT_EQ(w.state.Modified, 0);
-    w.state.Modified = 0;
-    type(w.txName, "New name");
-    EXPECT_EQ(w.doc.Header.Name, "New name");
-    EXPECT_EQ(w.state.Modified, 1);
+    EXPECT_EQ(w->txBPM->text(), "2");
+    EXPECT_EQ(w->state.Modified, 0);
+    w->state.Modified = 0;
+    type(w->txName, "New name");
+    EXPECT_EQ(w->doc.Header.Name, "New name");
+    EXPECT_EQ(w->state.Modified, 1);
 
     // A number still being typed when the window closes is taken first, so
     // the save question is asked.
-    w.state.Modified = 0;
-    type(w.txDelay, "30");
+    w->state.Modified = 0;
+    type(w->txDelay, "30");
     ui.messageAnswers = {MsgAnswer::Cancel};
-    EXPECT_FALSE(w.close());
-    EXPECT_EQ(w.doc.Delay, 30);
+    EXPECT_FALSE(w->close());
+    EXPECT_EQ(w->doc.Delay, 30);
     EXPECT_EQ(ui.messages().last(), kSaveQuestion);
 }
 
 TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
-    startEmpty();
-    fmMain& w = *window;
-    EXPECT_TRUE(w.frMain->isEnabled());
-    type(w.txName, "Scratch");
-    type(w.txBPMO, "150");
-    type(w.txBPM, "150");
-    type(w.txLength, "96");
-    leave();
-    EXPECT_EQ(w.doc.cell(kMaxCoord).Tempo, 150);
-    EXPECT_EQ(w.vsb->maximum(), 96 + 72);
-    EXPECT_EQ(w.state.Modified, 1);
+    startEmpty();  // no chart
+    EXPECT_TRUE(w->frMain->isEnabled());
+    type(w->txName, "Scratch");
+    type(w->txBPMO, "150");
+    type(w->txBPM, "150");
+    enter(w->txLength, "96");
+    EXPECT_EQ(w->doc.cell(kMaxCoord).Tempo, 150);
+    EXPECT_EQ(w->vsb->maximum(), 96 + 72);
+    EXPECT_EQ(w->state.Modified, 1);
 
     scrollTo(9);
     pick(24);
@@ -444,18 +392,18 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     tap(Qt::Key_Left);                       // 9
     tap(Qt::Key_Right);                      // 12: overwrites the tower
     tap(Qt::Key_Left, Qt::ControlModifier);  // 15
-    EXPECT_EQ(w.doc.Combo, 3);
+    EXPECT_EQ(w->doc.Combo, 3);
 
     const QString fn = path("scratch.xml");
     ui.fileAnswers = {fn};
-    w.mnSave_Click();
-    EXPECT_EQ(w.state.Modified, 0);
+    w->mnSave_Click();
+    EXPECT_EQ(w->state.Modified, 0);
     ASSERT_TRUE(ui.messages().last().startsWith("File saved successfully, All Combo = 3"));
 
     ui.fileAnswers = {fn};
-    w.mnOpen_Click(0);
-    EXPECT_EQ(w.txName->text(), "Scratch");
-    EXPECT_EQ(w.doc.LastCoord, 15);  // opening measures the chart to its last note
+    w->mnOpen_Click(0);
+    EXPECT_EQ(w->txName->text(), "Scratch");
+    EXPECT_EQ(w->doc.LastCoord, 15);  // opening measures the chart to its last note
     std::vector<std::pair<int, int>> notes;
     for (int c = 0; c <= 96; ++c)
         if (kind(c)) notes.emplace_back(c, kind(c));
@@ -463,9 +411,7 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
 }
 
 TEST_F(Editing, RandomKindDialogShowsTheSetAndRefusesAnEmptyChoice) {
-    startWithChart();
-    fmMain& w = *window;
-    std::vector<int> rows, checked;
+    std::vector<int> checked;
     int beeps = -1;
     // Runs inside the modal dialog once it is shown.
     const auto inDialog = [&](const std::function<void(fmRandKind&)>& act) {
@@ -474,22 +420,19 @@ TEST_F(Editing, RandomKindDialogShowsTheSetAndRefusesAnEmptyChoice) {
             ASSERT_NE(dialog, nullptr);
             act(*dialog);
         });
-        w.mnRandKind_Click();
+        w->mnRandKind_Click();
     };
     inDialog([&](fmRandKind& d) {
         for (int k = 0; k < kKindSlots; ++k) {
             if (!d.chkKind[k]) continue;
-            rows.push_back(k);
-            EXPECT_EQ(d.chkKind[k]->text(), QString::number(k));
-            EXPECT_FALSE(d.imgKind[k]->pixmap().isNull());
+            EXPECT_FALSE(d.imgKind[k]->pixmap().isNull()) << k;
             if (d.chkKind[k]->isChecked()) checked.push_back(k);
             d.chkKind[k]->setChecked(k == 18 || k == 19 || k == 26);
         }
         QTest::mouseClick(d.cmOK, Qt::LeftButton);
     });
-    EXPECT_EQ(rows, (std::vector<int>{16, 17, 18, 19, 20, 21, 22, 23, 26, 27, 32, 33, 34}));
     EXPECT_EQ(checked, (std::vector<int>{16, 17, 18, 19}));
-    EXPECT_EQ(w.randomKinds.kinds(), (std::vector<uint8_t>{18, 19, 26}));
+    EXPECT_EQ(w->randomKinds.kinds(), (std::vector<uint8_t>{18, 19, 26}));
 
     // Nothing checked: a beep, the dialog stays until closed, the set stays.
     inDialog([&](fmRandKind& d) {
@@ -502,7 +445,7 @@ TEST_F(Editing, RandomKindDialogShowsTheSetAndRefusesAnEmptyChoice) {
         d.reject();
     });
     EXPECT_EQ(beeps, 1);
-    EXPECT_EQ(w.randomKinds.kinds(), (std::vector<uint8_t>{18, 19, 26}));
+    EXPECT_EQ(w->randomKinds.kinds(), (std::vector<uint8_t>{18, 19, 26}));
 }
 
 }  // namespace
