@@ -131,10 +131,9 @@ TEST_F(PlaybackWindow, ChangingTheDecoderStopsAndClosesEverything) {
     EXPECT_FALSE(window->mnPlayKeyNote->isChecked());
 
     window->mnDecoder[2]->trigger();  // DirectShow has no playing speed
-    for (QWidget* w : {static_cast<QWidget*>(window->sldTempo[1]),
-                       static_cast<QWidget*>(window->cmdResetTempo[1]),
-                       static_cast<QWidget*>(window->lbSampleRate),
-                       static_cast<QWidget*>(window->lbSampleRateText)})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{window->sldTempo[1], window->cmdResetTempo[1],
+                                         window->lbSampleRate, window->lbSampleRateText})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     window->mnDecoder[0]->trigger();
     EXPECT_TRUE(window->sldTempo[1]->isEnabled());

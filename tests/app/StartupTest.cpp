@@ -1,6 +1,6 @@
-// Start-up: the application information, the state of the window after
-// start-up, and the chart named on the command line (a path, or an entry of a
-// PAK archive).
+// Start-up: the state of the window after start-up (its chart folder being
+// the program's), and the chart named on the command line (a path, or an
+// entry of a PAK archive).
 
 #include <QGroupBox>
 #include <QLabel>
@@ -16,19 +16,6 @@
 
 namespace lumidex::testing {
 namespace {
-
-TEST(AppInfo, DerivesNamesFromTheExecutablePath) {
-    const AppInfo info = makeAppInfo(QStringLiteral("/opt/lx/bin/lumidex"),
-                                     {QStringLiteral("./lumidex"), QStringLiteral("my song.xml")});
-    EXPECT_EQ(info.ExeName, QStringLiteral("lumidex"));
-    EXPECT_EQ(info.AppDir, QStringLiteral("/opt/lx/bin/"));
-    EXPECT_EQ(info.ArgCount, 2);
-    EXPECT_EQ(info.Args[1], QStringLiteral("my song.xml"));
-
-    const AppInfo bare = makeAppInfo(QStringLiteral("/opt/lx/bin/lumidex"), {});
-    EXPECT_EQ(bare.ArgCount, 1);
-    EXPECT_EQ(bare.Args, QStringList{QStringLiteral("/opt/lx/bin/lumidex")});
-}
 
 TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     start();

@@ -65,10 +65,8 @@ inline QByteArray chartText(const QString& body, const QString& extraHeader = QS
 }
 
 inline QString area(double coord, int kind, int fx = 0) {
-    return QStringLiteral(R"(<AREA Coord="%1" Kind="%2" FxSndIndex="%3"></AREA>)")
-        .arg(coord)
-        .arg(kind)
-        .arg(fx);
+    const QString text = R"(<AREA Coord="%1" Kind="%2" FxSndIndex="%3"></AREA>)";
+    return text.arg(coord).arg(kind).arg(fx);
 }
 
 // Every note of the chart as "coord:kind/key " in coord order.
