@@ -247,14 +247,12 @@ TEST_F(Editing, KeyBoxWalksTypesBeepsAndMovesNotes) {
     EXPECT_EQ(w->txFxSnd->text(), "");
     EXPECT_EQ(w->state.Modified, 1);
 
-    for (const char* refused : {"x", "2001", "-1"}) {
-        w->txFxSnd->setText(refused);
-        const int beeps = ui.beeps();
-        QTest::keyClick(w->txFxSnd, Qt::Key_Down);
-        EXPECT_EQ(ui.beeps(), beeps + 1) << refused;
-        EXPECT_EQ(w->fxSndCoord, 110);
-        EXPECT_EQ(w->doc.cell(110).FxSndIndex, 0);
-    }
+    w->txFxSnd->setText("2001");  // a refused text (the others: EditRules)
+    const int beeps = ui.beeps();
+    QTest::keyClick(w->txFxSnd, Qt::Key_Down);
+    EXPECT_EQ(ui.beeps(), beeps + 1);
+    EXPECT_EQ(w->fxSndCoord, 110);
+    EXPECT_EQ(w->doc.cell(110).FxSndIndex, 0);
     // Leaving with a refused text keeps the box and the focus.
     leave();
     EXPECT_TRUE(w->txFxSnd->isVisible());
