@@ -371,13 +371,10 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
 
 TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     startEmpty();  // no chart
-    EXPECT_TRUE(w->frMain->isEnabled());
     type(w->txName, "Scratch");
     type(w->txBPMO, "150");
     type(w->txBPM, "150");
     enter(w->txLength, "96");
-    EXPECT_EQ(w->doc.cell(kMaxCoord).Tempo, 150);
-    EXPECT_EQ(w->vsb->maximum(), 96 + 72);
     EXPECT_EQ(w->state.Modified, 1);
 
     scrollTo(9);
