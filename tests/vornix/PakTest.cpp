@@ -1,9 +1,11 @@
 // PAK archives (ZIP archives read with libzip): entries by name, UTF-8 and
 // GB18030 names, damaged entries, the size query and the fill.
 
-#include "ByteHelpers.h"
+#include <gtest/gtest.h>
+
 #include "FileText.h"
 #include "Vornix.h"
+#include "support/FileHelpers.h"
 #include "support/ZipHelpers.h"
 
 #include <QTemporaryDir>
@@ -14,8 +16,9 @@
 #include <vector>
 
 using lumidex::readPakEntry;
+using lumidex::test::readAll;
+using lumidex::test::writeAll;
 using vornix::GetFileFromPakW;
-using namespace lumidex::testing;
 
 namespace {
 
