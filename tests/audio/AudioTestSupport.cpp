@@ -2,8 +2,6 @@
 
 #include <QFile>
 
-#include <zip.h>
-
 #include <cmath>
 
 #include "AudioSystem.h"
@@ -61,23 +59,6 @@ QByteArray mp3(int frames, int channels, int rate) {
 
 QByteArray ogg(int frames, int channels, int rate) {
     return tone(SF_FORMAT_OGG | SF_FORMAT_VORBIS, frames, channels, rate);
-}
-
-bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries) {
-    int error = 0;
-    zip_t* zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!zip) return false;
-    for (const auto& [name, bytes] : entries) {
-        // libzip reads the data at zip_close; `entries` outlives that.
-        zip_source_t* source =
-            zip_source_buffer(zip, bytes.constData(), zip_uint64_t(bytes.size()), 0);
-        if (!source || zip_file_add(zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) < 0) {
-            zip_source_free(source);
-            zip_discard(zip);
-            return false;
-        }
-    }
-    return zip_close(zip) == 0;
 }
 
 std::vector<float> left(const std::vector<float>& stereo) {

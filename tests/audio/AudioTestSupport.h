@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "support/FileHelpers.h"
+#include "support/ZipHelpers.h"
 
 namespace lumidex::test {
 
@@ -39,9 +40,6 @@ QByteArray wavFloat(const Samples& samples, int channels = 1, int rate = 44100);
 QByteArray wav16(int frames, int channels = 2, int rate = 44100);
 QByteArray mp3(int frames, int channels = 2, int rate = 44100);
 QByteArray ogg(int frames, int channels = 2, int rate = 44100);
-
-// A ZIP archive with the given entries (name, bytes); false on failure.
-bool writeZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& entries);
 
 // The left channel of interleaved stereo output.
 std::vector<float> left(const std::vector<float>& stereo);

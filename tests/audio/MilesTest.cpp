@@ -85,20 +85,17 @@ TEST_F(MilesLayer, VolumeWithCentredPan) {
 }
 
 TEST_F(MilesLayer, HandlesAndRestart) {
-    HDIGDRIVER dig = nullptr;
-    AIL_quick_handles(&dig, nullptr, nullptr);
-    EXPECT_NE(dig, nullptr);
-    EXPECT_EQ(AIL_set_DirectSound_HWND(dig, nullptr), 1);
     EXPECT_EQ(AIL_quick_startup(1, 0, 44100, 16, 2), 1);  // already running
     AIL_quick_shutdown();
     AIL_quick_shutdown();
     EXPECT_EQ(load(wav16(100)), 0u);  // not started
+    HDIGDRIVER dig = reinterpret_cast<HDIGDRIVER>(1);
     AIL_quick_handles(&dig, nullptr, nullptr);
     EXPECT_EQ(dig, nullptr);
     EXPECT_EQ(AIL_quick_startup(1, 0, 44100, 16, 2), 1);
 }
 
-TEST_F(CMSSPlayer, LoadsSeeksAndReloads) {
+TEST_F(CMSSPlayer, LoadsSeeksReloadsAndRefuses) {
     CMSS p;
     ASSERT_EQ(loadSound(p, wav16(103415)), 0);  // 2345.01 ms
     EXPECT_DOUBLE_EQ(p.Duration(), 2.345);
@@ -119,18 +116,15 @@ TEST_F(CMSSPlayer, LoadsSeeksAndReloads) {
     p.Free();
     EXPECT_EQ(p.Handle(), 0u);
     EXPECT_EQ(p.Duration(), duration);
-}
 
-TEST_F(CMSSPlayer, RefusedAndMissingFilesLeaveItEmpty) {
-    CMSS p;
+    // A refused file leaves it empty, and an empty player does nothing.
+    ASSERT_EQ(loadSound(p, mp3(4410), "s.mp3"), 0);
     EXPECT_EQ(loadSound(p, ogg(4410), "k.ogg"), 5);
     EXPECT_EQ(p.Handle(), 0u);
-    // An empty player does nothing, harmlessly.
     p.Play();
     p.StopPlay();
     EXPECT_FALSE(p.Active());
     EXPECT_EQ(p.Position(), 0);
-    EXPECT_EQ(p.LoadFile(musicDir, "none.wav"), 3);
 }
 
 }  // namespace

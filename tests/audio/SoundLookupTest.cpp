@@ -1,13 +1,16 @@
 // Where both players find a sound: the loose file first, then the PAK archive
-// named after the first folder of the name.
+// named after the first folder of the name; and the message shown for each
+// engine's codes when a sound cannot be opened.
 
 #include <gtest/gtest.h>
 
+#include "AudioErrors.h"
 #include "AudioTestSupport.h"
 #include "CBass.h"
 #include "CMSS.h"
 #include "SoundFile.h"
 #include "Vornix.h"
+#include "dshow/DShowTypes.h"
 
 namespace lumidex::test {
 namespace {
@@ -70,6 +73,23 @@ TEST_F(SoundLookup, LooseFileFirstThenTheArchiveNamedAfterTheFirstFolder) {
             EXPECT_EQ(where.entry, c.fn);
         }
     }
+}
+
+// The sound bank and sounds report tests show the rest: BASS's and
+// DirectShow's file not found, Miles's file not found and unsupported format.
+TEST(AudioErrors, NumbersShowAsTheEditorShowsThem) {
+    const std::pair<int32_t, const char*> cases[] = {
+        {bassErrorNumber(-1), "0xBA54FFFF: Unknown error"},
+        {bassErrorNumber(8), "0xBA550008: Audio hardware not found"},
+        {bassErrorNumber(41), "0xBA550029: Unsupported format"},
+        {bassErrorNumber(3), "0xBA550003: "},
+        {milesErrorNumber(2), "0xA1100002: "},
+        {E_ACCESSDENIED, "0x80070005: "},
+        // A run-time error carried as a result code shows as its own number.
+        {hresult(0x800A0035u), "53: File not found"},
+        {53, "53: File not found"}};
+    for (const auto& [code, text] : cases)
+        EXPECT_EQ(fileOpenErrorText(code), QStringLiteral("File open error!\nError code ") + text);
 }
 
 }  // namespace

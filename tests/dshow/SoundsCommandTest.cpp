@@ -75,10 +75,7 @@ Problems: 6
                     .match(report.mid(last))
                     .hasMatch());
     EXPECT_EQ(report.left(last).right(expected.size()).toStdString(), expected.toStdString());
-}
-
-// "all" is the report above; one name selects its column, an unknown none.
-TEST(SoundsReport, DecoderNamesSelectColumns) {
+    // One name selects its column, an unknown none.
     EXPECT_EQ(decodersNamed(QStringLiteral("dshow")), QStringList{QStringLiteral("dshow")});
     EXPECT_TRUE(decodersNamed(QStringLiteral("quicktime")).isEmpty());
 }

@@ -101,6 +101,10 @@ class PlayFixture : public ManualAudio {
         }
         return true;
     }
+    void driveToEnd() {
+        while (drive(44100)) {
+        }
+    }
 
     // Where a note's key sound must start: the first output frame at which
     // the music, from source frame p0 at output frame s and moving `step`

@@ -29,6 +29,11 @@ class PlaybackControl : public PlayFixture {
         for (const auto& [frame, bits] : b) a[frame] |= bits;
         return a;
     }
+    // 20 s of music, playing from coord 0 with the keys on.
+    void startAtZero() {
+        openSounds(20);
+        ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    }
     // The coord whose note starts first at or after output frame f.
     int coordAfter(int64_t f, int64_t s, double p0, double step = 1.0) const {
         int c = 0;
@@ -39,15 +44,13 @@ class PlaybackControl : public PlayFixture {
 
 TEST_F(PlaybackControl, TheSpeedSliderMovesTheMusicAndTheKeysPlacedAhead) {
     writeKeys(64);  // long enough to come through the resampler
-    openSounds(20);
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    startAtZero();
     const double p0 = musicAt();
     ASSERT_TRUE(drive(3 * 44100 + 17));  // a note has just been placed ahead
     const int64_t changed = head();
     const double pChanged = musicAt();
     playback.setFrequency(88200);
-    while (drive(44100)) {
-    }
+    driveToEnd();
     const int split = coordAfter(changed, 0, p0);
     const Onsets want =
         merged(notes(0, split - 1, 0, p0), notes(split, doc.LastCoord, changed, pChanged, 2.0));
@@ -55,30 +58,26 @@ TEST_F(PlaybackControl, TheSpeedSliderMovesTheMusicAndTheKeysPlacedAhead) {
 }
 
 TEST_F(PlaybackControl, PlayKeyToggledMidPlay) {
-    openSounds(20);
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    startAtZero();
     ASSERT_TRUE(drive(44100));
     const int64_t off = head();
     playback.setKeys(false);
     ASSERT_TRUE(drive(44100));
     const int64_t on = head();
     playback.setKeys(true);
-    while (drive(44100)) {
-    }
+    driveToEnd();
     const Onsets want = merged(notes(0, coordAfter(off, 0, 0) - 1, 0, 0),
                                notes(coordAfter(on, 0, 0), doc.LastCoord, 0, 0));
     EXPECT_EQ(heard, want);
 }
 
 TEST_F(PlaybackControl, NotesPlacedOrErasedJustAheadAreHeardAsEdited) {
-    openSounds(20);
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    startAtZero();
     // The note at 72, already placed, goes; a new one at 71, 35 ms ahead, comes.
     ASSERT_TRUE(drive(expectedOnset(72, 0, 0) - 3000));
     doc.setNote(72, 0, 0);
     doc.setNote(71, 16, 3);
-    while (drive(44100)) {
-    }
+    driveToEnd();
     EXPECT_EQ(heard, notes(0, doc.LastCoord, 0, 0));
     EXPECT_EQ(heard.count(expectedOnset(71, 0, 0)), 1u);
 }
@@ -86,8 +85,7 @@ TEST_F(PlaybackControl, NotesPlacedOrErasedJustAheadAreHeardAsEdited) {
 TEST_F(PlaybackControl, AnUndoJustAheadIsHeardAsUndone) {
     ChartEdit edits(doc);
     UndoHistory history(edits);
-    openSounds(20);
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    startAtZero();
     ASSERT_TRUE(drive(expectedOnset(72, 0, 0) - 6000));
     {
         EditStep step(edits, QStringLiteral("Draw Note"));
@@ -96,8 +94,7 @@ TEST_F(PlaybackControl, AnUndoJustAheadIsHeardAsUndone) {
     }
     ASSERT_TRUE(drive(1000));  // both placed and withdrawn ahead
     ASSERT_TRUE(history.undo());
-    while (drive(44100)) {
-    }
+    driveToEnd();
     EXPECT_EQ(heard, notes(0, doc.LastCoord, 0, 0));
     EXPECT_EQ(heard.count(expectedOnset(71, 0, 0)), 0u);
     EXPECT_EQ(heard.count(expectedOnset(72, 0, 0)), 1u);
@@ -129,8 +126,7 @@ TEST_F(PlaybackControl, EndsWithTheMusicAndAStartPastItStopsAtOnce) {
 
 TEST_F(PlaybackControl, AStartBeforeTheMusicPlaysFromItsBeginning) {
     doc.Delay = 123;  // the music starts at coord 60
-    openSounds(20);
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
+    startAtZero();
     EXPECT_EQ(musicAt(), 0);
     EXPECT_EQ(playback.step().coord, 60);
     ASSERT_TRUE(drive(44100));
@@ -139,10 +135,8 @@ TEST_F(PlaybackControl, AStartBeforeTheMusicPlaysFromItsBeginning) {
 
 TEST_F(PlaybackControl, ATimeThatCannotBeComputedEndsPlaybackAfterTheNotesBeforeIt) {
     doc.setTempo(300, 0);
-    openSounds(20);
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
-    while (drive(kRenderBlock)) {
-    }
+    startAtZero();
+    driveToEnd();
     playback.stop();
     EXPECT_EQ(heard, notes(0, 299, 0, 0));
     EXPECT_FALSE(playback.start(400, PlaySwitches{}));  // no time there: nothing starts

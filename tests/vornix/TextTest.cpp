@@ -2,10 +2,12 @@
 // byte-order marks coming out as U+FEFF, malformed input, GB18030 both ways),
 // the byte-order-mark table of BytesToText, ReadFileBytes and FileExists.
 
-#include "ByteHelpers.h"
+#include <gtest/gtest.h>
+
 #include "FileIO.h"
 #include "FileText.h"
 #include "Vornix.h"
+#include "support/FileHelpers.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -19,9 +21,21 @@
 #include <vector>
 
 using namespace lumidex;
-using namespace lumidex::testing;
+using lumidex::test::writeAll;
 
 namespace {
+
+QByteArray bytesOf(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values) b.append(char(v));
+    return b;
+}
+
+QString units(std::initializer_list<char16_t> values) {
+    QString s;
+    for (char16_t v : values) s += QChar(v);
+    return s;
+}
 
 using Converter = std::function<int32_t(const char*, int32_t, char16_t*, int32_t)>;
 
