@@ -45,29 +45,22 @@ bool Mixer::remove(StreamId id) {
 }
 
 bool Mixer::play(StreamId id) {
-    std::optional<Ready> ready = prepare(id, std::nullopt);
-    if (!ready) return false;
-    Decoders unused;
-    Lock lock(mutex_);
-    MixerStream* s = finishPreparing(id, *ready);
-    if (!s) return false;
-    unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
-    s->play(head_, heardLocked());
-    closeIdleDecoders(unused);
-    return true;
+    return withReadyDecoder(id, [this](MixerStream& s) { s.play(head_, heardLocked()); });
 }
 
 bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
-    return startAhead(id, frame, sourceFrame, &MixerStream::scheduleStart);
+    return withReadyDecoder(
+        id, [&](MixerStream& s) { s.scheduleStart(frame, sourceFrame, head_, heardLocked()); });
 }
 
 bool Mixer::queueAt(StreamId id, int64_t frame, double sourceFrame) {
-    return startAhead(id, frame, sourceFrame, &MixerStream::queueStart);
+    return withReadyDecoder(
+        id, [&](MixerStream& s) { s.queueStart(frame, sourceFrame, head_, heardLocked()); });
 }
 
-// The decoder is open before the start frame comes round, so the render
-// thread only has to move it there.
-bool Mixer::startAhead(StreamId id, int64_t frame, double sourceFrame, PlaceStart place) {
+// The decoder is opened (outside the lock) before the start is placed, so the
+// render thread only has to move it there when the start frame comes round.
+bool Mixer::withReadyDecoder(StreamId id, const std::function<void(MixerStream&)>& start) {
     std::optional<Ready> ready = prepare(id, std::nullopt);
     if (!ready) return false;
     Decoders unused;
@@ -75,7 +68,7 @@ bool Mixer::startAhead(StreamId id, int64_t frame, double sourceFrame, PlaceStar
     MixerStream* s = finishPreparing(id, *ready);
     if (!s) return false;
     unused.push_back(s->adoptDecoder(std::move(ready->decoder), ready->frame));
-    (s->*place)(frame, sourceFrame, head_, heardLocked());
+    start(*s);
     closeIdleDecoders(unused);
     return true;
 }

@@ -30,6 +30,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -137,9 +138,9 @@ class Mixer {
     std::optional<Ready> prepare(StreamId id, std::optional<double> sourceFrame);
     // Under the lock again: the stream, with the preparation no longer counted.
     MixerStream* finishPreparing(StreamId id, const Ready& ready);
-    // playAt and queueAt: the decoder made ready, then `place` puts the start.
-    using PlaceStart = void (MixerStream::*)(int64_t, double, int64_t, int64_t);
-    bool startAhead(StreamId id, int64_t frame, double sourceFrame, PlaceStart place);
+    // play, playAt and queueAt: the stream's decoder made ready, then `start`
+    // runs under the lock.
+    bool withReadyDecoder(StreamId id, const std::function<void(MixerStream&)>& start);
 
     const int outputRate_;
     mutable std::mutex mutex_;

@@ -26,6 +26,7 @@
 #include "ChartView.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
+#include "WidgetBenchMain.h"
 #include "fmMain.h"
 
 using namespace lumidex;
@@ -106,11 +107,5 @@ BENCHMARK(BM_KeyPress)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("LUMIDEX_AUDIO", "null", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return lumidex::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -32,6 +32,7 @@
 #include "OfflineRender.h"
 #include "ScriptedDialogs.h"
 #include "SoundFile.h"
+#include "WidgetBenchMain.h"
 #include "fmMain.h"
 
 using namespace lumidex;
@@ -183,12 +184,7 @@ BENCHMARK(BM_PlaybackStep)->UseManualTime()->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("LUMIDEX_AUDIO", "null", 0);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int rc = lumidex::bench::runWidgetBenchmarks(argc, argv);
     audio::AudioSystem::instance().setOutputFactory({});
-    return 0;
+    return rc;
 }

@@ -25,6 +25,7 @@
 
 #include "ChartView.h"
 #include "NoteRenderer.h"
+#include "WidgetBenchMain.h"
 
 using namespace lumidex;
 
@@ -147,10 +148,5 @@ BENCHMARK(BM_ResizeRepaint)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);  // fonts and widgets
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return lumidex::bench::runWidgetBenchmarks(argc, argv);
 }
