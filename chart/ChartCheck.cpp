@@ -18,7 +18,7 @@ void checkKeyIndices(const ChartDocument& doc, Findings& out) {
         const NoteEntry& e = doc.cell(c);
         if (!hasKeyIndex(e.Kind)) continue;
         const int k = e.FxSndIndex;
-        if (k > count || k < 0)
+        if (keyIndexPastList(doc, k))
             out.push_back(atCoord("key-past-list", c,
                                   QStringLiteral("the note's key index %1 names no key (the list "
                                                  "has %2).")
@@ -95,6 +95,10 @@ void checkSpacing(const ChartDocument& doc, Findings& out) {
 }
 
 }  // namespace
+
+bool keyIndexPastList(const ChartDocument& doc, int index) {
+    return index < 0 || index > std::clamp(doc.KeyCount, 0, kMaxKeySound);
+}
 
 QString ChartFinding::line() const {
     QString where;

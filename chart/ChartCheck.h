@@ -50,6 +50,10 @@ constexpr int kTowerGap = 48;
 // Whether a note of kind carries a key index: kinds 1..127 and long heads.
 bool hasKeyIndex(int kind);
 
+// Whether a note's key index names no key of doc's list (past KeyCount, or
+// negative): what key-past-list reports. 0 (no key) names none and is fine.
+bool keyIndexPastList(const ChartDocument& doc, int index);
+
 // The findings of the notes and the key list, in the order of the checks
 // above, each check's findings by coord or key.
 std::vector<ChartFinding> checkChart(const ChartDocument& doc);
