@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "HeaderFields.h"
 #include "KeyIndexEditing.h"
 #include "KeyboardEntry.h"
+#include "MouseEditing.h"
 #include "support/ChartRecords.h"
 
 namespace lumidex {
@@ -42,6 +45,49 @@ TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
         if (!c.near) {
             EXPECT_EQ(gridCoordNear(c.c0), c.grid);
         }
+    }
+}
+
+// Canvas rows as the view has them at view base 0: coord 0 on row 350,
+// 14 rows to 3 coords, upward.
+struct RowsAtBase0 : CanvasRows {
+    int HeightToCoord(int row) const override { return int(std::lround((350 - row) * 3 / 14.0)); }
+    int CoordToHeight(int coord) const override { return int(std::lround(350 - coord * 14 / 3.0)); }
+};
+
+TEST_F(EditRules, ADragWritesEveryThirdCoordUpToThePointerInOneStep) {
+    int selected = 18, last = -1;
+    bool held = false;
+    RandomKindSet kinds;
+    MouseEditing mouse(edits, {selected, held, last}, kinds);
+    const RowsAtBase0 rows;
+    doc.setKind(80, 17);
+    struct Case {
+        int press;
+        std::vector<int> moves;  // pointer coords, one event each
+        int from, to;            // every third coord written, in one step
+    } cases[] = {
+        {3, {20}, 3, 21},                // one fast event reaches the grid coord under it
+        {60, {30}, 30, 60},              // downward too
+        {3, {80}, 3, 78},                // toward a note: the steps stop short of it
+        {99, {101, 104, 105}, 99, 105},  // a slow drag: one step per event, as before
+        {29997, {30010}, 29997, 30000},  // nothing beyond the chart is written
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.press);
+        log.steps.clear();
+        mouse.press(kButtonLeft, rows.CoordToHeight(c.press), rows);
+        for (int m : c.moves) mouse.move(kButtonLeft, rows.CoordToHeight(m), rows);
+        mouse.release();
+        for (int k = c.from - 3; k <= c.to + 3; ++k) {
+            const bool written = k >= c.from && k <= c.to && (k - c.from) % 3 == 0;
+            if (k != 80 && inChart(k)) {
+                EXPECT_EQ(doc.cell(k).Kind, written ? 18 : 0) << k;
+            }
+        }
+        ASSERT_EQ(log.steps.size(), 1u);
+        EXPECT_EQ(log.steps[0].cells.size(), size_t((c.to - c.from) / 3 + 1));
+        for (int k = c.from; k <= c.to; k += 3) doc.setKind(k, 0);
     }
 }
 

@@ -126,23 +126,24 @@ TEST_F(Editing, ClicksAimAtTheNearestNoteOrTheGrid) {
     EXPECT_EQ(kind(0), 0);
 }
 
-TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
+TEST_F(Editing, DragsReachThePointerInOneStepWithOneRandomPickEach) {
     test::StepLog log;
     w->edits.addListener(&log);
 
     pick(18);
-    // Far up at once: the edit point catches up one step per event.
+    // Far up at once: the first move writes every third coord up to the
+    // pointer; the others find nothing left to do.
     drag(Qt::LeftButton, rowOf(99), rowOf(130), 3);
-    for (int c : {99, 102, 105, 108}) EXPECT_EQ(kind(c), 18) << c;
-    EXPECT_EQ(kind(111), 0);
+    for (int c = 99; c <= 129; c += 3) EXPECT_EQ(kind(c), 18) << c;
+    EXPECT_EQ(kind(132), 0);
     ASSERT_EQ(log.steps.size(), 1u);
     EXPECT_EQ(log.steps[0].action, "Draw Note");
-    EXPECT_EQ(log.steps[0].cells.size(), 4u);
-    EXPECT_EQ(w->doc.Combo, 4);
+    EXPECT_EQ(log.steps[0].cells.size(), 11u);
+    EXPECT_EQ(w->doc.Combo, 11);
 
     // Right-dragging down erases the same run from the top.
-    drag(Qt::RightButton, rowOf(108), rowOf(90), 3);
-    for (int c : {99, 102, 105, 108}) EXPECT_EQ(kind(c), 0) << c;
+    drag(Qt::RightButton, rowOf(130), rowOf(90), 3);
+    for (int c = 90; c <= 130; ++c) EXPECT_EQ(kind(c), 0) << c;
     EXPECT_EQ(w->doc.Combo, 0);
     EXPECT_EQ(log.steps.back().action, "Erase Note");
 
@@ -157,9 +158,9 @@ TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
     RandomKindSet same;  // the same fixed sequence as the window's
     pick(6);
     drag(Qt::LeftButton, rowOf(99), rowOf(160), 5);
-    for (int c = 99; c <= 114; c += 3) EXPECT_EQ(kind(c), same.RandomKind()) << c;
-    EXPECT_EQ(kind(117), 0);
-    EXPECT_EQ(w->doc.Combo, 6);
+    for (int c = 99; c <= 159; c += 3) EXPECT_EQ(kind(c), same.RandomKind()) << c;
+    EXPECT_EQ(kind(162), 0);
+    EXPECT_EQ(w->doc.Combo, 21);
 }
 
 TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
