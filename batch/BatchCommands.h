@@ -4,10 +4,12 @@
 // the messages and beeps the user sees (through Dialogs), and run the
 // operations of RangeClipboard, KindTransforms and SpeedChange.
 //
-// A command answers true when it ran; the window then marks the chart
-// modified where the command changes the chart (also when the values
-// written equal the old ones) and repaints. Refusals and commands without a
-// field to work on answer false and change nothing.
+// A command answers true when it ran; the window then repaints. Each
+// command that writes is one edit step, and the chart counts as modified
+// through that step only: a command whose writes leave every value as it was
+// (a speed change to the values there, a transform over a range without
+// notes) records nothing and leaves the chart unmarked. Refusals and
+// commands without a field to work on answer false and change nothing.
 //
 // The AlignCoord grid is the document's, read at each command.
 
