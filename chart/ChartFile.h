@@ -17,8 +17,14 @@ inline const QString kPleaseEnterSpeed = QStringLiteral("Please enter speed");
 inline const QString kPleaseEnterLength = QStringLiteral("Please enter note length");
 inline const QString kOverwriteQuestion = QStringLiteral("File already exists, overwrite?");
 
-// Writes the chart to name. Checks the header texts ("Current BPM", "Current
-// Speed", "Note Length"), asks before overwriting, composes the whole file,
+// The header texts a save needs that are not numbers ("Current BPM",
+// "Current Speed", "Note Length", in that order; an empty text counts as
+// missing), as the message naming them: one line each, "Please enter BPM"
+// and so on. Empty when all three are numbers.
+QString missingHeaderFields(const HeaderTexts& header);
+
+// Writes the chart to name. Checks the header texts first (every missing
+// one named in one warning, missingHeaderFields), asks before overwriting, composes the whole file,
 // converts it to GB18030 and writes it through WriteFileBytes (a failed save
 // leaves any existing file as it was). Reports the result in a message box and
 // stores the recomputed combo count in doc.Combo on success.

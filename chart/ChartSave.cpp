@@ -168,17 +168,23 @@ class ChartWriter {
     qint64 middleLines_ = 0;
 };
 
-// Shows the first header check that fails; true when all pass.
+// Names every header field that fails its check in one warning; true when
+// all pass.
 bool headerTextsValid(const HeaderTexts& header, Dialogs& ui) {
-    const QString* problem = !isNumeric(header.BPMO)     ? &kPleaseEnterBpm
-                             : !isNumeric(header.BPM)    ? &kPleaseEnterSpeed
-                             : !isNumeric(header.Length) ? &kPleaseEnterLength
-                                                         : nullptr;
-    if (problem) ui.message(*problem, MsgIcon::Exclamation);
-    return problem == nullptr;
+    const QString missing = missingHeaderFields(header);
+    if (!missing.isEmpty()) ui.message(missing, MsgIcon::Exclamation);
+    return missing.isEmpty();
 }
 
 }  // namespace
+
+QString missingHeaderFields(const HeaderTexts& header) {
+    QStringList missing;
+    if (!isNumeric(header.BPMO)) missing << kPleaseEnterBpm;
+    if (!isNumeric(header.BPM)) missing << kPleaseEnterSpeed;
+    if (!isNumeric(header.Length)) missing << kPleaseEnterLength;
+    return missing.join(QLatin1Char('\n'));
+}
 
 double totalFrames(const ChartDocument& doc) {
     const std::optional<double> lastPosition = doc.CoordToPosition(doc.LastCoord);

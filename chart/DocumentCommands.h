@@ -91,7 +91,9 @@ class DocumentCommands {
     // The chart of the command line, without a question. True when loaded.
     bool openCommandLine(const QStringList& args);
 
-    // "&Save XML File...": always through the save dialog. True when saved.
+    // "&Save XML File...": the header fields a save needs are checked first
+    // (every missing one named in one warning, no chooser then); then always
+    // through the save dialog. True when saved.
     bool save();
 
     // "&New": starts program in workingDir with no arguments, detached. The

@@ -37,11 +37,12 @@ TEST_F(SaveTest, RefusalsAndFailuresWriteNothing) {
         ASSERT_EQ(ui.messages(), QStringList{text});
         EXPECT_EQ(ui.shown.at(0).icon, MsgIcon::Exclamation);
     };
-    // The header checks come first and in order.
+    // The header checks come first, every missing field named in one message.
     doc->Header.BPMO = doc->Header.BPM = doc->Header.Length = "";
-    expectRefused(path, "Please enter BPM");
+    expectRefused(path, "Please enter BPM\nPlease enter speed\nPlease enter note length");
     doc->Header.BPMO = "150";
-    expectRefused(path, "Please enter speed");
+    doc->Header.Length = "Please enter note length";
+    expectRefused(path, "Please enter speed\nPlease enter note length");
     doc->Header.BPM = "1.5e2";
     expectRefused(path, "Please enter note length");
     doc->Header.Length = "48";
