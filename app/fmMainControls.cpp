@@ -20,6 +20,7 @@
 
 #include <vector>
 
+#include "HeaderFields.h"
 #include "Numbers.h"
 #include "PictureBox.h"
 #include "TextBoxText.h"
@@ -50,6 +51,13 @@ QLineEdit* textBox(const QString& name, const QString& text) {
     auto* box = named(new QLineEdit, name);
     showText(box, text);
     box->setMinimumWidth(110);
+    return box;
+}
+
+// An empty box that shows its prompt in grey until something is typed.
+QLineEdit* promptBox(const QString& name, const QString& prompt) {
+    QLineEdit* box = textBox(name, QString());
+    box->setPlaceholderText(prompt);
     return box;
 }
 
@@ -308,10 +316,10 @@ QGroupBox* fmMain::buildMode() {
 
 QGroupBox* fmMain::buildMusicInfo() {
     auto* box = named(new QGroupBox(QStringLiteral("Music Info")), QStringLiteral("frMusicInfo"));
-    txName = textBox(QStringLiteral("txName"), QStringLiteral("Please enter music name"));
-    txBPMO = textBox(QStringLiteral("txBPMO"), QStringLiteral("Please enter BPM"));
-    txBPM = textBox(QStringLiteral("txBPM"), QStringLiteral("Please enter speed"));
-    txLength = textBox(QStringLiteral("txLength"), QStringLiteral("Please enter note length"));
+    txName = promptBox(QStringLiteral("txName"), kMusicNamePrompt);
+    txBPMO = promptBox(QStringLiteral("txBPMO"), kBpmPrompt);
+    txBPM = promptBox(QStringLiteral("txBPM"), kSpeedPrompt);
+    txLength = promptBox(QStringLiteral("txLength"), kLengthPrompt);
     txLongCorrectVal = textBox(QStringLiteral("txLongCorrectVal"), QStringLiteral("4"));
     txDelay = textBox(QStringLiteral("txDelay"), QStringLiteral("0"));
     txBGMVolume = textBox(QStringLiteral("txBGMVolume"), QStringLiteral("1.00"));

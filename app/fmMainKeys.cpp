@@ -34,7 +34,7 @@ void fmMain::mnKeyAdd_Click() {
 }
 
 void fmMain::mnKeyAddBatch_Click() {
-    KeyListCommands(edits, ui_).addBatch(state.CurrentFile);
+    KeyListCommands(edits, ui_).addBatch(musicDir());
 }
 
 void fmMain::mnKeyEdit_Click() {

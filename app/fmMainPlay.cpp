@@ -9,9 +9,11 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "ChartView.h"
+#include "MusicHints.h"
 #include "Numbers.h"
 #include "SoundFile.h"
 #include "fmMain.h"
@@ -22,6 +24,8 @@ namespace {
 
 // One playback step per display frame.
 constexpr int kStepMs = 16;
+// How long a hint about the music stays in the status bar.
+constexpr int kHintMs = 15000;
 
 }  // namespace
 
@@ -57,9 +61,13 @@ void fmMain::mnDecoder_Click(int index) {
     for (QWidget* control : speedControls) control->setEnabled(speed);
 }
 
+// While the failure's message box is up, the status bar says which file was
+// looked for: beside the program itself for a chart not yet saved.
 void fmMain::cmdOpenBGM_Click() {
     doc.keySound(0).Snd = txBGM->text();
+    StatusBar->showMessage(musicLookedAt(musicDir(), doc.keySound(0).Snd), kHintMs);
     if (!sounds->openMusic(doc, musicDir(), ui_)) return;
+    StatusBar->clearMessage();
     cmdOpenBGM->setEnabled(false);
     cmdCloseBGM->setEnabled(true);
     cmdPlay->setEnabled(true);
@@ -113,7 +121,11 @@ void fmMain::cmdPlay_Click() {
     PlaySwitches switches = playback->switches();
     switches.music = mnPlayBGM->isChecked();
     switches.keys = mnPlayKeyNote->isChecked();
-    if (!playback->start(vsb->value(), switches)) return;
+    if (!playback->start(vsb->value(), switches)) {
+        if (const QString why = playRefusal(*sounds); !why.isEmpty())
+            StatusBar->showMessage(why, kHintMs);
+        return;
+    }
     view->state().playing = true;
     cmdPlay->setText(QStringLiteral("&Pause"));
     escPlay_->setEnabled(true);

@@ -2,14 +2,19 @@
 // the program's), and the chart named on the command line (a path, or an
 // entry of a PAK archive).
 
+#include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 
+#include "HeaderFields.h"
+#include "MusicHints.h"
 #include "PictureBox.h"
 #include "WindowTestSupport.h"
 #include "support/ZipHelpers.h"
@@ -30,6 +35,25 @@ TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     int shownImages = 0;
     for (QLabel* image : w.imgEle) shownImages += image && image->isVisible();
     EXPECT_EQ(shownImages, 29);  // the six long-note bodies are hidden
+}
+
+TEST_F(WindowTest, ANewChartShowsPromptsAsPlaceholdersAndTheStatusBarGuidesToTheMusic) {
+    start();
+    fmMain& w = *window;
+    for (auto [box, prompt] : {std::pair{w.txName, kMusicNamePrompt},
+                               {w.txBPMO, kBpmPrompt},
+                               {w.txBPM, kSpeedPrompt},
+                               {w.txLength, kLengthPrompt}}) {
+        EXPECT_TRUE(box->text().isEmpty());
+        EXPECT_EQ(box->placeholderText(), prompt);
+    }
+    EXPECT_TRUE(w.doc.Header.Name.isEmpty());
+    w.mnPlayStart->trigger();
+    EXPECT_EQ(w.StatusBar->currentMessage(), kOpenMusicFirst);
+    w.cmdOpenBGM->click();  // the music is looked for from the program's folder
+    EXPECT_TRUE(ui.messages().last().startsWith(QStringLiteral("File open error!")));
+    EXPECT_EQ(w.StatusBar->currentMessage(),
+              "Looked for the music at " + QDir::cleanPath(dir.path() + "/../../pvx_music/mr.mp3"));
 }
 
 TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
@@ -83,10 +107,10 @@ TEST_F(WindowTest, ShortcutsReachTheirHandlers) {
     window->state.Modified = 1;
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     const auto shown = shownSinceMark();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].kind, ScriptedDialogs::Kind::Open);
-    EXPECT_EQ(shown[1].kind, ScriptedDialogs::Kind::Save);
-    EXPECT_EQ(shown[2].text, QStringLiteral("Please enter BPM"));
+    EXPECT_EQ(shown[1].text,  // refused before the save chooser
+              QStringLiteral("Please enter BPM\nPlease enter speed\nPlease enter note length"));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.xml"))));
     EXPECT_TRUE(window->state.CurrentFile.isEmpty());
     EXPECT_EQ(window->state.Modified, 1);
