@@ -98,7 +98,7 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
 }
 
 TEST_F(WindowTest, ShortcutsReachTheirHandlers) {
-    start();  // the header boxes still hold their prompts: saving is refused
+    start();  // the header boxes are empty: saving is refused
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     mark();
