@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "HeaderFields.h"
@@ -79,15 +80,14 @@ TEST_F(EditRules, ADragWritesEveryThirdCoordUpToThePointerInOneStep) {
         mouse.press(kButtonLeft, rows.CoordToHeight(c.press), rows);
         for (int m : c.moves) mouse.move(kButtonLeft, rows.CoordToHeight(m), rows);
         mouse.release();
-        for (int k = c.from - 3; k <= c.to + 3; ++k) {
-            const bool written = k >= c.from && k <= c.to && (k - c.from) % 3 == 0;
-            if (k != 80 && inChart(k)) {
-                EXPECT_EQ(doc.cell(k).Kind, written ? 18 : 0) << k;
-            }
-        }
         ASSERT_EQ(log.steps.size(), 1u);
-        EXPECT_EQ(log.steps[0].cells.size(), size_t((c.to - c.from) / 3 + 1));
-        for (int k = c.from; k <= c.to; k += 3) doc.setKind(k, 0);
+        std::vector<int> written;
+        for (const CellChange& cell : log.steps[0].cells) written.push_back(cell.coord);
+        std::sort(written.begin(), written.end());
+        std::vector<int> every3;
+        for (int k = c.from; k <= c.to; k += 3) every3.push_back(k);
+        EXPECT_EQ(written, every3);
+        for (int k : written) doc.setKind(k, 0);
     }
 }
 

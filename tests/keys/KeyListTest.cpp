@@ -107,56 +107,28 @@ TEST(KeyListRenumbering, PurgeKeepsUsedKeysAndEveryNoteOnItsSound) {
     }
 }
 
-TEST(KeyListCommands, VolumesMustBeNumbersAndTheBoxAsksAgain) {
-    using Kind = ScriptedDialogs::Kind;
-    struct Case {
-        std::deque<QString> volumes;  // answers to the volume box, in turn
-        const char* stored;           // nullptr: nothing stored
-        int beeps;
-        const char* offeredAgain;  // the volume box's text after a refusal
-    } cases[] = {
-        {{"0.7"}, "0.7", 0, ""},
-        {{"loud", "0.9"}, "0.9", 1, "1.00"},
-        {{"1e999", "x", ""}, nullptr, 2, "1.00"},  // too large for a number, then Cancel
-        {{"loud"}, "1.00", 1, "1.00"},             // the number offered again is taken
-    };
-    for (bool editing : {false, true}) {
-        for (const Case& c : cases) {
-            SCOPED_TRACE(::testing::Message() << editing << " " << c.volumes.front().toStdString());
-            ChartDocument doc;
-            doc.KeyCount = 1;
-            doc.keySound(1) = {QStringLiteral("kick.wav"), QStringLiteral("soft")};
-            ChartEdit edits(doc);
-            ScriptedDialogs ui;
-            ui.inputAnswers = {QStringLiteral("hat.wav")};
-            ui.inputAnswers.insert(ui.inputAnswers.end(), c.volumes.begin(), c.volumes.end());
-            KeyListCommands keys(edits, ui);
-            EXPECT_EQ(editing ? keys.edit(1) : keys.add(), c.stored != nullptr);
-            const int k = editing ? 1 : 2;
-            EXPECT_EQ(doc.KeyCount, c.stored && !editing ? 2 : 1);
-            if (c.stored) {
-                EXPECT_EQ(doc.keySound(k).Volume, QLatin1String(c.stored));
-            }
-            EXPECT_EQ(ui.beeps(), c.beeps);
-            if (c.beeps > 0) {
-                EXPECT_EQ(ui.shown.back().kind, Kind::Input);
-                EXPECT_EQ(ui.shown.back().initial, QLatin1String(c.offeredAgain));
-            }
-        }
-    }
-}
-
-TEST(KeyListCommands, BatchAddOpensTheMusicFolderAndNamesFilesAddedAgain) {
+TEST(KeyListCommands, VolumesMustBeNumbersAndBatchAddNamesFilesAddedAgain) {
     ChartDocument doc;
     doc.KeyCount = 1;
-    doc.keySound(1) = {QStringLiteral("drums/kick.wav"), QStringLiteral("1.00")};
+    doc.keySound(1) = {QStringLiteral("d/kick.wav"), QStringLiteral("loud")};  // as loaded
     ChartEdit edits(doc);
     ScriptedDialogs ui;
-    ui.multiAnswers = {{"/m/drums/kick.wav", "/m/drums/tom.wav", "/n/drums/tom.wav"}};
-    EXPECT_EQ(KeyListCommands(edits, ui).addBatch(QStringLiteral("/songs/pvx_music/")), 3);
-    EXPECT_EQ(ui.shown.at(0).initial, QStringLiteral("/songs/pvx_music/"));
-    EXPECT_EQ(doc.KeyCount, 4);
-    EXPECT_EQ(ui.messages(), QStringList{kKeysAddedAgain + "\ndrums/kick.wav\ndrums/tom.wav"});
+    KeyListCommands keys(edits, ui);
+    // Each refusal beeps and offers a number again ("1.00" for a key whose
+    // volume was none); Cancel ends the command.
+    ui.inputAnswers = {"hat.wav", "loud", "1e999", "0.9", "hat.wav", "x", ""};
+    EXPECT_TRUE(keys.add());
+    EXPECT_FALSE(keys.edit(1));
+    EXPECT_EQ(doc.keySound(2).Volume, "0.9");
+    EXPECT_EQ(doc.keySound(1).Volume, "loud");
+    EXPECT_EQ(ui.beeps(), 3);
+    EXPECT_EQ(ui.shown.back().initial, "1.00");
+
+    ui.shown.clear();
+    ui.multiAnswers = {{"/m/d/kick.wav", "/m/d/tom.wav", "/n/d/tom.wav"}};
+    EXPECT_EQ(keys.addBatch(QStringLiteral("/songs/pvx_music/")), 3);
+    EXPECT_EQ(ui.shown.at(0).initial, "/songs/pvx_music/");
+    EXPECT_EQ(ui.messages(), QStringList{kKeysAddedAgain + "\nd/kick.wav\nd/tom.wav"});
 }
 
 }  // namespace

@@ -102,15 +102,11 @@ TEST_F(KeyListWindowTest, BatchAddNamesEachFileByItsParentFolder) {
     EXPECT_EQ(lines(), QStringList({"[1]1.00 kick.wav", "[2]1.00 drums/tom.wav",
                                     "[3]1.00 /clap.ogg", "[4]1.00 x/y.wav"}));
     EXPECT_EQ(window->state.Modified, 1);
-    ui.multiAnswers = {{"/other/drums/tom.wav"}};
-    window->mnKeyAddBatch->trigger();
-    EXPECT_EQ(ui.messages().last(), kKeysAddedAgain + "\ndrums/tom.wav");
-    EXPECT_EQ(window->doc.KeyCount, 5);
 
     window->state.Modified = 0;
     ui.multiAnswers = {{QString()}};  // cancelled
     window->mnKeyAddBatch->trigger();
-    EXPECT_EQ(window->doc.KeyCount, 5);
+    EXPECT_EQ(window->doc.KeyCount, 4);
     EXPECT_EQ(window->state.Modified, 0);
 }
 
