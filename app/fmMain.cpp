@@ -267,11 +267,6 @@ QString fmMain::musicDir() const {
     return JoinPath(state.ChartDir, musicInfo->musicPath());
 }
 
-void fmMain::InitArea() {
-    doc.InitArea();
-    view->InitArea();
-}
-
 void fmMain::ReDrawNote() {
     view->ReDrawNote();
 }

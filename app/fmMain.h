@@ -9,24 +9,21 @@
 //   playing     music and key buttons, playing speed, Play menu (PlaybackController)
 //   keyList     the "Key List:" panel and its Edit menu items (KeyListController)
 //   batchPanel  the "Clipboard" panel and the batch items     (BatchController)
-// The window itself keeps the File, Undo/Redo, test play and Help items, the
-// title and status bar, dropping a file, and the life cycle:
+// The window keeps the File, Undo, test play and Help items, the title,
+// dropped files and the life cycle:
 //   fmMain w(dialogs, appInfo);
 //   if (!w.Form_Load()) return;   // audio engines, list defaults, a new chart
 //   w.show();
 //   w.openCommandLine();          // the chart named on the command line
-// Closing the window (or "E&xit") asks about unsaved changes and then shuts
-// the audio engines down.
+// Closing it asks about unsaved changes, then shuts the audio engines down.
 //
 // Adding a feature: write it as a controller, a QObject built from
 // WindowParts (plus the core objects it needs) that builds or is given its
 // widgets, connects them with wire() (Wiring.h), keeps the rules in its core
-// module and listens to edits for chart changes. Then add one line to
-// fmMain::addControllers() that appends it to features_. Nothing else of the
-// window changes.
+// module and listens to edits for chart changes; then one line in
+// fmMain::addControllers() appends it to features_.
 //
-// Controls are private: they carry their names as objectName (arrays share a
-// name and carry an "index" property), which is how tests find them.
+// Controls are private; they carry their names as objectName (WindowWidgets.h).
 
 #include <QMainWindow>
 
@@ -65,20 +62,17 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     fmMain(Dialogs& ui, AppInfo app, QWidget* parent = nullptr);
     ~fmMain() override;
 
-    // The interface font: Tahoma where installed, else the nearest sans.
-    static QFont interfaceFont();
+    static QFont interfaceFont();  // Tahoma where installed, else the nearest sans
 
-    // Start-up before the window is shown: audio engines, list defaults, a
-    // new chart. False when the program must end.
+    // Start-up before showing; false when the program must end.
     bool Form_Load();
     // Opens the chart of the command line (a path, or -p PAKFILE ENTRY).
     void openCommandLine();
     // Asked before the window closes; false keeps it open.
     bool Form_QueryUnload();
-    // The window goes away: playback stopped, sounds and engines released.
+    // Playback stopped, sounds and engines released.
     void Form_Unload();
 
-    // ---- what the window holds ------------------------------------------------
     const AppInfo app;  // "&New" starts app.ExePath in app.AppDir
     WindowState state;
     ChartDocument doc;
@@ -101,7 +95,6 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     std::unique_ptr<KeyListController> keyList;
     std::unique_ptr<BatchController> batchPanel;
 
-    // ---- the window's own items -------------------------------------------------
     void mnNew_Click();
     void mnOpen_Click(int index);
     void mnSave_Click();
@@ -112,20 +105,15 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void mnHelpInstruction_Click();
     void mnAbout_Click();
 
-    // Clears the chart and the editing state of the view.
-    void InitArea();
-    // Repaints the chart view and its read-outs.
-    void ReDrawNote();
-    // Takes the last step of the undo history back (text still being typed
-    // in a "Music Info" box is taken first) and shows the chart as it was.
+    void ReDrawNote();  // repaints the chart view and its read-outs
+    // Takes the last step back (text being typed in a box is taken first).
     void UndoProc();
     // The music directory: the "pvx_music Path" text joined to ChartDir.
     QString musicDir() const;
     // Sets Modified and shows it in the title's "[*]" and the status bar;
     // false (after a load or a save) marks the history's state as the saved one.
     void setModified(bool modified) override;
-    // The title "Pelvaro Note Editor - song.xml[*]" and the status bar.
-    void refreshTitle();
+    void refreshTitle();  // "Pelvaro Note Editor - song.xml[*]" and the status bar
     // Restores the window's placement from settings and stores it there on
     // close; settings must outlive the window.
     void rememberPlacement(QSettings* settings);

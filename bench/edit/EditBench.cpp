@@ -52,13 +52,13 @@ struct Editor {
     }
     void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int row) {
         const QPoint at(20, row);
-        QMouseEvent event(type, at, w.findChild<PictureBox*>("picMain")->mapToGlobal(at), button,
-                          held, Qt::NoModifier);
-        QApplication::sendEvent(w.findChild<PictureBox*>("picMain"), &event);
+        QMouseEvent event(type, at, w.findChild<lumidex::PictureBox*>("picMain")->mapToGlobal(at),
+                          button, held, Qt::NoModifier);
+        QApplication::sendEvent(w.findChild<lumidex::PictureBox*>("picMain"), &event);
     }
     void key(QEvent::Type type, Qt::Key k) {
         QKeyEvent event(type, k, Qt::NoModifier);
-        QApplication::sendEvent(w.findChild<PictureBox*>("picMain"), &event);
+        QApplication::sendEvent(w.findChild<lumidex::PictureBox*>("picMain"), &event);
     }
 };
 

@@ -19,6 +19,7 @@
 #include "AppInfo.h"
 #include "ChartView.h"
 #include "KeyListController.h"
+#include "PictureBox.h"
 #include "ScriptedDialogs.h"
 #include "fmMain.h"
 
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
     QTest::qWait(200);  // let the window settle at its final size
     const QImage whole = window.grab().toImage();
 
-    QWidget* area = window.findChild<PictureBox*>("picMain")->parentWidget()->parentWidget();
+    QWidget* area =
+        window.findChild<lumidex::PictureBox*>("picMain")->parentWidget()->parentWidget();
     window.findChild<QScrollBar*>("vsb")->setValue(150);
     QTest::qWait(50);
     const QImage higher = area->grab().toImage();

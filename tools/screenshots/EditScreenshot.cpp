@@ -52,19 +52,19 @@ int main(int argc, char** argv) {
     const auto row = [&w](int coord) { return w.view->CoordToHeight(coord); };
     const int base = int(w.view->state().viewBase);
     w.canvas->imgEle_MouseDown(20);
-    mouse(w.findChild<PictureBox*>("picMain"), QEvent::MouseButtonPress, Qt::LeftButton,
+    mouse(w.findChild<lumidex::PictureBox*>("picMain"), QEvent::MouseButtonPress, Qt::LeftButton,
           Qt::LeftButton, row(base + 30));
     for (int i = 0; i < 4; ++i)
-        mouse(w.findChild<PictureBox*>("picMain"), QEvent::MouseMove, Qt::NoButton, Qt::LeftButton,
-              row(base + 60));
-    mouse(w.findChild<PictureBox*>("picMain"), QEvent::MouseButtonRelease, Qt::LeftButton,
+        mouse(w.findChild<lumidex::PictureBox*>("picMain"), QEvent::MouseMove, Qt::NoButton,
+              Qt::LeftButton, row(base + 60));
+    mouse(w.findChild<lumidex::PictureBox*>("picMain"), QEvent::MouseButtonRelease, Qt::LeftButton,
           Qt::NoButton, row(base + 60));
 
     w.findChild<QCheckBox*>("chkKBInput")->click();
     for (Qt::Key k : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right})
-        QTest::keyClick(w.findChild<PictureBox*>("picMain"), k);
+        QTest::keyClick(w.findChild<lumidex::PictureBox*>("picMain"), k);
 
-    mouse(w.findChild<PictureBox*>("picKey"), QEvent::MouseButtonPress, Qt::LeftButton,
+    mouse(w.findChild<lumidex::PictureBox*>("picKey"), QEvent::MouseButtonPress, Qt::LeftButton,
           Qt::LeftButton, row(base + 30));
     QTest::keyClicks(w.findChild<QLineEdit*>("txFxSnd"), QStringLiteral("3"));
     QTest::qWait(200);  // let the window settle at its final size
