@@ -12,15 +12,6 @@
 
 namespace lumidex {
 
-// The prompts of the empty "Music Info" boxes, shown as placeholder text
-// (grey, never part of the box's text). An empty box is what the prompt
-// stood for: an empty name is saved as empty, and "Current BPM", "Current
-// Speed" and "Note Length" left empty are missing when saving.
-inline const QString kMusicNamePrompt = QStringLiteral("Please enter music name");
-inline const QString kBpmPrompt = QStringLiteral("Please enter BPM");
-inline const QString kSpeedPrompt = QStringLiteral("Please enter speed");
-inline const QString kLengthPrompt = QStringLiteral("Please enter note length");
-
 enum class TempoField { Speed, Tempo };
 
 // "Current Speed" (Speed) and "Current BPM" (Tempo): a number above 0 is
