@@ -33,6 +33,7 @@
 #include "ChartEdit.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
+#include "KeyListFollower.h"
 #include "KeyPreview.h"
 #include "KeyboardEntry.h"
 #include "MouseEditing.h"
@@ -113,6 +114,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // playback engine "&Play" drives (play/); handlers in fmMainPlay.cpp.
     std::unique_ptr<SoundBank> sounds;
     std::unique_ptr<Playback> playback;
+    std::unique_ptr<KeyListFollower> keyListFollower;  // the open keys follow the key list
 
     // ---- controls -------------------------------------------------------------
     QToolBar* Toolbar = nullptr;

@@ -28,6 +28,7 @@ constexpr int kStepMs = 16;
 void fmMain::setUpPlayback() {
     sounds = std::make_unique<SoundBank>(players);
     playback = std::make_unique<Playback>(doc, *sounds);
+    keyListFollower = std::make_unique<KeyListFollower>(edits, *sounds, *playback);
     playTimer_ = new QTimer(this);
     playTimer_->setTimerType(Qt::PreciseTimer);
     playTimer_->setInterval(kStepMs);
