@@ -185,20 +185,7 @@ TEST_F(SharedKeyImages, AKeyPastTheBudgetIsNamedAndStaysSilent) {
     EXPECT_EQ(openKeys(kDecoderBass), QStringList{"These KEY mp3s cannot be opened:\n" +
                                                   QString("pk/b.wav\n").repeated(4)});
     EXPECT_EQ(bank.keyImages().bytesHeld(), a.size());
-    doc.fillSpeedTempoFrom(0, 600, 600);
-    doc.Delay = 3;
-    doc.LastCoord = 60;
-    doc.setNote(6, 20, 1);
-    doc.setNote(12, 20, 4);  // the same entry as key 1, heard again
-    doc.setNote(18, 20, 5);  // refused: silent
-    ASSERT_TRUE(writeAll(musicDir + "music.wav", wavFloat(constant(44100, 1, 0.0f))));
-    ScriptedDialogs ui;
-    ASSERT_TRUE(bank.openMusic(doc, musicDir, ui));
-    ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
-    const Onsets want = {{expectedOnset(6, head(), musicAt()), 1 << 1},
-                         {expectedOnset(12, head(), musicAt()), 1 << 1}};
-    driveToEnd();
-    EXPECT_EQ(heard, want);
+    for (int k = 1; k <= kKeys; ++k) EXPECT_EQ(bank.key(k).loaded(), k <= 4) << k;
 }
 
 }  // namespace

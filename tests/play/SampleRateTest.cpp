@@ -1,8 +1,8 @@
 // Music and key sounds of any sample rate play at their own speed: a click
 // track resampled to another rate puts its clicks, and the key sounds placed
-// against it, on the same output frames as the 44100 Hz original, at normal
-// speed and with the playing speed moved, in the editor's steps and in an
-// offline render.
+// against it, on the same output frames as the 44100 Hz original in the
+// editor's steps, at normal speed and with the playing speed moved.
+// RenderCommandTest does the same through lumidex-chart render.
 
 #include "PlayTestSupport.h"
 
@@ -94,16 +94,6 @@ class SampleRates : public PlayFixture, public ::testing::WithParamInterface<Cas
         close();
         return out;
     }
-    // What lumidex-chart render writes with the sounds at `rate`.
-    std::vector<float> rendered(int rate) {
-        openAt(rate);
-        auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
-        std::vector<float> out;
-        renderPlayback(playback, *output, 0, switches(),
-                       [&](const float* f, int n) { out.insert(out.end(), f, f + 2 * n); });
-        close();
-        return out;
-    }
     void compare(const std::vector<float>& original, const std::vector<float>& other, int rate) {
         const std::vector<int64_t> music = risesOn(original, 0);
         const std::vector<int64_t> keys = risesOn(original, 1);
@@ -117,17 +107,6 @@ class SampleRates : public PlayFixture, public ::testing::WithParamInterface<Cas
 TEST_P(SampleRates, TheEditorPlaysEveryRateAtItsOwnSpeed) {
     const std::vector<float> original = editorPlays(44100);
     for (int rate : {22050, 32000, 48000, 96000}) compare(original, editorPlays(rate), rate);
-}
-
-TEST_P(SampleRates, ARenderPlaysEveryRateAtItsOwnSpeed) {
-    const std::vector<float> original = rendered(44100);
-    // At normal speed the clicks are where the file has them.
-    if (GetParam().frequency == 44100) {
-        const std::vector<int64_t> music = risesOn(original, 0);
-        for (size_t i = 0; i < music.size(); ++i)
-            EXPECT_NEAR(double(music[i]), double(i) * kClickEvery * 44100, 1) << i;
-    }
-    for (int rate : {22050, 32000, 48000, 96000}) compare(original, rendered(rate), rate);
 }
 
 INSTANTIATE_TEST_SUITE_P(BassAndMiles, SampleRates,
