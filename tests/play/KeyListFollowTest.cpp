@@ -101,7 +101,9 @@ TEST_P(KeyListSteps, AStepDuringPlaybackIsHeardFromTheNextNote) {
     const Onsets before = wanted(s, p0);
     ASSERT_TRUE(drive(22050));
     const int64_t changed = head();
+    const audio::StreamId moving = bank.key(3).stream();
     deleteKey(edits, 1);
+    EXPECT_EQ(bank.key(2).stream(), moving);  // moved, not opened again
     Onsets want = wanted(s, p0);
     want.erase(want.begin(), want.lower_bound(changed));
     want.insert(before.begin(), before.lower_bound(changed));
