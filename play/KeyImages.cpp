@@ -26,12 +26,9 @@ KeyImages::Image KeyImages::take(const QString& musicDir, const QString& fn) {
         image.bytes = held->second;
         return image;
     }
-    if (bytesHeld() + where.size > budget_) {
-        image.overBudget = true;
-        return image;
-    }
+    // The size is known before reading: a sound past the budget is never read.
+    if (bytesHeld() + where.size > budget_) return image;
     if (!readSoundFile(musicDir, fn, image.bytes) || bytesHeld() + image.bytes.size() > budget_) {
-        image.overBudget = !image.bytes.isEmpty();
         image.bytes.clear();
         return image;
     }

@@ -27,7 +27,6 @@ class KeyImages {
     struct Image {
         QByteArray bytes;  // empty when the sound is missing, unreadable or refused
         QString id;        // the file or entry it came from; empty when missing
-        bool overBudget = false;
     };
     // The image of the sound fn below musicDir (as SoundFile.h finds it):
     // the one already held for that file or entry, else read now.
@@ -37,7 +36,6 @@ class KeyImages {
     void clear() { images_.clear(); }
 
     int64_t bytesHeld() const;
-    int64_t budget() const { return budget_; }
     void setBudget(int64_t bytes) { budget_ = bytes; }
 
   private:

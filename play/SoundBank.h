@@ -87,7 +87,6 @@ class SoundBank {
     // are not, the sounds previews loaded are let go: their places may now
     // name other files, and a preview loads again on demand.
     void followKeyList(const ChartDocument& doc);
-    bool keysOpen() const { return keysOpen_; }
     KeyImages& keyImages() { return images_; }
 
     // The music player of the current decoder (created on first use); empty
