@@ -112,7 +112,12 @@ TEST_P(SampleRates, TheEditorPlaysEveryRateAtItsOwnSpeed) {
 INSTANTIATE_TEST_SUITE_P(BassAndMiles, SampleRates,
                          ::testing::Values(Case{kDecoderBass, 44100}, Case{kDecoderMiles, 44100},
                                            Case{kDecoderBass, playingFrequency(-37)},
-                                           Case{kDecoderMiles, playingFrequency(60)}));
+                                           Case{kDecoderMiles, playingFrequency(60)}),
+                         [](const auto& info) {
+                             return std::string(info.param.decoder == kDecoderBass ? "Bass"
+                                                                                   : "Miles") +
+                                    std::to_string(int(info.param.frequency));
+                         });
 
 }  // namespace
 }  // namespace lumidex::test
