@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -375,20 +376,27 @@ bool fmMain::txFxSnd_KeyDown(int keyCode, int shift) {
 bool fmMain::validateHeaderBox(QLineEdit* box) {
     if (!box || !box->isModified()) return true;
     using Validate = void (fmMain::*)(bool&);
-    const std::pair<QLineEdit*, Validate> handlers[] = {
-        {txBPMO, &fmMain::txBPMO_Validate},
-        {txBPM, &fmMain::txBPM_Validate},
-        {txLength, &fmMain::txLength_Validate},
-        {txLongCorrectVal, &fmMain::txLongCorrectVal_Validate},
-        {txDelay, &fmMain::txDelay_Validate},
-        {txBGMVolume, &fmMain::txBGMVolume_Validate}};
+    struct Handler {
+        QLineEdit* box;
+        Validate validate;
+        HeaderBox kind;
+    };
+    const Handler handlers[] = {
+        {txBPMO, &fmMain::txBPMO_Validate, HeaderBox::Tempo},
+        {txBPM, &fmMain::txBPM_Validate, HeaderBox::Speed},
+        {txLength, &fmMain::txLength_Validate, HeaderBox::Length},
+        {txLongCorrectVal, &fmMain::txLongCorrectVal_Validate, HeaderBox::LongCorrection},
+        {txDelay, &fmMain::txDelay_Validate, HeaderBox::Delay},
+        {txBGMVolume, &fmMain::txBGMVolume_Validate, HeaderBox::BGMVolume}};
     const auto match = std::find_if(std::begin(handlers), std::end(handlers),
-                                    [box](const auto& h) { return h.first == box; });
+                                    [box](const Handler& h) { return h.box == box; });
     if (match == std::end(handlers)) return true;
     bool cancel = false;
-    Guarded([&] { (this->*match->second)(cancel); });
+    Guarded([&] { (this->*match->validate)(cancel); });
     if (cancel) {
         ui_.beep();
+        // A beep alone does not say why.
+        StatusBar->showMessage(headerRefusal(match->kind, box->text()), 5000);
         return false;
     }
     box->setModified(false);
