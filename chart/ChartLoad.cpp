@@ -378,11 +378,13 @@ class ChartReader {
     // the chart: nearer to a coord below 0 or above 30000 than to the chart.
     std::optional<int> noteCoord(double p) const {
         const NoteEntry& first = doc_.cell(0);
+        if (p < -0.5 * first.Speed / first.Tempo) return std::nullopt;
+        const int c = require(doc_.PositionToCoord(p, flags_));
+        if (c < kMaxCoord) return c;
+        // Only a note at the end needs the position of the whole chart.
         const NoteEntry& last = doc_.cell(kMaxCoord);
         const double top = require(doc_.CoordToPosition(kMaxCoord)) + 0.5 * last.Speed / last.Tempo;
-        if (p < -0.5 * first.Speed / first.Tempo || p >= top) return std::nullopt;
-        const int c = require(doc_.PositionToCoord(p, flags_));
-        if (c > kMaxCoord) return std::nullopt;
+        if (c > kMaxCoord || p >= top) return std::nullopt;
         return c;
     }
 
@@ -409,7 +411,12 @@ class ChartReader {
         const std::optional<uint8_t> kind = noteKind(element);
         if (!kind) return;
         const uint8_t k = *kind;
-        const double p = val(PickAttribute(element, kTagArea, 1, QStringLiteral("Coord")));
+        double p = 0;
+        try {
+            p = val(PickAttribute(element, kTagArea, 1, QStringLiteral("Coord")));
+        } catch (const RuntimeError&) {
+            p = std::numeric_limits<double>::infinity();  // too large for a double: off the chart
+        }
         const std::optional<int> c = noteCoord(p);
         if (!c) {
             ++report_.notesOffChart;

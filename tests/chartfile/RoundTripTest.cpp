@@ -61,13 +61,14 @@ TEST(RoundTripTest, TempoTheChartCannotHoldIsRepairedAndEveryNotePlaced) {
 TEST(RoundTripTest, HeaderValuesAndNotesTheChartCannotHoldAreSaid) {
     const QString body = area(40000, 20, 1) + area(-100, 21, 1) + area(0, 22, 2) +
                          area(30000, 23, 3) + area(30000.6, 20, 4) + area(12, 7, 5) +
-                         area(24, 100, 6) + area(36, 200) + area(48, 300) + area(60, 129);
+                         area(24, 100, 6) + area(36, 200) + area(48, 300) + area(60, 129) +
+                         R"(<AREA Coord="1e999" Kind="20"></AREA>)";
     LoadedChart c(chartText(body, R"(<LONGCRT Value="1e10"></LONGCRT>)")
                       .replace(R"(<DELAY Value="0">)", R"(<DELAY Value="1e300">)"));
     EXPECT_EQ(notesOf(c.doc), "0:22/2 12:7/5 24:100/6 30000:23/3 ");
     EXPECT_EQ(
         reportOf(c),
-        (QStringList{"3 notes lie outside coords 0 to 30000: not stored.",
+        (QStringList{"4 notes lie outside coords 0 to 30000: not stored.",
                      "2 notes have a kind a chart cannot hold (above 145): not stored.",
                      "2 notes have a kind without a picture (1 to 4, 6 to 15, 35 to 127): kept and "
                      "saved as it is.",
