@@ -229,12 +229,16 @@ TEST(UndoProperty, HostileStepsSmallHistorySavedMarkAndReopen) {
         }
         const size_t now = Snapshot(doc).hash();
         ASSERT_EQ(now, Snapshot(follower.doc).hash()) << "action " << action;
-        if (history.atSaved()) ASSERT_EQ(now, saved) << "action " << action;
+        if (history.atSaved()) {
+            ASSERT_EQ(now, saved) << "action " << action;
+        }
         ASSERT_LE(history.steps(), 20u);
         const int coord = pick(0, kMaxCoord);
         const auto cached = doc.CoordToPosition(coord), plain = walk::coordSum(doc, coord, true);
         ASSERT_EQ(cached.has_value(), plain.has_value()) << "action " << action;
-        if (cached) ASSERT_EQ(*cached, *plain);
+        if (cached) {
+            ASSERT_EQ(*cached, *plain);
+        }
         const double t = pick(0, 2000) * 0.7;
         ASSERT_EQ(doc.FramesToCoordNearest(t), walk::find(doc, t, false, 0)) << "action " << action;
     }

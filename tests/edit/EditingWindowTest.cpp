@@ -395,7 +395,7 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     ui.fileAnswers = {fn};
     w->mnOpen_Click(0);
     EXPECT_EQ(w->txName->text(), "Scratch");
-    EXPECT_EQ(w->doc.LastCoord, 15);  // opening measures the chart to its last note
+    EXPECT_EQ(w->doc.LastCoord, 96);  // the "Note Length" saved comes back
     std::vector<std::pair<int, int>> notes;
     for (int c = 0; c <= 96; ++c)
         if (kind(c)) notes.emplace_back(c, kind(c));
