@@ -35,7 +35,6 @@ class Fd {
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
