@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -91,7 +92,8 @@ bool MusicInfoBoxes::validateHeaderBox(QLineEdit* box) {
     if (cancel) {
         parts_.ui.beep();
         // A beep alone does not say why.
-        w_.StatusBar->showMessage(headerRefusal(match->kind, box->text()), 5000);
+        if (auto* window = qobject_cast<QMainWindow*>(box->window()))
+            window->statusBar()->showMessage(headerRefusal(match->kind, box->text()), 5000);
         return false;
     }
     box->setModified(false);

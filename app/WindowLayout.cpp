@@ -363,7 +363,6 @@ void buildControls(QMainWindow& window, WindowWidgets& w) {
     for (QScrollBar** vsb : {&w.keyBox.vsb, &w.musicInfo.vsb, &w.playback.vsb}) *vsb = w.canvas.vsb;
     w.playback.txBGM = w.musicInfo.txBGM;
     w.playback.txMusicPath = w.musicInfo.txMusicPath;
-    w.musicInfo.StatusBar = w.StatusBar;
 }
 
 // At the design size the canvas column and the Workspace stand equally tall,

@@ -60,7 +60,6 @@ struct MusicInfoWidgets {
     QLineEdit* txBGM = nullptr;
     QLineEdit* txMusicPath = nullptr;
     QScrollBar* vsb = nullptr;
-    QStatusBar* StatusBar = nullptr;  // says why an entry was refused
 };
 
 // The music and key buttons, the playing speed and the "Pla&y" menu's
