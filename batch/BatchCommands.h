@@ -22,6 +22,7 @@
 #include "KindTransforms.h"
 #include "RandomKinds.h"
 #include "RangeClipboard.h"
+#include "ValueLimits.h"
 
 namespace lumidex {
 
@@ -49,7 +50,7 @@ class BatchCommands {
     // outside the chart. Never throws.
     std::optional<TempoTexts> GetBPMInfo(const QString& coord);
     // "&Change": rewrites the tempo segment at coord. Tempo and speed must be
-    // numbers above 0 and the coord inside the chart (text without a number
+    // numbers from 1 to 10000 (ValueLimits.h) and the coord inside the chart (text without a number
     // is coord 0); anything else beeps and changes nothing. Never throws.
     bool ChangeSpeed(const QString& coord, const QString& tempo, const QString& speed);
 
@@ -58,7 +59,9 @@ class BatchCommands {
     double align() const { return edits_.doc().AlignCoord; }
     static std::optional<double> boxValue(const QString& text);
     std::optional<int> dialogCoord(const QString& text);
-    std::optional<double> positive(const QString& text);
+    // The number of text within the limits of value (as a file gives it
+    // back), or nullopt after a beep.
+    std::optional<double> limited(const QString& text, ChartValue value);
 
     ChartEdit& edits_;
     Dialogs& ui_;

@@ -112,6 +112,9 @@ QString ChartFinding::line() const {
         case Music:
             where = QStringLiteral("music");
             break;
+        case File:
+            where = QStringLiteral("file");
+            break;
     }
     return code + QLatin1Char(' ') + where + QStringLiteral(": ") + text;
 }
@@ -120,8 +123,18 @@ bool hasKeyIndex(int kind) {
     return (kind >= 1 && kind <= 127) || isLongStart(kind);
 }
 
+void checkUnusedKinds(const ChartDocument& doc, Findings& out) {
+    for (int c = 0; c <= kMaxCoord; ++c)
+        if (const int kind = doc.cell(c).Kind; isUnusedKind(kind))
+            out.push_back(atCoord("kind-unused", c,
+                                  QStringLiteral("a note of kind %1, which has no picture and no "
+                                                 "meaning in the editor; it is saved as it is.")
+                                      .arg(kind)));
+}
+
 std::vector<ChartFinding> checkChart(const ChartDocument& doc) {
     Findings out;
+    checkUnusedKinds(doc, out);
     checkKeyIndices(doc, out);
     checkLongNotes(doc, out);
     checkLength(doc, out);

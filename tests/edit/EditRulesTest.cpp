@@ -217,5 +217,54 @@ TEST_F(EditRules, TempoFieldsRewriteTheSegmentAroundTheScrollPosition) {
     EXPECT_EQ(empty.cell(kMaxCoord).Speed, 0);
 }
 
+TEST_F(EditRules, HeaderNumbersAFileCannotHoldAreRefusedWithAReason) {
+    const QString tempo = "The tempo must be from 1 to 10000 BPM.";
+    const QString speed = "The speed must be from 1 to 10000 BPM.";
+    const QString delay = "The delay must be from -5184000 to 5184000 frames (a day either way).";
+    const QString correction = "The long-note correction must be from -1200 to 1200.";
+    const struct {
+        HeaderBox box;
+        const char* text;
+        QString refusal;
+    } cases[] = {
+        {HeaderBox::Tempo, "1", ""},
+        {HeaderBox::Tempo, "10000", ""},
+        {HeaderBox::Tempo, "0.99", tempo},
+        {HeaderBox::Tempo, "1e23", tempo},
+        {HeaderBox::Speed, "10000.01", speed},
+        {HeaderBox::Delay, "-5184000", ""},
+        {HeaderBox::Delay, "5184000.5", delay},
+        {HeaderBox::Delay, "1e300", delay},
+        {HeaderBox::LongCorrection, "-1200", ""},
+        {HeaderBox::LongCorrection, "1201", correction},
+        {HeaderBox::Length, "30001", "The note length must be from 1 to 30000."},
+        {HeaderBox::BGMVolume, "loud", "Not a number: \"loud\"."},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.text);
+        EXPECT_EQ(headerRefusal(k.box, k.text), k.refusal);
+        const bool accepted = [&] {
+            switch (k.box) {
+                case HeaderBox::Tempo:
+                    return acceptTempoField(edits, TempoField::Tempo, 0, k.text);
+                case HeaderBox::Speed:
+                    return acceptTempoField(edits, TempoField::Speed, 0, k.text);
+                case HeaderBox::Delay:
+                    return acceptDelay(edits, k.text);
+                case HeaderBox::LongCorrection:
+                    return acceptLongCorrection(edits, k.text);
+                case HeaderBox::Length:
+                    return acceptLength(edits, k.text);
+                default:
+                    return acceptBgmVolume(edits, k.text);
+            }
+        }();
+        EXPECT_EQ(accepted, k.refusal.isEmpty());
+    }
+    // A value is kept as the file gives it back.
+    ASSERT_TRUE(acceptDelay(edits, "0.1234567890123456789"));
+    EXPECT_EQ(doc.Delay, 0.123456789012346);
+}
+
 }  // namespace
 }  // namespace lumidex

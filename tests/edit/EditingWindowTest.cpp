@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -304,11 +305,11 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
         QLineEdit* box;
         const char* text;
     } refusals[] = {
-        {control<QLineEdit>("txBPM"), "0"},          {control<QLineEdit>("txBPM"), "-1"},
-        {control<QLineEdit>("txBPMO"), "fast"},      {control<QLineEdit>("txLength"), "30001"},
-        {control<QLineEdit>("txLength"), "0"},       {control<QLineEdit>("txLength"), "abc"},
-        {control<QLineEdit>("txDelay"), "1,5"},      {control<QLineEdit>("txBGMVolume"), "x"},
-        {control<QLineEdit>("txLongCorrectVal"), ""}};
+        {control<QLineEdit>("txBPM"), "0"},           {control<QLineEdit>("txBPM"), "-1"},
+        {control<QLineEdit>("txBPMO"), "fast"},       {control<QLineEdit>("txLength"), "30001"},
+        {control<QLineEdit>("txLength"), "0"},        {control<QLineEdit>("txLength"), "abc"},
+        {control<QLineEdit>("txDelay"), "1,5"},       {control<QLineEdit>("txBGMVolume"), "x"},
+        {control<QLineEdit>("txLongCorrectVal"), ""}, {control<QLineEdit>("txBPMO"), "1e23"}};
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.text);
         const int beeps = ui.beeps();
@@ -317,6 +318,8 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
         EXPECT_TRUE(r.box->hasFocus());
         r.box->setModified(false);  // give up the entry
     }
+    // The last refusal says why in the status bar (the texts are HeaderFields').
+    EXPECT_EQ(w->statusBar()->currentMessage(), "The tempo must be from 1 to 10000 BPM.");
     EXPECT_EQ(w->doc.LastCoord, 2000);
     EXPECT_EQ(w->state.Modified, 0);
 
@@ -392,7 +395,7 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     ui.fileAnswers = {fn};
     w->mnOpen_Click(0);
     EXPECT_EQ(control<QLineEdit>("txName")->text(), "Scratch");
-    EXPECT_EQ(w->doc.LastCoord, 15);  // opening measures the chart to its last note
+    EXPECT_EQ(w->doc.LastCoord, 96);  // the "Note Length" saved comes back
     std::vector<std::pair<int, int>> notes;
     for (int c = 0; c <= 96; ++c)
         if (kind(c)) notes.emplace_back(c, kind(c));
