@@ -57,16 +57,12 @@ void RecoveryController::writeDueCopy() {
     if (!more_.unsaved()) return chartSaved();
     CopyRecord record = more_.describe();
     record.changed = QDateTime::currentDateTimeUtc();
-    try {
-        QByteArray chart = composeChart(parts_.doc).bytes;
-        schedule_.taken();
-        writer_.write(std::move(chart), std::move(record));
-        hasCopy_ = true;
-    } catch (const std::exception& e) {
-        // A chart the saver cannot write yet (a header box still empty, ...):
-        // tried again after the next change or the retry pause.
-        written({false, QString::fromUtf8(e.what())});
-    }
+    // Composing the largest chart takes longer than a keystroke may wait; the
+    // copy of the document is quick, and the writer composes from it.
+    auto snapshot = std::make_shared<const ChartDocument>(parts_.doc);
+    schedule_.taken();
+    writer_.write([snapshot] { return composeChart(*snapshot).bytes; }, std::move(record));
+    hasCopy_ = true;
 }
 
 void RecoveryController::written(const RecoveryWriter::Result& result) {

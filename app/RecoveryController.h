@@ -6,7 +6,8 @@
 // that ended without closing are offered back, newest first, one box each;
 // after a restore the rest wait for the next start.
 //
-// A copy that cannot be written is told once in the status bar and tried
+// A copy that cannot be written (or a chart the saver refuses yet, such as
+// one with an empty "Current BPM") is told once in the status bar and tried
 // again later; editing never waits for it.
 
 #include <QByteArray>

@@ -115,8 +115,9 @@ int RecoveryStore::claim(QString* errorText) {
 
 int RecoveryStore::writeCopy(const QByteArray& chart, const CopyRecord& record,
                              QString* errorText) {
-    if (WriteFileBytes(path(instance_, ".xml"), chart, errorText) != 0) return 1;
-    return WriteFileBytes(path(instance_, ".json"), recordBytes(record), errorText);
+    // The chart last: a copy is offered once its chart is there.
+    if (WriteFileBytes(path(instance_, ".json"), recordBytes(record), errorText) != 0) return 1;
+    return WriteFileBytes(path(instance_, ".xml"), chart, errorText);
 }
 
 void RecoveryStore::removeCopy() {
@@ -138,6 +139,7 @@ std::vector<OrphanCopy> RecoveryStore::orphans() {
         if (ReadFileBytes(dir.filePath(lock), bytes) == 0 && !lockIsStale(bytes)) {
             live.insert(instance);
         } else if (!QFile::exists(path(instance, ".xml"))) {
+            QFile::remove(path(instance, ".json"));
             QFile::remove(dir.filePath(lock));
         }
     }

@@ -69,14 +69,15 @@ class RecoveryStore {
     // Creates the folder and this instance's lock. 0 on success, 1 on
     // failure (errorText tells why).
     int claim(QString* errorText = nullptr);
-    // Writes this instance's copy: the chart text, then its record.
+    // Writes this instance's copy: the record, then the chart text.
     int writeCopy(const QByteArray& chart, const CopyRecord& record, QString* errorText = nullptr);
     // Removes this instance's copy (the lock stays).
     void removeCopy();
     // Removes the copy and the lock: the editor ends normally.
     void release();
 
-    // The orphans, newest first. Stale locks without a copy are removed.
+    // The orphans, newest first. Stale locks without a chart are removed
+    // with their record.
     std::vector<OrphanCopy> orphans();
     // Makes an orphan this instance's own copy (so no other editor offers it
     // again) and reads its chart text; false when it is gone (another editor

@@ -1,5 +1,7 @@
 #include "RecoveryWriter.h"
 
+#include <exception>
+
 namespace lumidex {
 
 RecoveryWriter::RecoveryWriter(RecoveryStore store, std::function<void(const Result&)> done)
@@ -14,8 +16,8 @@ RecoveryWriter::~RecoveryWriter() {
     thread_.join();
 }
 
-void RecoveryWriter::write(QByteArray chart, CopyRecord record) {
-    post({Kind::Write, std::move(chart), std::move(record)});
+void RecoveryWriter::write(Compose compose, CopyRecord record) {
+    post({Kind::Write, std::move(compose), std::move(record)});
 }
 
 void RecoveryWriter::remove() {
@@ -64,7 +66,12 @@ void RecoveryWriter::perform(const Job& job) {
         case Kind::Write: {
             Result result;
             if (!claimed_) claimed_ = store_.claim(&result.error) == 0;
-            result.ok = claimed_ && store_.writeCopy(job.chart, job.record, &result.error) == 0;
+            try {
+                result.ok =
+                    claimed_ && store_.writeCopy(job.compose(), job.record, &result.error) == 0;
+            } catch (const std::exception& e) {
+                result = {false, QString::fromUtf8(e.what())};
+            }
             if (done_) done_(result);
             break;
         }

@@ -1,6 +1,7 @@
 #pragma once
 // The file work of one editor's recovery copy, on a thread of its own so
-// that the window never waits for the disk. Jobs run in the order given; a
+// that the window never waits for the disk: the chart text is composed there
+// too, from a snapshot the window hands over. Jobs run in the order given; a
 // write still waiting is replaced by a newer one (only the newest text
 // matters). The lock is written before the first copy, and again before a
 // write when it could not be written before.
@@ -36,7 +37,10 @@ class RecoveryWriter {
     RecoveryWriter(const RecoveryWriter&) = delete;
     RecoveryWriter& operator=(const RecoveryWriter&) = delete;
 
-    void write(QByteArray chart, CopyRecord record);
+    // compose runs on the writer's thread and returns the chart text; an
+    // exception from it fails the write with its message.
+    using Compose = std::function<QByteArray()>;
+    void write(Compose compose, CopyRecord record);
     void remove();
     // Removes the copy and the lock, and waits until that is done.
     void release();
@@ -47,7 +51,7 @@ class RecoveryWriter {
     enum class Kind { Write, Remove, Release };
     struct Job {
         Kind kind;
-        QByteArray chart;
+        Compose compose;
         CopyRecord record;
     };
     void post(Job job);
