@@ -62,7 +62,6 @@ class RecoveryStore {
   public:
     RecoveryStore(QString folder, const LockOwner& owner);
 
-    const QString& folder() const { return folder_; }
     const QString& instance() const { return instance_; }
     QString path(const QString& instance, const char* suffix) const;
 

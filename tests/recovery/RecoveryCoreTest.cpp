@@ -114,16 +114,6 @@ TEST_F(RecoveryFolder, FollowsXdgStateHome) {
     EXPECT_EQ(recoveryFolder(), QDir::homePath() + "/.local/state/lumidex/recovery");
 }
 
-TEST_F(RecoveryFolder, RecordReadsBackAsWritten) {
-    const CopyRecord r = record(QStringLiteral("Song"), 7);
-    const std::optional<CopyRecord> back = parseRecord(recordBytes(r));
-    ASSERT_TRUE(back);
-    EXPECT_EQ(
-        std::tie(back->chartName, back->chartFile, back->decoder, back->scroll, back->changed),
-        std::tie(r.chartName, r.chartFile, r.decoder, r.scroll, r.changed));
-    EXPECT_FALSE(parseRecord("not json"));
-}
-
 TEST_F(RecoveryFolder, OffersOnlyCopiesOfEditorsThatAreGoneNewestFirst) {
     other(currentProcess(), "mine", 1);       // this process: live
     other({1, *processStart(1)}, "live", 2);  // a running process
