@@ -14,12 +14,14 @@
 
 #include "BatchController.h"
 #include "CanvasEditing.h"
+#include "ChartFile.h"
 #include "ChartView.h"
 #include "KeyBoxController.h"
 #include "KeyListController.h"
 #include "MusicInfoBoxes.h"
 #include "NewChart.h"
 #include "PlaybackController.h"
+#include "RecoveryController.h"
 #include "SoundFile.h"
 #include "WindowWidgets.h"
 #include "Wiring.h"
@@ -107,6 +109,13 @@ void fmMain::addControllers() {
         KeyListParts{state, *sounds, keyPreview, dir, [this] { playing->keyPreviewPlayed(); }},
         w_->keyList);
     batchPanel = std::make_unique<BatchController>(parts(), batch, w_->batch, this);
+    recovery = std::make_unique<RecoveryController>(
+        parts(),
+        RecoveryParts{[this] { return state.Modified != 0; }, [this] { return describeChart(); },
+                      [this](const QByteArray& chart, const CopyRecord& record) {
+                          return restoreCopy(chart, record);
+                      },
+                      w_->StatusBar});
 }
 
 WindowParts fmMain::parts() {
@@ -159,7 +168,9 @@ bool fmMain::Form_Load() {
     return true;
 }
 
+// A restored copy takes the place of the chart the command line names.
 void fmMain::openCommandLine() {
+    if (recovery->offerOrphans()) return;
     guarded(ui_, [this] { commands_.openCommandLine(app.Args); });
 }
 
@@ -174,6 +185,7 @@ void fmMain::Form_Unload() {
     state.Closing = true;
     skipOnError([this] { playing->StopPlay(); });
     skipOnError([this] { players.releaseAll(); });
+    recovery->windowClosed();
     audio.shutdown();
     unloaded_ = true;
 }
@@ -251,6 +263,33 @@ void fmMain::afterOpen() {
         view->showMusicStart();
     });
     ReDrawNote();  // also when the scroll bar did not move
+}
+
+CopyRecord fmMain::describeChart() const {
+    CopyRecord r;
+    r.chartName = doc.Header.Name;
+    r.chartFile = state.ChartFile;
+    r.chartPak = state.ChartPak;
+    r.chartDir = state.ChartDir;
+    r.decoder = sounds->decoder();
+    r.scroll = w_->canvas.vsb->value();
+    return r;
+}
+
+// The copy opens as a chart with unsaved changes that keeps its file's name,
+// so the next save offers (and asks before overwriting) that file.
+bool fmMain::restoreCopy(const QByteArray& chart, const CopyRecord& record) {
+    if (loadChartBytes(doc, chart, 0) != 1) return false;
+    showHeader();
+    state.ChartFile = record.chartFile;
+    state.ChartPak = record.chartPak;
+    if (!record.chartDir.isEmpty()) state.ChartDir = record.chartDir;
+    if (record.chartPak.isEmpty()) state.CurrentFile = record.chartFile;
+    afterOpen();
+    history.markUnsaved();
+    setModified(true);
+    w_->canvas.vsb->setValue(record.scroll);
+    return true;
 }
 
 // An undo back to the state last saved or loaded is not a change to save.

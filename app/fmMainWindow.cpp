@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "RecoveryController.h"
 #include "WindowWidgets.h"
 #include "fmMain.h"
 
@@ -27,7 +28,10 @@ QString chartName(const WindowState& state, bool full) {
 
 // Unmodified means the chart is the one in its file: the history marks it.
 void fmMain::setModified(bool modified) {
-    if (!modified) history.markSaved();
+    if (!modified) {
+        history.markSaved();
+        if (recovery) recovery->chartSaved();
+    }
     state.Modified = modified ? 1 : 0;
     refreshTitle();
 }

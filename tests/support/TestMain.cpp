@@ -1,7 +1,11 @@
 // main() of the test binaries: headless Qt platform and the null audio device
-// unless the caller chose otherwise, a Qt application object for the test's
-// whole life (a QApplication for GUI tests), then GoogleTest.
+// unless the caller chose otherwise, a state folder of their own (recovery
+// copies of the windows they open never reach the user's), a Qt application
+// object for the test's whole life (a QApplication for GUI tests), then
+// GoogleTest.
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -16,6 +20,8 @@ using TestApplication = QCoreApplication;
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("LUMIDEX_AUDIO", "null", 0);
+    QTemporaryDir stateHome;
+    setenv("XDG_STATE_HOME", stateHome.path().toLocal8Bit().constData(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
