@@ -7,6 +7,7 @@
 // change, the end) since the frame being heard; between two points the
 // position moves in a straight line, `step` source frames per output frame.
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -38,6 +39,10 @@ class PositionTimeline {
     double at(int64_t frame) const;
 
     const Point& last() const { return points_.back(); }
+
+    // Room for `points` points, so that marks made on the render thread (an
+    // end, the starts scheduled after it) never allocate.
+    void reserve(size_t points) { points_.reserve(points); }
 
   private:
     std::vector<Point> points_;
