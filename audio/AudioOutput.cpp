@@ -80,7 +80,7 @@ void DeviceOutput::pull(float* out, int frames) {
     for (int i = 0; i < 2 * n; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
     clock_->publish(taken_, n, deviceLatency_, AudioClock::nowNs());
     taken_ += n;
-    if (fifo_->size() <= fillTarget_ / 2) sem_post(&wake_);
+    if (fifo_->size() + kRenderBlock <= fillTarget_) sem_post(&wake_);
 }
 
 void DeviceOutput::renderLoop() {

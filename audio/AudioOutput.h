@@ -13,8 +13,8 @@
 // never touches files.
 //
 // Threads: the render thread sleeps on a semaphore until the device side has
-// taken enough that the FIFO is half empty (sem_post is lock-free and safe
-// in a device callback), then renders it full again: it wakes about once per
+// taken a block's room from the FIFO (sem_post is lock-free and safe in a
+// device callback), then renders it full again: it wakes at most once per
 // device callback, and not at all while the device takes nothing.
 
 #include <semaphore.h>
