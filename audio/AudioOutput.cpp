@@ -80,7 +80,7 @@ void DeviceOutput::pull(float* out, int frames) {
     for (int i = 0; i < 2 * n; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
     clock_->publish(taken_, n, deviceLatency_, AudioClock::nowNs());
     taken_ += n;
-    if (fifo_->size() + kRenderBlock <= fillTarget_) sem_post(&wake_);
+    if (fifo_->size() < fillTarget_) sem_post(&wake_);
 }
 
 void DeviceOutput::renderLoop() {
@@ -96,9 +96,10 @@ void DeviceOutput::renderLoop() {
 }
 
 void DeviceOutput::topUp(std::vector<float>& block) {
-    while (fifo_->size() + kRenderBlock <= fillTarget_) {
-        mixer_->render(block.data(), kRenderBlock);
-        fifo_->write(block.data(), kRenderBlock);
+    for (int room = fillTarget_ - fifo_->size(); room > 0; room = fillTarget_ - fifo_->size()) {
+        const int n = std::min(room, kRenderBlock);
+        mixer_->render(block.data(), n);
+        fifo_->write(block.data(), n);
     }
 }
 

@@ -12,10 +12,10 @@
 // publishes the audio clock. The device side never allocates, never locks and
 // never touches files.
 //
-// Threads: the render thread sleeps on a semaphore until the device side has
-// taken a block's room from the FIFO (sem_post is lock-free and safe in a
-// device callback), then renders it full again: it wakes at most once per
-// device callback, and not at all while the device takes nothing.
+// Threads: the render thread sleeps on a semaphore that the device side posts
+// after each callback that took frames (sem_post is lock-free and safe in a
+// device callback), then renders exactly what was taken: it wakes at most
+// once per device callback, and not at all while the device takes nothing.
 
 #include <semaphore.h>
 
