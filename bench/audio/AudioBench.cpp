@@ -25,6 +25,7 @@
 #include <ctime>
 #include <fstream>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -179,6 +180,26 @@ BENCHMARK(BM_Load2000KeySounds)
     ->DenseRange(Wav, Mp3)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+// One AIL_quick_load_mem of a 0.3 s key sound, and its unload: a WAV or an
+// MP3 loads, an Ogg Vorbis file is refused.
+void BM_MilesLoad(benchmark::State& state) {
+    const auto format = Format(state.range(0));
+    const QByteArray bytes = tone(format, 0.3, 440);
+    audio::AudioSystem::instance().setOutputFactory(
+        [] { return std::make_unique<audio::ManualOutput>(); });
+    AIL_quick_startup(1, 0, 44100, 16, 2);
+    bool loaded = false;
+    for (auto _ : state) {
+        const HAUDIO h = AIL_quick_load_mem(bytes.constData(), U32(bytes.size()));
+        loaded = h != 0;
+        AIL_quick_unload(h);
+    }
+    AIL_quick_shutdown();
+    audio::AudioSystem::instance().setOutputFactory({});
+    state.SetLabel(std::string(formatName(format)) + (loaded ? " loads" : " refused"));
+}
+BENCHMARK(BM_MilesLoad)->ArgNames({"format"})->DenseRange(Wav, Mp3)->Unit(benchmark::kMicrosecond);
 
 // CPU nanoseconds and times scheduled in of every thread of this process but
 // the calling one (the kernel's per-thread scheduler statistics).
