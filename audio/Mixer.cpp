@@ -270,6 +270,7 @@ int64_t Mixer::heardLocked() const {
 }
 
 void Mixer::settle(Entry& entry) {
+    entry.stream->keepRoom();
     const bool rendering = entry.stream->isRendering();
     if (rendering && !entry.rendering) {
         const auto at = std::lower_bound(rendering_.begin(), rendering_.end(), entry.id,

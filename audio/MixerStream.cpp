@@ -62,12 +62,6 @@ std::unique_ptr<Resampler> MixerStream::adoptResampler(std::unique_ptr<Resampler
     return nullptr;
 }
 
-void MixerStream::reserveStarts(size_t starts) {
-    pending_.reserve(pending_.size() + starts);
-    // Each start is a point; an end and a change at the head may come between.
-    timeline_.reserve(pending_.size() + starts + 4);
-}
-
 int64_t MixerStream::frameAt(double sourceFrame) const {
     return int64_t(std::floor(std::clamp<double>(sourceFrame, 0, format_.frames)));
 }
@@ -164,7 +158,6 @@ void MixerStream::queueStart(int64_t frame, double sourceFrame, int64_t head, in
     const double start = std::clamp<double>(sourceFrame, 0, format_.frames);
     int64_t at = std::max(frame, head);
     if (!pending_.empty()) at = std::max(at, pending_.back().frame);
-    reserveStarts(1);
     pending_.push_back(Start{at, start});
     ended_ = false;
     timeline_.mark(at, start, step_, true, heard);

@@ -8,8 +8,8 @@
 // device callback never gets here. The render thread only calls mix(), which
 // never opens a decoder, never makes a resampler and never grows a container:
 // the commands that start a stream hand it a decoder and, when its rate is
-// not the output's, a resampler, both made outside the lock, and reserve room
-// for the timeline points its scheduled starts and its end will need.
+// not the output's, a resampler, both made outside the lock, and every command
+// leaves room for the timeline points the render thread may add.
 //
 // Frames are counted on two axes: source frames (the file's own samples) and
 // output frames (the mixer's clock). The render head is the next output
@@ -80,8 +80,10 @@ class MixerStream {
     // Takes a resampler made for this stream when it has none; answers it
     // when it was not needed.
     std::unique_ptr<Resampler> adoptResampler(std::unique_ptr<Resampler> resampler);
-    // Room for the timeline points of `starts` more scheduled starts.
-    void reserveStarts(size_t starts);
+    // After a command: room for the timeline points the render thread may
+    // add (an end, the starts after it marked again), so that it never
+    // allocates.
+    void keepRoom() { timeline_.keepRoom(4); }
 
     // Slow decoder work (opening, seeking) can be done outside the mixer's
     // lock: a copy of the recipe opens another decoder on the stream's bytes
