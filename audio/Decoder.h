@@ -82,6 +82,12 @@ std::unique_ptr<Decoder> openSndfileDecoder(ByteView bytes, ContainerSet accepte
 std::unique_ptr<Decoder> openMpg123Decoder(ByteView bytes,
                                            ContainerSet accepted = containers(Container::Mp3));
 
+// Cheap looks at the first bytes, for a layer that refuses other formats
+// before a decoder is set up. A RIFF, RIFX or RF64 file of WAVE form:
+bool looksLikeWav(ByteView bytes);
+// An MPEG audio frame header at the start, possibly behind an ID3v2 tag:
+bool looksLikeMpegAudio(ByteView bytes);
+
 // How a stream opens its decoder again after the mixer has closed it to save
 // memory. Answers a decoder positioned at frame 0, or null.
 using DecoderOpener = std::unique_ptr<Decoder> (*)(ByteView bytes, ContainerSet accepted);
