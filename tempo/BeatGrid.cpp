@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
-#include <cstdio>
-#include <cstdlib>
 
 namespace lumidex::tempo {
 namespace {
 
-constexpr double kMinSeconds = 6;      // shorter music holds too few beats to measure
+constexpr double kMinSeconds = 6;       // shorter music holds too few beats to measure
 constexpr double kMinConfidence = 0.3;  // below it no beat is reported
 constexpr int kMinBeats = 8;            // beats with an onset a grid needs
 
@@ -98,7 +96,8 @@ std::vector<size_t> trackBeats(const Signal& o, size_t from, size_t to, double p
     const size_t dMin = size_t(std::max(1.0, std::floor(p * 0.7)));
     const size_t dMax = size_t(std::ceil(p * 1.4));
     std::vector<double> penalty(dMax + 1);
-    for (size_t d = dMin; d <= dMax; ++d) penalty[d] = -tightness * std::pow(std::log(double(d) / p), 2);
+    for (size_t d = dMin; d <= dMax; ++d)
+        penalty[d] = -tightness * std::pow(std::log(double(d) / p), 2);
     std::vector<double> score(to - from, 0.0);
     std::vector<long> back(to - from, -1);
     for (size_t i = 0; i < score.size(); ++i) {
@@ -142,8 +141,8 @@ Hit peakNear(const Signal& o, double c, double tol) {
     long best = a;
     for (long i = a; i <= b; ++i)
         if (o[size_t(i)] > o[size_t(best)]) best = i;
-    if ((best == a || best == b) && !(o[size_t(best)] >= o[size_t(best) - 1] &&
-                                      o[size_t(best)] >= o[size_t(best) + 1]))
+    if ((best == a || best == b) &&
+        !(o[size_t(best)] >= o[size_t(best) - 1] && o[size_t(best)] >= o[size_t(best) + 1]))
         return {0, c, 0};
     const double y0 = o[size_t(best) - 1], y1 = o[size_t(best)], y2 = o[size_t(best) + 1];
     const double d = y0 - 2 * y1 + y2;
@@ -194,12 +193,17 @@ std::vector<Hit> hitsOf(const Signal& o, const Grid& g, size_t from, size_t to, 
 bool fitGrid(const Signal& o, size_t from, size_t to, double p, double threshold,
              const std::function<bool()>& keepGoing, Fit* fit) {
     const std::vector<size_t> beats = trackBeats(o, from, to, p, 30 * threshold, keepGoing);
-    std::vector<Hit> hits;
-    double k = 0;
-    for (size_t i = 0; i < beats.size(); ++i) {
-        if (i > 0) k += std::max(1.0, std::round(double(beats[i] - beats[i - 1]) / p));
-        if (o[beats[i]] > threshold) hits.push_back({k, double(beats[i]), o[beats[i]]});
+    // The first line goes through the longest run of tracked beats that
+    // keep the period, so that a stretch at another tempo cannot bend it.
+    size_t runStart = 0, bestStart = 0, bestEnd = beats.empty() ? 0 : 1;
+    for (size_t i = 1; i <= beats.size(); ++i) {
+        if (i < beats.size() && std::abs(double(beats[i] - beats[i - 1]) / p - 1) < 0.07) continue;
+        if (i - runStart > bestEnd - bestStart) bestStart = runStart, bestEnd = i;
+        runStart = i;
     }
+    std::vector<Hit> hits;
+    for (size_t i = bestStart; i < bestEnd; ++i)
+        if (o[beats[i]] > threshold) hits.push_back({double(i), double(beats[i]), o[beats[i]]});
     Grid g;
     if (!fitLine(hits, &g)) return false;
     const double tols[] = {0.12, 0.08, 0.05, 0.05};
@@ -256,7 +260,7 @@ namespace {
 // between the beats are beats too when, in either band, they are nearly as
 // strong as the beats. Every other beat is the beat when the ones between
 // are weak in both bands.
-constexpr double kHalfwayIsBeat = 0.48;
+constexpr double kHalfwayIsBeat = 0.57;
 constexpr double kEveryOtherMid = 0.5;
 constexpr double kEveryOtherLow = 0.25;
 
@@ -304,7 +308,8 @@ class BeatFinder {
         const double margin = r.fit.grid.period / 2;
         if (r.first - margin > double(from))
             collectSpans(from, size_t(r.first - margin), depth + 1, spans);
-        if (r.last + margin < double(to)) collectSpans(size_t(r.last + margin), to, depth + 1, spans);
+        if (r.last + margin < double(to))
+            collectSpans(size_t(r.last + margin), to, depth + 1, spans);
     }
 
     double confidenceOf(const RangeFit& r) const {
@@ -388,9 +393,6 @@ class BeatFinder {
             return std::max(bandRatio(between, g, from, to, false),
                             bandRatio(between, g, from, to, true)) > kHalfwayIsBeat;
         };
-        if (getenv("TEMPO_DEBUG"))
-            fprintf(stderr, "bpm %.2f mid: mid %.2f low %.2f\n", bpmOf(g.period, frameRate_),
-                    bandRatio(shifted(g, 0.5), g, from, to, false), bandRatio(shifted(g, 0.5), g, from, to, true));
         if (bpmOf(g.period / 2, frameRate_) <= kMaxBpm && halfwayIsBeat(0.5))
             return refit(g.period / 2);
         if (bpmOf(g.period / 3, frameRate_) <= kMaxBpm && halfwayIsBeat(1.0 / 3) &&
@@ -399,10 +401,6 @@ class BeatFinder {
         if (bpmOf(g.period * 2, frameRate_) < kMinBpm) return;
         Grid even{2 * g.period, g.phase}, odd{2 * g.period, g.phase + g.period};
         if (strength(all_, odd, from, to) > strength(all_, even, from, to)) std::swap(even, odd);
-        if (getenv("TEMPO_DEBUG"))
-            fprintf(stderr, "bpm %.2f mid full %.2f low %.2f | other full %.2f low %.2f\n", bpmOf(g.period, frameRate_),
-                    bandRatio(shifted(g, 0.5), g, from, to, false), bandRatio(shifted(g, 0.5), g, from, to, true),
-                    bandRatio(odd, even, from, to, false), bandRatio(odd, even, from, to, true));
         if (bandRatio(odd, even, from, to, false) < kEveryOtherMid &&
             bandRatio(odd, even, from, to, true) < kEveryOtherLow)
             refit(2 * g.period);

@@ -34,7 +34,7 @@ struct BeatAnalysis {
     double bpm = 0;        // of the first steady span when the tempo changes
     double firstBeat = 0;  // seconds: the first beat that carries an onset
     double confidence = 0;
-    bool steady = false;  // one tempo holds over the whole song
+    bool steady = false;                       // one tempo holds over the whole song
     std::vector<TempoCandidate> alternatives;  // strongest first, without bpm itself
     std::vector<SteadySpan> spans;
 };

@@ -10,9 +10,9 @@ namespace lumidex::tempo {
 namespace {
 
 // The formats the BASS layer plays, decoded as it decodes them.
-constexpr audio::ContainerSet kFormats =
-    audio::Container::Wav | audio::Container::Aiff | audio::Container::Flac |
-    audio::Container::OggVorbis | audio::Container::OggOpus | audio::Container::Mp3;
+constexpr audio::ContainerSet kFormats = audio::Container::Wav | audio::Container::Aiff |
+                                         audio::Container::Flac | audio::Container::OggVorbis |
+                                         audio::Container::OggOpus | audio::Container::Mp3;
 
 constexpr int64_t kBlockFrames = 16384;
 // Decoding and the onset signal take most of the time; finding the beat the
@@ -40,7 +40,8 @@ TempoReport analyseMusic(const QByteArray& bytes, const TempoProgress& progress)
     const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
                                size_t(bytes.size())};
     std::unique_ptr<audio::Decoder> decoder = audio::openSndfileDecoder(view, kFormats);
-    if (!decoder) return stopped(TempoReport::Unreadable, QStringLiteral("The music cannot be read"));
+    if (!decoder)
+        return stopped(TempoReport::Unreadable, QStringLiteral("The music cannot be read"));
     return analyseDecoder(*decoder, progress);
 }
 
@@ -73,7 +74,8 @@ TempoReport analyseDecoder(audio::Decoder& decoder, const TempoProgress& progres
         report.truncated = decoder.read(block.data(), 1) > 0;
     }
     report.seconds = double(done) / format.sampleRate;
-    if (done == 0) return stopped(TempoReport::Unreadable, QStringLiteral("The music cannot be read"));
+    if (done == 0)
+        return stopped(TempoReport::Unreadable, QStringLiteral("The music cannot be read"));
     bool cancelled = false;
     report.beat = findBeat(onsets.finish(), [&] {
         cancelled = cancelled || (progress && !progress(kDecodingShare));

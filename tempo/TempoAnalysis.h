@@ -33,9 +33,9 @@ struct TempoReport {
     Outcome outcome = NoBeat;
     QString message;  // for NoBeat, Unreadable and Cancelled: what to tell the user
     BeatAnalysis beat;
-    double delay = 0;         // frames, for Beat: see delayFor
-    double seconds = 0;       // how much music was analysed
-    bool truncated = false;   // the music is longer than kMaxAnalysedSeconds
+    double delay = 0;        // frames, for Beat: see delayFor
+    double seconds = 0;      // how much music was analysed
+    bool truncated = false;  // the music is longer than kMaxAnalysedSeconds
 };
 
 // Answers whether to go on; fraction is 0..1 of the whole analysis.
