@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include "TempoDialog.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -105,6 +106,23 @@ void fmMain::buildMenus() {
                               QStringLiteral("Fill Key Index &Ascendingly"));
     mnEdit->addSeparator();
     mnSetBPM = item(mnEdit, QStringLiteral("mnSetBPM"), QStringLiteral("C&hange Speed......"));
+    // Beat analysis: its own dialog (tempo/ui), opened afresh each time.
+    connect(item(mnEdit, QStringLiteral("mnDetectTempo"), QStringLiteral("Detect Tempo...")),
+            &QAction::triggered, this, [this] {
+                auto* dialog = new tempo::TempoDialog(
+                    edits, musicDir(), doc.keySound(0).Snd,
+                    [this]() -> std::optional<double> {
+                        if (!sounds || !playback || !playback->running()) return std::nullopt;
+                        return sounds->music().Position();
+                    },
+                    [this] {
+                        showHeader();
+                        ReDrawNote();
+                    },
+                    this);
+                dialog->setAttribute(Qt::WA_DeleteOnClose);
+                dialog->show();
+            });
 
     mnView = topMenu(bar, QStringLiteral("mnView"), QStringLiteral("&View"));
     mnShowGrid =

@@ -9,8 +9,8 @@
 #include <QElapsedTimer>
 
 #include <cmath>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 #include "Decoder.h"
@@ -55,8 +55,8 @@ double decodeSeconds(const QByteArray& bytes) {
     const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
                                size_t(bytes.size())};
     const double start = cpuSeconds();
-    auto decoder = audio::openSndfileDecoder(view, audio::containers(audio::Container::Wav) |
-                                                       audio::Container::Mp3);
+    auto decoder = audio::openSndfileDecoder(
+        view, audio::containers(audio::Container::Wav) | audio::Container::Mp3);
     std::vector<float> block(16384 * 2);
     while (decoder && decoder->read(block.data(), 16384) > 0) {
     }
@@ -83,26 +83,30 @@ int main(int argc, char** argv) {
         const TempoReport r = analyseMusic(bytes);
         const double errBpm = r.beat.bpm - spec.bpm;
         const double errMs = 1000 * (r.beat.firstBeat - spec.intro);
-        const bool hit = r.outcome == TempoReport::Beat && std::abs(errBpm) <= 0.02 &&
-                         std::abs(errMs) <= 5;
+        const bool hit =
+            r.outcome == TempoReport::Beat && std::abs(errBpm) <= 0.02 && std::abs(errMs) <= 5;
         bool inAlternatives = false;
         for (const TempoCandidate& c : r.beat.alternatives)
             inAlternatives = inAlternatives || std::abs(c.bpm - spec.bpm) <= 0.05;
-        const char* verdict = hit ? "ok" : r.outcome != TempoReport::Beat ? "NONE"
-                                       : isOctave(r.beat.bpm, spec.bpm)
-                                           ? (inAlternatives ? "octave (truth in alts)" : "OCTAVE")
-                                           : "MISS";
+        const char* verdict = hit                              ? "ok"
+                              : r.outcome != TempoReport::Beat ? "NONE"
+                              : isOctave(r.beat.bpm, spec.bpm)
+                                  ? (inAlternatives ? "octave (truth in alts)" : "OCTAVE")
+                                  : "MISS";
         hits += hit;
         octaveWithTruth += !hit && inAlternatives;
-        if (hit) worstBpm = std::max(worstBpm, std::abs(errBpm)), worstMs = std::max(worstMs, std::abs(errMs));
+        if (hit)
+            worstBpm = std::max(worstBpm, std::abs(errBpm)),
+            worstMs = std::max(worstMs, std::abs(errMs));
         std::printf("%-4d %-18s %8.2f %6.2f %4.0f %5.2f %4s | %9.4f %8.4f %7.2f %5.2f  %s\n", i,
                     styleName(spec.style), spec.bpm, spec.intro, spec.jitterMs, spec.noise,
                     mp3 ? "yes" : "", r.beat.bpm, errBpm, errMs, r.beat.confidence, verdict);
         std::fflush(stdout);
     }
-    std::printf("\n%d of %d within 0.02 BPM and 5 ms (%.1f%%); misses with the truth among the "
-                "alternatives: %d; worst hit: %.4f BPM, %.2f ms\n",
-                hits, count, 100.0 * hits / count, octaveWithTruth, worstBpm, worstMs);
+    std::printf(
+        "\n%d of %d within 0.02 BPM and 5 ms (%.1f%%); misses with the truth among the "
+        "alternatives: %d; worst hit: %.4f BPM, %.2f ms\n",
+        hits, count, 100.0 * hits / count, octaveWithTruth, worstBpm, worstMs);
 
     if (only >= 0) return 0;
     SongSpec longSong = specFor(7, 10, 300);
@@ -113,9 +117,11 @@ int main(int argc, char** argv) {
     const double start = cpuSeconds();
     const TempoReport r = analyseMusic(bytes);
     const double total = cpuSeconds() - start;
-    std::printf("5-minute song (%.2f BPM): %.3f s on the clock; CPU: decoding %.3f s, analysis "
-                "beyond decoding %.3f s; "
-                "found %.4f BPM, first beat %.4f s (true %.4f s)\n",
-                longSong.bpm, double(timer.nsecsElapsed()) / 1e9, decode, total - decode, r.beat.bpm, r.beat.firstBeat, longSong.intro);
+    std::printf(
+        "5-minute song (%.2f BPM): %.3f s on the clock; CPU: decoding %.3f s, analysis "
+        "beyond decoding %.3f s; "
+        "found %.4f BPM, first beat %.4f s (true %.4f s)\n",
+        longSong.bpm, double(timer.nsecsElapsed()) / 1e9, decode, total - decode, r.beat.bpm,
+        r.beat.firstBeat, longSong.intro);
     return 0;
 }

@@ -59,7 +59,8 @@ class Mixer {
         add(jittered(t), length, gain, [&](double s) {
             double v = 0;
             for (int h = 1; h <= 4; ++h) v += std::sin(kTwoPi * freq * h * s) / h;
-            const double attack = std::min(1.0, s / 0.004), release = std::min(1.0, (length - s) / 0.02);
+            const double attack = std::min(1.0, s / 0.004),
+                         release = std::min(1.0, (length - s) / 0.02);
             return 0.5 * v * attack * release * std::exp(-s / 0.5);
         });
     }
@@ -144,11 +145,16 @@ void put32(QByteArray& b, uint32_t v) {
 
 const char* styleName(Style style) {
     switch (style) {
-        case Style::FourOnFloor: return "four-on-the-floor";
-        case Style::Rock: return "rock";
-        case Style::HalfTime: return "half-time";
-        case Style::Swing: return "swing";
-        case Style::Sparse: return "sparse";
+        case Style::FourOnFloor:
+            return "four-on-the-floor";
+        case Style::Rock:
+            return "rock";
+        case Style::HalfTime:
+            return "half-time";
+        case Style::Swing:
+            return "swing";
+        case Style::Sparse:
+            return "sparse";
     }
     return "";
 }
@@ -189,9 +195,9 @@ QByteArray mp3File(const std::vector<float>& mono, int rate) {
     if (!wav.open(QIODevice::WriteOnly) || wav.write(wavFile(mono, rate)) < 0) return {};
     wav.close();
     QProcess lame;
-    lame.start(QStringLiteral("lame"), {QStringLiteral("--silent"), QStringLiteral("-b"),
-                                        QStringLiteral("160"), wav.fileName(),
-                                        dir.filePath(QStringLiteral("out.mp3"))});
+    lame.start(QStringLiteral("lame"),
+               {QStringLiteral("--silent"), QStringLiteral("-b"), QStringLiteral("160"),
+                wav.fileName(), dir.filePath(QStringLiteral("out.mp3"))});
     if (!lame.waitForFinished(60000) || lame.exitCode() != 0) return {};
     QFile mp3(dir.filePath(QStringLiteral("out.mp3")));
     return mp3.open(QIODevice::ReadOnly) ? mp3.readAll() : QByteArray();

@@ -13,20 +13,20 @@
 #include <cmath>
 #include <random>
 
-#include "support/ChartRecords.h"
 #include "Decoder.h"
-#include "support/FileHelpers.h"
 #include "SongMaker.h"
 #include "TapTempo.h"
 #include "TempoAnalysis.h"
 #include "TempoApply.h"
 #include "UndoHistory.h"
+#include "support/ChartRecords.h"
+#include "support/FileHelpers.h"
 
 namespace lumidex::tempo {
 namespace {
 
-using testing::SongSpec;
 using testing::makeSong;
+using testing::SongSpec;
 using testing::Style;
 
 bool hasAlternative(const BeatAnalysis& b, double bpm) {
@@ -46,8 +46,10 @@ TEST(BeatAnalysis, FindsTempoAndFirstBeatOfEachStyle) {
         bool mp3;
     };
     const Case cases[] = {
-        {Style::FourOnFloor, 71.37, 1.9, 2, 0.01, false}, {Style::Rock, 104.5, 0.0, 3, 0.02, true},
-        {Style::HalfTime, 133.21, 3.2, 1, 0.0, false},    {Style::Swing, 168.9, 0.45, 2, 0.01, false},
+        {Style::FourOnFloor, 71.37, 1.9, 2, 0.01, false},
+        {Style::Rock, 104.5, 0.0, 3, 0.02, true},
+        {Style::HalfTime, 133.21, 3.2, 1, 0.0, false},
+        {Style::Swing, 168.9, 0.45, 2, 0.01, false},
         {Style::Sparse, 207.3, 0.8, 0, 0.03, false},
     };
     for (const Case& c : cases) {
@@ -103,7 +105,8 @@ TEST(BeatAnalysis, MusicWithoutASteadyBeatGetsNoNumber) {
     std::vector<float> noise(44100 * 12);
     for (float& v : noise) v = u(random);
     std::vector<float> tone(44100 * 12);
-    for (size_t i = 0; i < tone.size(); ++i) tone[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i) / 44100));
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i) / 44100));
     const QByteArray damaged = wav(tone).left(30) + QByteArray(5000, '\x7f');
     const SongSpec twoSeconds{Style::Rock, 120, 0, 2, 0, 0, 44100, 1};
     const struct {
@@ -134,7 +137,8 @@ class EndlessNoise : public audio::Decoder {
   public:
     EndlessNoise() { format_ = {audio::Container::Wav, 2000, 1, 3 * 3600 * 2000, 16, false}; }
     int64_t read(float* out, int64_t frames) override {
-        for (int64_t i = 0; i < frames; ++i) out[i] = 0.01f * float(int(random_() % 200) - 100) / 100;
+        for (int64_t i = 0; i < frames; ++i)
+            out[i] = 0.01f * float(int(random_() % 200) - 100) / 100;
         return frames;
     }
     bool seek(int64_t) override { return false; }
@@ -165,12 +169,11 @@ TEST(BeatAnalysis, DelayPutsTheFirstBeatOnABeatLine) {
     const struct {
         double bpm, firstBeat, delay;
     } cases[] = {
-        {120, 0.5, 3},    // a beat at 0.5 s: coord 0 at the music's start
-        {120, 0.0, 3},    // the beat is the start
-        {120, 0.1, 27},   // coord 0 0.4 s before the start, coord 12 at 0.1 s
-        {120, 2.1, 27},   // later beats lie on the same grid
-        {150, 0.13, 19.2},
-        {97.3, 0.61679, 3 + 60 * (2 * 60 / 97.3 - 0.61679)},
+        {120, 0.5, 3},   // a beat at 0.5 s: coord 0 at the music's start
+        {120, 0.0, 3},   // the beat is the start
+        {120, 0.1, 27},  // coord 0 0.4 s before the start, coord 12 at 0.1 s
+        {120, 2.1, 27},  // later beats lie on the same grid
+        {150, 0.13, 19.2}, {97.3, 0.61679, 3 + 60 * (2 * 60 / 97.3 - 0.61679)},
     };
     for (const auto& c : cases) {
         EXPECT_NEAR(delayFor(c.bpm, c.firstBeat), c.delay, 0.0006) << c.bpm << " " << c.firstBeat;
@@ -224,7 +227,7 @@ TEST(ApplyTempo, OneStepThatUndoPutsBack) {
     applyTempo(edits, 128.5, 31.25);
     ASSERT_EQ(log.actions(), std::vector<QString>{kApplyTempoStep});
     EXPECT_EQ(doc.cell(0).Tempo, 128.5);
-    EXPECT_EQ(doc.cell(99).Speed, 257);  // the segment's speed keeps its ratio to the tempo
+    EXPECT_EQ(doc.cell(99).Speed, 257);   // the segment's speed keeps its ratio to the tempo
     EXPECT_EQ(doc.cell(100).Tempo, 120);  // the next segment is the author's
     EXPECT_EQ(doc.cell(480).Tempo, 150);
     EXPECT_EQ(doc.Delay, 31.25);
@@ -252,11 +255,13 @@ ToolRun runTool(const QStringList& args) {
 TEST(TempoCommand, MusicFileOrChartJsonAndExitCodes) {
     QTemporaryDir dir;
     const QString music = dir.filePath(QStringLiteral("pvx_music/a/song.wav"));
-    ASSERT_TRUE(test::writeAll(music, wav(makeSong({Style::Rock, 112.4, 1.3, 16, 1, 0.01, 44100, 2}))));
+    ASSERT_TRUE(
+        test::writeAll(music, wav(makeSong({Style::Rock, 112.4, 1.3, 16, 1, 0.01, 44100, 2}))));
     const QString chart = dir.filePath(QStringLiteral("songs/a/a.xml"));
-    ASSERT_TRUE(test::writeAll(chart, "<TITLE Name=\"a\">\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\n"
-                                      "<BGM Name=\"a/song.wav\" Volume=\"1.00\"></BGM>\n"
-                                      "<DELAY Value=\"0\"></DELAY>\n<LENGTH Value=\"100\"></LENGTH>\n"));
+    ASSERT_TRUE(test::writeAll(chart,
+                               "<TITLE Name=\"a\">\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\n"
+                               "<BGM Name=\"a/song.wav\" Volume=\"1.00\"></BGM>\n"
+                               "<DELAY Value=\"0\"></DELAY>\n<LENGTH Value=\"100\"></LENGTH>\n"));
     const QString silent = dir.filePath(QStringLiteral("silent.wav"));
     ASSERT_TRUE(test::writeAll(silent, wav(std::vector<float>(44100 * 8, 0.f))));
 
@@ -267,13 +272,16 @@ TEST(TempoCommand, MusicFileOrChartJsonAndExitCodes) {
         EXPECT_NEAR(o.value(QStringLiteral("bpm")).toDouble(), 112.4, 0.02);
         EXPECT_NEAR(o.value(QStringLiteral("first_beat")).toDouble(), 1.3, 0.005);
         EXPECT_NEAR(o.value(QStringLiteral("delay")).toDouble(),
-                         delayFor(o.value(QStringLiteral("bpm")).toDouble(),
-                                  o.value(QStringLiteral("first_beat")).toDouble()),
+                    delayFor(o.value(QStringLiteral("bpm")).toDouble(),
+                             o.value(QStringLiteral("first_beat")).toDouble()),
                     0.01);
         EXPECT_TRUE(o.value(QStringLiteral("steady")).toBool());
         EXPECT_GT(o.value(QStringLiteral("confidence")).toDouble(), 0.5);
-        EXPECT_TRUE(o.value(QStringLiteral("alternatives")).toArray().first().toObject().contains(
-            QStringLiteral("confidence")));
+        EXPECT_TRUE(o.value(QStringLiteral("alternatives"))
+                        .toArray()
+                        .first()
+                        .toObject()
+                        .contains(QStringLiteral("confidence")));
     }
     const ToolRun text = runTool({music});
     EXPECT_TRUE(text.out.contains("3 frames")) << text.out.constData();
