@@ -26,7 +26,6 @@ struct OnsetSignal {
 
     size_t size() const { return full.size(); }
     double timeOf(double frame) const { return startTime + frame / frameRate; }
-    double frameOf(double seconds) const { return (seconds - startTime) * frameRate; }
 };
 
 class OnsetDetector {

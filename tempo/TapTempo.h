@@ -18,7 +18,6 @@ class TapTempo {
     static constexpr int kNeeded = 4;
 
     void tap(double seconds);
-    void reset() { taps_.clear(); }
 
     int taps() const { return int(taps_.size()); }
     bool ready() const { return taps() >= kNeeded; }

@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cmath>
+
 #include "ChartFile.h"
 #include "ChartMusic.h"
 #include "Command.h"
@@ -51,30 +53,30 @@ cannot be read, 2 for bad arguments.
 
 namespace {
 
-double rounded(double x, double step) {
-    return std::round(x / step) * step;
+// x to a number of decimals, as the nearest double (so JSON shows it short).
+double rounded(double x, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(x * scale) / scale;
 }
 
 QJsonObject jsonOf(const tempo::TempoReport& r) {
     const bool beat = r.outcome == tempo::TempoReport::Beat;
     QJsonArray alternatives, spans;
     for (const tempo::TempoCandidate& c : r.beat.alternatives)
-        alternatives.append(
-            QJsonObject{{QStringLiteral("bpm"), rounded(c.bpm, 1e-4)},
-                        {QStringLiteral("confidence"), rounded(c.confidence, 1e-2)}});
+        alternatives.append(QJsonObject{{QStringLiteral("bpm"), rounded(c.bpm, 4)},
+                                        {QStringLiteral("confidence"), rounded(c.confidence, 2)}});
     for (const tempo::SteadySpan& s : r.beat.spans)
-        spans.append(QJsonObject{{QStringLiteral("start"), rounded(s.start, 1e-4)},
-                                 {QStringLiteral("end"), rounded(s.end, 1e-4)},
-                                 {QStringLiteral("bpm"), rounded(s.bpm, 1e-4)}});
-    QJsonObject o{
-        {QStringLiteral("bpm"), beat ? QJsonValue(rounded(r.beat.bpm, 1e-4)) : QJsonValue()},
-        {QStringLiteral("first_beat"),
-         beat ? QJsonValue(rounded(r.beat.firstBeat, 1e-4)) : QJsonValue()},
-        {QStringLiteral("delay"), beat ? QJsonValue(r.delay) : QJsonValue()},
-        {QStringLiteral("confidence"), rounded(r.beat.confidence, 1e-2)},
-        {QStringLiteral("steady"), beat && r.beat.steady},
-        {QStringLiteral("alternatives"), alternatives},
-        {QStringLiteral("spans"), spans}};
+        spans.append(QJsonObject{{QStringLiteral("start"), rounded(s.start, 4)},
+                                 {QStringLiteral("end"), rounded(s.end, 4)},
+                                 {QStringLiteral("bpm"), rounded(s.bpm, 4)}});
+    QJsonObject o{{QStringLiteral("bpm"), beat ? QJsonValue(rounded(r.beat.bpm, 4)) : QJsonValue()},
+                  {QStringLiteral("first_beat"),
+                   beat ? QJsonValue(rounded(r.beat.firstBeat, 4)) : QJsonValue()},
+                  {QStringLiteral("delay"), beat ? QJsonValue(r.delay) : QJsonValue()},
+                  {QStringLiteral("confidence"), rounded(r.beat.confidence, 2)},
+                  {QStringLiteral("steady"), beat && r.beat.steady},
+                  {QStringLiteral("alternatives"), alternatives},
+                  {QStringLiteral("spans"), spans}};
     if (!beat) o.insert(QStringLiteral("message"), r.message);
     return o;
 }
