@@ -10,6 +10,7 @@ namespace {
 constexpr double kMinSeconds = 6;       // shorter music holds too few beats to measure
 constexpr double kMinConfidence = 0.3;  // below it no beat is reported
 constexpr int kMinBeats = 8;            // beats with an onset a grid needs
+constexpr double kMinSpanBeats = 12;    // the beats a span must hold to be reported
 
 using Signal = std::vector<float>;
 
@@ -238,16 +239,26 @@ double strength(const Signal& o, const Grid& g, size_t from, size_t to) {
     return hits.empty() ? 0 : sum / double(hits.size());
 }
 
-// The span of the fit's beats without a gap of more than 8 beats, around its
-// densest part: the first and last frame.
+// The longest stretch of the fit's beats without a gap of more than 8 beats,
+// counting only beats where the grid holds: at least 4 of the 9 grid beats
+// around them have onsets (music at another tempo meets the grid now and
+// then, but not that often). The first and last frame.
 std::pair<double, double> coveredSpan(const Fit& fit) {
+    const std::vector<Hit>& hits = fit.hits;
+    std::vector<const Hit*> held;
+    for (size_t i = 0, a = 0, b = 0; i < hits.size(); ++i) {
+        while (hits[a].k < hits[i].k - 4) ++a;
+        while (b < hits.size() && hits[b].k <= hits[i].k + 4) ++b;
+        if (b - a >= 4) held.push_back(&hits[i]);
+    }
+    if (held.empty()) return {hits.front().frame, hits.front().frame};
     size_t bestStart = 0, bestEnd = 0, start = 0;
-    for (size_t i = 1; i <= fit.hits.size(); ++i) {
-        if (i < fit.hits.size() && fit.hits[i].k - fit.hits[i - 1].k <= 8) continue;
+    for (size_t i = 1; i <= held.size(); ++i) {
+        if (i < held.size() && held[i]->k - held[i - 1]->k <= 8) continue;
         if (i - start > bestEnd - bestStart) bestStart = start, bestEnd = i;
         start = i;
     }
-    return {fit.hits[bestStart].frame, fit.hits[bestEnd - 1].frame};
+    return {held[bestStart]->frame, held[bestEnd - 1]->frame};
 }
 
 }  // namespace
@@ -366,8 +377,15 @@ class BeatFinder {
             Fit f;
             if (!fit(from, to, lag.period, &f)) continue;
             settleOctave(from, to, &f);
-            out->fit = f;
             std::tie(out->first, out->last) = coveredSpan(f);
+            out->fit = f;
+            // The beats outside the stretch the grid holds belong to other spans.
+            std::vector<Hit>& hits = out->fit.hits;
+            hits.erase(std::remove_if(hits.begin(), hits.end(),
+                                      [&](const Hit& h) {
+                                          return h.frame < out->first || h.frame > out->last;
+                                      }),
+                       hits.end());
             return true;
         }
         return false;
@@ -464,7 +482,10 @@ BeatAnalysis findBeat(const OnsetSignal& signal, const std::function<bool()>& ke
     const RangeFit main = spans.front();
     BeatAnalysis a;
     a.confidence = finder.confidenceOf(main);
-    if (a.confidence < kMinConfidence) return noBeat(none);
+    const auto beatsOf = [](const RangeFit& r) {
+        return (r.last - r.first) / r.fit.grid.period + 1;
+    };
+    if (a.confidence < kMinConfidence || beatsOf(main) < kMinSpanBeats) return noBeat(none);
     auto spanOf = [&](const RangeFit& r) {
         const Grid& g = r.fit.grid;
         return SteadySpan{signal.timeOf(g.at(firstBeatOf(r.fit))),
@@ -478,7 +499,8 @@ BeatAnalysis findBeat(const OnsetSignal& signal, const std::function<bool()>& ke
         std::sort(spans.begin(), spans.end(),
                   [](const RangeFit& x, const RangeFit& y) { return x.first < y.first; });
         for (const RangeFit& r : spans)
-            if (finder.confidenceOf(r) >= kMinConfidence) a.spans.push_back(spanOf(r));
+            if (finder.confidenceOf(r) >= kMinConfidence && beatsOf(r) >= kMinSpanBeats)
+                a.spans.push_back(spanOf(r));
     }
     a.bpm = a.spans.front().bpm;
     a.firstBeat = a.spans.front().start;

@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     std::printf("%-4s %-18s %8s %6s %4s %5s %4s | %9s %8s %7s %5s  %s\n", "#", "style", "bpm",
                 "intro", "jit", "noise", "mp3", "found", "err bpm", "err ms", "conf", "verdict");
     const int only = argc > 3 ? std::atoi(argv[3]) : -1;
-    int hits = 0, octaveWithTruth = 0;
+    int hits = 0, octaveWithTruth = 0, unsteady = 0;
     double worstBpm = 0, worstMs = 0;
     for (int i = 0; i < count; ++i) {
         if (only >= 0 && i != only) continue;
@@ -94,6 +94,7 @@ int main(int argc, char** argv) {
                                   ? (inAlternatives ? "octave (truth in alts)" : "OCTAVE")
                                   : "MISS";
         hits += hit;
+        unsteady += r.outcome == TempoReport::Beat && !r.beat.steady;
         octaveWithTruth += !hit && inAlternatives;
         if (hit)
             worstBpm = std::max(worstBpm, std::abs(errBpm)),
