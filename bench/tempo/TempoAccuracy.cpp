@@ -106,8 +106,8 @@ int main(int argc, char** argv) {
     }
     std::printf(
         "\n%d of %d within 0.02 BPM and 5 ms (%.1f%%); misses with the truth among the "
-        "alternatives: %d; worst hit: %.4f BPM, %.2f ms\n",
-        hits, count, 100.0 * hits / count, octaveWithTruth, worstBpm, worstMs);
+        "alternatives: %d; worst hit: %.4f BPM, %.2f ms; reported as not steady: %d\n",
+        hits, count, 100.0 * hits / count, octaveWithTruth, worstBpm, worstMs, unsteady);
 
     if (only >= 0) return 0;
     SongSpec longSong = specFor(7, 10, 300);
