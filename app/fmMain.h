@@ -9,6 +9,7 @@
 //   playing     music and key buttons, playing speed, Play menu (PlaybackController)
 //   keyList     the "Key List:" panel and its Edit menu items (KeyListController)
 //   batchPanel  the "Clipboard" panel and the batch items     (BatchController)
+//   features_   "Detect Tempo..." in the Edit menu           (TempoController)
 // The window keeps the File, Undo, test play and Help items, the title,
 // dropped files and the life cycle:
 //   fmMain w(dialogs, appInfo);
