@@ -150,13 +150,14 @@ int runTempo(const QStringList& args) {
         report.message = error;
     }
     const bool found = report.outcome == tempo::TempoReport::Beat;
-    if (parser.isSet(json))
+    if (parser.isSet(json)) {
         printOut(QString::fromUtf8(QJsonDocument(jsonOf(report)).toJson(QJsonDocument::Compact)) +
                  '\n');
-    else if (found)
+    } else if (found) {
         printOut(textOf(report));
-    else
+    } else {
         printOut(report.message + '\n');
+    }
     return found ? kExitOk : kExitFailed;
 }
 
