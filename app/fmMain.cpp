@@ -23,6 +23,7 @@
 #include "PlaybackController.h"
 #include "RecoveryController.h"
 #include "SoundFile.h"
+#include "TempoController.h"
 #include "WindowWidgets.h"
 #include "Wiring.h"
 
@@ -116,6 +117,13 @@ void fmMain::addControllers() {
                           return restoreCopy(chart, record);
                       },
                       w_->StatusBar});
+    features_.push_back(std::make_unique<TempoController>(parts(),
+                                                          TempoParts{*playback, *sounds, dir,
+                                                                     [this] {
+                                                                         showHeader();
+                                                                         ReDrawNote();
+                                                                     }},
+                                                          w_->mnEdit, this));
 }
 
 WindowParts fmMain::parts() {

@@ -10,6 +10,7 @@
 //   keyList     the "Key List:" panel and its Edit menu items (KeyListController)
 //   batchPanel  the "Clipboard" panel and the batch items     (BatchController)
 //   recovery    the recovery copy and its offer at start-up   (RecoveryController)
+//   features_   "Detect Tempo..." in the Edit menu           (TempoController)
 // The window keeps the File, Undo, test play and Help items, the title,
 // dropped files and the life cycle:
 //   fmMain w(dialogs, appInfo);
