@@ -8,7 +8,8 @@
     X(kInfoCommand)               \
     X(kSoundsCommand)             \
     X(kCheckCommand)              \
-    X(kRenderCommand)
+    X(kRenderCommand)             \
+    X(kPictureCommand)
 
 namespace lumidex::cli {
 

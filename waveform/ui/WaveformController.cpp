@@ -1,0 +1,143 @@
+#include "WaveformController.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "ChartView.h"
+#include "PictureBox.h"
+#include "WaveformCache.h"
+#include "WaveformPainter.h"
+
+namespace lumidex {
+
+namespace {
+
+const QString kShownKey = QStringLiteral("waveform/shown");
+const QString kGainKey = QStringLiteral("waveform/gain");
+constexpr float kGains[] = {1, 2, 4, 8, 16};
+constexpr int kProgressMs = 100;
+constexpr int kMessageMs = 8000;
+
+}  // namespace
+
+WaveformController::WaveformController(const ChartDocument& doc, ChartView& view,
+                                       QString cacheFolder, QObject* parent)
+    : QObject(parent),
+      doc_(doc),
+      view_(view),
+      source_(cacheFolder.isEmpty() ? waveform::WaveformCache::defaultFolder() : cacheFolder),
+      strip_(new PictureBox),
+      progressTimer_(new QTimer(this)) {
+    strip_->setObjectName(QStringLiteral("picWave"));
+    strip_->setFixedWidth(waveform::kStripWidth);
+    strip_->hide();
+    source_.setOnChanged([this] { analysisChanged(); });
+    progressTimer_->setInterval(kProgressMs);
+    connect(progressTimer_, &QTimer::timeout, this, [this] { showProgress(); });
+    view_.addRepaintListener([this] { repaint(); });
+}
+
+WaveformController::~WaveformController() = default;
+
+void WaveformController::addMenuItems(QMenu* viewMenu) {
+    viewMenu->addSeparator();
+    mnWaveform_ = viewMenu->addAction(QStringLiteral("Waveform"));
+    mnWaveform_->setObjectName(QStringLiteral("mnWaveform"));
+    mnWaveform_->setCheckable(true);
+    mnWaveform_->setChecked(wantShown_);
+    connect(mnWaveform_, &QAction::toggled, this, [this](bool on) { setShown(on); });
+    QMenu* gains = viewMenu->addMenu(QStringLiteral("Waveform &Gain"));
+    gains->setObjectName(QStringLiteral("mnWaveformGain"));
+    gainGroup_ = new QActionGroup(this);
+    for (float g : kGains) {
+        QAction* item = gains->addAction(QStringLiteral("x%1").arg(double(g)));
+        item->setCheckable(true);
+        item->setData(g);
+        item->setChecked(g == gain_);
+        item->setActionGroup(gainGroup_);
+        connect(item, &QAction::triggered, this, [this, g] { setGain(g); });
+    }
+}
+
+void WaveformController::useSettings(QSettings* settings) {
+    settings_ = settings;
+    if (!settings_) return;
+    const float gain = settings_->value(kGainKey, 1.0f).toFloat();
+    for (QAction* item : gainGroup_ ? gainGroup_->actions() : QList<QAction*>())
+        item->setChecked(item->data().toFloat() == gain);
+    gain_ = gain;
+    setShown(settings_->value(kShownKey, true).toBool());
+}
+
+void WaveformController::musicOpened(const QString& musicDir, const QString& snd, int decoder) {
+    musicOpen_ = true;
+    source_.open(musicDir, snd, decoder);
+    progressTimer_->start();
+    showProgress();
+    updateVisibility();
+    repaint();
+}
+
+void WaveformController::musicClosed() {
+    musicOpen_ = false;
+    const bool wasBusy = source_.busy();
+    source_.close();
+    progressTimer_->stop();
+    if (wasBusy) say(QStringLiteral("Waveform: cancelled"));
+    updateVisibility();
+}
+
+bool WaveformController::shown() const {
+    return wantShown_ && musicOpen_;
+}
+
+void WaveformController::setShown(bool on) {
+    wantShown_ = on;
+    if (settings_) settings_->setValue(kShownKey, on);
+    if (mnWaveform_ && mnWaveform_->isChecked() != on) mnWaveform_->setChecked(on);
+    updateVisibility();
+    repaint();
+}
+
+void WaveformController::setGain(float gain) {
+    gain_ = gain;
+    if (settings_) settings_->setValue(kGainKey, gain);
+    repaint();
+}
+
+void WaveformController::repaint() {
+    if (!shown()) return;
+    const ViewState& state = view_.state();
+    waveform::StripView look;
+    look.viewBase = state.viewBase < 0 ? 0 : state.viewBase;
+    look.decoder = source_.decoder();
+    look.gain = gain_;
+    if (state.playing) look.playFrame = state.viewFrame;
+    waveform::paintStrip(strip_->buffer(), doc_, source_.table().get(), look);
+    strip_->present();
+}
+
+void WaveformController::analysisChanged() {
+    progressTimer_->stop();
+    say(source_.message());
+    repaint();
+}
+
+void WaveformController::showProgress() {
+    if (!source_.busy()) return;
+    say(QStringLiteral("Waveform: analysing the music... %1%").arg(int(source_.progress() * 100)));
+}
+
+void WaveformController::updateVisibility() {
+    strip_->setVisible(shown());
+}
+
+void WaveformController::say(const QString& text) {
+    if (statusBar_ && !text.isEmpty()) statusBar_->showMessage(text, kMessageMs);
+}
+
+}  // namespace lumidex

@@ -1,0 +1,80 @@
+#pragma once
+// The waveform strip of the window: a picture beside the canvas, as tall as
+// it and scrolled with it (it repaints after every repaint of the view), the
+// "Waveform" item and the "Waveform &Gain" choices of the View menu (both
+// remembered in the settings), and the status bar's word on the analysis.
+//
+// The window tells it when the music is opened or closed (opening a chart
+// closes the music, which cancels an analysis under way). The strip shows
+// while "Waveform" is checked and music is open.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+#include "ChartDocument.h"
+#include "WaveformSource.h"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QSettings;
+class QStatusBar;
+class QTimer;
+
+namespace lumidex {
+
+class ChartView;
+class PictureBox;
+
+class WaveformController : public QObject {
+  public:
+    // cacheFolder empty for the user's cache folder.
+    WaveformController(const ChartDocument& doc, ChartView& view, QString cacheFolder = {},
+                       QObject* parent = nullptr);
+    ~WaveformController() override;
+
+    // The strip, for the window to place beside the canvas.
+    PictureBox* strip() const { return strip_; }
+    // Adds "Waveform" and "Waveform &Gain" to the View menu.
+    void addMenuItems(QMenu* viewMenu);
+    void setStatusBar(QStatusBar* bar) { statusBar_ = bar; }
+    // Where "Waveform" and the gain are remembered (nowhere until then);
+    // takes their values from there. settings must outlive the controller.
+    void useSettings(QSettings* settings);
+
+    // ---- from the window -------------------------------------------------------
+    void musicOpened(const QString& musicDir, const QString& snd, int decoder);
+    void musicClosed();
+
+    // ---- state -------------------------------------------------------------------
+    bool shown() const;
+    float gain() const { return gain_; }
+    void setShown(bool on);
+    void setGain(float gain);
+    waveform::WaveformSource& source() { return source_; }
+    // Repaints the strip for the view as it stands.
+    void repaint();
+
+  private:
+    void analysisChanged();
+    void showProgress();
+    void updateVisibility();
+    void say(const QString& text);
+
+    const ChartDocument& doc_;
+    ChartView& view_;
+    QSettings* settings_ = nullptr;
+    waveform::WaveformSource source_;
+    PictureBox* strip_;
+    QAction* mnWaveform_ = nullptr;
+    QActionGroup* gainGroup_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QTimer* progressTimer_;
+    bool musicOpen_ = false;
+    bool wantShown_ = true;
+    float gain_ = 1;
+};
+
+}  // namespace lumidex
