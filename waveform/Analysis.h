@@ -24,10 +24,9 @@ struct Analysis {
     int64_t expectedFrames = 0;  // the length the file announced
 };
 
-// A decoder on the bytes as the chosen decoder's layer opens its streams
-// ("Pla&y" menu index: 0 BASS, 1 Miles; DirectShow decodes through the BASS
-// layer's formats, its own pipeline offering no samples). Null when the
-// bytes cannot be decoded so.
+// A decoder on the bytes as the BASS (0) or Miles (1) layer opens its
+// streams (the "Pla&y" menu's index). Null when the bytes cannot be decoded
+// so. DirectShow reads the loose file itself (GstMusicDecoder.h).
 std::unique_ptr<audio::Decoder> openMusicDecoder(int decoderChoice, audio::ByteView bytes);
 
 // Decodes to the end, or until cancel is set. progress (when given) gets the

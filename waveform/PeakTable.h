@@ -9,6 +9,7 @@
 //
 // Built once (append, then finish), read from any thread afterwards.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include "GstMusicDecoder.h"
+#include "SoundBank.h"
 #include "SoundFile.h"
 #include "WaveformCache.h"
 
@@ -33,7 +35,9 @@ void WaveformJob::run() {
         result_.analysis = cache.load(key);
         result_.fromCache = result_.analysis.table != nullptr;
         if (!result_.fromCache && !cancel_.load()) {
-            auto decoder = openMusicDecoder(request_.decoder, view);
+            auto decoder = request_.decoder == kDecoderDShow
+                               ? openGstDecoder(request_.musicDir + request_.snd)
+                               : openMusicDecoder(request_.decoder, view);
             if (decoder)
                 result_.analysis =
                     analyse(*decoder, cancel_, [this](double f) { progress_.store(f); });

@@ -22,7 +22,7 @@ using waveform::Outcome;
 using waveform::RowEnvelope;
 
 constexpr int kHeight = 469;
-const std::vector<int> kClickCoords = {24, 60, 96, 120, 160, 199, 240};
+const std::vector<int> kClickCoords = {48, 60, 96, 120, 160, 199, 240};  // after 90 frames
 
 // The source frame at which the music plays the start of a coord.
 long clickFrame(const ChartDocument& doc, int coord, int decoder) {
@@ -42,8 +42,11 @@ void expectClickOnRow(const std::vector<RowEnvelope>& rows, int row, const std::
     SCOPED_TRACE(what);
     ASSERT_TRUE(rows[size_t(row)].known);
     EXPECT_GE(rows[size_t(row)].envelope.peak, kClickLevel - 0.01f);
-    for (int r = row - 12; r <= row + 12; ++r)
-        if (std::abs(r - row) > 1) EXPECT_LT(rows[size_t(r)].envelope.peak, 0.2f) << "row " << r;
+    for (int r = row - 12; r <= row + 12; ++r) {
+        if (std::abs(r - row) > 1) {
+            EXPECT_LT(rows[size_t(r)].envelope.peak, 0.2f) << "row " << r;
+        }
+    }
 }
 
 class ClickRows : public WaveformFiles {};
