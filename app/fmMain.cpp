@@ -1,5 +1,7 @@
 #include "fmMain.h"
 
+#include "WaveformController.h"
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -80,6 +82,10 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
                           cbNormalize, lbTime, lbFrame, lbCombo, txBPM, txBPMO, mnShowGrid,
                           mnShowPlayLine, mnShowTrans});
     view->setUpScrollBar();
+    waveform = std::make_unique<WaveformController>(doc, *view);
+    waveform->placeBeside(picMain);
+    waveform->addMenuItems(mnView);
+    waveform->setStatusBar(StatusBar);
     setUpPlayback();
     connect(vsb, &QScrollBar::valueChanged, this, [this] { Guarded([this] { vsb_Change(); }); });
     // Kind 0 (erase) keeps its all-black image; the others show their pictures.

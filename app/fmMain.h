@@ -62,6 +62,7 @@ class QToolBar;
 namespace lumidex {
 
 class ChartView;
+class WaveformController;
 class PictureBox;
 
 class fmMain : public QMainWindow, private DocumentHost, private ChartEditListener {
@@ -113,6 +114,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // playback engine "&Play" drives (play/); handlers in fmMainPlay.cpp.
     std::unique_ptr<SoundBank> sounds;
     std::unique_ptr<Playback> playback;
+    // The music's waveform beside the canvas (waveform/ui).
+    std::unique_ptr<WaveformController> waveform;
 
     // ---- controls -------------------------------------------------------------
     QToolBar* Toolbar = nullptr;

@@ -14,6 +14,7 @@
 #include "ChartView.h"
 #include "Numbers.h"
 #include "SoundFile.h"
+#include "WaveformController.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -60,6 +61,7 @@ void fmMain::mnDecoder_Click(int index) {
 void fmMain::cmdOpenBGM_Click() {
     doc.keySound(0).Snd = txBGM->text();
     if (!sounds->openMusic(doc, musicDir(), ui_)) return;
+    waveform->musicOpened(musicDir(), doc.keySound(0).Snd, sounds->decoder());
     cmdOpenBGM->setEnabled(false);
     cmdCloseBGM->setEnabled(true);
     cmdPlay->setEnabled(true);
@@ -71,6 +73,7 @@ void fmMain::cmdOpenBGM_Click() {
 void fmMain::cmdCloseBGM_Click() {
     StopPlay();
     sounds->closeMusic();
+    waveform->musicClosed();
     cmdOpenBGM->setEnabled(true);
     cmdCloseBGM->setEnabled(false);
     cmdPlay->setEnabled(false);

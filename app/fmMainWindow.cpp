@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "WaveformController.h"
+
 #include "fmMain.h"
 
 namespace lumidex {
@@ -50,6 +52,7 @@ void fmMain::refreshTitle() {
 
 void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
+    waveform->useSettings(settings);
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
 }
 

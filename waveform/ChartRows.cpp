@@ -41,15 +41,41 @@ std::optional<double> ChartRows::framesAt(double coord) const {
     return *start + (coord - whole) * kFramesPerBeatMinute / tempo;
 }
 
+// framesAt for rising coords, asking the chart once per whole coord (a row
+// is less than a coord, so most rows share it with their neighbours).
+class ChartRows::Walk {
+  public:
+    explicit Walk(const ChartRows& rows) : rows_(rows) {}
+    std::optional<double> framesAt(double coord) {
+        if (coord < 0 || coord > kMaxCoord) return std::nullopt;
+        const int whole = int(std::floor(coord));
+        if (whole != whole_) {
+            whole_ = whole;
+            start_ = rows_.framesAt(whole);
+            const double tempo = rows_.doc_.cell(whole).Tempo;
+            perCoord_ = start_ ? kFramesPerBeatMinute / tempo : 0;
+        }
+        if (!start_) return std::nullopt;
+        return *start_ + (coord - whole) * perCoord_;
+    }
+
+  private:
+    const ChartRows& rows_;
+    int whole_ = -1;
+    std::optional<double> start_;
+    double perCoord_ = 0;
+};
+
 std::vector<RowSpan> ChartRows::spans(double viewBase, int height) const {
     std::vector<RowSpan> rows(size_t(std::max(height, 0)));
     const double zero = musicZeroFrame(doc_.Delay, decoder_);
     const double perFrame = sampleRate_ / kFramesPerSecond;
     // Row edges from the bottom of the lowest row up; each edge is shared by
     // the rows on either side of it.
-    std::optional<double> below = framesAt(rowCoord(double(height) - 0.5, viewBase));
+    Walk walk(*this);
+    std::optional<double> below = walk.framesAt(rowCoord(double(height) - 0.5, viewBase));
     for (int r = height - 1; r >= 0; --r) {
-        const std::optional<double> above = framesAt(rowCoord(r - 0.5, viewBase));
+        const std::optional<double> above = walk.framesAt(rowCoord(r - 0.5, viewBase));
         if (below && above)
             rows[size_t(r)] = RowSpan{true, (*below - zero) * perFrame, (*above - zero) * perFrame};
         below = above;

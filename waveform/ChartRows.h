@@ -43,6 +43,7 @@ class ChartRows {
     std::optional<double> rowOfFrame(double chartFrame, double viewBase) const;
 
   private:
+    class Walk;
     // Chart frames at a fractional coord, if the chart is timed there.
     std::optional<double> framesAt(double coord) const;
 

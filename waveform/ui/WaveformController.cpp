@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QBoxLayout>
+#include <QEvent>
+#include <QFrame>
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
@@ -21,6 +24,7 @@ const QString kGainKey = QStringLiteral("waveform/gain");
 constexpr float kGains[] = {1, 2, 4, 8, 16};
 constexpr int kProgressMs = 100;
 constexpr int kMessageMs = 8000;
+constexpr int kFrameLine = 2;  // the sunken frame's line, as the canvas has
 
 }  // namespace
 
@@ -31,6 +35,7 @@ WaveformController::WaveformController(const ChartDocument& doc, ChartView& view
       view_(view),
       source_(cacheFolder.isEmpty() ? waveform::WaveformCache::defaultFolder() : cacheFolder),
       strip_(new PictureBox),
+      shownPart_(strip_),
       progressTimer_(new QTimer(this)) {
     strip_->setObjectName(QStringLiteral("picWave"));
     strip_->setFixedWidth(waveform::kStripWidth);
@@ -39,9 +44,38 @@ WaveformController::WaveformController(const ChartDocument& doc, ChartView& view
     progressTimer_->setInterval(kProgressMs);
     connect(progressTimer_, &QTimer::timeout, this, [this] { showProgress(); });
     view_.addRepaintListener([this] { repaint(); });
+    strip_->installEventFilter(this);
+}
+
+bool WaveformController::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == strip_ && event->type() == QEvent::Resize)
+        QMetaObject::invokeMethod(
+            this, [this] { repaint(); }, Qt::QueuedConnection);
+    return false;
 }
 
 WaveformController::~WaveformController() = default;
+
+void WaveformController::placeBeside(QWidget* canvas) {
+    QWidget* canvasFrame = canvas->parentWidget();
+    auto* row =
+        canvasFrame ? qobject_cast<QBoxLayout*>(canvasFrame->parentWidget()->layout()) : nullptr;
+    if (!row) return;
+    auto* frame = new QFrame;
+    frame->setObjectName(QStringLiteral("picWaveFrame"));
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setLineWidth(2);
+    frame->setFixedWidth(waveform::kStripWidth + 2 * kFrameLine);
+    frame->setMinimumHeight(canvas->minimumHeight() + 2 * kFrameLine);
+    strip_->setMinimumHeight(canvas->minimumHeight());
+    auto* inside = new QVBoxLayout(frame);
+    inside->setContentsMargins(0, 0, 0, 0);
+    inside->addWidget(strip_);
+    row->insertWidget(row->indexOf(canvasFrame) + 1, frame);
+    shownPart_ = frame;
+    strip_->show();
+    updateVisibility();
+}
 
 void WaveformController::addMenuItems(QMenu* viewMenu) {
     viewMenu->addSeparator();
@@ -133,7 +167,7 @@ void WaveformController::showProgress() {
 }
 
 void WaveformController::updateVisibility() {
-    strip_->setVisible(shown());
+    shownPart_->setVisible(shown());
 }
 
 void WaveformController::say(const QString& text) {

@@ -17,6 +17,7 @@
 #include "WaveformSource.h"
 
 class QAction;
+class QWidget;
 class QActionGroup;
 class QMenu;
 class QSettings;
@@ -37,6 +38,9 @@ class WaveformController : public QObject {
 
     // The strip, for the window to place beside the canvas.
     PictureBox* strip() const { return strip_; }
+    // Puts the strip, in a sunken frame like the canvas's, right of the
+    // canvas's frame in the row that holds it.
+    void placeBeside(QWidget* canvas);
     // Adds "Waveform" and "Waveform &Gain" to the View menu.
     void addMenuItems(QMenu* viewMenu);
     void setStatusBar(QStatusBar* bar) { statusBar_ = bar; }
@@ -57,6 +61,11 @@ class WaveformController : public QObject {
     // Repaints the strip for the view as it stands.
     void repaint();
 
+  protected:
+    // A resized strip has a new, blank buffer: it repaints once the resize
+    // is through.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void analysisChanged();
     void showProgress();
@@ -68,6 +77,7 @@ class WaveformController : public QObject {
     QSettings* settings_ = nullptr;
     waveform::WaveformSource source_;
     PictureBox* strip_;
+    QWidget* shownPart_;  // the strip, or its frame once placed
     QAction* mnWaveform_ = nullptr;
     QActionGroup* gainGroup_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
