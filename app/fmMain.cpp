@@ -255,6 +255,7 @@ void fmMain::afterOpen() {
         view->setScrollTop();
         scrollToMusicStart();
     });
+    waveform->showMusic(musicDir(), doc.keySound(0).Snd, sounds->decoder(), true);
     ReDrawNote();  // also when the scroll bar did not move
 }
 

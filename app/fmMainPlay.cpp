@@ -51,6 +51,7 @@ void fmMain::mnDecoder_Click(int index) {
     for (int i = 0; i < static_cast<int>(mnDecoder.size()); ++i)
         mnDecoder[i]->setChecked(i == index);
     sounds->setDecoder(index);
+    waveform->showMusic(musicDir(), txBGM->text(), index);
     // The playing speed exists for BASS and Miles only.
     const bool speed = index != kDecoderDShow;
     const std::initializer_list<QWidget*> speedControls = {lbSampleRate, lbSampleRateText,
@@ -61,7 +62,7 @@ void fmMain::mnDecoder_Click(int index) {
 void fmMain::cmdOpenBGM_Click() {
     doc.keySound(0).Snd = txBGM->text();
     if (!sounds->openMusic(doc, musicDir(), ui_)) return;
-    waveform->musicOpened(musicDir(), doc.keySound(0).Snd, sounds->decoder());
+    waveform->showMusic(musicDir(), doc.keySound(0).Snd, sounds->decoder());
     cmdOpenBGM->setEnabled(false);
     cmdCloseBGM->setEnabled(true);
     cmdPlay->setEnabled(true);
@@ -73,7 +74,6 @@ void fmMain::cmdOpenBGM_Click() {
 void fmMain::cmdCloseBGM_Click() {
     StopPlay();
     sounds->closeMusic();
-    waveform->musicClosed();
     cmdOpenBGM->setEnabled(true);
     cmdCloseBGM->setEnabled(false);
     cmdPlay->setEnabled(false);

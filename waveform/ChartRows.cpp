@@ -51,18 +51,20 @@ class ChartRows::Walk {
         const int whole = int(std::floor(coord));
         if (whole != whole_) {
             whole_ = whole;
-            start_ = rows_.framesAt(whole);
-            const double tempo = rows_.doc_.cell(whole).Tempo;
-            perCoord_ = start_ ? kFramesPerBeatMinute / tempo : 0;
+            const std::optional<double> start = rows_.framesAt(whole);
+            timed_ = start.has_value();
+            start_ = start.value_or(0);
+            perCoord_ = timed_ ? kFramesPerBeatMinute / rows_.doc_.cell(whole).Tempo : 0;
         }
-        if (!start_) return std::nullopt;
-        return *start_ + (coord - whole) * perCoord_;
+        if (!timed_) return std::nullopt;
+        return start_ + (coord - whole) * perCoord_;
     }
 
   private:
     const ChartRows& rows_;
     int whole_ = -1;
-    std::optional<double> start_;
+    bool timed_ = false;
+    double start_ = 0;
     double perCoord_ = 0;
 };
 

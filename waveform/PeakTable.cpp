@@ -56,16 +56,19 @@ void PeakTable::finish() {
         const std::vector<uint16_t>& fineRms = rms_.back();
         std::vector<uint16_t> peak((finePeak.size() + kFanOut - 1) / kFanOut);
         std::vector<uint16_t> rms(peak.size());
+        const size_t fine = peak_.size() - 1;
         for (size_t i = 0; i < peak.size(); ++i) {
             const size_t end = std::min(finePeak.size(), (i + 1) * kFanOut);
             uint16_t p = 0;
             double squares = 0;
+            int64_t count = 0;
             for (size_t j = i * kFanOut; j < end; ++j) {
                 p = std::max(p, finePeak[j]);
-                squares += level(fineRms[j]) * level(fineRms[j]);
+                squares += level(fineRms[j]) * level(fineRms[j]) * double(weight(fine, j));
+                count += weight(fine, j);
             }
             peak[i] = p;
-            rms[i] = quantize(std::sqrt(squares / double(end - i * kFanOut)));
+            rms[i] = quantize(std::sqrt(squares / double(count)));
         }
         peak_.push_back(std::move(peak));
         rms_.push_back(std::move(rms));
@@ -78,12 +81,18 @@ size_t PeakTable::bytes() const {
     return total;
 }
 
+int64_t PeakTable::weight(size_t lvl, size_t index) const {
+    static_assert(kFanOut == 4, "a level is 2 bits of the block index");
+    const int64_t span = int64_t(1) << (2 * lvl);  // kFanOut^lvl blocks
+    return std::min(span, blocks() - int64_t(index) * span);
+}
+
 void PeakTable::take(size_t lvl, size_t index, uint16_t& peak, double& squares,
                      int64_t& count) const {
-    const int64_t weight = int64_t(1) << (2 * lvl);  // kFanOut^lvl blocks
+    const int64_t w = weight(lvl, index);
     peak = std::max(peak, peak_[lvl][index]);
-    squares += level(rms_[lvl][index]) * level(rms_[lvl][index]) * double(weight);
-    count += weight;
+    squares += level(rms_[lvl][index]) * level(rms_[lvl][index]) * double(w);
+    count += w;
 }
 
 // The blocks overlapping [from, to), covered by the coarsest blocks that lie

@@ -107,8 +107,13 @@ void WaveformController::useSettings(QSettings* settings) {
     setShown(settings_->value(kShownKey, true).toBool());
 }
 
-void WaveformController::musicOpened(const QString& musicDir, const QString& snd, int decoder) {
-    musicOpen_ = true;
+void WaveformController::showMusic(const QString& musicDir, const QString& snd, int decoder,
+                                   bool again) {
+    if (!again && hasMusic_ && shownMusic_.musicDir == musicDir && shownMusic_.snd == snd &&
+        shownMusic_.decoder == decoder)
+        return;
+    hasMusic_ = true;
+    shownMusic_ = waveform::WaveformRequest{musicDir, snd, decoder, {}};
     source_.open(musicDir, snd, decoder);
     progressTimer_->start();
     showProgress();
@@ -116,17 +121,8 @@ void WaveformController::musicOpened(const QString& musicDir, const QString& snd
     repaint();
 }
 
-void WaveformController::musicClosed() {
-    musicOpen_ = false;
-    const bool wasBusy = source_.busy();
-    source_.close();
-    progressTimer_->stop();
-    if (wasBusy) say(QStringLiteral("Waveform: cancelled"));
-    updateVisibility();
-}
-
 bool WaveformController::shown() const {
-    return wantShown_ && musicOpen_;
+    return wantShown_ && hasMusic_;
 }
 
 void WaveformController::setShown(bool on) {

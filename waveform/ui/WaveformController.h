@@ -4,9 +4,10 @@
 // "Waveform" item and the "Waveform &Gain" choices of the View menu (both
 // remembered in the settings), and the status bar's word on the analysis.
 //
-// The window tells it when the music is opened or closed (opening a chart
-// closes the music, which cancels an analysis under way). The strip shows
-// while "Waveform" is checked and music is open.
+// The window tells it which music to show: the chart's when a chart is
+// opened, again when the music is opened ("&Open") or the decoder changes.
+// Other music cancels an analysis under way. The strip shows while
+// "Waveform" is checked and there is music to show.
 
 #include <QObject>
 #include <QString>
@@ -49,8 +50,10 @@ class WaveformController : public QObject {
     void useSettings(QSettings* settings);
 
     // ---- from the window -------------------------------------------------------
-    void musicOpened(const QString& musicDir, const QString& snd, int decoder);
-    void musicClosed();
+    // Analyses the music (as the players find it, decoded as the decoder
+    // does) unless it is the music already shown or under way; with again,
+    // also then (a chart opened anew: its file may have changed).
+    void showMusic(const QString& musicDir, const QString& snd, int decoder, bool again = false);
 
     // ---- state -------------------------------------------------------------------
     bool shown() const;
@@ -82,7 +85,8 @@ class WaveformController : public QObject {
     QActionGroup* gainGroup_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QTimer* progressTimer_;
-    bool musicOpen_ = false;
+    bool hasMusic_ = false;
+    waveform::WaveformRequest shownMusic_;  // cacheFolder unused
     bool wantShown_ = true;
     float gain_ = 1;
 };
