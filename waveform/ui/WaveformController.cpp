@@ -10,6 +10,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "ChartView.h"
 #include "PictureBox.h"
 #include "WaveformCache.h"
@@ -74,7 +76,7 @@ void WaveformController::placeBeside(QWidget* canvas) {
     row->insertWidget(row->indexOf(canvasFrame) + 1, frame);
     shownPart_ = frame;
     strip_->show();
-    updateVisibility();
+    frame->setVisible(shown());
 }
 
 void WaveformController::addMenuItems(QMenu* viewMenu) {
@@ -122,7 +124,7 @@ void WaveformController::showMusic(const QString& musicDir, const QString& snd, 
 }
 
 bool WaveformController::shown() const {
-    return wantShown_ && hasMusic_;
+    return wantShown_;
 }
 
 void WaveformController::setShown(bool on) {
@@ -162,8 +164,18 @@ void WaveformController::showProgress() {
     say(QStringLiteral("Waveform: analysing the music... %1%").arg(int(source_.progress() * 100)));
 }
 
+// A window that holds the strip grows or shrinks by its frame, so the
+// panels beside the view keep their room.
 void WaveformController::updateVisibility() {
-    shownPart_->setVisible(shown());
+    const bool show = shown();
+    QWidget* window = shownPart_->window();
+    const bool placed = shownPart_ != strip_ && window;
+    if (placed && shownPart_->isVisibleTo(window) == show) return;
+    shownPart_->setVisible(show);
+    if (!placed) return;
+    const int delta = show ? shownPart_->maximumWidth() : -shownPart_->maximumWidth();
+    window->setMinimumWidth(std::max(0, window->minimumWidth() + delta));
+    window->resize(window->width() + delta, window->height());
 }
 
 void WaveformController::say(const QString& text) {

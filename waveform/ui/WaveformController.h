@@ -7,7 +7,7 @@
 // The window tells it which music to show: the chart's when a chart is
 // opened, again when the music is opened ("&Open") or the decoder changes.
 // Other music cancels an analysis under way. The strip shows while
-// "Waveform" is checked and there is music to show.
+// "Waveform" is checked (without music: the beat lines on grey).
 
 #include <QObject>
 #include <QString>
