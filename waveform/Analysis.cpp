@@ -17,7 +17,7 @@ constexpr audio::ContainerSet kBassFormats = Container::Wav | Container::Aiff | 
                                              Container::OggVorbis | Container::OggOpus |
                                              Container::Mp3;
 
-constexpr int kBlocksPerRead = 64;  // 8192 frames a read
+constexpr int kBlocksPerRead = 8;  // 1024 frames a read: they stay in the cache for the scan
 // A file counts as ending early when it stops more than this short of the
 // length it announced (compressed files announce an estimate).
 constexpr double kShortFraction = 0.01;

@@ -25,12 +25,27 @@ void PeakTable::appendBlock(const float* samples, int frames) {
         rms_.resize(1);
     }
     const int count = frames * std::max(channels_, 1);
+    // Eight independent lanes, so the compiler can keep them in one vector
+    // register: the analysis should cost little beside the decoding.
+    constexpr int kLanes = 8;
+    float peaks[kLanes] = {};
+    float sums[kLanes] = {};
+    int i = 0;
+    for (; i + kLanes <= count; i += kLanes)
+        for (int k = 0; k < kLanes; ++k) {
+            const float s = samples[i + k];
+            peaks[k] = std::max(peaks[k], std::fabs(s));
+            sums[k] += s * s;
+        }
     float peak = 0;
     double squares = 0;
-    for (int i = 0; i < count; ++i) {
-        const float s = samples[i];
-        peak = std::max(peak, std::fabs(s));
-        squares += double(s) * s;
+    for (; i < count; ++i) {
+        peak = std::max(peak, std::fabs(samples[i]));
+        squares += double(samples[i]) * samples[i];
+    }
+    for (int k = 0; k < kLanes; ++k) {
+        peak = std::max(peak, peaks[k]);
+        squares += sums[k];
     }
     peak_[0].push_back(quantize(peak));
     rms_[0].push_back(quantize(count > 0 ? std::sqrt(squares / count) : 0));

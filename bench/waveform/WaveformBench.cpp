@@ -4,6 +4,7 @@
 //   BM_Analyse/d  the analysis of the same file through the same decoder:
 //                 decoding plus the peak table (target: within 1.3x of
 //                 BM_Decode, side by side)
+//   BM_Table      the peak table alone over 5 minutes of decoded samples
 //   BM_Strip/n    painting the waveform strip at n times the design height
 //   BM_CanvasWithStrip/n  the canvas, both strips and the waveform strip
 //                 (target: under 0.5 ms CPU)
@@ -94,6 +95,21 @@ void BM_Analyse(benchmark::State& state) {
 }
 
 // Decoding and analysis alternate, so both meet the same machine load.
+// The table alone over 5 minutes of samples already decoded.
+void BM_Table(benchmark::State& state) {
+    std::vector<float> samples(size_t(2) * kRate * 10);
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = float(std::sin(double(i) * 0.01));
+    for (auto _ : state) {
+        waveform::PeakTable table(kRate, 2);
+        for (int pass = 0; pass < kSeconds / 10; ++pass)
+            for (size_t at = 0; at < samples.size(); at += 2 * waveform::PeakTable::kBlockFrames)
+                table.appendBlock(samples.data() + at, waveform::PeakTable::kBlockFrames);
+        table.finish();
+        benchmark::DoNotOptimize(table.blocks());
+    }
+}
+BENCHMARK(BM_Table)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // CPU time is the figure to compare: the machine may be busy with others.
 BENCHMARK(BM_Decode)->ArgName("decoder")->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_Analyse)->ArgName("decoder")->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
