@@ -3,6 +3,8 @@
 // whole life (a QApplication for GUI tests), then GoogleTest.
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
+
 #include <cstdlib>
 
 #ifdef LUMIDEX_GUI_TEST
@@ -18,5 +20,8 @@ int main(int argc, char** argv) {
     setenv("LUMIDEX_AUDIO", "null", 0);
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
+    // Caches and settings the code under test writes (the waveform cache of a
+    // window that opens a chart) go to Qt's test folders, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     return RUN_ALL_TESTS();
 }

@@ -56,7 +56,9 @@ bool WaveformController::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-WaveformController::~WaveformController() = default;
+WaveformController::~WaveformController() {
+    if (!strip_->parent()) delete strip_;  // never placed in a window
+}
 
 void WaveformController::placeBeside(QWidget* canvas) {
     QWidget* canvasFrame = canvas->parentWidget();
