@@ -7,6 +7,7 @@
 
 #include "WaveformController.h"
 
+#include "WindowWidgets.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -47,7 +48,7 @@ void fmMain::refreshTitle() {
     if (state.Modified != 0)
         status += status.isEmpty() ? QStringLiteral("Unsaved changes")
                                    : QStringLiteral(" (unsaved changes)");
-    lbStatusFile->setText(status);
+    w_->lbStatusFile->setText(status);
 }
 
 void fmMain::rememberPlacement(QSettings* settings) {

@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     if (!window.Form_Load()) return 1;
     window.show();
     window.openCommandLine();
-    window.cmdOpenBGM_Click();
+    QCoreApplication::processEvents();  // the waveform starts once the chart is in
     window.waveform->source().settle();
     if (args.size() == 4) window.view->scrollTo(args[3].toInt());
     window.ReDrawNote();

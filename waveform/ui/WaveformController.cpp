@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -14,6 +15,7 @@
 
 #include "ChartView.h"
 #include "PictureBox.h"
+#include "SoundBank.h"
 #include "WaveformCache.h"
 #include "WaveformPainter.h"
 
@@ -57,7 +59,31 @@ bool WaveformController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 WaveformController::~WaveformController() {
+    if (window_) window_->edits.removeListener(this);
     if (!strip_->parent()) delete strip_;  // never placed in a window
+}
+
+void WaveformController::attach(const WaveformWindow& window) {
+    window_ = std::make_unique<WaveformWindow>(window);
+    if (window.picMain) placeBeside(window.picMain);
+    if (window.mnView) addMenuItems(window.mnView);
+    setStatusBar(window.statusBar);
+    window.edits.addListener(this);
+    if (window.cmdOpenBGM)
+        connect(window.cmdOpenBGM, &QPushButton::clicked, this, [this] { showWindowMusic(false); });
+    for (QAction* item : window.mnDecoder)
+        if (item) connect(item, &QAction::triggered, this, [this] { showWindowMusic(false); });
+}
+
+// The window fills in the chart's folder and boxes after the chart is in:
+// the music is looked for once that is done.
+void WaveformController::chartReplaced() {
+    QMetaObject::invokeMethod(
+        this, [this] { showWindowMusic(true); }, Qt::QueuedConnection);
+}
+
+void WaveformController::showWindowMusic(bool again) {
+    showMusic(window_->musicDir(), doc_.keySound(0).Snd, window_->sounds.decoder(), again);
 }
 
 void WaveformController::placeBeside(QWidget* canvas) {

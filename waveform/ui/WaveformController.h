@@ -12,15 +12,19 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
+#include <functional>
 #include <memory>
 
 #include "ChartDocument.h"
+#include "ChartEdit.h"
 #include "WaveformSource.h"
 
 class QAction;
 class QWidget;
 class QActionGroup;
 class QMenu;
+class QPushButton;
 class QSettings;
 class QStatusBar;
 class QTimer;
@@ -29,8 +33,21 @@ namespace lumidex {
 
 class ChartView;
 class PictureBox;
+class SoundBank;
 
-class WaveformController : public QObject {
+// What a window hands the controller to attach it (see attach()).
+struct WaveformWindow {
+    ChartEdit& edits;   // told when a chart is opened
+    SoundBank& sounds;  // the decoder choice
+    std::function<QString()> musicDir;
+    PictureBox* picMain = nullptr;  // the strip goes right of its frame
+    QMenu* mnView = nullptr;
+    QStatusBar* statusBar = nullptr;
+    QPushButton* cmdOpenBGM = nullptr;    // "&Open"
+    std::array<QAction*, 3> mnDecoder{};  // the "Pla&y" menu's decoder items
+};
+
+class WaveformController : public QObject, private ChartEditListener {
   public:
     // cacheFolder empty for the user's cache folder.
     WaveformController(const ChartDocument& doc, ChartView& view, QString cacheFolder = {},
@@ -39,6 +56,12 @@ class WaveformController : public QObject {
 
     // The strip, for the window to place beside the canvas.
     PictureBox* strip() const { return strip_; }
+    // Joins a window: places the strip, adds the menu items, reports in the
+    // status bar, and shows the chart's music when a chart is opened, and the
+    // music again after "&Open" or a decoder item (connected after the
+    // window's own handlers, so the decoder is already chosen). The window
+    // outlives the controller.
+    void attach(const WaveformWindow& window);
     // Puts the strip, in a sunken frame like the canvas's, right of the
     // canvas's frame in the row that holds it.
     void placeBeside(QWidget* canvas);
@@ -70,6 +93,9 @@ class WaveformController : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void chartChanged(const ChartChange&) override {}
+    void chartReplaced() override;
+    void showWindowMusic(bool again);
     void analysisChanged();
     void showProgress();
     void updateVisibility();
@@ -85,6 +111,7 @@ class WaveformController : public QObject {
     QActionGroup* gainGroup_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QTimer* progressTimer_;
+    std::unique_ptr<WaveformWindow> window_;
     bool hasMusic_ = false;
     waveform::WaveformRequest shownMusic_;  // cacheFolder unused
     bool wantShown_ = true;
