@@ -1,5 +1,5 @@
-// Draws the main window with a chart open, its music opened and the
-// waveform shown beside the canvas, into a PNG file, for the README:
+// Draws the main window with a chart open and the waveform of its music
+// beside the canvas, into a PNG file, for the README:
 //   xvfb-run -a -s "-screen 0 1280x800x24" lumidex_waveform_screenshot CHART.xml OUT.png [COORD]
 // COORD is where the view stands (default: where the music starts). The
 // waveform cache is a scratch folder, so the picture shows a fresh analysis.
