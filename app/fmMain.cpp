@@ -24,6 +24,7 @@
 #include "RecoveryController.h"
 #include "SoundFile.h"
 #include "TempoController.h"
+#include "WaveformController.h"
 #include "WindowWidgets.h"
 #include "Wiring.h"
 
@@ -124,6 +125,10 @@ void fmMain::addControllers() {
                                                                          ReDrawNote();
                                                                      }},
                                                           w_->mnEdit, this));
+    waveform = std::make_unique<WaveformController>(doc, *view);
+    waveform->attach(WaveformWindow{edits, *sounds, dir, w_->canvas.picMain, w_->mnView,
+                                    w_->StatusBar, w_->playback.cmdOpenBGM,
+                                    w_->playback.mnDecoder});
 }
 
 WindowParts fmMain::parts() {

@@ -11,6 +11,8 @@
 //   batchPanel  the "Clipboard" panel and the batch items     (BatchController)
 //   recovery    the recovery copy and its offer at start-up   (RecoveryController)
 //   features_   "Detect Tempo..." in the Edit menu           (TempoController)
+//   waveform    the music's waveform strip beside the canvas, its View items
+//                                                            (WaveformController)
 // The window keeps the File, Undo, test play and Help items, the title,
 // dropped files and the life cycle:
 //   fmMain w(dialogs, appInfo);
@@ -60,6 +62,7 @@ class MusicInfoBoxes;
 class PlaybackController;
 class RecoveryController;
 struct CopyRecord;
+class WaveformController;
 struct WindowWidgets;
 
 class fmMain : public QMainWindow, private DocumentHost, private ChartEditListener {
@@ -101,6 +104,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     std::unique_ptr<KeyListController> keyList;
     std::unique_ptr<BatchController> batchPanel;
     std::unique_ptr<RecoveryController> recovery;
+    std::unique_ptr<WaveformController> waveform;
 
     void mnNew_Click();
     void mnOpen_Click(int index);

@@ -6,6 +6,8 @@
 #include <QSettings>
 
 #include "RecoveryController.h"
+#include "WaveformController.h"
+
 #include "WindowWidgets.h"
 #include "fmMain.h"
 
@@ -55,6 +57,7 @@ void fmMain::refreshTitle() {
 
 void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
+    waveform->useSettings(settings);
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
 }
 

@@ -5,6 +5,7 @@
 // GoogleTest.
 #include <gtest/gtest.h>
 
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -24,5 +25,8 @@ int main(int argc, char** argv) {
     setenv("XDG_STATE_HOME", stateHome.path().toLocal8Bit().constData(), 1);
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);
+    // Caches and settings the code under test writes (the waveform cache of a
+    // window that opens a chart) go to Qt's test folders, not the user's.
+    QStandardPaths::setTestModeEnabled(true);
     return RUN_ALL_TESTS();
 }

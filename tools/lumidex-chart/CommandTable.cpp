@@ -10,6 +10,7 @@
     X(kCheckCommand)              \
     X(kRenderCommand)             \
     X(kTempoCommand)
+    X(kPictureCommand)
 
 namespace lumidex::cli {
 
