@@ -23,7 +23,7 @@ elif [ "${1:-}" = "--tsan" ]; then
   build_dir=build-tsan
   extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDEX_TSAN=ON -DLUMIDEX_BUILD_BENCH=OFF)
   targets=(--target audio_tests dshow_tests demo_sounds_tests waveform_tests)
-  selection=(-L audio-threads)
+  selection=(-L threads)
   export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1"
 fi
 
