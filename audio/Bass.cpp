@@ -113,9 +113,9 @@ Stream describe(const lumidex::audio::SoundFormat& f, DWORD flags) {
 int openThroughPlugins(const PluginList& plugins, StreamSource& source, HPLUGIN& used) {
     bool outOfMemory = false;
     for (const auto& [handle, plugin] : plugins) {
-        bool short_ = false;
-        source.decoder = plugin->open(source.bytes, &short_);
-        outOfMemory |= short_;
+        bool lacking = false;
+        source.decoder = plugin->open(source.bytes, &lacking);
+        outOfMemory |= lacking;
         if (!source.decoder) continue;
         // The stream reopens its decoder through the plug-in, which the
         // stream's record keeps loaded for as long as the stream exists.

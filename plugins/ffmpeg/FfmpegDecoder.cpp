@@ -10,9 +10,9 @@
 // name a frame (milliseconds), the sound is decoded again from its start.
 //
 // Safe: only the whitelisted audio containers are read, nothing named inside
-// a file is ever opened, every libav call works within a time budget, frames
-// are bounded in size, and undecodable packets are skipped a few at a time
-// before the sound ends.
+// a file is ever opened, every call works within a time budget, no single
+// allocation may exceed 128 MiB, frames are bounded in size, and undecodable
+// packets are skipped a few at a time before the sound ends.
 
 #include <algorithm>
 #include <cstring>
@@ -23,6 +23,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/avstring.h>
+#include <libavutil/mem.h>
 #include <libavutil/opt.h>
 #include <libavutil/time.h>
 #include <libswresample/swresample.h>
@@ -37,7 +38,11 @@ constexpr int kProbeBytes = 64 * 1024;
 constexpr int kMaxRate = 768000;
 constexpr int kMaxChannels = 32;
 constexpr int kMaxFrameSamples = 1 << 20;        // per channel, in one decoded frame
-constexpr int64_t kTimeBudgetUs = 10 * 1000000;  // for one call of the plug-in
+constexpr int64_t kTimeBudgetUs = 5 * 1000000;  // for one call of the plug-in
+// No single allocation of libav may be larger (a hostile length field in a
+// tag or header otherwise asks for gigabytes). libav has one such limit per
+// process; an audio file never needs more.
+constexpr size_t kMaxAllocation = size_t(128) << 20;
 constexpr int kBadPacketsInARow = 32;
 constexpr int64_t kPrerollFrames =
     8192;  // decoded before a seek target: enough to settle any codec
@@ -550,6 +555,7 @@ const char* const* formatNames() {
 
 extern "C" LUMIDEX_DECODER_EXPORT const lumidex_decoder_plugin* lumidex_decoder_entry(void) {
     av_log_set_level(AV_LOG_QUIET);
+    av_max_alloc(kMaxAllocation);
     static const lumidex_decoder_plugin table = {LUMIDEX_DECODER_ABI_VERSION,
                                                  "ffmpeg",
                                                  "1.0",
