@@ -3,7 +3,8 @@
 #   ./test.sh              normal build in build/
 #   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   ./test.sh --tsan       ThreadSanitizer build of the threaded audio tests only, in build-tsan/
-# LUMIDEX_WERROR=ON turns compiler warnings into errors (CI sets it).
+# Compiler warnings are errors (LUMIDEX_WERROR=OFF relaxes that for a local experiment);
+# CI and a local run share one configuration, so they share ccache entries too.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps
@@ -26,7 +27,7 @@ elif [ "${1:-}" = "--tsan" ]; then
   export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1"
 fi
 
-cmake -S . -B "$build_dir" -G Ninja -DLUMIDEX_WERROR="${LUMIDEX_WERROR:-OFF}" "${extra[@]}"
+cmake -S . -B "$build_dir" -G Ninja -DLUMIDEX_WERROR="${LUMIDEX_WERROR:-ON}" "${extra[@]}"
 cmake --build "$build_dir" -j "$(nproc)" "${targets[@]}"
 
 # Tests never need a display or a sound card.
