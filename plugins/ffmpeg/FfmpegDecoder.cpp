@@ -37,7 +37,7 @@ constexpr int kIoBufferBytes = 32 * 1024;
 constexpr int kProbeBytes = 64 * 1024;
 constexpr int kMaxRate = 768000;
 constexpr int kMaxChannels = 32;
-constexpr int kMaxFrameSamples = 1 << 20;        // per channel, in one decoded frame
+constexpr int kMaxFrameSamples = 1 << 20;       // per channel, in one decoded frame
 constexpr int64_t kTimeBudgetUs = 5 * 1000000;  // for one call of the plug-in
 // No single allocation of libav may be larger (a hostile length field in a
 // tag or header otherwise asks for gigabytes). libav has one such limit per
