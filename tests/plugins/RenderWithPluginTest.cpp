@@ -1,8 +1,10 @@
 // lumidex-chart, run as a separate process, finds the FFmpeg plug-in beside
-// itself: render places every key sound of a chart whose music is an M4A on
-// the frame it has with the WAV of that music, and sounds lists the plug-in.
+// itself (or below lib/ in an installed tree): render places every key sound
+// of a chart whose music is an M4A on the frame it has with the WAV of that
+// music, and sounds lists the plug-in.
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 
@@ -18,9 +20,9 @@ struct ToolRun {
     QString out;
 };
 
-ToolRun tool(const QStringList& args) {
+ToolRun tool(const QStringList& args, const QString& program = QStringLiteral(LUMIDEX_CHART_TOOL)) {
     QProcess p;
-    p.start(QStringLiteral(LUMIDEX_CHART_TOOL), args);
+    p.start(program, args);
     p.waitForFinished(60000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             QString::fromUtf8(p.readAllStandardOutput())};
@@ -89,6 +91,29 @@ TEST(RenderWithPlugin, KeySoundsLandWhereTheyDoWithTheWavOfTheMusic) {
         "BASS plug-ins in .*/plugins:\n  ffmpeg 1.0 \\(ffmpeg.so\\): AAC \\(M4A, MP4, ADTS\\), ")))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 2.000 s, 2 ch, 44100 Hz\n"))
+        << r.out.toStdString();
+}
+
+TEST(RenderWithPlugin, AnInstalledTreeFindsItsPlugInsBelowLibWhereverItIsMoved) {
+    QTemporaryDir dir;
+    const QString music = dir.filePath("pvx_music/");
+    const QString plugins = dir.filePath("moved/lib/lumidex/plugins");
+    const QString program = dir.filePath("moved/bin/lumidex-chart");
+    ASSERT_TRUE(QDir().mkpath(music) && QDir().mkpath(dir.filePath("songs/s")) &&
+                QDir().mkpath(plugins) && QDir().mkpath(dir.filePath("moved/bin")));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_CHART_TOOL, program));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_FFMPEG_PLUGIN, plugins + "/ffmpeg.so"));
+    ASSERT_TRUE(writeAll(music + "song.m4a", encoded("m4a")));
+    ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
+    const QString chart = dir.filePath("songs/s/s.xml");
+    ASSERT_TRUE(writeAll(chart, chartWithMusic("song.m4a")));
+
+    const ToolRun r = tool({"sounds", chart, "--decoder", "bass"}, program);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("BASS plug-ins in " + QDir(plugins).canonicalPath() +
+                                 ":\n  ffmpeg 1.0 (ffmpeg.so): "))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 3.000 s, 2 ch, 44100 Hz\n"))
         << r.out.toStdString();
 }
 
