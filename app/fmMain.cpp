@@ -5,25 +5,24 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMimeData>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QStatusBar>
 #include <QTimer>
 
-#include <cmath>
 #include <exception>
+#include <tuple>
 
+#include "BatchController.h"
+#include "CanvasEditing.h"
 #include "ChartView.h"
-#include "KeyList.h"
-#include "Numbers.h"
-#include "PictureBox.h"
-#include "RuntimeError.h"
-#include "TextBoxText.h"
+#include "KeyBoxController.h"
+#include "KeyListController.h"
+#include "MusicInfoBoxes.h"
+#include "NewChart.h"
+#include "PlaybackController.h"
+#include "SoundFile.h"
+#include "WindowWidgets.h"
+#include "Wiring.h"
 
 namespace lumidex {
 namespace {
@@ -66,33 +65,57 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
       app(std::move(appInfo)),
       batch(edits, ui, randomKinds),
       ui_(ui),
-      commands_(doc, state, ui, *this) {
+      commands_(doc, state, ui, *this),
+      w_(std::make_unique<WindowWidgets>()) {
     setObjectName(QStringLiteral("fmMain"));
     setWindowTitle(kAppTitle);
     setFont(interfaceFont());
-    buildMenus();
-    buildToolbar();
-    buildControls();
-    connectControls();
+    buildMenus(*this, *w_);
+    buildControls(*this, *w_);
     edits.addListener(this);
+    const WindowWidgets& w = *w_;
     view = std::make_unique<ChartView>(
-        doc, ViewControls{picMain, picScale, picKey, vsb, cbVScroll, cbAltStep, cbKeyStep,
-                          cbNormalize, lbTime, lbFrame, lbCombo, txBPM, txBPMO, mnShowGrid,
-                          mnShowPlayLine, mnShowTrans});
+        doc, ViewControls{w.canvas.picMain, w.picScale, w.keyBox.picKey, w.canvas.vsb, w.cbVScroll,
+                          w.cbAltStep, w.cbKeyStep, w.cbNormalize, w.lbTime, w.lbFrame, w.lbCombo,
+                          w.musicInfo.txBPM, w.musicInfo.txBPMO, w.mnShowGrid, w.mnShowPlayLine,
+                          w.mnShowTrans});
     view->setUpScrollBar();
-    setUpPlayback();
-    connect(vsb, &QScrollBar::valueChanged, this, [this] { Guarded([this] { vsb_Change(); }); });
-    // Kind 0 (erase) keeps its all-black image; the others show their pictures.
-    for (int kind = 1; kind < kKindSlots; ++kind)
-        if (imgEle[kind]) imgEle[kind]->setPixmap(view->pictures().palettePixmap(kind));
+    sounds = std::make_unique<SoundBank>(players);
+    playback = std::make_unique<Playback>(doc, *sounds);
+    addControllers();
+    connectControls();
     setAcceptDrops(true);
     // The design size is where the window starts and the least it can have.
     ensurePolished();
-    fitCanvasBesideWorkspace();
+    fitCanvasBesideWorkspace(*w_);
     setMinimumSize(sizeHint());
     resize(minimumSize());
     state.ChartDir = app.AppDir;
-    connectEditing();
+}
+
+// Each controller owns the wiring of its controls; see fmMain.h.
+void fmMain::addControllers() {
+    const auto dir = [this] { return musicDir(); };
+    canvas = std::make_unique<CanvasEditing>(parts(), w_->canvas, randomKinds);
+    keyBox = std::make_unique<KeyBoxController>(parts(), w_->keyBox);
+    musicInfo = std::make_unique<MusicInfoBoxes>(parts(), w_->musicInfo);
+    playing = std::make_unique<PlaybackController>(
+        parts(), PlaybackParts{*sounds, *playback, keyPreview, dir}, w_->playback, this);
+    keyList = std::make_unique<KeyListController>(
+        parts(),
+        KeyListParts{state, *sounds, keyPreview, dir, [this] { playing->keyPreviewPlayed(); }},
+        w_->keyList);
+    batchPanel = std::make_unique<BatchController>(
+        parts(), batch, w_->batch,
+        [this] {
+            setModified(true);
+            ReDrawNote();
+        },
+        this);
+}
+
+WindowParts fmMain::parts() {
+    return WindowParts{doc, edits, ui_, *view};
 }
 
 fmMain::~fmMain() {
@@ -113,26 +136,28 @@ QFont fmMain::interfaceFont() {
 
 bool fmMain::Form_Load() {
     const bool engines = audio.startup(ui_, [this](int index) {
-        if (index >= 0 && index < static_cast<int>(mnDecoder.size()))
-            mnDecoder[index]->setEnabled(false);
+        if (index >= 0 && index < static_cast<int>(w_->playback.mnDecoder.size()))
+            w_->playback.mnDecoder[index]->setEnabled(false);
     });
     if (!engines) return false;
 
     state.Closing = false;
     setModified(false);
-    doc.LongCorrection = 4;
+    // Each list's handler runs once, also when the item was already chosen.
+    const std::tuple<QComboBox*, int, void (ChartView::*)()> listDefaults[] = {
+        {w_->cbNormalize, 0, &ChartView::cbNormalize_Click},
+        {w_->cbVScroll, 9, &ChartView::cbVScroll_Click},
+        {w_->cbAltStep, 0, &ChartView::cbAltStep_Click},
+        {w_->cbKeyStep, 3, &ChartView::cbKeyStep_Click}};
+    for (const auto& [list, index, handler] : listDefaults) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(index);
+        (view.get()->*handler)();
+    }
 
-    selectListDefault(cbNormalize, 0, &fmMain::cbNormalize_Click);
-    selectListDefault(cbVScroll, 9, &fmMain::cbVScroll_Click);
-    selectListDefault(cbAltStep, 0, &fmMain::cbAltStep_Click);
-    selectListDefault(cbKeyStep, 3, &fmMain::cbKeyStep_Click);
-
-    InitArea();
-    // The empty chart takes its header from the boxes, so a chart typed in
-    // from scratch saves the music file and volume they show.
-    storeHeader();
-    doc.keySound(0) = KeySound{doc.Header.BGM, doc.Header.BGMVolume};
-    cmdPlay->setEnabled(false);
+    startNewChart(doc);
+    view->InitArea();
+    showHeader();
     state.ChartDir = app.AppDir;
     view->setScrollTop();
     ReDrawNote();
@@ -140,19 +165,19 @@ bool fmMain::Form_Load() {
 }
 
 void fmMain::openCommandLine() {
-    Guarded([this] { commands_.openCommandLine(app.Args); });
+    guarded(ui_, [this] { commands_.openCommandLine(app.Args); });
 }
 
 bool fmMain::Form_QueryUnload() {
-    acceptPendingHeaderEdit();
+    musicInfo->acceptPendingHeaderEdit();
     bool goOn = false;
-    Guarded([this, &goOn] { goOn = commands_.askSaveChanges(); });
+    guarded(ui_, [this, &goOn] { goOn = commands_.askSaveChanges(); });
     return goOn;
 }
 
 void fmMain::Form_Unload() {
     state.Closing = true;
-    skipOnError([this] { StopPlay(); });
+    skipOnError([this] { playing->StopPlay(); });
     skipOnError([this] { players.releaseAll(); });
     audio.shutdown();
     unloaded_ = true;
@@ -177,7 +202,7 @@ void fmMain::mnNew_Click() {
 }
 
 void fmMain::mnOpen_Click(int index) {
-    acceptPendingHeaderEdit();
+    musicInfo->acceptPendingHeaderEdit();
     commands_.open(index);
 }
 
@@ -204,144 +229,78 @@ void fmMain::dropEvent(QDropEvent* event) {
 }
 
 void fmMain::openDroppedFile(const QString& fn) {
-    acceptPendingHeaderEdit();
-    Guarded([this, &fn] { commands_.openDropped(fn); });
+    musicInfo->acceptPendingHeaderEdit();
+    guarded(ui_, [this, &fn] { commands_.openDropped(fn); });
 }
 
 // ---- after a chart was opened -----------------------------------------------------
 
 void fmMain::storeHeader() {
-    HeaderTexts& h = doc.Header;
-    h.Name = txName->text();
-    h.BPM = txBPM->text();
-    h.BPMO = txBPMO->text();
-    h.BGM = txBGM->text();
-    h.BGMVolume = txBGMVolume->text();
-    h.Delay = txDelay->text();
-    h.LongCorrectVal = txLongCorrectVal->text();
-    h.Length = txLength->text();
-    h.MusicPath = txMusicPath->text();
+    musicInfo->storeHeader(doc.Header);
 }
 
 void fmMain::showHeader() {
-    const HeaderTexts& h = doc.Header;
-    showText(txName, h.Name);
-    showText(txBPM, h.BPM);
-    showText(txBPMO, h.BPMO);
-    showText(txBGM, h.BGM);
-    showText(txBGMVolume, h.BGMVolume);
-    showText(txDelay, h.Delay);
-    showText(txLongCorrectVal, h.LongCorrectVal);
-    showText(txLength, h.Length);
-    showText(txMusicPath, h.MusicPath);
+    musicInfo->showHeader(doc.Header);
 }
 
 // Each step is on its own: one that fails is skipped and the rest still run.
 void fmMain::afterOpen() {
     edits.replaced();
     view->InitArea();
-    frMain->setEnabled(true);
-    skipOnError([this] { StopPlay(); });
-    skipOnError([this] { cmdCloseBGM_Click(); });
-    skipOnError([this] { cmdCloseKey_Click(); });
-    skipOnError([this] { fillKeyList(); });
+    skipOnError([this] { playing->StopPlay(); });
+    skipOnError([this] { playing->cmdCloseBGM_Click(); });
+    skipOnError([this] { playing->cmdCloseKey_Click(); });
+    skipOnError([this] { keyList->fillKeyList(); });
     skipOnError([this] {
         view->setScrollTop();
-        scrollToMusicStart();
+        view->showMusicStart();
     });
     ReDrawNote();  // also when the scroll bar did not move
 }
 
 // An undo back to the state last saved or loaded is not a change to save.
-void fmMain::chartChanged(const ChartChange& change) {
+void fmMain::chartChanged(const ChartChange&) {
     setModified(!history.atSaved());
-    if (changesKeyList(change)) fillKeyList();
 }
 
-void fmMain::scrollToMusicStart() {
-    view->showMusicStart();
-}
-
-void fmMain::InitArea() {
-    doc.InitArea();
-    view->InitArea();
+QString fmMain::musicDir() const {
+    return JoinPath(state.ChartDir, musicInfo->musicPath());
 }
 
 void fmMain::ReDrawNote() {
     view->ReDrawNote();
 }
 
-// ---- shared plumbing ------------------------------------------------------------
+// ---- the window's own controls ---------------------------------------------------
 
-void fmMain::Guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const RuntimeError& e) {
-        ui_.message(e.description(), MsgIcon::Exclamation);
-    } catch (const std::exception& e) {
-        ui_.message(QString::fromLocal8Bit(e.what()), MsgIcon::Exclamation);
-    }
-}
-
-// Chooses a list item and runs the list's handler once, also when the item
-// was already the chosen one.
-void fmMain::selectListDefault(QComboBox* list, int index, void (fmMain::*handler)()) {
-    {
-        const QSignalBlocker quiet(list);
-        list->setCurrentIndex(index);
-    }
-    (this->*handler)();
-}
-
-bool fmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (editingEventFilter(watched, event)) return true;
-    if (event->type() == QEvent::MouseButtonPress) {
-        const QVariant index = watched->property("index");
-        if (watched->objectName() == QLatin1String("imgEle") && index.isValid()) {
-            Guarded([this, &index] { imgEle_MouseDown(index.toInt()); });
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-// ---- step lists ----------------------------------------------------------------
-
-void fmMain::cbNormalize_Click() {
-    doc.AlignCoord = cbNormalize->currentData().toDouble();
-}
-void fmMain::cbAltStep_Click() {
-    view->cbAltStep_Click();
-}
-void fmMain::cbKeyStep_Click() {
-    view->cbKeyStep_Click();
-}
-void fmMain::cbVScroll_Click() {
-    view->cbVScroll_Click();
-}
-void fmMain::vsb_Change() {
-    view->vsb_Change();
-}
-
-// ---- the View menu ---------------------------------------------------------------
-
-void fmMain::mnShowGrid_Click() {
-    view->mnShowGrid_Click();
-}
-void fmMain::mnShowPlayLine_Click() {
-    view->mnShowPlayLine_Click();
-}
-void fmMain::mnShowTrans_Click() {
-    view->mnShowTrans_Click();
-}
-
-// ---- controls ------------------------------------------------------------------
-
-void fmMain::cmdFocus_Click() {
-    picMain->setFocus();
-}
-void fmMain::lsKey_DblClick() {
-    mnKeyEdit_Click();
+void fmMain::connectControls() {
+    const auto on = [this](QAction* item, std::function<void()> handler) {
+        wire(this, ui_, item, &QAction::triggered, std::move(handler));
+    };
+    on(w_->mnNew, [this] { mnNew_Click(); });
+    for (int i = 0; i < 2; ++i) on(w_->mnOpen[i], [this, i] { mnOpen_Click(i); });
+    on(w_->mnSave, [this] { mnSave_Click(); });
+    on(w_->mnExit, [this] { mnExit_Click(); });
+    on(w_->mnUndo, [this] { mnUndo_Click(); });
+    on(w_->mnRedo, [this] { mnRedo_Click(); });
+    for (int i = 0; i < 2; ++i) on(w_->mnPlayGame[i], [this, i] { mnPlayGame_Click(i); });
+    on(w_->mnHelpInstruction, [this] { mnHelpInstruction_Click(); });
+    on(w_->mnAbout, [this] { mnAbout_Click(); });
+    history.onChange = [this] { refreshUndoMenu(); };
+    refreshUndoMenu();
+    // The view's own controls run its handlers, guarded like the rest.
+    ChartView* v = view.get();
+    on(w_->mnShowGrid, [v] { v->mnShowGrid_Click(); });
+    on(w_->mnShowPlayLine, [v] { v->mnShowPlayLine_Click(); });
+    on(w_->mnShowTrans, [v] { v->mnShowTrans_Click(); });
+    wire(this, ui_, w_->canvas.vsb, &QScrollBar::valueChanged, [v] { v->vsb_Change(); });
+    const std::pair<QComboBox*, void (ChartView::*)()> lists[] = {
+        {w_->cbAltStep, &ChartView::cbAltStep_Click},
+        {w_->cbKeyStep, &ChartView::cbKeyStep_Click},
+        {w_->cbNormalize, &ChartView::cbNormalize_Click},
+        {w_->cbVScroll, &ChartView::cbVScroll_Click}};
+    for (const auto& [list, handler] : lists)
+        wire(this, ui_, list, &QComboBox::currentIndexChanged, [v, h = handler] { (v->*h)(); });
 }
 
 }  // namespace lumidex

@@ -2,9 +2,8 @@
 // (game/TestPlay.h) and the help texts (HelpBoxes.h); these handlers hand
 // them what the window holds.
 
-#include <QLineEdit>
-
 #include "HelpBoxes.h"
+#include "MusicInfoBoxes.h"
 #include "TestPlay.h"
 #include "fmMain.h"
 
@@ -12,7 +11,7 @@ namespace lumidex {
 
 void fmMain::mnPlayGame_Click(int index) {
     storeHeader();  // the save checks the header texts as they stand
-    runTestPlay(doc, ui_, index, state.ChartDir, txMusicPath->text());
+    runTestPlay(doc, ui_, index, state.ChartDir, musicInfo->musicPath());
 }
 
 void fmMain::mnHelpInstruction_Click() {

@@ -7,6 +7,8 @@
 #include <QAction>
 
 #include "ChartView.h"
+#include "MusicInfoBoxes.h"
+#include "WindowWidgets.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -27,7 +29,7 @@ void fmMain::mnUndo_Click() {
 // Text still being typed into a "Music Info" box is the latest change, so
 // it is taken first and is what the undo takes back.
 void fmMain::UndoProc() {
-    acceptPendingHeaderEdit();
+    musicInfo->acceptPendingHeaderEdit();
     showRestored(history.undo());
 }
 
@@ -36,10 +38,10 @@ void fmMain::mnRedo_Click() {
 }
 
 void fmMain::refreshUndoMenu() {
-    mnUndo->setText(menuText(QStringLiteral("&Undo"), history.undoAction()));
-    mnUndo->setEnabled(history.canUndo());
-    mnRedo->setText(menuText(QStringLiteral("&Redo"), history.redoAction()));
-    mnRedo->setEnabled(history.canRedo());
+    w_->mnUndo->setText(menuText(QStringLiteral("&Undo"), history.undoAction()));
+    w_->mnUndo->setEnabled(history.canUndo());
+    w_->mnRedo->setText(menuText(QStringLiteral("&Redo"), history.redoAction()));
+    w_->mnRedo->setEnabled(history.canRedo());
 }
 
 // The key list follows every change by itself (chartChanged). The scroll

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "WindowWidgets.h"
 #include "fmMain.h"
 
 namespace lumidex {
@@ -45,7 +46,7 @@ void fmMain::refreshTitle() {
     if (state.Modified != 0)
         status += status.isEmpty() ? QStringLiteral("Unsaved changes")
                                    : QStringLiteral(" (unsaved changes)");
-    lbStatusFile->setText(status);
+    w_->lbStatusFile->setText(status);
 }
 
 void fmMain::rememberPlacement(QSettings* settings) {

@@ -23,6 +23,7 @@
 #include <memory>
 
 #include "AppInfo.h"
+#include "CanvasEditing.h"
 #include "ChartView.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
@@ -47,16 +48,17 @@ struct Editor {
         w.edits.replaced();
         w.view->setScrollTop();
         w.view->scrollTo(1000);
-        w.imgEle_MouseDown(17);
+        w.canvas->imgEle_MouseDown(17);
     }
     void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int row) {
         const QPoint at(20, row);
-        QMouseEvent event(type, at, w.picMain->mapToGlobal(at), button, held, Qt::NoModifier);
-        QApplication::sendEvent(w.picMain, &event);
+        QMouseEvent event(type, at, w.findChild<lumidex::PictureBox*>("picMain")->mapToGlobal(at),
+                          button, held, Qt::NoModifier);
+        QApplication::sendEvent(w.findChild<lumidex::PictureBox*>("picMain"), &event);
     }
     void key(QEvent::Type type, Qt::Key k) {
         QKeyEvent event(type, k, Qt::NoModifier);
-        QApplication::sendEvent(w.picMain, &event);
+        QApplication::sendEvent(w.findChild<lumidex::PictureBox*>("picMain"), &event);
     }
 };
 
@@ -86,7 +88,7 @@ BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
 
 void BM_KeyPress(benchmark::State& state) {
     Editor e;
-    e.w.chkKBInput->click();
+    e.w.findChild<QCheckBox*>("chkKBInput")->click();
     const Qt::Key arrows[] = {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down};
     const int kinds[] = {18, 16, 19, 17};
     int64_t presses = 0, lost = 0;

@@ -29,7 +29,9 @@
 #include "AudioSystem.h"
 #include "ChartFile.h"
 #include "ChartView.h"
+#include "HeaderFields.h"
 #include "OfflineRender.h"
+#include "PlaybackController.h"
 #include "ScriptedDialogs.h"
 #include "SoundFile.h"
 #include "WidgetBenchMain.h"
@@ -144,12 +146,12 @@ void BM_PlaybackStep(benchmark::State& state) {
     fillDenseChart(window.doc);
     window.view->setScrollTop();
     window.state.ChartDir = folder;
-    window.txMusicPath->setText(QString());
-    window.txBGM->setText(QStringLiteral("music.wav"));
-    window.cmdOpenBGM_Click();
-    window.cmdOpenKey_Click();
-    window.vsb->setValue(1200);
-    window.cmdPlay_Click();
+    window.findChild<QLineEdit*>("txMusicPath")->setText(QString());
+    acceptBgm(window.edits, QStringLiteral("music.wav"));
+    window.playing->cmdOpenBGM_Click();
+    window.playing->cmdOpenKey_Click();
+    window.findChild<QScrollBar*>("vsb")->setValue(1200);
+    window.playing->cmdPlay_Click();
     if (!window.view->state().playing) {
         const std::string why =
             ("playback does not start: " + ui.messages().join(' ')).toStdString();
@@ -160,15 +162,15 @@ void BM_PlaybackStep(benchmark::State& state) {
     int64_t repaints = 0;
     int64_t repaintNs = 0;
     for (auto _ : state) {
-        if (!window.view->state().playing) window.cmdPlay_Click();
+        if (!window.view->state().playing) window.playing->cmdPlay_Click();
         manualOutput()->advance(735);  // one display frame of audio
-        const int before = window.vsb->value();
+        const int before = window.findChild<QScrollBar*>("vsb")->value();
         const int64_t start = threadCpuNs();
-        window.playStep();
+        window.playing->playStep();
         const int64_t spent = threadCpuNs() - start;
         state.SetIterationTime(double(spent) * 1e-9);
         ++steps;
-        if (window.vsb->value() != before) {
+        if (window.findChild<QScrollBar*>("vsb")->value() != before) {
             ++repaints;
             repaintNs += spent;
         }
@@ -177,7 +179,7 @@ void BM_PlaybackStep(benchmark::State& state) {
         benchmark::Counter(double(repaints) / double(std::max<int64_t>(steps, 1)));
     state.counters["us/step with repaint"] =
         benchmark::Counter(double(repaintNs) / 1000 / double(std::max<int64_t>(repaints, 1)));
-    window.StopPlay();
+    window.playing->StopPlay();
 }
 BENCHMARK(BM_PlaybackStep)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

@@ -14,7 +14,7 @@
 #include <QWindow>
 
 #include "PictureBox.h"
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/ZipHelpers.h"
 
 namespace lumidex::testing {
@@ -23,7 +23,7 @@ namespace {
 class DesktopWindowTest : public WindowTest {
   protected:
     QString title() const { return window->windowHandle()->title(); }
-    QString status() const { return window->lbStatusFile->text(); }
+    QString status() const { return control<QLabel>("lbStatusFile")->text(); }
 
     // Resizes the shown window and waits until the canvas has followed.
     void resizeTo(QSize size) {
@@ -57,7 +57,7 @@ TEST_F(DesktopWindowTest, TitleAndStatusBarNameTheChartAndItsChanges) {
     EXPECT_EQ(status(), path("song.xml") + " (unsaved changes)");
 
     // Saving writes what the header boxes hold and names the new file.
-    window->txName->setText(QStringLiteral("Renamed"));
+    control<QLineEdit>("txName")->setText(QStringLiteral("Renamed"));
     ui.fileAnswers = {path("out [*].xml")};
     mark();
     window->mnSave_Click();
@@ -81,31 +81,33 @@ TEST_F(DesktopWindowTest, CanvasGrowsWithTheWindowAndTheWorkspaceKeepsItsSize) {
     start({writeChart()});
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     fmMain& w = *window;
-    const QSize design = w.size(), workspace = w.frMain->size();
+    const QSize design = w.size(), workspace = control<QGroupBox>("frMain")->size();
     EXPECT_EQ(w.minimumSize(), design);
-    EXPECT_EQ(w.picMain->size(), QSize(62, 469));
+    EXPECT_EQ(control<PictureBox>("picMain")->size(), QSize(62, 469));
 
     // (The view pages and draws by the canvas size: ChartViewTest.)
     resizeTo(design + QSize(300, 400));
-    EXPECT_EQ(w.picMain->size(), QSize(62, 869));
-    for (QWidget* strip : {static_cast<QWidget*>(w.picScale), static_cast<QWidget*>(w.picKey)})
+    EXPECT_EQ(control<PictureBox>("picMain")->size(), QSize(62, 869));
+    for (QWidget* strip : {static_cast<QWidget*>(control<PictureBox>("picScale")),
+                           static_cast<QWidget*>(control<PictureBox>("picKey"))})
         EXPECT_EQ(strip->height(), 869);
-    EXPECT_EQ(w.vsb->height(), 873);
-    EXPECT_EQ(w.frMain->size(), workspace);
+    EXPECT_EQ(control<QScrollBar>("vsb")->height(), 873);
+    EXPECT_EQ(control<QGroupBox>("frMain")->size(), workspace);
 
     // Side by side inside the window, nothing overlapping.
     const auto inWindow = [&w](QWidget* widget) {
         return QRect(widget->mapTo(&w, QPoint(0, 0)), widget->size());
     };
-    const QRect canvasArea = inWindow(w.picScale->parentWidget()) | inWindow(w.vsb);
-    EXPECT_FALSE(canvasArea.intersects(inWindow(w.frMain)));
+    const QRect canvasArea = inWindow(control<PictureBox>("picScale")->parentWidget()) |
+                             inWindow(control<QScrollBar>("vsb"));
+    EXPECT_FALSE(canvasArea.intersects(inWindow(control<QGroupBox>("frMain"))));
     EXPECT_TRUE(w.rect().contains(canvasArea));
-    EXPECT_TRUE(w.rect().contains(inWindow(w.frMain)));
+    EXPECT_TRUE(w.rect().contains(inWindow(control<QGroupBox>("frMain"))));
 
     resizeTo(design);  // no smaller than the design size
     w.resize(design - QSize(100, 100));
     EXPECT_EQ(w.size(), design);
-    EXPECT_EQ(w.picMain->size(), QSize(62, 469));
+    EXPECT_EQ(control<PictureBox>("picMain")->size(), QSize(62, 469));
 }
 
 TEST_F(DesktopWindowTest, SizeAndPositionAreKeptBetweenRuns) {
@@ -155,13 +157,14 @@ TEST_F(DesktopWindowTest, DropIsTakenAsCopyOrLinkNeverAsMove) {
 
 TEST_F(DesktopWindowTest, TextBoxesShowTheStartOfWhatTheProgramWrote) {
     start();
-    for (QLineEdit* box : {window->txName, window->txBPMO, window->txMusicPath})
+    for (QLineEdit* box : {control<QLineEdit>("txName"), control<QLineEdit>("txBPMO"),
+                           control<QLineEdit>("txMusicPath")})
         EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
     QByteArray chart = kChart;
     chart.replace("Name=\"Song\"", "Name=\"A song with a title far wider than its box\"");
     start({writeFile("long.xml", chart)});
-    EXPECT_EQ(window->txName->cursorPosition(), 0);
-    EXPECT_TRUE(window->txName->text().startsWith("A song"));
+    EXPECT_EQ(control<QLineEdit>("txName")->cursorPosition(), 0);
+    EXPECT_TRUE(control<QLineEdit>("txName")->text().startsWith("A song"));
 }
 
 }  // namespace

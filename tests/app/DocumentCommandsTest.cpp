@@ -7,7 +7,7 @@
 #include <QUrl>
 
 #include "DocumentCommands.h"
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {

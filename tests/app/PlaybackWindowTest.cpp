@@ -15,7 +15,7 @@
 #include "AudioSystem.h"
 #include "AudioTestSupport.h"
 #include "ChartView.h"
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {
@@ -29,9 +29,9 @@ class PlaybackWindow : public WindowTest {
         writeFile(QStringLiteral("kick.wav"), test::wavFloat({0.5f}));
         writeFile(QStringLiteral("snare.wav"), test::wavFloat({0.25f}));
         writeFile(QStringLiteral("song.wav"), test::wavFloat(test::constant(88200, 1, 0.0f)));
-        start({writeChart()});
-        window->txMusicPath->setText(QString());  // sounds beside the chart
-        window->txBGM->setText(QStringLiteral("song.wav"));
+        start({writeFile(QStringLiteral("song.xml"),
+                         QByteArray(kChart).replace("song.mp3", "song.wav"))});
+        control<QLineEdit>("txMusicPath")->setText(QString());  // sounds beside the chart
     }
     void TearDown() override {
         window.reset();
@@ -47,20 +47,20 @@ class PlaybackWindow : public WindowTest {
         return mixer().status(window->sounds->music().stream());
     }
     void openBoth() {
-        window->cmdOpenBGM->click();
-        window->cmdOpenKey->click();
+        control<QPushButton>("cmdOpenBGM")->click();
+        control<QPushButton>("cmdOpenKey")->click();
     }
     bool playing() const { return window->view->state().playing; }
 };
 
 TEST_F(PlaybackWindow, TheViewFollowsTheMusicAndEveryKeyLandsOnItsFrame) {
     openBoth();
-    ASSERT_TRUE(window->cmdPlay->isEnabled());
-    ASSERT_TRUE(window->mnPlayKeyNote->isChecked());
-    const int from = window->vsb->value();
-    window->cmdPlay->click();
+    ASSERT_TRUE(control<QPushButton>("cmdPlay")->isEnabled());
+    ASSERT_TRUE(control<QAction>("mnPlayKeyNote")->isChecked());
+    const int from = control<QScrollBar>("vsb")->value();
+    control<QPushButton>("cmdPlay")->click();
     ASSERT_TRUE(playing());
-    EXPECT_EQ(window->cmdPlay->text(), QStringLiteral("&Pause"));
+    EXPECT_EQ(control<QPushButton>("cmdPlay")->text(), QStringLiteral("&Pause"));
     const int64_t s = mixer().renderHead();
     const double p0 = music()->position;
 
@@ -84,86 +84,88 @@ TEST_F(PlaybackWindow, TheViewFollowsTheMusicAndEveryKeyLandsOnItsFrame) {
         const std::vector<float> block = advance(735);
         for (size_t i = 0; i < block.size(); ++i)
             if (block[i] != 0) heard[at + int64_t(i)] += block[i];
-        window->playStep();
-        EXPECT_GE(window->vsb->value(), lastView);
-        lastView = window->vsb->value();
+        window->playing->playStep();
+        EXPECT_GE(control<QScrollBar>("vsb")->value(), lastView);
+        lastView = control<QScrollBar>("vsb")->value();
     }
     EXPECT_EQ(heard, want);
     EXPECT_GT(lastView, from + 50);  // two seconds of music at 150 BPM: 60 coords
-    EXPECT_EQ(window->cmdPlay->text(), QStringLiteral("&Play"));
+    EXPECT_EQ(control<QPushButton>("cmdPlay")->text(), QStringLiteral("&Play"));
 }
 
 TEST_F(PlaybackWindow, StopsByTheButtonByEscAndByOpeningAChart) {
     openBoth();
-    window->cmdPlay->click();
+    control<QPushButton>("cmdPlay")->click();
     advance(4410);
-    window->playStep();
-    window->cmdPlay->click();  // "&Pause"
+    window->playing->playStep();
+    control<QPushButton>("cmdPlay")->click();  // "&Pause"
     EXPECT_FALSE(playing());
     EXPECT_FALSE(music()->active);
 
-    window->cmdPlay->click();
+    control<QPushButton>("cmdPlay")->click();
     ASSERT_TRUE(playing());
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(playing());
-    EXPECT_EQ(window->cmdPlay->text(), QStringLiteral("&Play"));
+    EXPECT_EQ(control<QPushButton>("cmdPlay")->text(), QStringLiteral("&Play"));
     QTest::keyClick(window.get(), Qt::Key_Escape);  // Esc does nothing while stopped
     EXPECT_FALSE(playing());
 
-    window->cmdPlay->click();
+    control<QPushButton>("cmdPlay")->click();
     ui.fileAnswers.push_back(path(QStringLiteral("song.xml")));
     window->mnOpen_Click(0);
     EXPECT_FALSE(playing());
-    EXPECT_FALSE(window->cmdPlay->isEnabled());  // the music was closed
-    EXPECT_TRUE(window->cmdOpenKey->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("cmdPlay")->isEnabled());  // the music was closed
+    EXPECT_TRUE(control<QPushButton>("cmdOpenKey")->isEnabled());
 }
 
 TEST_F(PlaybackWindow, ChangingTheDecoderStopsAndClosesEverything) {
     openBoth();
-    window->cmdPlay->click();
-    window->mnDecoder[1]->trigger();
+    control<QPushButton>("cmdPlay")->click();
+    control<QAction>("mnDecoder", 1)->trigger();
     EXPECT_FALSE(playing());
-    EXPECT_TRUE(window->mnDecoder[1]->isChecked());
-    EXPECT_TRUE(window->cmdOpenBGM->isEnabled() && window->cmdOpenKey->isEnabled());
-    EXPECT_FALSE(window->cmdPlay->isEnabled() || window->mnPlayKeyNote->isEnabled());
-    EXPECT_FALSE(window->mnPlayKeyNote->isChecked());
+    EXPECT_TRUE(control<QAction>("mnDecoder", 1)->isChecked());
+    EXPECT_TRUE(control<QPushButton>("cmdOpenBGM")->isEnabled() &&
+                control<QPushButton>("cmdOpenKey")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("cmdPlay")->isEnabled() ||
+                 control<QAction>("mnPlayKeyNote")->isEnabled());
+    EXPECT_FALSE(control<QAction>("mnPlayKeyNote")->isChecked());
 
-    window->mnDecoder[2]->trigger();  // DirectShow has no playing speed
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{window->sldTempo[1], window->cmdResetTempo[1],
-                                         window->lbSampleRate, window->lbSampleRateText})
+    control<QAction>("mnDecoder", 2)->trigger();  // DirectShow has no playing speed
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             control<QSlider>("sldTempo", 1), control<QPushButton>("cmdResetTempo", 1),
+             control<QLabel>("lbSampleRate"), control<QLabel>("lbSampleRateText")})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    window->mnDecoder[0]->trigger();
-    EXPECT_TRUE(window->sldTempo[1]->isEnabled());
+    control<QAction>("mnDecoder", 0)->trigger();
+    EXPECT_TRUE(control<QSlider>("sldTempo", 1)->isEnabled());
 }
 
 TEST_F(PlaybackWindow, TheSpeedSliderSetsTheSampleRateAndTheMusicsRate) {
     openBoth();
-    window->sldTempo[1]->setValue(100);
-    EXPECT_EQ(window->lbSampleRate->text(), QStringLiteral("88200"));
-    window->cmdPlay->click();
+    control<QSlider>("sldTempo", 1)->setValue(100);
+    EXPECT_EQ(control<QLabel>("lbSampleRate")->text(), QStringLiteral("88200"));
+    control<QPushButton>("cmdPlay")->click();
     EXPECT_EQ(music()->rate, 88200);
-    window->sldTempo[1]->setValue(-100);
-    EXPECT_EQ(window->lbSampleRate->text(), QStringLiteral("22050"));
+    control<QSlider>("sldTempo", 1)->setValue(-100);
+    EXPECT_EQ(control<QLabel>("lbSampleRate")->text(), QStringLiteral("22050"));
     EXPECT_EQ(music()->rate, 22050);  // at once, while playing
-    window->cmdResetTempo[1]->click();
-    EXPECT_EQ(window->sldTempo[1]->value(), 0);
-    EXPECT_EQ(window->lbSampleRate->text(), QStringLiteral("44100"));
+    control<QPushButton>("cmdResetTempo", 1)->click();
+    EXPECT_EQ(control<QSlider>("sldTempo", 1)->value(), 0);
+    EXPECT_EQ(control<QLabel>("lbSampleRate")->text(), QStringLiteral("44100"));
     EXPECT_EQ(music()->rate, 44100);
 }
 
 TEST_F(PlaybackWindow, MusicThatFailsToOpenKeepsPlayOffKeysOpenAnyway) {
-    window->txBGM->setText(QStringLiteral("missing.mp3"));
+    QFile::remove(path(QStringLiteral("song.wav")));
     QFile::remove(path(QStringLiteral("kick.wav")));
     mark();
     openBoth();
     EXPECT_EQ(shownSinceMark().size(), 2u);  // their texts: SoundBankTest
-    EXPECT_TRUE(window->cmdOpenBGM->isEnabled());
-    EXPECT_FALSE(window->cmdPlay->isEnabled());
-    EXPECT_FALSE(window->cmdOpenKey->isEnabled());
-    EXPECT_TRUE(window->mnPlayKeyNote->isChecked());
+    EXPECT_TRUE(control<QPushButton>("cmdOpenBGM")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("cmdPlay")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("cmdOpenKey")->isEnabled());
+    EXPECT_TRUE(control<QAction>("mnPlayKeyNote")->isChecked());
 }
 
 }  // namespace

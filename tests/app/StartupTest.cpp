@@ -11,7 +11,7 @@
 #include <QTest>
 
 #include "PictureBox.h"
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/ZipHelpers.h"
 
 namespace lumidex::testing {
@@ -22,13 +22,13 @@ TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     fmMain& w = *window;
     EXPECT_EQ(w.state.ChartDir, dir.path() + QLatin1Char('/'));
     EXPECT_TRUE(w.state.CurrentFile.isEmpty());
-    EXPECT_EQ(w.vsb->maximum(), 72);
-    EXPECT_TRUE(w.frMain->isEnabled());  // a chart can be typed in from scratch
-    EXPECT_FALSE(w.cmdPlay->isEnabled());
-    EXPECT_EQ(w.txFxSnd->parentWidget(), w.picKey);
-    EXPECT_FALSE(w.txFxSnd->isVisible());
+    EXPECT_EQ(control<QScrollBar>("vsb")->maximum(), 72);
+    EXPECT_TRUE(control<QGroupBox>("frMain")->isEnabled());  // a chart can be typed in from scratch
+    EXPECT_FALSE(control<QPushButton>("cmdPlay")->isEnabled());
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->parentWidget(), control<PictureBox>("picKey"));
+    EXPECT_FALSE(control<QLineEdit>("txFxSnd")->isVisible());
     int shownImages = 0;
-    for (QLabel* image : w.imgEle) shownImages += image && image->isVisible();
+    for (QLabel* image : controls<QLabel>("imgEle")) shownImages += image && image->isVisible();
     EXPECT_EQ(shownImages, 29);  // the six long-note bodies are hidden
 }
 
@@ -46,8 +46,8 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
         fmMain& w = *window;
         EXPECT_EQ(w.state.CurrentFile, args == QStringList{chart} ? chart : QString());
         if (args.size() == 2 || args[0] == missing) {
-            EXPECT_TRUE(w.frMain->isEnabled());
-            EXPECT_EQ(w.lsKey->count(), 0);
+            EXPECT_TRUE(control<QGroupBox>("frMain")->isEnabled());
+            EXPECT_EQ(control<QListWidget>("lsKey")->count(), 0);
             EXPECT_TRUE(ui.messages().filter(QStringLiteral("File opened")).isEmpty());
             EXPECT_EQ(ui.shown.size(), args[0] == missing ? 1u : 0u);
             EXPECT_TRUE(ui.shown.empty() || ui.shown[0].icon == MsgIcon::Exclamation);
@@ -55,14 +55,18 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
         }
         EXPECT_EQ(w.state.ChartDir, dir.path() + QLatin1Char('/'));
         EXPECT_EQ(w.state.Modified, 0);
-        EXPECT_TRUE(w.frMain->isEnabled());
-        EXPECT_EQ(w.vsb->maximum(), 48 + 72);
-        EXPECT_EQ(w.vsb->value(), 9);  // 12 frames / 60 x 150 x 0.2, plus 3
-        ASSERT_EQ(w.lsKey->count(), 2);
-        EXPECT_EQ(w.lsKey->item(0)->text(), QStringLiteral("[1]1.00 kick.wav"));
-        EXPECT_EQ(w.lsKey->item(1)->text(), QStringLiteral("[2]0.5 snare.wav"));
-        for (auto [box, text] :
-             {std::pair{w.txName, "Song"}, {w.txBPM, "150"}, {w.txLength, "48"}, {w.txDelay, "12"}})
+        EXPECT_TRUE(control<QGroupBox>("frMain")->isEnabled());
+        EXPECT_EQ(control<QScrollBar>("vsb")->maximum(), 48 + 72);
+        EXPECT_EQ(control<QScrollBar>("vsb")->value(), 9);  // 12 frames / 60 x 150 x 0.2, plus 3
+        ASSERT_EQ(control<QListWidget>("lsKey")->count(), 2);
+        EXPECT_EQ(control<QListWidget>("lsKey")->item(0)->text(),
+                  QStringLiteral("[1]1.00 kick.wav"));
+        EXPECT_EQ(control<QListWidget>("lsKey")->item(1)->text(),
+                  QStringLiteral("[2]0.5 snare.wav"));
+        for (auto [box, text] : {std::pair{control<QLineEdit>("txName"), "Song"},
+                                 {control<QLineEdit>("txBPM"), "150"},
+                                 {control<QLineEdit>("txLength"), "48"},
+                                 {control<QLineEdit>("txDelay"), "12"}})
             EXPECT_EQ(box->text(), QLatin1String(text));
         EXPECT_TRUE(ui.messages().last().startsWith(QStringLiteral("File opened successfully")));
         mark();

@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {
@@ -23,8 +23,8 @@ class UndoWindow : public WindowTest {
         start({writeChart()});
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        window->picMain->setFocus();
-        window->chkCopyNote->setChecked(true);
+        control<PictureBox>("picMain")->setFocus();
+        control<QCheckBox>("chkCopyNote")->setChecked(true);
     }
     fmMain& w() { return *window; }
 
@@ -34,30 +34,32 @@ class UndoWindow : public WindowTest {
         QString s;
         for (int c = 0; c <= 200; ++c)
             s += QStringLiteral("%1/%2,").arg(w().doc.cell(c).Kind).arg(w().doc.cell(c).FxSndIndex);
-        s += QStringLiteral("|%1|%2|").arg(w().doc.Combo).arg(w().lbCombo->text());
-        for (int i = 0; i < w().lsKey->count(); ++i) s += w().lsKey->item(i)->text() + '|';
-        return s + w().txName->text() + '|' + w().txDelay->text();
+        s += QStringLiteral("|%1|%2|").arg(w().doc.Combo).arg(control<QLabel>("lbCombo")->text());
+        for (int i = 0; i < control<QListWidget>("lsKey")->count(); ++i)
+            s += control<QListWidget>("lsKey")->item(i)->text() + '|';
+        return s + control<QLineEdit>("txName")->text() + '|' +
+               control<QLineEdit>("txDelay")->text();
     }
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+    void chord(Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
         QTest::keyClick(window.get(), k, mods);
     }
     void copyPaste(const QString& from, const QString& to, const QString& dest) {
-        w().txFrom->setText(from);
-        w().txTo->setText(to);
-        w().cmdCopy->click();
-        w().txPaste->setText(dest);
-        w().cmdPaste->click();
+        control<QLineEdit>("txFrom")->setText(from);
+        control<QLineEdit>("txTo")->setText(to);
+        control<QPushButton>("cmdCopy")->click();
+        control<QLineEdit>("txPaste")->setText(dest);
+        control<QPushButton>("cmdPaste")->click();
     }
     void transform(int index, const QString& from, const QString& to) {
-        w().txFrom->setText(from);
-        w().txTo->setText(to);
-        w().mnObstacle[size_t(index)]->trigger();
+        control<QLineEdit>("txFrom")->setText(from);
+        control<QLineEdit>("txTo")->setText(to);
+        control<QAction>("mnObstacle", index)->trigger();
     }
     void expectMenu(const char* undo, bool canUndo, const char* redo, bool canRedo) {
-        EXPECT_EQ(w().mnUndo->text(), QLatin1String(undo));
-        EXPECT_EQ(w().mnUndo->isEnabled(), canUndo);
-        EXPECT_EQ(w().mnRedo->text(), QLatin1String(redo));
-        EXPECT_EQ(w().mnRedo->isEnabled(), canRedo);
+        EXPECT_EQ(control<QAction>("mnUndo")->text(), QLatin1String(undo));
+        EXPECT_EQ(control<QAction>("mnUndo")->isEnabled(), canUndo);
+        EXPECT_EQ(control<QAction>("mnRedo")->text(), QLatin1String(redo));
+        EXPECT_EQ(control<QAction>("mnRedo")->isEnabled(), canRedo);
     }
 };
 
@@ -71,27 +73,27 @@ TEST_F(UndoWindow, CtrlZAndCtrlYTakeStepsBackAndForthAndModifiedFollowsToTheSave
     ASSERT_NE(pasted, loaded);
     ASSERT_NE(mirrored, pasted);
 
-    key(Qt::Key_Z);
+    chord(Qt::Key_Z);
     EXPECT_EQ(chart(), pasted);
-    key(Qt::Key_Z);
+    chord(Qt::Key_Z);
     EXPECT_EQ(chart(), loaded);
     EXPECT_EQ(w().state.Modified, 0);  // back to the chart as loaded
     EXPECT_FALSE(w().isWindowModified());
-    key(Qt::Key_Z);  // nothing left
+    chord(Qt::Key_Z);  // nothing left
     EXPECT_EQ(chart(), loaded);
-    key(Qt::Key_Y);
+    chord(Qt::Key_Y);
     EXPECT_EQ(chart(), pasted);
     EXPECT_EQ(w().state.Modified, 1);
     EXPECT_TRUE(w().isWindowModified());
-    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    chord(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(chart(), mirrored);
 
     ui.fileAnswers = {path(QStringLiteral("saved.xml"))};
-    w().mnSave->trigger();
+    control<QAction>("mnSave")->trigger();
     ASSERT_EQ(w().state.Modified, 0);
-    key(Qt::Key_Z);
+    chord(Qt::Key_Z);
     EXPECT_EQ(w().state.Modified, 1);
-    key(Qt::Key_Y);
+    chord(Qt::Key_Y);
     EXPECT_EQ(w().state.Modified, 0);
 }
 
@@ -102,51 +104,52 @@ TEST_F(UndoWindow, TheMenuNamesTheStepAndIsEnabledOnlyWhenThereIsOne) {
     expectMenu("&Undo Inverse Left && Right", true, "&Redo", false);
     copyPaste("0", "12", "120");
     expectMenu("&Undo Paste", true, "&Redo", false);
-    w().mnUndo->trigger();
+    control<QAction>("mnUndo")->trigger();
     expectMenu("&Undo Inverse Left && Right", true, "&Redo Paste", true);
-    w().mnUndo->trigger();
+    control<QAction>("mnUndo")->trigger();
     expectMenu("&Undo", false, "&Redo Inverse Left && Right", true);
-    w().mnRedo->trigger();
+    control<QAction>("mnRedo")->trigger();
     transform(4, "0", "48");  // a new step drops "Paste"
     expectMenu("&Undo Mirror", true, "&Redo", false);
 
     // A new chart starts a new history.
-    w().mnUndo->trigger();
+    control<QAction>("mnUndo")->trigger();
     ui.messageAnswers = {MsgAnswer::No};  // not saved
     ui.fileAnswers = {writeChart(QStringLiteral("other.xml"))};
-    w().mnOpen[0]->trigger();
+    control<QAction>("mnOpen", 0)->trigger();
     expectMenu("&Undo", false, "&Redo", false);
 }
 
 TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
-    const int scrollRange = w().vsb->maximum();
-    enter(w().txLength, QStringLiteral("3000"));  // leaving the box takes the entry
-    ASSERT_GT(w().vsb->maximum(), scrollRange);
-    key(Qt::Key_Z);
-    EXPECT_EQ(w().txLength->text(), QStringLiteral("48"));
-    EXPECT_EQ(w().vsb->maximum(), scrollRange);
+    const int scrollRange = control<QScrollBar>("vsb")->maximum();
+    enter(control<QLineEdit>("txLength"),
+          QStringLiteral("3000"));  // leaving the box takes the entry
+    ASSERT_GT(control<QScrollBar>("vsb")->maximum(), scrollRange);
+    chord(Qt::Key_Z);
+    EXPECT_EQ(control<QLineEdit>("txLength")->text(), QStringLiteral("48"));
+    EXPECT_EQ(control<QScrollBar>("vsb")->maximum(), scrollRange);
 
-    enter(w().txDelay, QStringLiteral("30"));
+    enter(control<QLineEdit>("txDelay"), QStringLiteral("30"));
     ASSERT_EQ(w().doc.Delay, 30);
-    key(Qt::Key_Z);
+    chord(Qt::Key_Z);
     EXPECT_EQ(w().doc.Delay, 12);
-    EXPECT_EQ(w().txDelay->text(), QStringLiteral("12"));
+    EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("12"));
     EXPECT_EQ(w().state.Modified, 0);
-    key(Qt::Key_Y);
-    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
+    chord(Qt::Key_Y);
+    EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("30"));
 
     // In the box, Ctrl+Z is the box's own: the typing goes, the chart stays.
-    type(w().txDelay, QStringLiteral("7"));
-    QTest::keyClick(w().txDelay, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
-    EXPECT_EQ(w().mnUndo->text(), QStringLiteral("&Undo Change Delay"));
+    type(control<QLineEdit>("txDelay"), QStringLiteral("7"));
+    QTest::keyClick(control<QLineEdit>("txDelay"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("30"));
+    EXPECT_EQ(control<QAction>("mnUndo")->text(), QStringLiteral("&Undo Change Delay"));
 
     // Text still being typed is the latest change: undo takes it back.
-    type(w().txDelay, QStringLiteral("45"));
-    w().mnUndo->trigger();
+    type(control<QLineEdit>("txDelay"), QStringLiteral("45"));
+    control<QAction>("mnUndo")->trigger();
     EXPECT_EQ(w().doc.Delay, 30);
-    EXPECT_EQ(w().txDelay->text(), QStringLiteral("30"));
-    EXPECT_EQ(w().mnRedo->text(), QStringLiteral("&Redo Change Delay"));
+    EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("30"));
+    EXPECT_EQ(control<QAction>("mnRedo")->text(), QStringLiteral("&Redo Change Delay"));
 }
 
 // A chart whose second key sound no note uses.
@@ -157,20 +160,20 @@ TEST_F(UndoWindow, APurgeIsTakenBackWithTheKeyListAndTheNotesRenumbered) {
         "<EFFECT Snd=\"snare.wav\"",
         "<EFFECT Snd=\"unused.wav\" Volume=\"1.00\"></EFFECT>\r\n<EFFECT Snd=\"snare.wav\"");
     ui.fileAnswers = {writeFile(QStringLiteral("three.xml"), bytes)};
-    w().mnOpen[0]->trigger();
-    w().picMain->setFocus();
-    ASSERT_EQ(w().lsKey->count(), 3);
+    control<QAction>("mnOpen", 0)->trigger();
+    control<PictureBox>("picMain")->setFocus();
+    ASSERT_EQ(control<QListWidget>("lsKey")->count(), 3);
     const QString loaded = chart();
 
     ui.messageAnswers = {MsgAnswer::Yes};
-    w().mnKeyPurge->trigger();
-    ASSERT_EQ(w().lsKey->count(), 2);
-    EXPECT_EQ(w().mnUndo->text(), QStringLiteral("&Undo Purge Unused Keys"));
-    key(Qt::Key_Z);
+    control<QAction>("mnKeyPurge")->trigger();
+    ASSERT_EQ(control<QListWidget>("lsKey")->count(), 2);
+    EXPECT_EQ(control<QAction>("mnUndo")->text(), QStringLiteral("&Undo Purge Unused Keys"));
+    chord(Qt::Key_Z);
     EXPECT_EQ(chart(), loaded);  // the snare's note back on index 3
-    EXPECT_EQ(w().lsKey->item(1)->text(), QStringLiteral("[2]1.00 unused.wav"));
-    key(Qt::Key_Y);
-    EXPECT_EQ(w().lsKey->count(), 2);
+    EXPECT_EQ(control<QListWidget>("lsKey")->item(1)->text(), QStringLiteral("[2]1.00 unused.wav"));
+    chord(Qt::Key_Y);
+    EXPECT_EQ(control<QListWidget>("lsKey")->count(), 2);
     EXPECT_EQ(w().doc.KeyCount, 2);
 }
 

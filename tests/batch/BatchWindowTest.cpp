@@ -11,9 +11,9 @@
 #include <QTest>
 
 #include "PictureBox.h"
-#include "app/WindowTestSupport.h"
 #include "fmBPM.h"
 #include "support/ChartRecords.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {
@@ -56,17 +56,17 @@ class BatchWindow : public WindowTest {
         return all;
     }
     void range(const QString& from, const QString& to) {
-        w().txFrom->setText(from);
-        w().txTo->setText(to);
+        control<QLineEdit>("txFrom")->setText(from);
+        control<QLineEdit>("txTo")->setText(to);
     }
     void fields(bool note, bool key, bool bpm) {
-        w().chkCopyNote->setChecked(note);
-        w().chkCopyFxSnd->setChecked(key);
-        w().chkCopyBPM->setChecked(bpm);
+        control<QCheckBox>("chkCopyNote")->setChecked(note);
+        control<QCheckBox>("chkCopyFxSnd")->setChecked(key);
+        control<QCheckBox>("chkCopyBPM")->setChecked(bpm);
     }
     void paste(const QString& dest) {
-        w().txPaste->setText(dest);
-        w().cmdPaste->click();
+        control<QLineEdit>("txPaste")->setText(dest);
+        control<QPushButton>("cmdPaste")->click();
     }
 
     test::StepLog log;
@@ -75,20 +75,20 @@ class BatchWindow : public WindowTest {
 TEST_F(BatchWindow, CopySnapsToTheGridAndPasteWritesTheCheckedFieldsOfEachStep) {
     place({{9, 16, 1}, {10, 17, 2}, {12, 18, 3}, {21, 19, 4}, {24, 20, 5}});
     w().doc.setSpeedTempo(12, 90, 90);
-    w().cbNormalize->setCurrentText("3");
+    control<QComboBox>("cbNormalize")->setCurrentText("3");
     range("10", "20");  // 9..21
-    w().cmdCopy->click();
+    control<QPushButton>("cmdCopy")->click();
     EXPECT_EQ(w().state.Modified, 0);
 
     w().doc.setFxSndIndex(481, 7);
-    fields(true, false, false);  // the boxes at paste time decide
-    w().mnPaste->trigger();      // "Paste to" empty
+    fields(true, false, false);              // the boxes at paste time decide
+    control<QAction>("mnPaste")->trigger();  // "Paste to" empty
     EXPECT_EQ(ui.messages().last(), QStringLiteral("Please enter destination to paste"));
     paste("481");  // 480
     EXPECT_EQ(kinds({480, 481, 483, 486, 492, 495}), (V{16, 0, 18, 0, 19, 0}));
     EXPECT_EQ(key(481), 7);
     EXPECT_EQ(tempo(483), 120);
-    EXPECT_EQ(w().lbCombo->text(), QStringLiteral("8"));
+    EXPECT_EQ(control<QLabel>("lbCombo")->text(), QStringLiteral("8"));
     EXPECT_EQ(w().state.Modified, 1);
     ASSERT_EQ(log.steps.size(), 1u);
     EXPECT_EQ(log.steps[0].action, QStringLiteral("Paste"));
@@ -100,7 +100,9 @@ TEST_F(BatchWindow, BadRangesAndMissingFieldsChangeNothing) {
     const auto before = cells();
     for (const auto& [from, to] : {std::pair{"50", "40"}, {"abc", "60"}, {"40", ""}}) {
         range(from, to);
-        for (QAction* command : {w().mnCopy, w().mnCut, w().mnObstacle[4], w().mnKeyFxSnd[1]}) {
+        for (QAction* command :
+             {control<QAction>("mnCopy"), control<QAction>("mnCut"),
+              control<QAction>("mnObstacle", 4), control<QAction>("mnKeyFxSnd", 1)}) {
             ui.shown.clear();
             command->trigger();
             EXPECT_EQ(ui.messages(), QStringList{"Please enter operation range"}) << from;
@@ -110,7 +112,7 @@ TEST_F(BatchWindow, BadRangesAndMissingFieldsChangeNothing) {
     ui.shown.clear();
     range("0", "100");
     fields(false, false, false);
-    w().cmdCut->click();
+    control<QPushButton>("cmdCut")->click();
     paste("0");
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(cells(), before);
@@ -132,7 +134,7 @@ TEST_F(BatchWindow, PasteBeforeAnyCopyEmptiesOneCellAndOverItsSourcePastesTheCop
     for (int c = 0; c < 48; ++c) w().doc.setNote(c, uint8_t(16 + c % 8), int16_t(c));
     const auto before = cells();
     range("0", "47");
-    w().cmdCopy->click();
+    control<QPushButton>("cmdCopy")->click();
     paste("12");
     for (int c = 0; c < 48; ++c) EXPECT_EQ(w().doc.cell(c + 12), before[size_t(c)]) << c;
 }
@@ -143,7 +145,7 @@ TEST_F(BatchWindow, CutClearsTheCheckedFieldsAndRestoresTheTempoBeforeTheRange) 
     w().doc.setSpeedTempo(5, 60, 60);
     fields(true, false, true);
     range("480", "495");
-    w().mnCut->trigger();
+    control<QAction>("mnCut")->trigger();
     EXPECT_EQ(kind(480) + kind(492), 0);
     EXPECT_EQ(key(480), 3);
     EXPECT_EQ((std::vector<double>{tempo(480), tempo(495), tempo(496)}),
@@ -153,7 +155,7 @@ TEST_F(BatchWindow, CutClearsTheCheckedFieldsAndRestoresTheTempoBeforeTheRange) 
 
     // From a start at or below coord 0 the tempo is cell 0's own.
     range("-7", "11");
-    w().cmdCut->click();
+    control<QPushButton>("cmdCut")->click();
     EXPECT_EQ(tempo(5), 120);
     EXPECT_EQ(kind(0), 0);
     EXPECT_EQ(kind(12), 24);
@@ -167,7 +169,7 @@ TEST_F(BatchWindow, CutClearsTheCheckedFieldsAndRestoresTheTempoBeforeTheRange) 
 TEST_F(BatchWindow, RangesAndDestinationsStayInsideTheChart) {
     place({{0, 16, 1}, {29995, 17, 2}, {30000, 18, 3}});
     range("-100", "40000");
-    w().cmdCopy->click();
+    control<QPushButton>("cmdCopy")->click();
     paste("29990");  // runs 30000 coords past the end
     EXPECT_EQ(kind(29990), 16);
     EXPECT_EQ(kind(30000), 0);
@@ -175,8 +177,8 @@ TEST_F(BatchWindow, RangesAndDestinationsStayInsideTheChart) {
     EXPECT_EQ(kind(0), 17);
     EXPECT_EQ(kind(5), 18);
     range("-30", "99999");
-    w().mnObstacle[4]->trigger();
-    w().mnKeyFxSnd[1]->trigger();
+    control<QAction>("mnObstacle", 4)->trigger();
+    control<QAction>("mnKeyFxSnd", 1)->trigger();
     EXPECT_EQ(kind(0), 16);
     EXPECT_EQ(key(5), key(0) + 1);
     EXPECT_TRUE(ui.messages().filter("Please").isEmpty());
@@ -187,21 +189,21 @@ TEST_F(BatchWindow, TransformsSwapTheirKindsAndInversionsTwiceRestoreTheChart) {
     for (int i = 0; i < 10; ++i) w().doc.setNote(i * 12, uint8_t(placed[i]), 0);
     const auto original = cells();
     range("0", "200");
-    w().mnObstacle[4]->trigger();  // "&Mirror"
+    control<QAction>("mnObstacle", 4)->trigger();  // "&Mirror"
     EXPECT_EQ(kinds({0, 12, 24, 84}), (V{17, 19, 21, 137}));
-    w().mnObstacle[4]->trigger();
-    w().mnObstacle[3]->trigger();  // "Inverse &Up && Down"
+    control<QAction>("mnObstacle", 4)->trigger();
+    control<QAction>("mnObstacle", 3)->trigger();  // "Inverse &Up && Down"
     EXPECT_EQ(kinds({0, 12, 24, 84}), (V{17, 18, 22, 137}));
-    w().mnObstacle[3]->trigger();
+    control<QAction>("mnObstacle", 3)->trigger();
     for (int t = 2; t <= 4; ++t) {
-        w().mnObstacle[t]->trigger();
+        control<QAction>("mnObstacle", t)->trigger();
         EXPECT_NE(cells(), original) << t;
-        w().mnObstacle[t]->trigger();
+        control<QAction>("mnObstacle", t)->trigger();
         EXPECT_EQ(cells(), original) << t;
     }
-    w().mnObstacle[1]->trigger();  // "&Obstacle To Star"
+    control<QAction>("mnObstacle", 1)->trigger();  // "&Obstacle To Star"
     EXPECT_EQ(kind(12), 26);
-    w().mnObstacle[0]->trigger();  // "&Star To Obstacle", the star at 48 too
+    control<QAction>("mnObstacle", 0)->trigger();  // "&Star To Obstacle", the star at 48 too
     EXPECT_EQ(kind(12) + kind(48), 36);
     EXPECT_EQ(log.steps.back().action, QStringLiteral("Star To Obstacle"));
     EXPECT_EQ(w().state.Modified, 1);
@@ -209,43 +211,43 @@ TEST_F(BatchWindow, TransformsSwapTheirKindsAndInversionsTwiceRestoreTheChart) {
 
 TEST_F(BatchWindow, WithAlignCoordFourTransformsSkipOffGridNotesButFillsReachThem) {
     place({{100, 16, 5}, {102, 16, 0}, {104, 16, 0}, {110, 131, 0}, {113, 133, 0}, {124, 17, 0}});
-    w().cbNormalize->setCurrentText("4");
+    control<QComboBox>("cbNormalize")->setCurrentText("4");
     range("100", "124");
-    w().mnObstacle[4]->trigger();
+    control<QAction>("mnObstacle", 4)->trigger();
     EXPECT_EQ(kinds({100, 102, 110, 124}), (V{17, 16, 131, 16}));
 
     // The long-note end at 113 and the empty 120 take no number.
     w().state.Modified = 0;
-    w().mnKeyFxSnd[1]->trigger();
+    control<QAction>("mnKeyFxSnd", 1)->trigger();
     for (auto [c, k] : {std::pair{102, 6}, {104, 7}, {110, 8}, {113, 0}, {120, 0}, {124, 9}})
         EXPECT_EQ(key(c), k) << c;
     EXPECT_EQ(w().state.Modified, 1);
     EXPECT_EQ(log.steps.back().action, QStringLiteral("Fill Key Index Ascendingly"));
-    w().mnKeyFxSnd[0]->trigger();  // "&Fill Key Index Repeatly"
+    control<QAction>("mnKeyFxSnd", 0)->trigger();  // "&Fill Key Index Repeatly"
     for (int c : {102, 104, 110, 124}) EXPECT_EQ(key(c), 5) << c;
 }
 
 TEST_F(BatchWindow, RandomiseDrawsFromTheSetKeepsEmptyCellsAndKeepsComboReal) {
     place({{0, 24, 0}, {12, 129, 0}, {24, 26, 0}, {36, 5, 0}});
     range("0", "48");
-    w().mnObstacle[5]->trigger();
+    control<QAction>("mnObstacle", 5)->trigger();
     for (int c : {0, 12, 24, 36}) EXPECT_TRUE(kind(c) >= 16 && kind(c) <= 19) << c;
     EXPECT_EQ(kind(1) + kind(48), 0);
-    EXPECT_EQ(w().lbCombo->text(), QStringLiteral("4"));
+    EXPECT_EQ(control<QLabel>("lbCombo")->text(), QStringLiteral("4"));
     EXPECT_EQ(w().state.Modified, 1);
 }
 
 TEST_F(BatchWindow, SetFocusHandsTheKeyboardToTheCanvas) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w()));
-    w().txFrom->setFocus();
-    w().cmdFocus->click();
-    EXPECT_TRUE(w().picMain->hasFocus());
+    control<QLineEdit>("txFrom")->setFocus();
+    control<QPushButton>("cmdFocus")->click();
+    EXPECT_TRUE(control<PictureBox>("picMain")->hasFocus());
 }
 
 class ChangeSpeed : public BatchWindow {
   protected:
     fmBPM& open() {
-        w().mnSetBPM->trigger();
+        control<QAction>("mnSetBPM")->trigger();
         return *w().findChild<fmBPM*>(QStringLiteral("fmBPM"));
     }
     void change(const QString& coord, const QString& bpm, const QString& speed) {

@@ -5,6 +5,7 @@
 
 #include "ChartDocument.h"
 #include "LiteralWalk.h"
+#include "NewChart.h"
 
 using namespace lumidex;
 
@@ -155,4 +156,21 @@ TEST(ChartModel, CapacitiesAndComboWeightBoundaries) {
     const int weights[][2] = {{16, 1}, {25, 0}, {34, 1}, {35, 0}, {129, 0}, {145, 1}, {146, 0}};
     for (auto [kind, w] : weights) EXPECT_EQ(ComboWeight(static_cast<uint8_t>(kind)), w) << kind;
     EXPECT_EQ(KindToLevel(255), 5);  // the last of the long-note range
+}
+
+// A new chart has no notes and the header the "Music Info" boxes start with;
+// the music (key slot 0) is the one the header names, so it saves as shown.
+TEST(NewChartTest, StartsEmptyWithTheStartUpHeader) {
+    ChartDocument d;
+    d.setNote(12, 16, 1);
+    d.LongCorrection = 9;
+    d.AlignCoord = 3;
+    startNewChart(d);
+    EXPECT_EQ(d.cell(12).Kind, 0);
+    EXPECT_EQ(d.LongCorrection, 4);
+    EXPECT_EQ(d.AlignCoord, 3);  // the open's grid is the list's, not the chart's
+    EXPECT_EQ(d.Header.Name, "Please enter music name");
+    EXPECT_EQ(d.Header.LongCorrectVal, "4");
+    EXPECT_EQ(d.keySound(0).Snd, "mr.mp3");
+    EXPECT_EQ(d.keySound(0).Volume, "1.00");
 }

@@ -13,9 +13,9 @@
 
 #include "ChartView.h"
 #include "PictureBox.h"
-#include "app/WindowTestSupport.h"
 #include "fmRandKind.h"
 #include "support/ChartRecords.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {
@@ -44,26 +44,14 @@ class Editing : public WindowTest {
     }
     double viewBase() const { return window->view->state().viewBase; }
     int rowOf(int coord) const { return window->view->CoordToHeight(coord); }
-    int kind(int coord) const { return window->doc.cell(coord).Kind; }
 
     void click(Qt::MouseButton button, int row) { drag(button, row, row, 0); }
     // Clicks the box itself (its row is wider than what takes a click).
     void toggleKeyboardInput() {
-        QTest::mouseClick(window->chkKBInput, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(6, window->chkKBInput->height() / 2));
+        QTest::mouseClick(control<QCheckBox>("chkKBInput"), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(6, control<QCheckBox>("chkKBInput")->height() / 2));
     }
-    void pick(int kind) { QTest::mouseClick(window->imgEle[kind], Qt::LeftButton); }
-
-    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyPress(window->picMain, k, mods);
-    }
-    void keyUp(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyRelease(window->picMain, k, mods);
-    }
-    void tap(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        key(k, mods);
-        keyUp(k, mods);
-    }
+    void pick(int kind) { QTest::mouseClick(control<QLabel>("imgEle", kind), Qt::LeftButton); }
 
     fmMain* w = nullptr;
 };
@@ -76,14 +64,16 @@ TEST_F(Editing, PaletteShowsOneSelectionAndHandsTheFocusToTheCanvas) {
     for (int k : {16, 24, 0, 130}) {
         pick(k);
         int framed = 0;
-        for (QLabel* image : w->imgEle) framed += image && image->frameStyle() != QFrame::NoFrame;
+        for (QLabel* image : controls<QLabel>("imgEle"))
+            framed += image && image->frameStyle() != QFrame::NoFrame;
         EXPECT_EQ(framed, 1);
-        EXPECT_NE(w->imgEle[k]->frameStyle(), QFrame::NoFrame);
-        EXPECT_TRUE(w->picMain->hasFocus());
+        EXPECT_NE(control<QLabel>("imgEle", k)->frameStyle(), QFrame::NoFrame);
+        EXPECT_TRUE(control<PictureBox>("picMain")->hasFocus());
     }
     // Opening a chart clears the choice.
     w->edits.replaced();
-    for (QLabel* image : w->imgEle) EXPECT_TRUE(!image || image->frameStyle() == QFrame::NoFrame);
+    for (QLabel* image : controls<QLabel>("imgEle"))
+        EXPECT_TRUE(!image || image->frameStyle() == QFrame::NoFrame);
 }
 
 TEST_F(Editing, ClicksAimAtTheNearestNoteOrTheGrid) {
@@ -164,7 +154,7 @@ TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
 
 TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     toggleKeyboardInput();
-    EXPECT_TRUE(w->picMain->hasFocus());
+    EXPECT_TRUE(control<PictureBox>("picMain")->hasFocus());
     tap(Qt::Key_Up);
     EXPECT_EQ(kind(99), 16);
     EXPECT_EQ(viewBase(), 102);
@@ -173,10 +163,10 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     // A held key repeats: only the first press writes.
     key(Qt::Key_Right);
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(w->picMain, &repeat);
+    QApplication::sendEvent(control<PictureBox>("picMain"), &repeat);
     QKeyEvent repeatUp(QEvent::KeyRelease, Qt::Key_Right, Qt::NoModifier, QString(), true);
-    QApplication::sendEvent(w->picMain, &repeatUp);
-    QApplication::sendEvent(w->picMain, &repeat);
+    QApplication::sendEvent(control<PictureBox>("picMain"), &repeatUp);
+    QApplication::sendEvent(control<PictureBox>("picMain"), &repeat);
     keyUp(Qt::Key_Right);
     EXPECT_EQ(kind(102), 19);
     EXPECT_EQ(kind(105), 0);
@@ -195,8 +185,8 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
 
     // An arrow whose release went elsewhere does not block it afterwards.
     key(Qt::Key_Down);
-    w->txName->setFocus();
-    w->picMain->setFocus();
+    control<QLineEdit>("txName")->setFocus();
+    control<PictureBox>("picMain")->setFocus();
     tap(Qt::Key_Down);
     EXPECT_EQ(kind(108), 17);
     EXPECT_EQ(kind(111), 17);
@@ -214,13 +204,13 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     w->view->state().viewBase = 250;
     tap(Qt::Key_Up);
     EXPECT_EQ(kind(250), 16);
-    EXPECT_EQ(w->vsb->value(), 111);
+    EXPECT_EQ(control<QScrollBar>("vsb")->value(), 111);
     w->view->state().playing = false;
     scrollTo(111);
 
     // Off: the arrows do nothing.
     toggleKeyboardInput();
-    w->picMain->setFocus();
+    control<PictureBox>("picMain")->setFocus();
     tap(Qt::Key_Up);
     EXPECT_EQ(kind(111), 0);
     EXPECT_EQ(viewBase(), 111);
@@ -232,72 +222,75 @@ TEST_F(Editing, KeyBoxWalksTypesBeepsAndMovesNotes) {
     w->doc.setNote(110, 128, 0);
     w->doc.Combo = 3;
     w->ReDrawNote();
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(100), w->picKey);
-    ASSERT_TRUE(w->txFxSnd->isVisible());
-    EXPECT_TRUE(w->txFxSnd->hasFocus());
-    EXPECT_EQ(w->fxSndCoord, 100);
-    EXPECT_EQ(w->txFxSnd->y(), rowOf(100) - 7);
-    EXPECT_EQ(w->txFxSnd->text(), "3");
-    EXPECT_EQ(w->txFxSnd->selectedText(), "3");
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(100),
+          control<PictureBox>("picKey"));
+    ASSERT_TRUE(control<QLineEdit>("txFxSnd")->isVisible());
+    EXPECT_TRUE(control<QLineEdit>("txFxSnd")->hasFocus());
+    EXPECT_EQ(w->keyBox->box().coord(), 100);
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->y(), rowOf(100) - 7);
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->text(), "3");
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->selectedText(), "3");
 
-    QTest::keyClicks(w->txFxSnd, "12");
-    QTest::keyClick(w->txFxSnd, Qt::Key_Up);
+    QTest::keyClicks(control<QLineEdit>("txFxSnd"), "12");
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_Up);
     EXPECT_EQ(w->doc.cell(100).FxSndIndex, 12);
-    EXPECT_EQ(w->fxSndCoord, 110);
-    EXPECT_EQ(w->txFxSnd->text(), "");
+    EXPECT_EQ(w->keyBox->box().coord(), 110);
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->text(), "");
     EXPECT_EQ(w->state.Modified, 1);
 
-    w->txFxSnd->setText("2001");  // a refused text (the others: EditRules)
+    control<QLineEdit>("txFxSnd")->setText("2001");  // a refused text (the others: EditRules)
     const int beeps = ui.beeps();
-    QTest::keyClick(w->txFxSnd, Qt::Key_Down);
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_Down);
     EXPECT_EQ(ui.beeps(), beeps + 1);
-    EXPECT_EQ(w->fxSndCoord, 110);
+    EXPECT_EQ(w->keyBox->box().coord(), 110);
     EXPECT_EQ(w->doc.cell(110).FxSndIndex, 0);
     // Leaving with a refused text keeps the box and the focus.
     leave();
-    EXPECT_TRUE(w->txFxSnd->isVisible());
-    EXPECT_TRUE(w->txFxSnd->hasFocus());
+    EXPECT_TRUE(control<QLineEdit>("txFxSnd")->isVisible());
+    EXPECT_TRUE(control<QLineEdit>("txFxSnd")->hasFocus());
 
     // Alt+Up moves the note and the box with it; onto a note it overwrites.
-    w->txFxSnd->setText("5");
-    QTest::keyClick(w->txFxSnd, Qt::Key_Down);
-    EXPECT_EQ(w->fxSndCoord, 100);
-    const int top = w->txFxSnd->y();
+    control<QLineEdit>("txFxSnd")->setText("5");
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_Down);
+    EXPECT_EQ(w->keyBox->box().coord(), 100);
+    const int top = control<QLineEdit>("txFxSnd")->y();
     w->doc.setNote(101, 24, 0);
     w->doc.Combo = 5;
-    QTest::keyClick(w->txFxSnd, Qt::Key_Up, Qt::AltModifier);
-    EXPECT_EQ(w->fxSndCoord, 101);
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(w->keyBox->box().coord(), 101);
     EXPECT_EQ(kind(101), 16);
     EXPECT_EQ(w->doc.cell(101).FxSndIndex, 12);
     EXPECT_EQ(kind(100), 0);
     EXPECT_EQ(w->doc.Combo, 3);
-    EXPECT_EQ(w->txFxSnd->y(), top - 5);  // 14/3 rows a coord, rounded
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->y(), top - 5);  // 14/3 rows a coord, rounded
 
     // Page Down carries the box 96 coords down, showing that coord's index
     // (0 too) on the same row; below coord 96 it does nothing.
-    QTest::keyClick(w->txFxSnd, Qt::Key_PageDown);
-    EXPECT_EQ(w->fxSndCoord, 5);
-    EXPECT_EQ(w->txFxSnd->text(), "0");
-    EXPECT_EQ(w->txFxSnd->y(), top - 5);
-    QTest::keyClick(w->txFxSnd, Qt::Key_PageDown);
-    EXPECT_EQ(w->fxSndCoord, 5);
-    QTest::keyClick(w->txFxSnd, Qt::Key_PageUp);
-    EXPECT_EQ(w->fxSndCoord, 101);
-    w->txFxSnd->clear();
-    QTest::keyClick(w->txFxSnd, Qt::Key_Return);
-    EXPECT_FALSE(w->txFxSnd->isVisible());
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_PageDown);
+    EXPECT_EQ(w->keyBox->box().coord(), 5);
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->text(), "0");
+    EXPECT_EQ(control<QLineEdit>("txFxSnd")->y(), top - 5);
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_PageDown);
+    EXPECT_EQ(w->keyBox->box().coord(), 5);
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_PageUp);
+    EXPECT_EQ(w->keyBox->box().coord(), 101);
+    control<QLineEdit>("txFxSnd")->clear();
+    QTest::keyClick(control<QLineEdit>("txFxSnd"), Qt::Key_Return);
+    EXPECT_FALSE(control<QLineEdit>("txFxSnd")->isVisible());
     EXPECT_EQ(w->doc.cell(101).FxSndIndex, 0);
-    EXPECT_TRUE(w->picMain->hasFocus());
+    EXPECT_TRUE(control<PictureBox>("picMain")->hasFocus());
 
     // Beside a long-note end the box opens on the end, though the walk
     // skips it.
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(106), w->picKey);
-    EXPECT_EQ(w->fxSndCoord, 106);
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(106),
+          control<PictureBox>("picKey"));
+    EXPECT_EQ(w->keyBox->box().coord(), 106);
     leave();
 
     // A click beside nothing opens nothing.
-    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(90), w->picKey);
-    EXPECT_FALSE(w->txFxSnd->isVisible());
+    mouse(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, rowOf(90),
+          control<PictureBox>("picKey"));
+    EXPECT_FALSE(control<QLineEdit>("txFxSnd")->isVisible());
 }
 
 TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
@@ -309,9 +302,12 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     struct Refusal {
         QLineEdit* box;
         const char* text;
-    } refusals[] = {{w->txBPM, "0"},        {w->txBPM, "-1"},      {w->txBPMO, "fast"},
-                    {w->txLength, "30001"}, {w->txLength, "0"},    {w->txLength, "abc"},
-                    {w->txDelay, "1,5"},    {w->txBGMVolume, "x"}, {w->txLongCorrectVal, ""}};
+    } refusals[] = {
+        {control<QLineEdit>("txBPM"), "0"},          {control<QLineEdit>("txBPM"), "-1"},
+        {control<QLineEdit>("txBPMO"), "fast"},      {control<QLineEdit>("txLength"), "30001"},
+        {control<QLineEdit>("txLength"), "0"},       {control<QLineEdit>("txLength"), "abc"},
+        {control<QLineEdit>("txDelay"), "1,5"},      {control<QLineEdit>("txBGMVolume"), "x"},
+        {control<QLineEdit>("txLongCorrectVal"), ""}};
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.text);
         const int beeps = ui.beeps();
@@ -323,29 +319,29 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     EXPECT_EQ(w->doc.LastCoord, 2000);
     EXPECT_EQ(w->state.Modified, 0);
 
-    type(w->txBPM, "1.5");
+    type(control<QLineEdit>("txBPM"), "1.5");
     w->ReDrawNote();  // a repaint does not overwrite the box being typed in
-    EXPECT_EQ(w->txBPM->text(), "1.5");
+    EXPECT_EQ(control<QLineEdit>("txBPM")->text(), "1.5");
     leave();
     EXPECT_EQ(w->doc.cell(999).Speed, 1.5);
     EXPECT_EQ(w->doc.cell(1000).Speed, 300);
     EXPECT_EQ(w->state.Modified, 1);
 
     w->state.Modified = 0;
-    enter(w->txBPMO, "75");
+    enter(control<QLineEdit>("txBPMO"), "75");
     EXPECT_EQ(w->doc.cell(2000).Tempo, 75);
     EXPECT_EQ(w->state.Modified, 1);
 
-    enter(w->txLength, "120.4");
+    enter(control<QLineEdit>("txLength"), "120.4");
     EXPECT_EQ(w->doc.LastCoord, 120);
-    EXPECT_EQ(w->vsb->maximum(), 192);
-    enter(w->txDelay, "12.5");
+    EXPECT_EQ(control<QScrollBar>("vsb")->maximum(), 192);
+    enter(control<QLineEdit>("txDelay"), "12.5");
     EXPECT_EQ(w->doc.Delay, 12.5);
-    enter(w->txBGMVolume, "0.8");
+    enter(control<QLineEdit>("txBGMVolume"), "0.8");
     EXPECT_EQ(w->doc.keySound(0).Volume, "0.8");
-    enter(w->txLongCorrectVal, "6.5");
+    enter(control<QLineEdit>("txLongCorrectVal"), "6.5");
     EXPECT_EQ(w->doc.LongCorrection, 6);
-    type(w->txBGM, "song.ogg");
+    type(control<QLineEdit>("txBGM"), "song.ogg");
     EXPECT_EQ(w->doc.keySound(0).Snd, "song.ogg");
 
     // Scrolling across a speed change rewrites the box but is no edit.
@@ -353,16 +349,16 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     w->state.Modified = 0;
     scrollTo(0);
     scrollTo(60);
-    EXPECT_EQ(w->txBPM->text(), "2");
+    EXPECT_EQ(control<QLineEdit>("txBPM")->text(), "2");
     EXPECT_EQ(w->state.Modified, 0);
-    type(w->txName, "New name");
+    type(control<QLineEdit>("txName"), "New name");
     EXPECT_EQ(w->doc.Header.Name, "New name");
     EXPECT_EQ(w->state.Modified, 1);
 
     // A number still being typed when the window closes is taken first, so
     // the save question is asked.
     w->state.Modified = 0;
-    type(w->txDelay, "30");
+    type(control<QLineEdit>("txDelay"), "30");
     ui.messageAnswers = {MsgAnswer::Cancel};
     EXPECT_FALSE(w->close());
     EXPECT_EQ(w->doc.Delay, 30);
@@ -371,10 +367,10 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
 
 TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     startEmpty();  // no chart
-    type(w->txName, "Scratch");
-    type(w->txBPMO, "150");
-    type(w->txBPM, "150");
-    enter(w->txLength, "96");
+    type(control<QLineEdit>("txName"), "Scratch");
+    type(control<QLineEdit>("txBPMO"), "150");
+    type(control<QLineEdit>("txBPM"), "150");
+    enter(control<QLineEdit>("txLength"), "96");
     EXPECT_EQ(w->state.Modified, 1);
 
     scrollTo(9);
@@ -394,7 +390,7 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
 
     ui.fileAnswers = {fn};
     w->mnOpen_Click(0);
-    EXPECT_EQ(w->txName->text(), "Scratch");
+    EXPECT_EQ(control<QLineEdit>("txName")->text(), "Scratch");
     EXPECT_EQ(w->doc.LastCoord, 15);  // opening measures the chart to its last note
     std::vector<std::pair<int, int>> notes;
     for (int c = 0; c <= 96; ++c)
@@ -412,7 +408,7 @@ TEST_F(Editing, RandomKindDialogShowsTheSetAndRefusesAnEmptyChoice) {
             ASSERT_NE(dialog, nullptr);
             act(*dialog);
         });
-        w->mnRandKind_Click();
+        w->canvas->mnRandKind_Click();
     };
     inDialog([&](fmRandKind& d) {
         for (int k = 0; k < kKindSlots; ++k) {

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 
 #include "GameTestSupport.h"
-#include "app/WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {
@@ -20,10 +20,10 @@ TEST_F(WindowTestPlayTest, TestPlaySavesTheChartAsShownAndLeavesTheDocumentAlone
     const QString record = path("zelt.record");
     writeRecorder(game + "/zelt.exe", record, true);
     start({chart});
-    window->txName->setText("Edited Name");
+    control<QLineEdit>("txName")->setText("Edited Name");
     window->state.Modified = 1;
     mark();
-    window->mnPlayGame[1]->trigger();
+    control<QAction>("mnPlayGame", 1)->trigger();
     EXPECT_EQ(waitForRecord(record), QStringList({game, "temp.xml"}));
     EXPECT_TRUE(readFile("game/temp.xml").contains("<TITLE Name=\"Edited Name\">"));
     EXPECT_EQ(window->state.Modified, 1);
@@ -31,9 +31,9 @@ TEST_F(WindowTestPlayTest, TestPlaySavesTheChartAsShownAndLeavesTheDocumentAlone
     EXPECT_EQ(readFile("game/songs/abc/song.xml"), kChart);
 
     // A cleared "pvx_music Path" looks in game/songs/, where there is none.
-    window->txMusicPath->clear();
+    control<QLineEdit>("txMusicPath")->clear();
     mark();
-    window->mnPlayGame[0]->trigger();
+    control<QAction>("mnPlayGame", 0)->trigger();
     ASSERT_EQ(shownSinceMark().size(), 1u);
     EXPECT_EQ(shownSinceMark()[0].text, "qorv.exe is not found, so the test can't be executed.");
 }
@@ -41,7 +41,7 @@ TEST_F(WindowTestPlayTest, TestPlaySavesTheChartAsShownAndLeavesTheDocumentAlone
 TEST_F(WindowTestPlayTest, HelpBoxesShowTheInstructionsAndTheVersion) {
     start();
     mark();
-    window->mnHelpInstruction->trigger();
+    control<QAction>("mnHelpInstruction")->trigger();
     ASSERT_EQ(shownSinceMark().size(), 1u);
     const auto box = shownSinceMark()[0];
     EXPECT_EQ(box.icon, MsgIcon::Information);
@@ -56,7 +56,7 @@ TEST_F(WindowTestPlayTest, HelpBoxesShowTheInstructionsAndTheVersion) {
                                        "otherwise", "2.", "3.", "4."}));
 
     mark();
-    window->mnAbout->trigger();
+    control<QAction>("mnAbout")->trigger();
     ASSERT_EQ(shownSinceMark().size(), 1u);
     const auto about = shownSinceMark()[0];
     EXPECT_EQ(about.icon, MsgIcon::Information);

@@ -13,7 +13,7 @@
 #include "DocumentCommands.h"
 #include "FilgraphManager.h"
 #include "KeyList.h"
-#include "WindowTestSupport.h"
+#include "support/WindowFixture.h"
 
 namespace lumidex::testing {
 namespace {
@@ -26,7 +26,7 @@ class KeyListWindowTest : public WindowTest {
     // nothing modified.
     void startWithKeys(const QStringList& names) {
         start({writeChart()});
-        window->txMusicPath->setText(QString());  // sounds beside the chart
+        control<QLineEdit>("txMusicPath")->setText(QString());  // sounds beside the chart
         {
             EditStep step(window->edits, QStringLiteral("setup"));
             for (int k = 1; k <= names.size(); ++k)
@@ -46,16 +46,20 @@ class KeyListWindowTest : public WindowTest {
 
     QStringList lines() const {
         QStringList all;
-        for (int i = 0; i < window->lsKey->count(); ++i) all << window->lsKey->item(i)->text();
+        for (int i = 0; i < control<QListWidget>("lsKey")->count(); ++i)
+            all << control<QListWidget>("lsKey")->item(i)->text();
         return all;
     }
     QPoint itemCentre(int row) const {
-        return window->lsKey->visualItemRect(window->lsKey->item(row)).center();
+        return control<QListWidget>("lsKey")
+            ->visualItemRect(control<QListWidget>("lsKey")->item(row))
+            .center();
     }
     void clickItem(int row) {
-        QTest::mouseClick(window->lsKey->viewport(), Qt::LeftButton, {}, itemCentre(row));
+        QTest::mouseClick(control<QListWidget>("lsKey")->viewport(), Qt::LeftButton, {},
+                          itemCentre(row));
     }
-    void select(int row) { window->lsKey->setCurrentRow(row); }
+    void select(int row) { control<QListWidget>("lsKey")->setCurrentRow(row); }
 };
 
 TEST_F(KeyListWindowTest, AddKeyAsksNameThenVolume) {
@@ -75,7 +79,7 @@ TEST_F(KeyListWindowTest, AddKeyAsksNameThenVolume) {
         SCOPED_TRACE(c.prompts);
         startWithKeys({"kick.wav", "snare.wav"});
         ui.inputAnswers = c.answers;
-        window->cmdKeyAdd->click();
+        control<QPushButton>("cmdKeyAdd")->click();
         const auto shown = shownSinceMark();
         ASSERT_EQ(int(shown.size()), c.prompts);
         EXPECT_EQ(shown[0].text, kKeyFilePrompt);
@@ -94,7 +98,7 @@ TEST_F(KeyListWindowTest, AddKeyAsksNameThenVolume) {
 TEST_F(KeyListWindowTest, BatchAddNamesEachFileByItsParentFolder) {
     startWithKeys({"kick.wav"});
     ui.multiAnswers = {{"/home/a/music/drums/tom.wav", "", "/clap.ogg", "rel/x/y.wav"}};
-    window->mnKeyAddBatch->trigger();
+    control<QAction>("mnKeyAddBatch")->trigger();
     ASSERT_EQ(ui.shown.back().kind, Kind::OpenMulti);
     EXPECT_EQ(ui.shown.back().title, kOpenCaption);
     EXPECT_EQ(ui.shown.back().text, kKeySoundFilter);
@@ -105,7 +109,7 @@ TEST_F(KeyListWindowTest, BatchAddNamesEachFileByItsParentFolder) {
 
     window->state.Modified = 0;
     ui.multiAnswers = {{QString()}};  // cancelled
-    window->mnKeyAddBatch->trigger();
+    control<QAction>("mnKeyAddBatch")->trigger();
     EXPECT_EQ(window->doc.KeyCount, 4);
     EXPECT_EQ(window->state.Modified, 0);
 }
@@ -115,13 +119,13 @@ TEST_F(KeyListWindowTest, TwoThousandKeysStopABatchAndRefuseAnAdd) {
     QStringList files;
     for (int i = 0; i < 2005; ++i) files << QStringLiteral("/m/d/%1.wav").arg(i);
     ui.multiAnswers = {files};
-    window->mnKeyAddBatch->trigger();
+    control<QAction>("mnKeyAddBatch")->trigger();
     EXPECT_EQ(window->doc.KeyCount, kMaxKeySound);
-    EXPECT_EQ(window->lsKey->count(), kMaxKeySound);
+    EXPECT_EQ(control<QListWidget>("lsKey")->count(), kMaxKeySound);
     EXPECT_EQ(lines().back(), QStringLiteral("[2000]1.00 d/1998.wav"));
 
     mark();
-    window->mnKeyAdd->trigger();
+    control<QAction>("mnKeyAdd")->trigger();
     EXPECT_TRUE(shownSinceMark().empty());
     EXPECT_EQ(window->doc.KeyCount, kMaxKeySound);
 }
@@ -129,32 +133,33 @@ TEST_F(KeyListWindowTest, TwoThousandKeysStopABatchAndRefuseAnAdd) {
 TEST_F(KeyListWindowTest, EditOffersTheKeyAndStoresTheAnswers) {
     startWithKeys({"kick.wav", "snare.wav", "hat.wav"});
     window->doc.keySound(2).Volume = QStringLiteral("0.5");  // as loaded
-    window->fillKeyList();
+    window->keyList->fillKeyList();
     select(1);
     ui.inputAnswers = {"clap.wav", "0.25"};
-    window->cmdKeyEdit->click();
+    control<QPushButton>("cmdKeyEdit")->click();
     const auto shown = shownSinceMark();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].initial, QStringLiteral("snare.wav"));
     EXPECT_EQ(shown[1].initial, QStringLiteral("0.5"));
     EXPECT_EQ(lines()[1], QStringLiteral("[2]0.25 clap.wav"));
-    EXPECT_EQ(window->lsKey->currentRow(), 1);  // the selection stays
+    EXPECT_EQ(control<QListWidget>("lsKey")->currentRow(), 1);  // the selection stays
     EXPECT_EQ(window->state.Modified, 1);
 
     // A double click edits too; an empty volume changes nothing.
     window->state.Modified = 0;
     ui.inputAnswers = {"tom.wav", ""};
     clickItem(2);  // the first click of the two selects
-    QTest::mouseDClick(window->lsKey->viewport(), Qt::LeftButton, {}, itemCentre(2));
+    QTest::mouseDClick(control<QListWidget>("lsKey")->viewport(), Qt::LeftButton, {},
+                       itemCentre(2));
     EXPECT_EQ(ui.shown.back().initial, QStringLiteral("1.00"));
     EXPECT_EQ(lines()[2], QStringLiteral("[3]1.00 hat.wav"));
     EXPECT_EQ(window->state.Modified, 0);
 
     // Nothing selected: edit and delete ask nothing and change nothing.
-    window->lsKey->setCurrentRow(-1);
+    control<QListWidget>("lsKey")->setCurrentRow(-1);
     mark();
-    window->mnKeyEdit->trigger();
-    window->mnKeyDelete->trigger();
+    control<QAction>("mnKeyEdit")->trigger();
+    control<QAction>("mnKeyDelete")->trigger();
     EXPECT_TRUE(shownSinceMark().empty());
     EXPECT_EQ(window->doc.KeyCount, 3);
 }
@@ -171,7 +176,7 @@ TEST_F(KeyListWindowTest, DeleteRenumbersEveryCell) {
         window->state.Modified = 0;
         select(1);
         ui.messageAnswers = {answer};
-        window->cmdKeyDelete->click();
+        control<QPushButton>("cmdKeyDelete")->click();
         const auto shown = shownSinceMark();
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, kDeleteKeyQuestion);
@@ -221,7 +226,7 @@ TEST_F(KeyListWindowTest, PurgeKeepsUsedKeysInOrder) {
         startWithKeys({"a.wav", "b.wav", "c.wav", "d.wav", "e.wav"});
         for (auto [coord, index] : c.before) note(coord, index);
         ui.messageAnswers = {c.answer};
-        window->mnKeyPurge->trigger();
+        control<QAction>("mnKeyPurge")->trigger();
         EXPECT_EQ(ui.shown.back().text, kPurgeKeysQuestion);
         EXPECT_EQ(ui.busyDepth, 0);
         EXPECT_EQ(lines(), c.keys);
@@ -235,7 +240,7 @@ TEST_F(KeyListWindowTest, ClickLoadsAMissingKeyOnceAndPlaysIt) {
     startWithKeys({"tone.wav", "missing.wav"});
     ASSERT_TRUE(test::writeTone(path(QStringLiteral("tone.wav")), 0.2));
     clickItem(1);
-    EXPECT_FALSE(window->cmdCloseKey->isEnabled());  // no sound, no message
+    EXPECT_FALSE(control<QPushButton>("cmdCloseKey")->isEnabled());  // no sound, no message
     EXPECT_TRUE(shownSinceMark().empty());
 
     clickItem(0);
@@ -243,7 +248,7 @@ TEST_F(KeyListWindowTest, ClickLoadsAMissingKeyOnceAndPlaysIt) {
     ASSERT_NE(player, nullptr);
     const uint32_t handle = player->Handle();
     EXPECT_NE(handle, 0u);
-    EXPECT_TRUE(window->cmdCloseKey->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("cmdCloseKey")->isEnabled());
     clickItem(0);
     EXPECT_EQ(player->Handle(), handle);  // not loaded again
     EXPECT_EQ(window->state.Modified, 0);
@@ -258,9 +263,9 @@ TEST_F(KeyListWindowTest, ClickLoadsAMissingKeyOnceAndPlaysIt) {
 TEST_F(KeyListWindowTest, DirectShowPreviewRunsToTheEndAndStops) {
     startWithKeys({"tone.wav"});
     ASSERT_TRUE(test::writeTone(path(QStringLiteral("tone.wav")), 0.1));
-    window->mnDecoder[2]->trigger();
+    control<QAction>("mnDecoder", 2)->trigger();
     clickItem(0);
-    EXPECT_TRUE(window->cmdCloseKey->isEnabled());
+    EXPECT_TRUE(control<QPushButton>("cmdCloseKey")->isEnabled());
     ASSERT_TRUE(window->keyPreview.running());
     // The window keeps handling events while the graph plays.
     QTRY_VERIFY_WITH_TIMEOUT(!window->keyPreview.running(), 10000);

@@ -1,7 +1,11 @@
 // Playback driven step by step on the manual output: the speed slider, "Play
 // &Key" and edits during playback, and every way playback ends.
 
+#include <functional>
+#include <string>
+
 #include "PlayTestSupport.h"
+#include "SoundControls.h"
 #include "UndoHistory.h"
 
 namespace lumidex::test {
@@ -141,6 +145,35 @@ TEST_F(PlaybackControl, ATimeThatCannotBeComputedEndsPlaybackAfterTheNotesBefore
     EXPECT_EQ(heard, notes(0, 299, 0, 0));
     EXPECT_FALSE(playback.start(400, PlaySwitches{}));  // no time there: nothing starts
     EXPECT_FALSE(playback.musicPlaying());
+}
+
+// Which music and key controls can be used after each command, as a string
+// of the states: open music, close music, play, music file boxes, open keys,
+// close keys, "Play &Key", playing speed.
+TEST(SoundControlsTest, OpeningAndClosingSwitchTheControls) {
+    SoundControls c;
+    const auto shown = [&c] {
+        const SoundControlStates& s = c.states();
+        std::string out;
+        for (bool on : {s.openMusic, s.closeMusic, s.play, s.musicFile, s.openKeys, s.closeKeys,
+                        s.keyItem, s.speed})
+            out += on ? '1' : '0';
+        return out;
+    };
+    const std::pair<std::function<void()>, const char*> steps[] = {
+        {[] {}, "10011001"},
+        {[&] { c.musicOpened(); }, "01101001"},
+        {[&] { c.previewPlayed(); }, "01101101"},
+        {[&] { c.keysOpened(); }, "01100111"},
+        {[&] { c.decoderChosen(kDecoderDShow); }, "01100110"},
+        {[&] { c.musicClosed(); }, "10010110"},
+        {[&] { c.keysClosed(); }, "10011000"},
+        {[&] { c.decoderChosen(kDecoderMiles); }, "10011001"},
+    };
+    for (const auto& [step, want] : steps) {
+        step();
+        EXPECT_EQ(shown(), want);
+    }
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 
 #include "AppInfo.h"
 #include "ChartView.h"
+#include "KeyListController.h"
+#include "PictureBox.h"
 #include "ScriptedDialogs.h"
 #include "fmMain.h"
 
@@ -68,21 +70,21 @@ int main(int argc, char** argv) {
         dialogs, lumidex::makeAppInfo(QCoreApplication::applicationFilePath(), {args[0]}));
     if (!window.Form_Load()) return 1;
     fillShowcase(window.doc);
-    window.txName->setText(QStringLiteral("Showcase"));
-    window.txLength->setText(QString::number(window.doc.LastCoord));
-    window.frMain->setEnabled(true);
-    window.fillKeyList();
+    window.findChild<QLineEdit*>("txName")->setText(QStringLiteral("Showcase"));
+    window.findChild<QLineEdit*>("txLength")->setText(QString::number(window.doc.LastCoord));
+    window.keyList->fillKeyList();
     window.view->setScrollTop();
-    window.mnShowGrid->trigger();
-    window.mnShowPlayLine->trigger();
-    window.vsb->setValue(48);
+    window.findChild<QAction*>("mnShowGrid")->trigger();
+    window.findChild<QAction*>("mnShowPlayLine")->trigger();
+    window.findChild<QScrollBar*>("vsb")->setValue(48);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return 1;
     QTest::qWait(200);  // let the window settle at its final size
     const QImage whole = window.grab().toImage();
 
-    QWidget* area = window.picMain->parentWidget()->parentWidget();
-    window.vsb->setValue(150);
+    QWidget* area =
+        window.findChild<lumidex::PictureBox*>("picMain")->parentWidget()->parentWidget();
+    window.findChild<QScrollBar*>("vsb")->setValue(150);
     QTest::qWait(50);
     const QImage higher = area->grab().toImage();
 

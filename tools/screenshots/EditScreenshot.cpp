@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "AppInfo.h"
+#include "CanvasEditing.h"
 #include "ChartView.h"
 #include "PictureBox.h"
 #include "ScriptedDialogs.h"
@@ -50,17 +51,22 @@ int main(int argc, char** argv) {
 
     const auto row = [&w](int coord) { return w.view->CoordToHeight(coord); };
     const int base = int(w.view->state().viewBase);
-    QTest::mouseClick(w.imgEle[20], Qt::LeftButton);
-    mouse(w.picMain, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, row(base + 30));
+    w.canvas->imgEle_MouseDown(20);
+    mouse(w.findChild<lumidex::PictureBox*>("picMain"), QEvent::MouseButtonPress, Qt::LeftButton,
+          Qt::LeftButton, row(base + 30));
     for (int i = 0; i < 4; ++i)
-        mouse(w.picMain, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, row(base + 60));
-    mouse(w.picMain, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, row(base + 60));
+        mouse(w.findChild<lumidex::PictureBox*>("picMain"), QEvent::MouseMove, Qt::NoButton,
+              Qt::LeftButton, row(base + 60));
+    mouse(w.findChild<lumidex::PictureBox*>("picMain"), QEvent::MouseButtonRelease, Qt::LeftButton,
+          Qt::NoButton, row(base + 60));
 
-    w.chkKBInput->click();
-    for (Qt::Key k : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right}) QTest::keyClick(w.picMain, k);
+    w.findChild<QCheckBox*>("chkKBInput")->click();
+    for (Qt::Key k : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right})
+        QTest::keyClick(w.findChild<lumidex::PictureBox*>("picMain"), k);
 
-    mouse(w.picKey, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, row(base + 30));
-    QTest::keyClicks(w.txFxSnd, QStringLiteral("3"));
+    mouse(w.findChild<lumidex::PictureBox*>("picKey"), QEvent::MouseButtonPress, Qt::LeftButton,
+          Qt::LeftButton, row(base + 30));
+    QTest::keyClicks(w.findChild<QLineEdit*>("txFxSnd"), QStringLiteral("3"));
     QTest::qWait(200);  // let the window settle at its final size
     return w.grab().save(args[2]) ? 0 : 1;
 }

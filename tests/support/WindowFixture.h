@@ -1,6 +1,8 @@
 #pragma once
 // A real main window driven through scripted dialogs, in a folder of its own
 // that holds the program path, the charts and whatever the commands write.
+// Controls are found by their names (control()); the canvas is driven with
+// mouse(), drag(), key(), keyUp() and tap().
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,12 @@
 #include <memory>
 
 #include "AppInfo.h"
+#include "CanvasEditing.h"
+#include "ChartView.h"
+#include "KeyBoxController.h"
+#include "KeyListController.h"
 #include "PictureBox.h"
+#include "PlaybackController.h"
 #include "ScriptedDialogs.h"
 #include "fmMain.h"
 #include "support/FileHelpers.h"
@@ -50,6 +57,35 @@ class WindowTest : public ::testing::Test {
         window->openCommandLine();
     }
 
+    // Every control named name (the members of a control array).
+    template <class T = QWidget>
+    QList<T*> controls(const QString& name) const {
+        return window->findChildren<T*>(name);
+    }
+    // The control named name; with an index, that member of a control array.
+    // Fails the test when there is none.
+    template <class T = QWidget>
+    T* control(const QString& name, int index = -1) const {
+        for (T* found : controls<T>(name))
+            if (index < 0 || found->property("index").toInt() == index) return found;
+        ADD_FAILURE() << "no control " << name.toStdString() << " " << index;
+        return nullptr;
+    }
+
+    // The kind of the note at coord.
+    int kind(int coord) const { return window->doc.cell(coord).Kind; }
+    // Keys pressed, released and both on the canvas.
+    void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyPress(control<PictureBox>("picMain"), k, mods);
+    }
+    void keyUp(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyRelease(control<PictureBox>("picMain"), k, mods);
+    }
+    void tap(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        key(k, mods);
+        keyUp(k, mods);
+    }
+
     QString path(const QString& name) const { return dir.filePath(name); }
     QString exePath() const { return path(QStringLiteral("lumidex")); }
 
@@ -71,7 +107,7 @@ class WindowTest : public ::testing::Test {
     // A mouse event at x 20 and the given row of a widget, the canvas unless named.
     void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int row,
                QWidget* on = nullptr) {
-        QWidget* target = on ? on : window->picMain;
+        QWidget* target = on ? on : control<PictureBox>("picMain");
         const QPoint at(20, row);
         QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
         QApplication::sendEvent(target, &event);
@@ -93,7 +129,7 @@ class WindowTest : public ::testing::Test {
     }
     // Leaves a box for the canvas; a refused entry takes the focus back.
     void leave() {
-        window->picMain->setFocus();
+        control<PictureBox>("picMain")->setFocus();
         QCoreApplication::processEvents();
     }
     void enter(QLineEdit* box, const QString& text) {
