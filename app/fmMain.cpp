@@ -82,6 +82,7 @@ fmMain::fmMain(Dialogs& ui, AppInfo appInfo, QWidget* parent)
     view->setUpScrollBar();
     sounds = std::make_unique<SoundBank>(players);
     playback = std::make_unique<Playback>(doc, *sounds);
+    keyListFollower = std::make_unique<KeyListFollower>(edits, *sounds, *playback);
     addControllers();
     connectControls();
     setAcceptDrops(true);

@@ -37,6 +37,7 @@
 #include "ChartEdit.h"
 #include "Dialogs.h"
 #include "DocumentCommands.h"
+#include "KeyListFollower.h"
 #include "KeyPreview.h"
 #include "Playback.h"
 #include "PlayerSlots.h"
@@ -86,6 +87,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     std::unique_ptr<ChartView> view;
     std::unique_ptr<SoundBank> sounds;  // the decoder choice and what it opened
     std::unique_ptr<Playback> playback;
+    std::unique_ptr<KeyListFollower> keyListFollower;  // the open keys follow the key list
 
     // ---- the controllers (declared after what they use, so they go first) ------
     std::unique_ptr<CanvasEditing> canvas;

@@ -13,6 +13,7 @@
 #include "AudioSystem.h"
 #include "Decoder.h"
 #include "DecoderPlugin.h"
+#include "PlayingFrequency.h"
 
 using lumidex::audio::AudioSystem;
 using lumidex::audio::ByteView;
@@ -349,7 +350,8 @@ BOOL BASS_ChannelGetAttribute(DWORD handle, DWORD attrib, float* value) {
         const auto status = f.mixer->status(f.stream->id);
         if (!status) return fail(BASS_ERROR_UNKNOWN, FALSE);
         if (attrib == BASS_ATTRIB_FREQ)
-            *value = float(status->rate);
+            *value =
+                float(lumidex::audio::playingFrequencyAt(int(f.stream->info.freq), status->rate));
         else if (attrib == BASS_ATTRIB_VOL)
             *value = status->volume;
         else
@@ -362,8 +364,9 @@ BOOL BASS_ChannelSetAttribute(DWORD handle, DWORD attrib, float value) {
     return withStream(handle, FALSE, [&](const Found& f) {
         if (!std::isfinite(value) || value < 0) return fail(BASS_ERROR_ILLPARAM, FALSE);
         if (attrib == BASS_ATTRIB_FREQ) {
-            const double rate = value == 0 ? double(f.stream->info.freq) : double(value);
-            f.mixer->setRate(f.stream->id, rate);
+            const double frequency = value == 0 ? lumidex::audio::kNormalFrequency : double(value);
+            f.mixer->setRate(f.stream->id,
+                             lumidex::audio::sourceRate(int(f.stream->info.freq), frequency));
         } else if (attrib == BASS_ATTRIB_VOL) {
             f.mixer->setVolume(f.stream->id, value);
         } else {

@@ -69,8 +69,11 @@ constexpr DWORD BASS_ACTIVE_STOPPED = 0;
 constexpr DWORD BASS_ACTIVE_PLAYING = 1;
 
 // Attributes.
-constexpr DWORD BASS_ATTRIB_FREQ = 1;  // playback rate in Hz; 0 sets the file's own
-constexpr DWORD BASS_ATTRIB_VOL = 2;   // 0 silent, 1 full (more amplifies)
+// The playing frequency in Hz, a speed relative to 44100 (PlayingFrequency.h):
+// at 44100 a stream plays at its file's own rate, at 88200 twice as fast. 0
+// sets 44100. Reading it answers the playing frequency, 44100 until set.
+constexpr DWORD BASS_ATTRIB_FREQ = 1;
+constexpr DWORD BASS_ATTRIB_VOL = 2;  // 0 silent, 1 full (more amplifies)
 
 // Position modes.
 constexpr DWORD BASS_POS_BYTE = 0;

@@ -27,7 +27,12 @@ int32_t CBass::LoadFile(const QString& pvx_music_path, const QString& fn) {
     if (handle_ != 0) Free();
     QByteArray bytes;
     if (!readSoundFile(pvx_music_path, fn, bytes)) return BASS_ERROR_FILEOPEN;
-    buffer_ = std::move(bytes);
+    return LoadImage(bytes);
+}
+
+int32_t CBass::LoadImage(const QByteArray& image) {
+    if (handle_ != 0) Free();
+    buffer_ = image;
     handle_ =
         BASS_StreamCreateFile(TRUE, buffer_.constData(), 0, QWORD(buffer_.size()), BASS_UNICODE);
     if (handle_ == 0) {

@@ -5,7 +5,8 @@
 // The operations, in slot order, are the AudioPlayer set CMSS shares (CMSS
 // lacks BytesPerSecond, BitsPerSecond, DXVer and the Volume getter).
 // Positions and durations are seconds; Volume is 0 (silent) to 1 (full);
-// Frequency is the playback rate in Hz, which sets speed and pitch together.
+// Frequency is the playing frequency in Hz, which sets speed and pitch
+// together: 44100 plays every sound at its own speed, whatever its sample rate.
 // BASS must be initialised (BASS_Init) for a sound to load. Use it on one
 // thread only.
 
@@ -34,6 +35,9 @@ class CBass {
     // 8 BASS not initialised). A player that still holds a sound releases it
     // first. On failure the player is empty.
     int32_t LoadFile(const QString& pvx_music_path, const QString& fn);
+    // The same with the file image already read: the player shares the bytes
+    // (nothing is copied) and plays from them. 0 or the BASS error.
+    int32_t LoadImage(const QByteArray& image);
 
     // From the current position; nothing when empty.
     void Play();

@@ -17,7 +17,12 @@ int32_t CMSS::LoadFile(const QString& pvx_music_path, const QString& fn) {
     if (handle_ != 0) Free();
     QByteArray bytes;
     if (!readSoundFile(pvx_music_path, fn, bytes)) return kFileNotFound;
-    buffer_ = std::move(bytes);
+    return LoadImage(bytes);
+}
+
+int32_t CMSS::LoadImage(const QByteArray& image) {
+    if (handle_ != 0) Free();
+    buffer_ = image;
     handle_ = AIL_quick_load_mem(buffer_.constData(), U32(buffer_.size()));
     if (handle_ == 0) {
         buffer_ = QByteArray();

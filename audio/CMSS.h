@@ -32,6 +32,9 @@ class CMSS {
     // kUnsupported (not MP3 or WAV, or Miles not started). A player that
     // still holds a sound releases it first.
     int32_t LoadFile(const QString& pvx_music_path, const QString& fn);
+    // The same with the file image already read, shared, not copied: 0 or
+    // kUnsupported.
+    int32_t LoadImage(const QByteArray& image);
 
     void Play();
     void StopPlay();
@@ -51,7 +54,8 @@ class CMSS {
     double Duration() const { return duration_; }
     QString Mode() const { return QString(); }
     uint8_t Bits() const { return 0; }
-    // The last rate given to setFrequency; 44100 before any.
+    // The last playing frequency given to setFrequency (44100 before any): a
+    // speed relative to 44100, as CBass's.
     int32_t Frequency() const { return frequency_; }
     void setFrequency(int32_t nFreq);
     // v as given, with a pan of 0.5 (centre).

@@ -8,6 +8,7 @@
 
 #include "AudioSystem.h"
 #include "Decoder.h"
+#include "PlayingFrequency.h"
 
 using lumidex::audio::AudioSystem;
 using lumidex::audio::ByteView;
@@ -203,7 +204,7 @@ void AIL_quick_set_ms_position(HAUDIO audio, S32 milliseconds) {
 
 void AIL_quick_set_speed(HAUDIO audio, S32 speed) {
     withSound(audio, [&](const Sound& sound) {
-        if (speed > 0) mixer().setRate(sound.id, speed);
+        if (speed > 0) mixer().setRate(sound.id, lumidex::audio::sourceRate(sound.rate, speed));
     });
 }
 

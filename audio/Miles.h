@@ -55,7 +55,8 @@ S32 AIL_quick_status(HAUDIO audio);
 S32 AIL_quick_ms_length(HAUDIO audio);
 S32 AIL_quick_ms_position(HAUDIO audio);
 void AIL_quick_set_ms_position(HAUDIO audio, S32 milliseconds);
-// Playback rate in Hz.
+// The playing frequency in Hz, a speed relative to 44100 (PlayingFrequency.h):
+// at 44100 the sound plays at its file's own rate.
 void AIL_quick_set_speed(HAUDIO audio, S32 speed);
 // volume 0 silent, 1 full; extravol the pan, 0 left, 0.5 centre, 1 right.
 void AIL_quick_set_volume(HAUDIO audio, F32 volume, F32 extravol);

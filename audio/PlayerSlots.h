@@ -25,6 +25,14 @@ class PlayerSlots {
     CBass* existingBass(int slot) const;
     CMSS* existingMiles(int slot) const;
 
+    // Takes a slot's player out (null when it has none), or puts one in,
+    // replacing what was there; for moving loaded sounds between slots.
+    // Slots outside 0..2000 take nothing and drop what is put.
+    std::unique_ptr<CBass> takeBass(int slot);
+    std::unique_ptr<CMSS> takeMiles(int slot);
+    void put(int slot, std::unique_ptr<CBass> player);
+    void put(int slot, std::unique_ptr<CMSS> player);
+
     // Frees the sound of every player created so far (the players stay).
     void releaseAll();
 

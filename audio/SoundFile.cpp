@@ -1,5 +1,7 @@
 #include "SoundFile.h"
 
+#include <QFileInfo>
+
 #include <new>
 
 #include "FileIO.h"
@@ -40,10 +42,12 @@ SoundLocation locateSound(const QString& musicPath, const QString& fn) {
     if (FileExists(loose)) {
         where.kind = SoundLocation::Loose;
         where.path = loose;
+        where.size = QFileInfo(loose).size();
         return where;
     }
-    if (pakFor(musicPath, fn, where) && pakEntrySize(where) > 0)
-        where.kind = SoundLocation::PakEntry;
+    if (!pakFor(musicPath, fn, where)) return where;
+    where.size = pakEntrySize(where);
+    if (where.size > 0) where.kind = SoundLocation::PakEntry;
     return where;
 }
 

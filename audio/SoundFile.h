@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+
 namespace lumidex {
 
 // The editor's path join: name when it is absolute (holds ":" or starts with
@@ -19,8 +21,9 @@ QString JoinPath(const QString& base, const QString& name);
 struct SoundLocation {
     enum Kind { Loose, PakEntry, Missing };
     Kind kind = Missing;
-    QString path;   // the loose file, or the archive (also when the entry is missing)
-    QString entry;  // the entry name inside the archive
+    QString path;      // the loose file, or the archive (also when the entry is missing)
+    QString entry;     // the entry name inside the archive
+    int64_t size = 0;  // bytes of the file or entry, when found
 };
 
 // Where the sound is, without reading it. A PakEntry is an entry of more than

@@ -166,6 +166,10 @@ void Playback::setKeys(bool on) {
     if (!on && scheduler_) scheduler_->withdraw();
 }
 
+void Playback::withdrawKeys() {
+    if (scheduler_) scheduler_->withdraw();
+}
+
 void Playback::setFrequency(float hz) {
     switches_.frequency = hz;
     if (!running_ || !bank_.usesMixer()) return;

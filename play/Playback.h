@@ -66,6 +66,9 @@ class Playback {
 
     // "Play &Key" toggled: takes effect from the next step.
     void setKeys(bool on);
+    // The key list is about to be renumbered: withdraws the key starts placed
+    // ahead by the old numbering; the next step places them again.
+    void withdrawKeys();
     // The speed slider moved: the music changes rate at once, key sounds at
     // their next start.
     void setFrequency(float hz);

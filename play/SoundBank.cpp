@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <set>
 
 #include "AudioErrors.h"
 #include "Bass.h"
@@ -102,37 +104,58 @@ void SoundBank::closeMusic() {
 }
 
 void SoundBank::openKeys(const ChartDocument& doc, const QString& musicDir, Dialogs& ui) {
+    keysOpen_ = true;
+    keysDir_ = musicDir;
     QString failed;
     const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
     for (int k = 1; k <= count; ++k) {
         bool opened = false;
         try {
-            opened = openKey(doc, k, musicDir);
+            opened = openKey(k, doc.keySound(k));
         } catch (const RuntimeError&) {
         }
         if (!opened) failed += doc.keySound(k).Snd + QLatin1Char('\n');
     }
+    releaseKeyImages();
     if (!failed.isEmpty())
         ui.message(QStringLiteral("These KEY mp3s cannot be opened:\n") + failed);
 }
 
-bool SoundBank::openKey(const ChartDocument& doc, int k, const QString& musicDir) {
-    const QString& snd = doc.keySound(k).Snd;
+// Opens key k in its slot from keysDir_, replacing what the slot held.
+bool SoundBank::openKey(int k, const KeySound& key) {
+    KeySlot slot{key, QString(), false};
     switch (decoder_) {
         case kDecoderBass:
-            return players_.bass(k).LoadFile(musicDir, snd) == 0;
         case kDecoderMiles:
-            return players_.miles(k).LoadFile(musicDir, snd) == 0;
+            slot.open = openPlayerKey(k, key, slot);
+            break;
         case kDecoderDShow: {
             auto graph = std::make_unique<FilgraphManager>();
-            const HRESULT rendered = graph->RenderFile(musicDir + snd);
+            const HRESULT rendered = graph->RenderFile(keysDir_ + key.Snd);
             FilgraphManager& kept = *(keyGraphs_[size_t(k)] = std::move(graph));
-            if (FAILED(rendered)) return false;
-            return SUCCEEDED(kept.put_Volume(graphVolume(val(doc.keySound(k).Volume))));
+            slot.open =
+                SUCCEEDED(rendered) && SUCCEEDED(kept.put_Volume(graphVolume(val(key.Volume))));
+            break;
         }
         default:
-            return true;
+            slot.open = true;
     }
+    keySlots_[size_t(k)] = slot;
+    return slot.open;
+}
+
+bool SoundBank::openPlayerKey(int k, const KeySound& key, KeySlot& slot) {
+    const KeyImages::Image image = images_.take(keysDir_, key.Snd);
+    const bool bass = decoder_ == kDecoderBass;
+    if (image.bytes.isEmpty()) {
+        if (CBass* player = bass ? players_.existingBass(k) : nullptr) player->Free();
+        if (CMSS* player = bass ? nullptr : players_.existingMiles(k)) player->Free();
+        return false;
+    }
+    const bool open = (bass ? players_.bass(k).LoadImage(image.bytes)
+                            : players_.miles(k).LoadImage(image.bytes)) == 0;
+    if (open) slot.image = image.id;
+    return open;
 }
 
 void SoundBank::closeKeys() {
@@ -140,7 +163,87 @@ void SoundBank::closeKeys() {
         if (CBass* player = players_.existingBass(k)) player->Free();
         if (CMSS* player = players_.existingMiles(k)) player->Free();
         keyGraphs_[size_t(k)].reset();
+        keySlots_[size_t(k)].reset();
     }
+    keysOpen_ = false;
+    images_.clear();
+}
+
+// ---- following the key list ------------------------------------------------------------
+
+void SoundBank::followKeyList(const ChartDocument& doc) {
+    if (!keysOpen_) {
+        closeKeys();
+        return;
+    }
+    // Every slot's sound, by the file it plays.
+    std::multimap<QString, Held> held;
+    for (int k = 1; k < PlayerSlots::kSlots; ++k) {
+        Held h = take(k);
+        if (!h.known) continue;
+        const QString snd = h.slot.key.Snd;
+        held.emplace(snd, std::move(h));
+    }
+    const int count = std::clamp(doc.KeyCount, 0, kMaxKeySound);
+    for (int k = 1; k <= count; ++k) {
+        const KeySound& key = doc.keySound(k);
+        auto [first, last] = held.equal_range(key.Snd);
+        auto match = first;
+        for (auto it = first; it != last; ++it)
+            if (it->second.from == k) match = it;  // the sound already in place stays
+        if (match == last) {
+            try {
+                openKey(k, key);
+            } catch (const RuntimeError&) {
+                keySlots_[size_t(k)] = KeySlot{key, QString(), false};
+            }
+            continue;
+        }
+        putBack(k, std::move(match->second), key);
+        held.erase(match);
+    }
+    held.clear();  // sounds of files no longer in the list go
+    releaseKeyImages();
+}
+
+SoundBank::Held SoundBank::take(int k) {
+    Held h;
+    h.from = k;
+    h.bass = players_.takeBass(k);
+    h.miles = players_.takeMiles(k);
+    h.graph = std::move(keyGraphs_[size_t(k)]);
+    h.known = keySlots_[size_t(k)].has_value();
+    if (h.known) {
+        h.slot = *keySlots_[size_t(k)];
+    } else {
+        // Nothing opened there since "Open Key" (only a preview could have).
+        if (h.bass) h.bass->Free();
+        if (h.miles) h.miles->Free();
+    }
+    keySlots_[size_t(k)].reset();
+    return h;
+}
+
+void SoundBank::putBack(int k, Held held, const KeySound& key) {
+    if (held.graph && held.slot.key.Volume != key.Volume) {
+        try {
+            held.graph->put_Volume(graphVolume(val(key.Volume)));
+        } catch (const RuntimeError&) {
+        }
+    }
+    held.slot.key = key;
+    players_.put(k, std::move(held.bass));
+    players_.put(k, std::move(held.miles));
+    keyGraphs_[size_t(k)] = std::move(held.graph);
+    keySlots_[size_t(k)] = held.slot;
+}
+
+// Keeps only the images some key still plays from.
+void SoundBank::releaseKeyImages() {
+    std::set<QString> inUse;
+    for (const auto& slot : keySlots_)
+        if (slot && slot->open && !slot->image.isEmpty()) inUse.insert(slot->image);
+    images_.keepOnly(inUse);
 }
 
 // ---- access -------------------------------------------------------------------------

@@ -7,16 +7,22 @@
 // failures through Dialogs with the editor's texts: "File open error!" and
 // the error number for the music, one "These KEY mp3s cannot be opened:" list
 // for the keys. Closing never reports anything. Use on the window thread.
+//
+// Key sounds for BASS and Miles are read through KeyImages: once per file or
+// archive entry, shared by the keys naming it, within its memory budget (a
+// key past the budget is named among those that cannot be opened).
 
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "ChartDocument.h"
 #include "Dialogs.h"
 #include "FilgraphManager.h"
+#include "KeyImages.h"
 #include "Mixer.h"
 #include "PlayerSlots.h"
 
@@ -72,6 +78,16 @@ class SoundBank {
     // "Close Key": releases every key sound of every slot, so that a note can
     // never sound a key left over from another chart or decoder.
     void closeKeys();
+    // The key list changed: afterwards slot k holds the sound of the file the
+    // list names at k. While the keys are open, the sounds of files still in
+    // the list move to their new places and only files new to it are opened
+    // (from the folder "Open Key" used; one that fails stays silent, without
+    // a message); a DirectShow key whose volume changed takes the new one
+    // (BASS and Miles keys take theirs each time they are placed). While they
+    // are not, the sounds previews loaded are let go: their places may now
+    // name other files, and a preview loads again on demand.
+    void followKeyList(const ChartDocument& doc);
+    KeyImages& keyImages() { return images_; }
 
     // The music player of the current decoder (created on first use); empty
     // for DirectShow.
@@ -84,13 +100,38 @@ class SoundBank {
     FilgraphManager* keyGraph(int k) const;
 
   private:
+    // What a key slot holds: the key it was opened for, and the image it
+    // plays from (BASS and Miles).
+    struct KeySlot {
+        KeySound key;
+        QString image;
+        bool open = false;
+    };
+    // A slot's sound taken out while the key list is followed.
+    struct Held {
+        int from = 0;
+        bool known = false;  // opened by "Open Key" or since, for slot.key
+        KeySlot slot;
+        std::unique_ptr<CBass> bass;
+        std::unique_ptr<CMSS> miles;
+        std::unique_ptr<FilgraphManager> graph;
+    };
+
     int32_t openMusicError(const QString& path, const QString& snd);
-    bool openKey(const ChartDocument& doc, int k, const QString& musicDir);
+    bool openKey(int k, const KeySound& key);
+    bool openPlayerKey(int k, const KeySound& key, KeySlot& slot);
+    Held take(int k);
+    void putBack(int k, Held held, const KeySound& key);
+    void releaseKeyImages();
 
     PlayerSlots& players_;
     int decoder_ = kDecoderBass;
     std::unique_ptr<FilgraphManager> musicGraph_;
     std::array<std::unique_ptr<FilgraphManager>, PlayerSlots::kSlots> keyGraphs_;
+    std::array<std::optional<KeySlot>, PlayerSlots::kSlots> keySlots_;
+    bool keysOpen_ = false;
+    QString keysDir_;  // where "Open Key" found the key sounds
+    KeyImages images_;
 };
 
 // The DirectShow volume of a chart volume v: ln(v) x 1000 hundredths of a
