@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace lumidex::audio {
@@ -26,6 +27,7 @@ enum class Container : uint32_t {
     OggVorbis = 1u << 3,
     OggOpus = 1u << 4,
     Mp3 = 1u << 5,
+    Plugin = 1u << 6,  // whatever a decoder plug-in reads (DecoderPlugin.h)
 };
 
 using ContainerSet = uint32_t;
@@ -89,7 +91,9 @@ bool looksLikeWav(ByteView bytes);
 bool looksLikeMpegAudio(ByteView bytes);
 
 // How a stream opens its decoder again after the mixer has closed it to save
-// memory. Answers a decoder positioned at frame 0, or null.
-using DecoderOpener = std::unique_ptr<Decoder> (*)(ByteView bytes, ContainerSet accepted);
+// memory. Answers a decoder positioned at frame 0, or null. A plain function,
+// or a small lambda naming the plug-in that reads the bytes.
+using DecoderOpener =
+    std::function<std::unique_ptr<Decoder>(ByteView bytes, ContainerSet accepted)>;
 
 }  // namespace lumidex::audio
