@@ -41,6 +41,10 @@ int main(int argc, char** argv) {
 
     if (args.isEmpty()) return usageError(QString(), QStringLiteral("no command given"));
     const QString name = args.takeFirst();
+    if (name == QLatin1String("--version")) {
+        printOut(QStringLiteral("lumidex-chart %1\n").arg(QLatin1String(LUMIDEX_CHART_VERSION)));
+        return kExitOk;
+    }
     if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
         name == QLatin1String("help")) {
         printHelp();
