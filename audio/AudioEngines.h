@@ -38,9 +38,13 @@ class AudioEngines {
     // The Miles digital driver from start-up; null when Miles did not start.
     HDIGDRIVER milesDigital() const { return digital_; }
 
-  private:
-    void loadBassPlugins();
+    // Loads every decoder plug-in of the program's plug-in folder into the
+    // BASS layer, in name order (start-up does it; a command that decodes
+    // music without starting the engines calls it alone). Failures are kept
+    // by the layer (bassPluginSkips). BASS_PluginFree(0) frees them.
+    static void loadBassPlugins();
 
+  private:
     bool bassReady_ = false;
     bool milesReady_ = false;
     bool started_ = false;

@@ -415,6 +415,19 @@ std::vector<BassPluginInfo> bassPlugins() {
     return list;
 }
 
+std::unique_ptr<Decoder> openAsBassStream(ByteView bytes) {
+    if (auto own = openSndfileDecoder(bytes, kFormats)) return own;
+    PluginList plugins;  // a copy: opening runs outside the lock
+    {
+        State& s = state();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        plugins = s.plugins;
+    }
+    for (const auto& [handle, plugin] : plugins)
+        if (auto decoder = plugin->open(bytes)) return decoder;
+    return nullptr;
+}
+
 std::vector<BassPluginSkip> bassPluginSkips() {
     State& s = state();
     std::lock_guard<std::mutex> lock(s.mutex);

@@ -26,7 +26,10 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "Decoder.h"
 
 typedef uint32_t DWORD;
 typedef uint64_t QWORD;
@@ -177,6 +180,12 @@ struct BassPluginInfo {
     QStringList formats;
 };
 std::vector<BassPluginInfo> bassPlugins();
+
+// A decoder of bytes as BASS_StreamCreateFile reads them: the layer's own
+// formats first, then the loaded plug-ins in load order; null when none reads
+// them. For analysing music exactly as it plays. The decoder keeps its
+// plug-in loaded for as long as it lives.
+std::unique_ptr<Decoder> openAsBassStream(ByteView bytes);
 
 // The files BASS_PluginLoad refused (since the last BASS_PluginFree(0)), with
 // the reason, by file name.

@@ -3,16 +3,12 @@
 #include <cmath>
 #include <vector>
 
+#include "Bass.h"
 #include "Decoder.h"
 #include "OnsetSignal.h"
 
 namespace lumidex::tempo {
 namespace {
-
-// The formats the BASS layer plays, decoded as it decodes them.
-constexpr audio::ContainerSet kFormats = audio::Container::Wav | audio::Container::Aiff |
-                                         audio::Container::Flac | audio::Container::OggVorbis |
-                                         audio::Container::OggOpus | audio::Container::Mp3;
 
 constexpr int64_t kBlockFrames = 16384;
 // Decoding and the onset signal take most of the time; finding the beat the
@@ -39,7 +35,8 @@ double delayFor(double bpm, double firstBeat) {
 TempoReport analyseMusic(const QByteArray& bytes, const TempoProgress& progress) {
     const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
                                size_t(bytes.size())};
-    std::unique_ptr<audio::Decoder> decoder = audio::openSndfileDecoder(view, kFormats);
+    // Decoded as the BASS layer plays it: its own formats, then its plug-ins.
+    std::unique_ptr<audio::Decoder> decoder = audio::openAsBassStream(view);
     if (!decoder)
         return stopped(TempoReport::Unreadable, QStringLiteral("The music cannot be read"));
     return analyseDecoder(*decoder, progress);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "Bass.h"
 #include "SoundBank.h"
 
 namespace lumidex::waveform {
@@ -11,11 +12,6 @@ namespace lumidex::waveform {
 namespace {
 
 using audio::Container;
-
-// The formats of the BASS layer's streams (BASS_StreamCreateFile).
-constexpr audio::ContainerSet kBassFormats = Container::Wav | Container::Aiff | Container::Flac |
-                                             Container::OggVorbis | Container::OggOpus |
-                                             Container::Mp3;
 
 constexpr int kBlocksPerRead = 8;  // 1024 frames a read: they stay in the cache for the scan
 // A file counts as ending early when it stops more than this short of the
@@ -37,7 +33,7 @@ std::unique_ptr<audio::Decoder> openMusicDecoder(int decoderChoice, audio::ByteV
             return wav;
         return audio::openMpg123Decoder(bytes, audio::containers(Container::Mp3));
     }
-    return audio::openSndfileDecoder(bytes, kBassFormats);
+    return audio::openAsBassStream(bytes);
 }
 
 Analysis analyse(audio::Decoder& decoder, const std::atomic<bool>& cancel,

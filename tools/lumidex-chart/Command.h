@@ -32,6 +32,15 @@ struct Command {
 const Command* const* commands();
 int commandCount();
 
+// The decoder plug-ins loaded into the BASS layer for a command's life, for
+// commands that decode music as BASS plays it without starting the engines.
+struct BassPluginsLoaded {
+    BassPluginsLoaded();
+    ~BassPluginsLoaded();
+    BassPluginsLoaded(const BassPluginsLoaded&) = delete;
+    BassPluginsLoaded& operator=(const BassPluginsLoaded&) = delete;
+};
+
 // Text to standard output or standard error (UTF-8), flushed at once.
 void printOut(const QString& text);
 void printErr(const QString& text);

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "AudioEngines.h"
+#include "Bass.h"
 #include "ChartFile.h"
 #include "Command.h"
 
@@ -109,6 +111,14 @@ std::unique_ptr<ChartDocument> loadChart(const LoadOptions& options, Dialogs& ui
     doc->AlignCoord = options.align;
     if (LoadFile(*doc, options.in, options.flags, options.pak, ui) == 0) return nullptr;
     return doc;
+}
+
+BassPluginsLoaded::BassPluginsLoaded() {
+    AudioEngines::loadBassPlugins();
+}
+
+BassPluginsLoaded::~BassPluginsLoaded() {
+    BASS_PluginFree(0);
 }
 
 }  // namespace lumidex::cli

@@ -246,6 +246,7 @@ int runPicture(const QStringList& args) {
         return usageError(QStringLiteral("picture"), error);
 
     const auto application = guiApplication();
+    const BassPluginsLoaded plugins;
     ScriptedDialogs ui;
     printMessages(ui);
     ChartDocument doc;

@@ -144,6 +144,7 @@ int runTempo(const QStringList& args) {
     QString error;
     tempo::TempoReport report;
     if (readMusic(parser.positionalArguments().at(0), &bytes, &error)) {
+        const BassPluginsLoaded plugins;
         report = tempo::analyseMusic(bytes);
     } else {
         report.outcome = tempo::TempoReport::Unreadable;
