@@ -22,7 +22,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 elif [ "${1:-}" = "--tsan" ]; then
   build_dir=build-tsan
   extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDEX_TSAN=ON -DLUMIDEX_BUILD_BENCH=OFF)
-  targets=(--target audio_tests dshow_tests demo_sounds_tests waveform_tests)
+  targets=(--target threaded_tests)
   selection=(-L threads)
   export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1"
 fi
