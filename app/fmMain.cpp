@@ -211,6 +211,10 @@ void fmMain::mnSave_Click() {
     commands_.save();
 }
 
+void fmMain::mnSaveInPlace_Click() {
+    commands_.saveInPlace();
+}
+
 void fmMain::mnExit_Click() {
     close();
 }
@@ -281,6 +285,7 @@ void fmMain::connectControls() {
     on(w_->mnNew, [this] { mnNew_Click(); });
     for (int i = 0; i < 2; ++i) on(w_->mnOpen[i], [this, i] { mnOpen_Click(i); });
     on(w_->mnSave, [this] { mnSave_Click(); });
+    on(w_->mnSaveInPlace, [this] { mnSaveInPlace_Click(); });
     on(w_->mnExit, [this] { mnExit_Click(); });
     on(w_->mnUndo, [this] { mnUndo_Click(); });
     on(w_->mnRedo, [this] { mnRedo_Click(); });

@@ -100,6 +100,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void mnNew_Click();
     void mnOpen_Click(int index);
     void mnSave_Click();
+    void mnSaveInPlace_Click();
     void mnExit_Click();
     void mnUndo_Click();
     void mnRedo_Click();
@@ -115,6 +116,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Sets Modified and shows it in the title's "[*]" and the status bar;
     // false (after a load or a save) marks the history's state as the saved one.
     void setModified(bool modified) override;
+    void showStatus(const QString& text) override;
     void refreshTitle();  // "Pelvaro Note Editor - song.xml[*]" and the status bar
     // Restores the window's placement from settings and stores it there on
     // close; settings must outlive the window.

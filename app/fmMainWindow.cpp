@@ -49,6 +49,10 @@ void fmMain::refreshTitle() {
     w_->lbStatusFile->setText(status);
 }
 
+void fmMain::showStatus(const QString& text) {
+    w_->lbStatusNote->setText(text);
+}
+
 void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());

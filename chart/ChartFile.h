@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include "ChartDocument.h"
 #include "Dialogs.h"
 
@@ -17,14 +19,23 @@ inline const QString kPleaseEnterSpeed = QStringLiteral("Please enter speed");
 inline const QString kPleaseEnterLength = QStringLiteral("Please enter note length");
 inline const QString kOverwriteQuestion = QStringLiteral("File already exists, overwrite?");
 
+// How a save asks and answers; the defaults are those of the save chooser.
+struct SaveStyle {
+    bool askOverwrite = true;  // false: an existing file is written over without the question
+    // Shows the success text ("File saved successfully, ..."); a message box when empty.
+    std::function<void(const QString&)> showSuccess;
+};
+
 // Writes the chart to name. Checks the header texts ("Current BPM", "Current
 // Speed", "Note Length"), asks before overwriting, composes the whole file,
 // converts it to GB18030 and writes it through WriteFileBytes (a failed save
 // leaves any existing file as it was). Reports the result in a message box and
 // stores the recomputed combo count in doc.Combo on success.
 // Returns 1 when the file was written, 0 otherwise (a check failed, the name
-// was empty, the user declined, or composing or writing failed).
-int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui);
+// was empty, the user declined, or composing or writing failed). style
+// leaves out the overwrite question or shows the success elsewhere; failures
+// are always message boxes.
+int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui, const SaveStyle& style = {});
 
 // The whole file text SaveFile writes for doc, and the combo count of the
 // cells it walked. Throws RuntimeError when the chart cannot be written (a

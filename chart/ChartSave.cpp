@@ -203,7 +203,7 @@ ComposedChart composeChart(const ChartDocument& doc, int* counter) {
     return result;
 }
 
-int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
+int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui, const SaveStyle& style) {
     if (!headerTextsValid(doc.Header, ui)) return 0;
     if (name.isEmpty()) return 0;
     if (const QString problem = fileNameProblem(name); !problem.isEmpty()) {
@@ -212,7 +212,7 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
                    MsgIcon::Exclamation);
         return 0;
     }
-    if (FileExists(name) &&
+    if (style.askOverwrite && FileExists(name) &&
         ui.message(kOverwriteQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
         return 0;
 
@@ -222,9 +222,13 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
         const ComposedChart chart = composeChart(doc, &counter);
         if (WriteFileBytes(name, chart.bytes, &description) == 0) {
             doc.Combo = chart.combo;
-            ui.message(QStringLiteral("File saved successfully, All Combo = ") %
-                       QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
-                       numberText(roundHalfEven(totalFrames(doc))));
+            const QString done = QStringLiteral("File saved successfully, All Combo = ") %
+                                 QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
+                                 numberText(roundHalfEven(totalFrames(doc)));
+            if (style.showSuccess)
+                style.showSuccess(done);
+            else
+                ui.message(done);
             return 1;
         }
         description = capitalized(description);

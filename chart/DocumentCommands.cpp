@@ -54,11 +54,33 @@ bool DocumentCommands::save() {
     host_.storeHeader();
     const QString fn = ui_.ShowSaveDialog(kSaveFilter, kSaveCaption, state_.CurrentFile);
     if (SaveFile(doc_, fn, ui_) != 1) return false;
+    saved(fn);
+    return true;
+}
+
+bool DocumentCommands::saveInPlace() {
+    const QString fn = ownFile();
+    if (fn.isEmpty()) return save();
+    host_.storeHeader();
+    SaveStyle quiet;
+    quiet.askOverwrite = false;
+    quiet.showSuccess = [this](QString text) {
+        host_.showStatus(text.replace(QLatin1Char('\n'), QStringLiteral(", ")));
+    };
+    if (SaveFile(doc_, fn, ui_, quiet) != 1) return false;
+    saved(fn);
+    return true;
+}
+
+QString DocumentCommands::ownFile() const {
+    return state_.ChartPak.isEmpty() ? state_.ChartFile : QString();
+}
+
+void DocumentCommands::saved(const QString& fn) {
     state_.CurrentFile = fn;
     state_.ChartFile = fn;
     state_.ChartPak.clear();
     host_.setModified(false);
-    return true;
 }
 
 bool DocumentCommands::startNewInstance(const QString& program, const QString& workingDir) {
