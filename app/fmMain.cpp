@@ -99,7 +99,7 @@ void fmMain::addControllers() {
     const auto dir = [this] { return musicDir(); };
     canvas = std::make_unique<CanvasEditing>(parts(), w_->canvas, randomKinds);
     keyBox = std::make_unique<KeyBoxController>(parts(), w_->keyBox);
-    musicInfo = std::make_unique<MusicInfoBoxes>(parts(), w_->musicInfo);
+    musicInfo = std::make_unique<MusicInfoBoxes>(parts(), w_->musicInfo, history);
     playing = std::make_unique<PlaybackController>(
         parts(), PlaybackParts{*sounds, *playback, keyPreview, dir}, w_->playback, this);
     keyList = std::make_unique<KeyListController>(
