@@ -138,6 +138,7 @@ struct WindowWidgets {
     QMenu* mnHelp = nullptr;
     QAction* mnNew = nullptr;
     std::array<QAction*, 2> mnOpen{};
+    QMenu* mnRecent = nullptr;         // "Open &Recent" (RecentMenu fills it)
     QAction* mnSaveInPlace = nullptr;  // "&Save": to the chart's own file
     QAction* mnSave = nullptr;
     QAction* mnExit = nullptr;

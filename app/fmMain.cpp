@@ -20,6 +20,7 @@
 #include "MusicInfoBoxes.h"
 #include "NewChart.h"
 #include "PlaybackController.h"
+#include "RecentMenu.h"
 #include "SoundFile.h"
 #include "WindowWidgets.h"
 #include "Wiring.h"
@@ -113,6 +114,17 @@ void fmMain::addControllers() {
             ReDrawNote();
         },
         this);
+    auto recent = std::make_unique<RecentMenu>(
+        w_->mnRecent, ui_, [this](const RecentChart& chart, bool* missing) {
+            musicInfo->acceptPendingHeaderEdit();
+            commands_.openRecent(chart.fn, chart.pakFn, missing);
+        });
+    recent_ = recent.get();
+    features_.push_back(std::move(recent));
+}
+
+void fmMain::chartNamed() {
+    recent_->remember(state);
 }
 
 WindowParts fmMain::parts() {

@@ -56,6 +56,7 @@ class KeyBoxController;
 class KeyListController;
 class MusicInfoBoxes;
 class PlaybackController;
+class RecentMenu;
 struct WindowWidgets;
 
 class fmMain : public QMainWindow, private DocumentHost, private ChartEditListener {
@@ -119,7 +120,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void showStatus(const QString& text) override;
     void refreshTitle();  // "Pelvaro Note Editor - song.xml[*]" and the status bar
     // Restores the window's placement from settings and stores it there on
-    // close; settings must outlive the window.
+    // close, and keeps the recent charts there; settings must outlive the
+    // window.
     void rememberPlacement(QSettings* settings);
 
   protected:
@@ -131,6 +133,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void storeHeader() override;
     void showHeader() override;
     void afterOpen() override;
+    void chartNamed() override;
     void chartChanged(const ChartChange& change) override;
     void addControllers();
     void connectControls();
@@ -144,6 +147,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     DocumentCommands commands_;
     std::unique_ptr<WindowWidgets> w_;
     std::vector<std::unique_ptr<QObject>> features_;  // controllers added later
+    RecentMenu* recent_ = nullptr;                    // "Open &Recent", among features_
     bool unloaded_ = false;
     QSettings* placement_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "RecentMenu.h"
 #include "WindowWidgets.h"
 #include "fmMain.h"
 
@@ -55,6 +56,7 @@ void fmMain::showStatus(const QString& text) {
 
 void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
+    recent_->useSettings(settings);
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
 }
 

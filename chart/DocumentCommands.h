@@ -59,6 +59,8 @@ class DocumentHost {
     virtual void setModified(bool modified) = 0;
     // A passing note in the status bar (a save done without a box).
     virtual void showStatus(const QString& text) = 0;
+    // A chart was opened or saved under the name WindowState now holds.
+    virtual void chartNamed() {}
 };
 
 // A chart to open at start-up: a path, or an entry of a PAK archive.
@@ -89,6 +91,11 @@ class DocumentCommands {
     // A chart file dropped on the window: the question, then the load as
     // "&Open XML File..." does it. True when it was loaded.
     bool openDropped(const QString& fn);
+
+    // A chart of "Open &Recent": the question, then the load. A chart whose
+    // file (or archive) is gone is reported and not opened: false with
+    // *missing set.
+    bool openRecent(const QString& fn, const QString& pakFn, bool* missing);
 
     // The chart of the command line, without a question. True when loaded.
     bool openCommandLine(const QStringList& args);
