@@ -12,9 +12,8 @@
 namespace lumidex {
 
 BatchController::BatchController(const WindowParts& parts, BatchCommands& batch,
-                                 const BatchWidgets& w, std::function<void()> changed,
-                                 QWidget* window)
-    : parts_(parts), batch_(batch), w_(w), changed_(std::move(changed)), window_(window) {
+                                 const BatchWidgets& w, QWidget* window)
+    : parts_(parts), batch_(batch), w_(w), window_(window) {
     Dialogs& ui = parts_.ui;
     wire(this, ui, w_.mnCut, &QAction::triggered, [this] { mnCut_Click(); });
     wire(this, ui, w_.mnCopy, &QAction::triggered, [this] { mnCopy_Click(); });
@@ -33,34 +32,37 @@ ClipFields BatchController::clipFields() const {
     return {w_.chkCopyNote->isChecked(), w_.chkCopyFxSnd->isChecked(), w_.chkCopyBPM->isChecked()};
 }
 
+void BatchController::repaint() {
+    parts_.view.ReDrawNote();
+}
+
 void BatchController::mnCopy_Click() {
-    if (batch_.Copy(w_.txFrom->text(), w_.txTo->text(), clipFields())) parts_.view.ReDrawNote();
+    if (batch_.Copy(w_.txFrom->text(), w_.txTo->text(), clipFields())) repaint();
 }
 
 void BatchController::mnCut_Click() {
-    if (batch_.Cut(w_.txFrom->text(), w_.txTo->text(), clipFields())) changed_();
+    if (batch_.Cut(w_.txFrom->text(), w_.txTo->text(), clipFields())) repaint();
 }
 
 void BatchController::mnPaste_Click() {
-    if (batch_.Paste(w_.txPaste->text(), clipFields())) changed_();
+    if (batch_.Paste(w_.txPaste->text(), clipFields())) repaint();
 }
 
 void BatchController::mnObstacle_Click(int index) {
     if (index < 0 || index >= kKindTransforms) return;
-    if (batch_.Transform(KindTransform(index), w_.txFrom->text(), w_.txTo->text())) changed_();
+    if (batch_.Transform(KindTransform(index), w_.txFrom->text(), w_.txTo->text())) repaint();
 }
 
-// A fill that changed key indices marks the chart modified through the edit
-// step, so the save question guards it.
 void BatchController::mnKeyFxSnd_Click(int index) {
-    if (batch_.FillKeyIndex(index == 1, w_.txFrom->text(), w_.txTo->text()))
-        parts_.view.ReDrawNote();
+    if (batch_.FillKeyIndex(index == 1, w_.txFrom->text(), w_.txTo->text())) repaint();
 }
 
 // One dialog at a time; showing it again brings the open one to the front.
 void BatchController::mnSetBPM_Click() {
     auto* dialog = window_->findChild<fmBPM*>(QStringLiteral("fmBPM"), Qt::FindDirectChildrenOnly);
-    if (!dialog) dialog = new fmBPM(batch_, changed_, window_);
+    if (!dialog)
+        dialog = new fmBPM(
+            batch_, [this] { repaint(); }, window_);
     dialog->show();
     dialog->raise();
     dialog->activateWindow();

@@ -1,13 +1,11 @@
 #pragma once
 // The batch commands: the "Clipboard" panel and the Edit menu's copy, cut
 // and paste, the "--Batch Operation--" group and "C&hange Speed......". Each
-// handler reads its controls and forwards to BatchCommands; a command that
-// changed the chart marks it modified (also when the values written equal
-// the old ones) and repaints.
+// handler reads its controls, forwards to BatchCommands and repaints; the
+// chart is marked modified by the edit step a command makes, only when that
+// step changed something.
 
 #include <QObject>
-
-#include <functional>
 
 #include "BatchCommands.h"
 #include "WindowParts.h"
@@ -19,10 +17,9 @@ namespace lumidex {
 
 class BatchController : public QObject {
   public:
-    // changed runs after a command changed the chart; window is the parent
-    // of "C&hange Speed......".
+    // window is the parent of "C&hange Speed......".
     BatchController(const WindowParts& parts, BatchCommands& batch, const BatchWidgets& w,
-                    std::function<void()> changed, QWidget* window);
+                    QWidget* window);
 
     void mnCut_Click();
     void mnCopy_Click();
@@ -36,11 +33,11 @@ class BatchController : public QObject {
 
   private:
     ClipFields clipFields() const;
+    void repaint();
 
     WindowParts parts_;
     BatchCommands& batch_;
     BatchWidgets w_;
-    std::function<void()> changed_;
     QWidget* window_;
 };
 

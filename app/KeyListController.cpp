@@ -61,7 +61,7 @@ void KeyListController::mnKeyAdd_Click() {
 }
 
 void KeyListController::mnKeyAddBatch_Click() {
-    KeyListCommands(parts_.edits, parts_.ui).addBatch(keys_.state.CurrentFile);
+    KeyListCommands(parts_.edits, parts_.ui).addBatch(keys_.musicDir());
 }
 
 void KeyListController::mnKeyEdit_Click() {

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <algorithm>
@@ -72,20 +74,29 @@ bool MusicInfoBoxes::eventFilter(QObject* watched, QEvent* event) {
 bool MusicInfoBoxes::validateHeaderBox(QLineEdit* box) {
     if (!box || !box->isModified()) return true;
     using Validate = void (MusicInfoBoxes::*)(bool&);
-    const std::pair<QLineEdit*, Validate> handlers[] = {
-        {w_.txBPMO, &MusicInfoBoxes::txBPMO_Validate},
-        {w_.txBPM, &MusicInfoBoxes::txBPM_Validate},
-        {w_.txLength, &MusicInfoBoxes::txLength_Validate},
-        {w_.txLongCorrectVal, &MusicInfoBoxes::txLongCorrectVal_Validate},
-        {w_.txDelay, &MusicInfoBoxes::txDelay_Validate},
-        {w_.txBGMVolume, &MusicInfoBoxes::txBGMVolume_Validate}};
+    struct Handler {
+        QLineEdit* box;
+        Validate validate;
+        HeaderBox kind;
+    };
+    const Handler handlers[] = {
+        {w_.txBPMO, &MusicInfoBoxes::txBPMO_Validate, HeaderBox::Tempo},
+        {w_.txBPM, &MusicInfoBoxes::txBPM_Validate, HeaderBox::Speed},
+        {w_.txLength, &MusicInfoBoxes::txLength_Validate, HeaderBox::Length},
+        {w_.txLongCorrectVal, &MusicInfoBoxes::txLongCorrectVal_Validate,
+         HeaderBox::LongCorrection},
+        {w_.txDelay, &MusicInfoBoxes::txDelay_Validate, HeaderBox::Delay},
+        {w_.txBGMVolume, &MusicInfoBoxes::txBGMVolume_Validate, HeaderBox::BGMVolume}};
     const auto match = std::find_if(std::begin(handlers), std::end(handlers),
-                                    [box](const auto& h) { return h.first == box; });
+                                    [box](const Handler& h) { return h.box == box; });
     if (match == std::end(handlers)) return true;
     bool cancel = false;
-    guarded(parts_.ui, [&] { (this->*match->second)(cancel); });
+    guarded(parts_.ui, [&] { (this->*match->validate)(cancel); });
     if (cancel) {
         parts_.ui.beep();
+        // A beep alone does not say why.
+        if (auto* window = qobject_cast<QMainWindow*>(box->window()))
+            window->statusBar()->showMessage(headerRefusal(match->kind, box->text()), 5000);
         return false;
     }
     box->setModified(false);

@@ -7,9 +7,11 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "ChartView.h"
+#include "MusicHints.h"
 #include "Numbers.h"
 #include "Wiring.h"
 
@@ -18,6 +20,8 @@ namespace {
 
 // One playback step per display frame.
 constexpr int kStepMs = 16;
+// How long a hint about the music stays in the status bar.
+constexpr int kHintMs = 15000;
 
 }  // namespace
 
@@ -84,9 +88,14 @@ void PlaybackController::mnDecoder_Click(int index) {
 }
 
 // The music named in "BGM Path" is key slot 0: every change to the box is
-// stored there as it is typed (HeaderFields), and a load shows it.
+// stored there as it is typed (HeaderFields), and a load shows it. While a
+// failure's message box is up, the status bar says which file was looked
+// for (beside the program itself for a chart not yet saved).
 void PlaybackController::cmdOpenBGM_Click() {
-    if (!play_.sounds.openMusic(parts_.doc, play_.musicDir(), parts_.ui)) return;
+    const QString dir = play_.musicDir();
+    w_.StatusBar->showMessage(musicLookedAt(dir, parts_.doc.keySound(0).Snd), kHintMs);
+    if (!play_.sounds.openMusic(parts_.doc, dir, parts_.ui)) return;
+    w_.StatusBar->clearMessage();
     controls_.musicOpened();
     showStates();
     w_.cmdPlay->setText(QStringLiteral("&Play"));
@@ -142,7 +151,11 @@ void PlaybackController::cmdPlay_Click() {
     PlaySwitches switches = playback.switches();
     switches.music = w_.mnPlayBGM->isChecked();
     switches.keys = w_.mnPlayKeyNote->isChecked();
-    if (!playback.start(w_.vsb->value(), switches)) return;
+    if (!playback.start(w_.vsb->value(), switches)) {
+        if (const QString why = playRefusal(play_.sounds); !why.isEmpty())
+            w_.StatusBar->showMessage(why, kHintMs);
+        return;
+    }
     parts_.view.state().playing = true;
     w_.cmdPlay->setText(QStringLiteral("&Pause"));
     escPlay_->setEnabled(true);

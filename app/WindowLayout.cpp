@@ -55,6 +55,13 @@ QLineEdit* textBox(const QString& name, const QString& text) {
     return box;
 }
 
+// A text box that shows its prompt in grey while it is empty.
+QLineEdit* promptBox(const QString& name, const QString& text, const QString& prompt) {
+    QLineEdit* box = textBox(name, text);
+    box->setPlaceholderText(prompt);
+    return box;
+}
+
 // A drop-down list without free text; each item carries the number its text
 // starts with ("Note" carries 0).
 QComboBox* stepList(const QString& name, const QStringList& items) {
@@ -260,10 +267,10 @@ QGroupBox* buildMode(WindowWidgets& w) {
 QGroupBox* buildMusicInfo(WindowWidgets& w) {
     auto* box = named(new QGroupBox(QStringLiteral("Music Info")), QStringLiteral("frMusicInfo"));
     const HeaderTexts h = newChartHeader();
-    w.musicInfo.txName = textBox(QStringLiteral("txName"), h.Name);
-    w.musicInfo.txBPMO = textBox(QStringLiteral("txBPMO"), h.BPMO);
-    w.musicInfo.txBPM = textBox(QStringLiteral("txBPM"), h.BPM);
-    w.musicInfo.txLength = textBox(QStringLiteral("txLength"), h.Length);
+    w.musicInfo.txName = promptBox(QStringLiteral("txName"), h.Name, kMusicNamePrompt);
+    w.musicInfo.txBPMO = promptBox(QStringLiteral("txBPMO"), h.BPMO, kBpmPrompt);
+    w.musicInfo.txBPM = promptBox(QStringLiteral("txBPM"), h.BPM, kSpeedPrompt);
+    w.musicInfo.txLength = promptBox(QStringLiteral("txLength"), h.Length, kLengthPrompt);
     w.musicInfo.txLongCorrectVal = textBox(QStringLiteral("txLongCorrectVal"), h.LongCorrectVal);
     w.musicInfo.txDelay = textBox(QStringLiteral("txDelay"), h.Delay);
     w.musicInfo.txBGMVolume = textBox(QStringLiteral("txBGMVolume"), h.BGMVolume);
@@ -359,6 +366,7 @@ void buildControls(QMainWindow& window, WindowWidgets& w) {
     w.StatusBar->addWidget(w.lbStatusFile, 1);
     w.lbStatusNote = named(new QLabel, QStringLiteral("lbStatusNote"));
     w.StatusBar->addWidget(w.lbStatusNote);
+    w.playback.StatusBar = w.StatusBar;
 
     // The controls that more than one controller reads.
     w.keyBox.picMain = w.canvas.picMain;

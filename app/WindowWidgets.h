@@ -81,6 +81,7 @@ struct PlaybackWidgets {
     QAction* mnPlayBGM = nullptr;
     QAction* mnPlayKeyNote = nullptr;
     QScrollBar* vsb = nullptr;
+    QStatusBar* StatusBar = nullptr;  // hints when the music cannot be had
 };
 
 // The "Key List:" panel and the key items of the "&Edit" menu.

@@ -107,13 +107,7 @@ void fmMain::addControllers() {
         parts(),
         KeyListParts{state, *sounds, keyPreview, dir, [this] { playing->keyPreviewPlayed(); }},
         w_->keyList);
-    batchPanel = std::make_unique<BatchController>(
-        parts(), batch, w_->batch,
-        [this] {
-            setModified(true);
-            ReDrawNote();
-        },
-        this);
+    batchPanel = std::make_unique<BatchController>(parts(), batch, w_->batch, this);
     auto recent = std::make_unique<RecentMenu>(
         w_->mnRecent, ui_, [this](const RecentChart& chart, bool* missing) {
             musicInfo->acceptPendingHeaderEdit();

@@ -76,8 +76,10 @@ double CBass::Duration() {
 
 int32_t CBass::BytesPerSecond() {
     refreshInfo();
-    const int32_t perSecond = int32_t(info_.chans * info_.freq);
-    return (info_.flags & BASS_SAMPLE_8BITS) ? perSecond : perSecond * 2;
+    const int64_t perSecond =
+        int64_t(info_.chans) * int64_t(info_.freq) * ((info_.flags & BASS_SAMPLE_8BITS) ? 1 : 2);
+    if (perSecond > INT32_MAX) throw RuntimeError(rterr::Overflow);
+    return int32_t(perSecond);
 }
 
 int32_t CBass::BitsPerSecond(int32_t FileLength) {

@@ -60,6 +60,7 @@ class CBass {
     double Duration();
 
     // Channels x rate x 2 (x 1 for 8-bit streams): 176400 for 44100 Hz stereo.
+    // Throws RuntimeError(Overflow) when that does not fit 32 bits.
     int32_t BytesPerSecond();
     // The average bit rate in kbit/s of a file of FileLength bytes. Throws
     // RuntimeError(DivisionByZero) for a sound of no duration and

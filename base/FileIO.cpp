@@ -5,7 +5,9 @@
 
 #include <QFile>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,7 +35,6 @@ class Fd {
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
@@ -98,14 +99,22 @@ bool writeAll(int fd, const char* data, qsizetype size, int* err) {
     return true;
 }
 
-// The file a path writes: the target of a link (followed to its end), else
-// the path itself.
-QByteArray writeTarget(const QByteArray& name) {
-    struct stat st {};
-    if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
-    char resolved[PATH_MAX];
-    if (::realpath(name.constData(), resolved) == nullptr) return name;
-    return QByteArray(resolved);
+QByteArray folderOf(const QByteArray& name);
+
+// The file a path writes: the target of a link, followed link by link to its
+// end (which need not exist yet: a dangling link writes the file it names),
+// else the path itself.
+QByteArray writeTarget(QByteArray name) {
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st {};
+        if (::lstat(name.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) return name;
+        char link[PATH_MAX];
+        const ssize_t n = ::readlink(name.constData(), link, sizeof link - 1);
+        if (n <= 0) return name;
+        const QByteArray target(link, qsizetype(n));
+        name = target.startsWith('/') ? target : folderOf(name) + '/' + target;
+    }
+    return name;  // a loop of links: the rename reports it
 }
 
 QByteArray folderOf(const QByteArray& name) {
@@ -115,11 +124,38 @@ QByteArray folderOf(const QByteArray& name) {
     return name.left(slash);
 }
 
+// True for the name of a temporary file of a process that no longer runs:
+// ".NAME.lumidex-PID-N" with no process PID.
+bool isStaleTemporary(const char* entry) {
+    if (entry[0] != '.') return false;
+    const char* mark = std::strstr(entry, ".lumidex-");
+    if (!mark) return false;
+    const char* digits = mark + 9;
+    char* end = nullptr;
+    const long pid = std::strtol(digits, &end, 10);
+    if (end == digits || *end != '-' || pid <= 0 || pid == ::getpid()) return false;
+    const char* counter = end + 1;
+    if (*counter == '\0') return false;
+    for (const char* c = counter; *c; ++c)
+        if (*c < '0' || *c > '9') return false;
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes the temporary files that saves killed part-way left in folder.
+void removeStaleTemporaries(const QByteArray& folder) {
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir))
+        if (isStaleTemporary(entry->d_name)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    ::closedir(dir);
+}
+
 // Creates a new file beside target, named after it, that nobody else has.
 // The mode follows the umask, like any new file; fd is -1 on failure.
 int createTemporary(const QByteArray& target, QByteArray* tempName) {
     static std::atomic<unsigned> counter{0};
     const QByteArray folder = folderOf(target);
+    removeStaleTemporaries(folder);
     const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         *tempName = folder + "/." + base.left(200) + ".lumidex-" + QByteArray::number(::getpid()) +
@@ -160,12 +196,15 @@ int ReadFileBytes(const QString& path, QByteArray& bytes, QString* errorText, qi
     if (const QString problem = fileNameProblem(path); !problem.isEmpty()) return fail(problem);
     const QByteArray name = QFile::encodeName(path);
 
-    Fd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC));
+    // Opening never waits (a pipe would until a writer comes), and only
+    // regular files are read.
+    Fd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return fail(reasonOf(errno));
 
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return fail(QStringLiteral("read error"));
     if (S_ISDIR(st.st_mode)) return fail(QStringLiteral("the path is a folder"));
+    if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("not a regular file"));
     if (st.st_size <= 0) return fail(QStringLiteral("the file is empty"));
     if (st.st_size > maxBytes) {
         if (maxBytes >= kMaxFileBytes) return fail(QStringLiteral("the file is 2 GiB or larger"));
@@ -198,37 +237,64 @@ bool FileExists(const QString& path) {
     return !S_ISDIR(st.st_mode);
 }
 
-int WriteFileBytes(const QString& path, const QByteArray& bytes, QString* errorText) {
-    auto fail = [errorText](const QString& why) {
-        if (errorText) *errorText = why;
-        return 1;
-    };
-    if (const QString problem = fileNameProblem(path); !problem.isEmpty()) return fail(problem);
-    const QByteArray target = writeTarget(QFile::encodeName(path));
+AtomicFile::~AtomicFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!tempName_.isEmpty()) ::unlink(tempName_.constData());
+}
 
+bool AtomicFile::fail(int err, QString* errorText) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempName_.isEmpty()) ::unlink(tempName_.constData());
+    tempName_.clear();
+    if (errorText) *errorText = reasonOf(err);
+    return false;
+}
+
+bool AtomicFile::open(const QString& path, QString* errorText) {
+    if (const QString problem = fileNameProblem(path); !problem.isEmpty()) {
+        if (errorText) *errorText = problem;
+        return false;
+    }
+    target_ = writeTarget(QFile::encodeName(path));
     struct stat old {};
-    const bool replacing = ::stat(target.constData(), &old) == 0;
-    if (replacing && S_ISDIR(old.st_mode)) return fail(QStringLiteral("the path is a folder"));
+    const bool replacing = ::stat(target_.constData(), &old) == 0;
+    if (replacing && S_ISDIR(old.st_mode)) {
+        if (errorText) *errorText = QStringLiteral("the path is a folder");
+        return false;
+    }
+    fd_ = createTemporary(target_, &tempName_);
+    if (fd_ < 0) {
+        tempName_.clear();
+        return fail(errno, errorText);
+    }
+    if (replacing) ::fchmod(fd_, old.st_mode & 07777);
+    return true;
+}
 
-    QByteArray tempName;
-    Fd fd(createTemporary(target, &tempName));
-    if (fd.get() < 0) return fail(reasonOf(errno));
-    auto abandon = [&](int err) {
-        ::unlink(tempName.constData());
-        return fail(reasonOf(err));
-    };
-
-    if (replacing) ::fchmod(fd.get(), old.st_mode & 07777);
+bool AtomicFile::commit(QString* errorText) {
     int err = 0;
-    if (!writeAll(fd.get(), bytes.constData(), bytes.size(), &err)) return abandon(err);
-    if ((err = stepError(WriteStep::Sync, ::fsync(fd.get()))) != 0) return abandon(err);
-    if ((err = stepError(WriteStep::Close, ::close(fd.release()))) != 0) return abandon(err);
+    if ((err = stepError(WriteStep::Sync, ::fsync(fd_))) != 0) return fail(err, errorText);
+    if ((err = stepError(WriteStep::Close, ::close(std::exchange(fd_, -1)))) != 0)
+        return fail(err, errorText);
     const bool renameFails = failingStep.load(std::memory_order_relaxed) == WriteStep::Rename;
-    const int renamed = renameFails ? -1 : ::rename(tempName.constData(), target.constData());
-    if ((err = stepError(WriteStep::Rename, renamed)) != 0) return abandon(err);
-    syncFolder(folderOf(target));
+    const int renamed = renameFails ? -1 : ::rename(tempName_.constData(), target_.constData());
+    if ((err = stepError(WriteStep::Rename, renamed)) != 0) return fail(err, errorText);
+    tempName_.clear();
+    syncFolder(folderOf(target_));
     if (errorText) errorText->clear();
-    return 0;
+    return true;
+}
+
+int WriteFileBytes(const QString& path, const QByteArray& bytes, QString* errorText) {
+    AtomicFile file;
+    if (!file.open(path, errorText)) return 1;
+    int err = 0;
+    if (!writeAll(file.fd(), bytes.constData(), bytes.size(), &err)) {
+        if (errorText) *errorText = reasonOf(err);
+        return 1;
+    }
+    return file.commit(errorText) ? 0 : 1;
 }
 
 }  // namespace lumidex

@@ -114,6 +114,13 @@ QString numberText(double x) {
     return placeDecimalPoint(digits, exp10, negative);
 }
 
+double fileValue(double x) {
+    if (!std::isfinite(x)) return 0;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", x);
+    return std::strtod(buf, nullptr);
+}
+
 QString round2Text(double x) {
     // Fast path: when x * 100 is not close to a half-way point, the exact
     // decimal rounding of x is n / 100 for n = nearest(x * 100), and n / 100

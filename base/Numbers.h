@@ -31,6 +31,11 @@ double round2(double x);
 // (which no chart value can hold) give "0".
 QString numberText(double x);
 
+// The value the number text of x reads back as: x rounded to the 15
+// significant digits numberText writes. A value kept this way is saved and
+// reopened unchanged, bit for bit. Non-finite values give 0.
+double fileValue(double x);
+
 // numberText(round2(x)) with a fast path for the common case; identical
 // results for every input.
 QString round2Text(double x);

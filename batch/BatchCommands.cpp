@@ -1,5 +1,7 @@
 #include "BatchCommands.h"
 
+#include "ValueLimits.h"
+
 #include "Numbers.h"
 #include "RuntimeError.h"
 #include "SpeedChange.h"
@@ -81,13 +83,13 @@ std::optional<int> BatchCommands::dialogCoord(const QString& text) {
     return int(c);
 }
 
-std::optional<double> BatchCommands::positive(const QString& text) {
+std::optional<double> BatchCommands::limited(const QString& text, ChartValue value) {
     const std::optional<double> v = isNumeric(text) ? boxValue(text) : std::nullopt;
-    if (!v || !(*v > 0)) {
+    if (!v || !withinLimits(value, *v)) {
         ui_.beep();
         return std::nullopt;
     }
-    return v;
+    return fileValue(*v);
 }
 
 std::optional<BatchCommands::TempoTexts> BatchCommands::GetBPMInfo(const QString& coord) {
@@ -102,9 +104,9 @@ std::optional<BatchCommands::TempoTexts> BatchCommands::GetBPMInfo(const QString
 }
 
 bool BatchCommands::ChangeSpeed(const QString& coord, const QString& tempo, const QString& speed) {
-    const std::optional<double> t = positive(tempo);
+    const std::optional<double> t = limited(tempo, ChartValue::Tempo);
     if (!t) return false;
-    const std::optional<double> s = positive(speed);
+    const std::optional<double> s = limited(speed, ChartValue::Speed);
     if (!s) return false;
     const std::optional<int> c = dialogCoord(coord);
     if (!c) return false;

@@ -4,10 +4,12 @@
 // the messages and beeps the user sees (through Dialogs), and run the
 // operations of RangeClipboard, KindTransforms and SpeedChange.
 //
-// A command answers true when it ran; the window then marks the chart
-// modified where the command changes the chart (also when the values
-// written equal the old ones) and repaints. Refusals and commands without a
-// field to work on answer false and change nothing.
+// A command answers true when it ran; the window then repaints. Each
+// command that writes is one edit step, and the chart counts as modified
+// through that step only: a command whose writes leave every value as it was
+// (a speed change to the values there, a transform over a range without
+// notes) records nothing and leaves the chart unmarked. Refusals and
+// commands without a field to work on answer false and change nothing.
 //
 // The AlignCoord grid is the document's, read at each command.
 
@@ -20,6 +22,7 @@
 #include "KindTransforms.h"
 #include "RandomKinds.h"
 #include "RangeClipboard.h"
+#include "ValueLimits.h"
 
 namespace lumidex {
 
@@ -47,7 +50,7 @@ class BatchCommands {
     // outside the chart. Never throws.
     std::optional<TempoTexts> GetBPMInfo(const QString& coord);
     // "&Change": rewrites the tempo segment at coord. Tempo and speed must be
-    // numbers above 0 and the coord inside the chart (text without a number
+    // numbers from 1 to 10000 (ValueLimits.h) and the coord inside the chart (text without a number
     // is coord 0); anything else beeps and changes nothing. Never throws.
     bool ChangeSpeed(const QString& coord, const QString& tempo, const QString& speed);
 
@@ -56,7 +59,9 @@ class BatchCommands {
     double align() const { return edits_.doc().AlignCoord; }
     static std::optional<double> boxValue(const QString& text);
     std::optional<int> dialogCoord(const QString& text);
-    std::optional<double> positive(const QString& text);
+    // The number of text within the limits of value (as a file gives it
+    // back), or nullopt after a beep.
+    std::optional<double> limited(const QString& text, ChartValue value);
 
     ChartEdit& edits_;
     Dialogs& ui_;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "ValueLimits.h"
+
 namespace lumidex {
 
 RangeClipboard::RangeClipboard() : ClipCells_(kCellCount) {}
@@ -56,7 +58,9 @@ void RangeClipboard::Paste(ChartEdit& edits, int dest, int step, ClipFields fiel
             edits.setKind(c, clip.Kind);
         else if (fields.key)
             edits.setFxSndIndex(c, clip.FxSndIndex);
-        if (fields.tempo && clip.Tempo > 0) edits.setSpeedTempo(c, clip.Speed, clip.Tempo);
+        if (fields.tempo && withinLimits(ChartValue::Tempo, clip.Tempo) &&
+            withinLimits(ChartValue::Speed, clip.Speed))
+            edits.setSpeedTempo(c, clip.Speed, clip.Tempo);
     }
     edits.setCombo(combo);
 }

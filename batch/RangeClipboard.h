@@ -47,8 +47,9 @@ class RangeClipboard {
     // Writes the chosen fields of the remembered range at dest, stepping the
     // offsets by step, as the step "Paste". Kinds keep Combo in step with the
     // weights replaced. Destination cells outside the chart are skipped, and
-    // so are clip cells that hold no tempo (Tempo not above 0, as in a table
-    // that never received one), so a paste never writes an untimeable cell.
+    // so are clip cells whose tempo or speed a chart cannot hold
+    // (ValueLimits.h: a table that never received a tempo holds 0), so a
+    // paste never writes a cell the file could not give back.
     void Paste(ChartEdit& edits, int dest, int step, ClipFields fields) const;
 
   private:

@@ -18,7 +18,7 @@ void checkKeyIndices(const ChartDocument& doc, Findings& out) {
         const NoteEntry& e = doc.cell(c);
         if (!hasKeyIndex(e.Kind)) continue;
         const int k = e.FxSndIndex;
-        if (k > count || k < 0)
+        if (keyIndexPastList(doc, k))
             out.push_back(atCoord("key-past-list", c,
                                   QStringLiteral("the note's key index %1 names no key (the list "
                                                  "has %2).")
@@ -96,6 +96,10 @@ void checkSpacing(const ChartDocument& doc, Findings& out) {
 
 }  // namespace
 
+bool keyIndexPastList(const ChartDocument& doc, int index) {
+    return index < 0 || index > std::clamp(doc.KeyCount, 0, kMaxKeySound);
+}
+
 QString ChartFinding::line() const {
     QString where;
     switch (place) {
@@ -108,6 +112,9 @@ QString ChartFinding::line() const {
         case Music:
             where = QStringLiteral("music");
             break;
+        case File:
+            where = QStringLiteral("file");
+            break;
     }
     return code + QLatin1Char(' ') + where + QStringLiteral(": ") + text;
 }
@@ -116,8 +123,18 @@ bool hasKeyIndex(int kind) {
     return (kind >= 1 && kind <= 127) || isLongStart(kind);
 }
 
+void checkUnusedKinds(const ChartDocument& doc, Findings& out) {
+    for (int c = 0; c <= kMaxCoord; ++c)
+        if (const int kind = doc.cell(c).Kind; isUnusedKind(kind))
+            out.push_back(atCoord("kind-unused", c,
+                                  QStringLiteral("a note of kind %1, which has no picture and no "
+                                                 "meaning in the editor; it is saved as it is.")
+                                      .arg(kind)));
+}
+
 std::vector<ChartFinding> checkChart(const ChartDocument& doc) {
     Findings out;
+    checkUnusedKinds(doc, out);
     checkKeyIndices(doc, out);
     checkLongNotes(doc, out);
     checkLength(doc, out);

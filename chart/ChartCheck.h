@@ -5,6 +5,10 @@
 //
 // Each finding has a short code that stays the same between versions, the
 // coord or key it concerns, and a plain sentence:
+//   file-repaired     the chart holds something differently from its file
+//                     (the open message says what; lumidex-chart check)
+//   kind-unused       a note of a kind without a picture or meaning
+//                     (1..4, 6..15, 35..127), kept and saved as it is
 //   key-past-list     a note's key index names no key (past KeyCount, or
 //                     negative)
 //   key-unused        no note uses the key
@@ -33,7 +37,7 @@
 namespace lumidex {
 
 struct ChartFinding {
-    enum Place { Coord, Key, Music };
+    enum Place { Coord, Key, Music, File };
     QString code;
     Place place = Coord;
     int number = 0;  // the coord or the key number
@@ -49,6 +53,10 @@ constexpr int kTowerGap = 48;
 
 // Whether a note of kind carries a key index: kinds 1..127 and long heads.
 bool hasKeyIndex(int kind);
+
+// Whether a note's key index names no key of doc's list (past KeyCount, or
+// negative): what key-past-list reports. 0 (no key) names none and is fine.
+bool keyIndexPastList(const ChartDocument& doc, int index);
 
 // The findings of the notes and the key list, in the order of the checks
 // above, each check's findings by coord or key.

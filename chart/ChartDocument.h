@@ -89,6 +89,13 @@ inline bool isLongEnd(int kind) {
     return kind >= 128 && kind <= 145 && kind % 3 == 1;
 }
 
+// Kinds without a picture or a meaning in the editor (1..4, 6..15,
+// 35..127). A chart keeps such notes as its file has them and saves them
+// back unchanged.
+inline bool isUnusedKind(int kind) {
+    return (kind >= 1 && kind <= 4) || (kind >= 6 && kind <= 15) || (kind >= 35 && kind <= 127);
+}
+
 class ChartDocument {
   public:
     ChartDocument();

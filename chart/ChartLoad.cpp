@@ -7,8 +7,10 @@
 
 #include <QDir>
 #include <QStringBuilder>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <new>
 #include <optional>
@@ -18,6 +20,7 @@
 #include "FileText.h"
 #include "Numbers.h"
 #include "RuntimeError.h"
+#include "ValueLimits.h"
 #include "Vornix.h"
 
 namespace lumidex {
@@ -103,9 +106,35 @@ QString whereFrom(const QString& fn, const QString& pakFn) {
            pakFn % '"';
 }
 
+// True when the bytes begin with an XML declaration naming UTF-8.
+bool declaresUtf8(const QByteArray& bytes) {
+    const QByteArray head = bytes.left(200).toLower();
+    if (!head.startsWith("<?xml")) return false;
+    const qsizetype close = head.indexOf("?>");
+    const QByteArray declaration = head.left(close < 0 ? head.size() : close);
+    const qsizetype at = declaration.indexOf("encoding");
+    if (at < 0) return false;
+    QByteArray value = declaration.mid(at + 8).trimmed();
+    if (!value.startsWith('=')) return false;
+    value = value.mid(1).trimmed();
+    return value.startsWith("\"utf-8\"") || value.startsWith("'utf-8'") ||
+           value.startsWith("\"utf8\"") || value.startsWith("'utf8'");
+}
+
+// The text of the bytes: by their byte-order mark, else as UTF-8 when they
+// declare it and are valid UTF-8, else as GB18030 (what the saver writes).
+QString decodeChart(const QByteArray& bytes) {
+    if (declaresUtf8(bytes)) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError()) return text;
+    }
+    return BytesToText(bytes, 0);
+}
+
 // Phase 1: the decoded text, when the bytes hold a chart.
 std::optional<QString> chartText(const QByteArray& bytes) {
-    QString text = BytesToText(bytes, 0);
+    QString text = decodeChart(bytes);
     if (holdsChart(text)) return text;
     return std::nullopt;
 }
@@ -113,14 +142,14 @@ std::optional<QString> chartText(const QByteArray& bytes) {
 // Reads the bytes and hands them to loadChartBytes. False, with *failure
 // set, when there are no bytes, no memory for their text or no chart in them.
 bool loadChart(ChartDocument& doc, const QString& fn, int flags, const QString& pakFn,
-               QString* failure) {
+               LoadReport* report, QString* failure) {
     try {
         const ChartBytes source = pakFn.isEmpty() ? readPlainFile(fn) : readPakFile(fn, pakFn);
         if (!source.failure.isEmpty()) {
             *failure = source.failure;
             return false;
         }
-        if (loadChartBytes(doc, source.bytes, flags)) return true;
+        if (loadChartBytes(doc, source.bytes, flags, report)) return true;
         *failure =
             whereFrom(fn, pakFn) % QStringLiteral(
                                        ": it holds no chart (no TITLE, BPM, BGM, DELAY, LONGCRT, "
@@ -138,8 +167,8 @@ bool loadChart(ChartDocument& doc, const QString& fn, int flags, const QString& 
 // Phase 2: fills the model from the text of a chart.
 class ChartReader {
   public:
-    ChartReader(ChartDocument& doc, const QString& text, int flags)
-        : doc_(doc), text_(text), flags_(flags) {}
+    ChartReader(ChartDocument& doc, const QString& text, int flags, LoadReport& report)
+        : doc_(doc), text_(text), flags_(flags), report_(report) {}
 
     void read() {
         forgetPreviousChart();
@@ -149,7 +178,7 @@ class ChartReader {
         readKeySounds();
         readNotes();
         runStep([&] {
-            doc_.LastCoord = std::clamp(lastNoteCoord_, 0, kMaxCoord);
+            doc_.LastCoord = std::max(lengthValue(), std::clamp(lastNoteCoord_, 0, kMaxCoord));
             doc_.Header.Length = QString::number(doc_.LastCoord);
         });
         doc_.Combo = combo_;
@@ -159,15 +188,20 @@ class ChartReader {
     // Calls visit(element text, slot) for every element of tag in document
     // order until limit of them were stored; slot counts from 1 and moves on
     // when visit answers that it stored the element. Answers how many were
-    // stored.
+    // stored; *beyond (when given) receives how many were left past limit.
     template <class Visit>
-    int forEachElement(const QString& tag, int limit, Visit&& visit) {
+    int forEachElement(const QString& tag, int limit, Visit&& visit, int* beyond = nullptr) {
         int32_t running = 0;
         int stored = 0;
-        while (stored < limit) {
+        for (;;) {
             const int32_t before = running;
             const QString element = PickFullTag(text_, tag, running, 1);
             if (element == kPickError || running <= before) break;
+            if (stored >= limit) {
+                if (!beyond) break;
+                ++*beyond;
+                continue;
+            }
             if (visit(element, stored + 1)) ++stored;
         }
         return stored;
@@ -190,43 +224,75 @@ class ChartReader {
         for (int slot = 0; slot <= kMaxKeySound; ++slot) doc_.keySound(slot) = KeySound{};
     }
 
-    // The header values come from the first element of each tag.
+    // A header number the chart can hold, or nullopt (reported) when the
+    // file's value is beyond what a chart can hold and the default is kept.
+    std::optional<double> headerNumber(const QString& tag, const QString& text, ChartValue value) {
+        double v = 0;
+        try {
+            v = val(text);
+        } catch (const RuntimeError&) {
+            v = std::numeric_limits<double>::infinity();
+        }
+        if (withinLimits(value, v)) return fileValue(v);
+        report_.values << tag % QStringLiteral(" \"") % text %
+                              QStringLiteral("\" was not taken: ") % limitReason(value);
+        return std::nullopt;
+    }
+
+    // The header values come from the first element of each tag. The tempo
+    // of the first BPM element is taken by readTempo, with the others.
     void readHeader() {
         HeaderTexts& h = doc_.Header;
-        TempoChange& base = doc_.tempoChange(0);
         h.Name = attribute(QStringLiteral("TITLE"), QStringLiteral("Name"));
         h.BPM = attribute(kTagBpm, QStringLiteral("BPM"));
-        runStep([&] { base.Speed = val(h.BPM); });
         h.BPMO = attribute(kTagBpm, QStringLiteral("OriginalBPM"));
         if (h.BPMO == kPickError) h.BPMO = h.BPM;
-        runStep([&] { base.Tempo = val(h.BPMO); });
         h.BGM = attribute(QStringLiteral("BGM"), QStringLiteral("Name"));
         h.BGMVolume = attribute(QStringLiteral("BGM"), QStringLiteral("Volume"));
         doc_.keySound(0) = KeySound{h.BGM, h.BGMVolume};
         h.Delay = attribute(QStringLiteral("DELAY"), QStringLiteral("Value"));
-        runStep([&] { doc_.Delay = val(h.Delay); });
+        if (h.Delay != kPickError) {
+            const std::optional<double> delay =
+                headerNumber(QStringLiteral("DELAY"), h.Delay, ChartValue::Delay);
+            if (delay) doc_.Delay = *delay;
+        }
         const QString longCorrection =
             attribute(QStringLiteral("LONGCRT"), QStringLiteral("Value"));
-        if (longCorrection != kPickError)
-            runStep([&] { doc_.LongCorrection = toInt32(val(longCorrection)); });
+        if (longCorrection != kPickError) {
+            const std::optional<double> v =
+                headerNumber(QStringLiteral("LONGCRT"), longCorrection, ChartValue::LongCorrection);
+            if (v) doc_.LongCorrection = toInt32(*v);
+        }
         h.LongCorrectVal = QString::number(doc_.LongCorrection);
     }
 
-    // Every cell gets the base tempo; then each record, in document order,
-    // sets the tempo from its own coord to the end. A record's coord is
-    // timed over the tempo the records before it have set.
+    // Every cell gets the base tempo (that of the first BPM element); then
+    // each record, in document order, sets the tempo from its own coord to
+    // the end. A record's coord is timed over the tempo the records before
+    // it have set. Records whose tempo or speed a chart cannot hold are
+    // repaired or left out (and reported), so every note can be placed.
     void readTempo() {
-        doc_.TempoCount =
-            forEachElement(kTagBpm, kMaxTempoRecord, [&](const QString& element, int slot) {
-                // A record with a number too large for a double is left out.
-                try {
-                    doc_.tempoChange(slot) = readTempoRecord(element);
-                    return true;
-                } catch (const RuntimeError&) {
-                    return false;
-                }
-            });
-        const TempoChange& base = doc_.tempoChange(0);
+        int element = 0;
+        doc_.TempoCount = forEachElement(
+            kTagBpm, kMaxTempoRecord,
+            [&](const QString& text, int slot) {
+                const std::optional<TempoChange> record = readTempoRecord(text, ++element);
+                if (record) doc_.tempoChange(slot) = *record;
+                return record.has_value();
+            },
+            &report_.bpmBeyond);
+        TempoChange& base = doc_.tempoChange(0);
+        base = doc_.TempoCount > 0 ? doc_.tempoChange(1) : TempoChange{120, 120, 0};
+        report_.noTempo = doc_.TempoCount == 0;
+        const auto first = [](const std::vector<int>& numbers) {
+            return !numbers.empty() && numbers.front() == 1;
+        };
+        // The boxes show the base tempo as the file writes it, unless it
+        // was repaired.
+        if (report_.noTempo || first(report_.tempoRepaired) || first(report_.tempoLeftOut)) {
+            doc_.Header.BPM = numberText(base.Speed);
+            doc_.Header.BPMO = numberText(base.Tempo);
+        }
         doc_.fillSpeedTempoFrom(0, base.Speed, base.Tempo);
         for (int i = 1; i <= doc_.TempoCount; ++i) {
             runStep([&] {
@@ -237,23 +303,59 @@ class ChartReader {
         }
     }
 
-    static TempoChange readTempoRecord(const QString& element) {
+    // A number of a BPM element, or NaN when it is absent, unreadable or
+    // beyond what a chart can hold.
+    static double tempoNumber(const QString& element, const QString& name, ChartValue value) {
+        const QString text = PickAttribute(element, kTagBpm, 1, name);
+        if (text == kPickError) return std::numeric_limits<double>::quiet_NaN();
+        try {
+            const double v = val(text);
+            if (withinLimits(value, v)) return fileValue(v);
+        } catch (const RuntimeError&) {
+        }
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+
+    // One BPM element: a tempo or speed beyond the limits takes the other
+    // one's value (as an absent OriginalBPM does); with neither usable, or a
+    // frame too large for a double, the element is left out.
+    std::optional<TempoChange> readTempoRecord(const QString& element, int number) {
         TempoChange record;
-        record.Speed = val(PickAttribute(element, kTagBpm, 1, QStringLiteral("BPM")));
-        const QString tempo = PickAttribute(element, kTagBpm, 1, QStringLiteral("OriginalBPM"));
-        record.Tempo = tempo == kPickError ? record.Speed : val(tempo);
-        record.Frame = val(PickAttribute(element, kTagBpm, 1, QStringLiteral("Frame")));
+        record.Speed = tempoNumber(element, QStringLiteral("BPM"), ChartValue::Speed);
+        const bool hasTempo =
+            PickAttribute(element, kTagBpm, 1, QStringLiteral("OriginalBPM")) != kPickError;
+        record.Tempo = hasTempo
+                           ? tempoNumber(element, QStringLiteral("OriginalBPM"), ChartValue::Tempo)
+                           : record.Speed;
+        std::optional<double> frame;
+        try {
+            frame = val(PickAttribute(element, kTagBpm, 1, QStringLiteral("Frame")));
+        } catch (const RuntimeError&) {
+        }
+        const bool speedOk = !std::isnan(record.Speed), tempoOk = !std::isnan(record.Tempo);
+        if (!frame || (!speedOk && !tempoOk)) {
+            report_.tempoLeftOut.push_back(number);
+            return std::nullopt;
+        }
+        record.Frame = *frame;
+        if (!speedOk || !tempoOk) {
+            report_.tempoRepaired.push_back(number);
+            if (!speedOk) record.Speed = record.Tempo;
+            if (!tempoOk) record.Tempo = record.Speed;
+        }
         return record;
     }
 
     void readKeySounds() {
-        doc_.KeyCount =
-            forEachElement(kTagEffect, kMaxKeySound, [&](const QString& element, int slot) {
+        doc_.KeyCount = forEachElement(
+            kTagEffect, kMaxKeySound,
+            [&](const QString& element, int slot) {
                 KeySound& key = doc_.keySound(slot);
                 key.Snd = PickAttribute(element, kTagEffect, 1, QStringLiteral("Snd"));
                 key.Volume = PickAttribute(element, kTagEffect, 1, QStringLiteral("Volume"));
                 return true;
-            });
+            },
+            &report_.effectBeyond);
     }
 
     void readNotes() {
@@ -263,32 +365,90 @@ class ChartReader {
         });
     }
 
-    // One AREA element: its coord is rounded to the AlignCoord grid, a long
-    // note's end is snapped to whole beats after its start.
-    void readNote(const QString& element) {
-        const double p = val(PickAttribute(element, kTagArea, 1, QStringLiteral("Coord")));
+    // A valid LENGTH (a number in 0..30000) is the author's "Note Length";
+    // the chart reaches at least that far. -1 without one.
+    int lengthValue() const {
+        const QString text = attribute(QStringLiteral("LENGTH"), QStringLiteral("Value"));
+        if (!isNumeric(text)) return -1;
+        const double v = roundHalfEven(val(text));
+        return v >= 0 && v <= kMaxCoord ? int(v) : -1;
+    }
+
+    // The coord a note at position p stands on, or nullopt when it lies off
+    // the chart: nearer to a coord below 0 or above 30000 than to the chart.
+    std::optional<int> noteCoord(double p) const {
+        const NoteEntry& first = doc_.cell(0);
+        if (p < -0.5 * first.Speed / first.Tempo) return std::nullopt;
         const int c = require(doc_.PositionToCoord(p, flags_));
-        const int n = toInt32(roundHalfEven(c / doc_.AlignCoord) * doc_.AlignCoord);
+        if (c < kMaxCoord) return c;
+        // Only a note at the end needs the position of the whole chart.
+        const NoteEntry& last = doc_.cell(kMaxCoord);
+        const double top = require(doc_.CoordToPosition(kMaxCoord)) + 0.5 * last.Speed / last.Tempo;
+        if (c > kMaxCoord || p >= top) return std::nullopt;
+        return c;
+    }
+
+    // The kind of a note, or nullopt (reported) for a value beyond 0..255.
+    std::optional<uint8_t> noteKind(const QString& element) {
         // Most notes have no AutoPlay attribute; a plain text search rules
         // that out before the picker parses the element for it.
         static const QString autoPlayName = QStringLiteral("AutoPlay");
-        const bool autoPlay = element.contains(autoPlayName) &&
-                              PickAttribute(element, kTagArea, 1, autoPlayName) != kPickError;
-        const uint8_t k =
-            autoPlay ? 5 : toByte(val(PickAttribute(element, kTagArea, 1, QStringLiteral("Kind"))));
-        combo_ += ComboWeight(k);
-        if (k < 128 || isLongStart(k)) {
-            if (isLongStart(k)) longStart_ = n;
-            noteAt(n);
-            doc_.setNote(n, k, keyIndex(element));
-        } else if (isLongEnd(k)) {
-            const int end = longNoteEnd(p, c);
+        if (element.contains(autoPlayName) &&
+            PickAttribute(element, kTagArea, 1, autoPlayName) != kPickError)
+            return uint8_t(5);
+        try {
+            return toByte(val(PickAttribute(element, kTagArea, 1, QStringLiteral("Kind"))));
+        } catch (const RuntimeError&) {
+            ++report_.notesBadKind;
+            return std::nullopt;
+        }
+    }
+
+    // One AREA element: its coord is rounded to the AlignCoord grid, a long
+    // note's end is snapped to whole beats after its start. A note off the
+    // chart is counted, not stored.
+    void readNote(const QString& element) {
+        const std::optional<uint8_t> kind = noteKind(element);
+        if (!kind) return;
+        const uint8_t k = *kind;
+        double p = 0;
+        try {
+            p = val(PickAttribute(element, kTagArea, 1, QStringLiteral("Coord")));
+        } catch (const RuntimeError&) {
+            p = std::numeric_limits<double>::infinity();  // too large for a double: off the chart
+        }
+        const std::optional<int> c = noteCoord(p);
+        if (!c) {
+            ++report_.notesOffChart;
+            return;
+        }
+        const int n = toInt32(roundHalfEven(*c / doc_.AlignCoord) * doc_.AlignCoord);
+        if (isLongEnd(k)) {
+            int end = longNoteEnd(doc_, longStart_, p, *c);
+            // An end snapped onto its own head would replace it: it goes one
+            // beat after the head instead.
+            if (end == longStart_ && isLongStart(doc_.cell(end).Kind)) {
+                end += 12;
+                ++report_.longEndsMoved;
+            }
+            if (end > kMaxCoord) {
+                ++report_.notesOffChart;
+                return;
+            }
+            combo_ += ComboWeight(k);
             noteAt(end);
             doc_.setKind(end, k);
-        } else {
-            noteAt(n);
+            return;
         }
-        // Bodies and the unused kinds 146..255 are counted but not stored.
+        combo_ += ComboWeight(k);
+        noteAt(n);
+        if (k < 128 || isLongStart(k)) {
+            if (isLongStart(k)) longStart_ = n;
+            if (isUnusedKind(k)) ++report_.notesUnusedKind;
+            doc_.setNote(n, k, keyIndex(element));
+        } else if (!isLongBody(k)) {
+            ++report_.notesBadKind;  // 146..255: no such note
+        }
     }
 
     // LastCoord is the highest coord any element reaches, so a file whose
@@ -305,18 +465,10 @@ class ChartReader {
         }
     }
 
-    // The first whole beat after the start that reaches the end's coord c,
-    // or the beat before it when p lies within LongCorrection of that one.
-    int longNoteEnd(double p, int c) const {
-        int e = longStart_ + 12;
-        while (e < c) e += 12;
-        const double beyond = round2(p - require(doc_.CoordToPosition(e - 12)));
-        return beyond > doc_.LongCorrection ? e : e - 12;
-    }
-
     ChartDocument& doc_;
     const QString& text_;
     const int flags_;
+    LoadReport& report_;
     int longStart_ = 0;
     int lastNoteCoord_ = 0;
     int combo_ = 0;
@@ -329,10 +481,18 @@ QString folderOf(const QString& path) {
     return full.left(full.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-int loadChartBytes(ChartDocument& doc, const QByteArray& bytes, int flags) {
+int longNoteEnd(const ChartDocument& doc, int start, double p, int c) {
+    int e = start + 12;
+    while (e < c) e += 12;
+    const double beyond = round2(p - require(doc.CoordToPosition(e - 12)));
+    return beyond > doc.LongCorrection ? e : e - 12;
+}
+
+int loadChartBytes(ChartDocument& doc, const QByteArray& bytes, int flags, LoadReport* report) {
     const std::optional<QString> text = chartText(bytes);
     if (!text) return 0;
-    ChartReader(doc, *text, flags).read();
+    LoadReport local;
+    ChartReader(doc, *text, flags, report ? *report : local).read();
     return 1;
 }
 
@@ -342,7 +502,8 @@ int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pa
     std::optional<BusyPointer> busy(std::in_place, ui);
 
     QString failure;
-    if (!loadChart(doc, fn, flags, pakFn, &failure)) {
+    LoadReport report;
+    if (!loadChart(doc, fn, flags, pakFn, &report, &failure)) {
         busy.reset();
         ui.message(failure, MsgIcon::Exclamation);
         return 0;
@@ -351,8 +512,9 @@ int LoadFile(ChartDocument& doc, const QString& fn, int flags, const QString& pa
     const double frames = totalFrames(doc);
     busy.reset();
     ui.message(QStringLiteral("File opened successfully, All Combo = ") %
-               QString::number(doc.Combo) % QStringLiteral("\nFrames = ") %
-               numberText(roundHalfEven(frames)));
+                   QString::number(doc.Combo) % QStringLiteral("\nFrames = ") %
+                   numberText(roundHalfEven(frames)) % report.text(),
+               report.empty() ? MsgIcon::None : MsgIcon::Exclamation);
 
     if (pakFn.isEmpty()) {
         if (chartDir) *chartDir = folderOf(fn);

@@ -109,12 +109,13 @@ class ChartWriter {
             combo_ += ComboWeight(cell.Kind);
             if (k == 5) {
                 writeArea(round2Text(position(i_)), 26, cell.FxSndIndex, true);
-            } else if ((k >= 16 && k <= 34) || isLongStart(k)) {
+            } else if ((k >= 16 && k <= 34) || isLongStart(k) || isUnusedKind(k)) {
                 const double p = position(i_);
                 writeArea(round2Text(p), k, cell.FxSndIndex);
                 if (isLongStart(k)) {
                     headPosition_ = p;
                     headKind_ = k;
+                    headCoord_ = i_;
                 }
             } else if (isLongEnd(k)) {
                 writeLongNoteEnd(k);
@@ -123,7 +124,12 @@ class ChartWriter {
     }
 
     // The middle lines every 12 position units after the remembered head and
-    // the end on the last multiple of 12 the corrected length reaches.
+    // the end on the last multiple of 12 the corrected length reaches. Where
+    // that end would be read back on another coord (the scroll speed is not
+    // the tempo, the correction is negative) the end goes on its own
+    // position; where neither is read back there (an end that is not on a
+    // whole beat after its head) the end stays at least a beat after the
+    // head, so the head is never overwritten.
     void writeLongNoteEnd(int endKind) {
         const double endPosition = position(i_);
         if (headKind_ == 0) {
@@ -139,12 +145,30 @@ class ChartWriter {
             quotient < std::numeric_limits<int32_t>::min())
             throw RuntimeError(rterr::Overflow);
         const qint64 steps = static_cast<qint64>(quotient);
-        middleLines_ += std::max<qint64>(steps - 1, 0);
+        double end = headPosition_ + 12.0 * static_cast<double>(std::max<qint64>(steps, 1));
+        if (readBackAt(end) != i_ && readBackAt(endPosition) == i_) end = endPosition;
+        // Middle lines every 12 position units strictly before the end.
+        const qint64 middles =
+            static_cast<qint64>(std::ceil((end - headPosition_) / 12 - 1e-9)) - 1;
+        middleLines_ += std::max<qint64>(middles, 0);
         if (middleLines_ > kMaxMiddleLines) throw RuntimeError(rterr::OutOfMemory);
-        for (qint64 j = 1; j <= steps - 1; ++j)
+        for (qint64 j = 1; j <= middles; ++j)
             writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(j)), headKind_ + 1, 0);
-        writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(steps)), headKind_ + 2, 0);
+        writeArea(round2Text(end), headKind_ + 2, 0);
         headKind_ = 0;  // a head closes one long note
+    }
+
+    // The coord the loader gives an end written at position p after the
+    // remembered head; -1 when it cannot be timed.
+    int readBackAt(double p) const {
+        const double written = round2(p);
+        const std::optional<int> c = doc_.PositionToCoord(written, 0);
+        if (!c) return -1;
+        try {
+            return longNoteEnd(doc_, headCoord_, written, *c);
+        } catch (const RuntimeError&) {
+            return -1;
+        }
     }
 
     void writeArea(const QString& coord, int kind, int fxSndIndex, bool autoPlay = false) {
@@ -165,20 +189,27 @@ class ChartWriter {
     int combo_ = 0;
     double headPosition_ = 0;  // unrounded position of the last long-note head
     int headKind_ = 0;         // its kind; 0 when no head is waiting for its end
+    int headCoord_ = 0;        // its coord
     qint64 middleLines_ = 0;
 };
 
-// Shows the first header check that fails; true when all pass.
+// Names every header field that fails its check in one warning; true when
+// all pass.
 bool headerTextsValid(const HeaderTexts& header, Dialogs& ui) {
-    const QString* problem = !isNumeric(header.BPMO)     ? &kPleaseEnterBpm
-                             : !isNumeric(header.BPM)    ? &kPleaseEnterSpeed
-                             : !isNumeric(header.Length) ? &kPleaseEnterLength
-                                                         : nullptr;
-    if (problem) ui.message(*problem, MsgIcon::Exclamation);
-    return problem == nullptr;
+    const QString missing = missingHeaderFields(header);
+    if (!missing.isEmpty()) ui.message(missing, MsgIcon::Exclamation);
+    return missing.isEmpty();
 }
 
 }  // namespace
+
+QString missingHeaderFields(const HeaderTexts& header) {
+    QStringList missing;
+    if (!isNumeric(header.BPMO)) missing << kPleaseEnterBpm;
+    if (!isNumeric(header.BPM)) missing << kPleaseEnterSpeed;
+    if (!isNumeric(header.Length)) missing << kPleaseEnterLength;
+    return missing.join(QLatin1Char('\n'));
+}
 
 double totalFrames(const ChartDocument& doc) {
     const std::optional<double> lastPosition = doc.CoordToPosition(doc.LastCoord);
@@ -222,13 +253,15 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui, const SaveSty
         const ComposedChart chart = composeChart(doc, &counter);
         if (WriteFileBytes(name, chart.bytes, &description) == 0) {
             doc.Combo = chart.combo;
+            const ReopenDifference diff = reopenDifference(doc, chart.bytes);
             const QString done = QStringLiteral("File saved successfully, All Combo = ") %
                                  QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
-                                 numberText(roundHalfEven(totalFrames(doc)));
-            if (style.showSuccess)
+                                 numberText(roundHalfEven(totalFrames(doc))) % diff.text();
+            // A file that would read back differently is always told in a box.
+            if (style.showSuccess && diff.empty())
                 style.showSuccess(done);
             else
-                ui.message(done);
+                ui.message(done, diff.empty() ? MsgIcon::None : MsgIcon::Exclamation);
             return 1;
         }
         description = capitalized(description);

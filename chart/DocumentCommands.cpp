@@ -64,8 +64,14 @@ bool DocumentCommands::openCommandLine(const QStringList& args) {
     return loadChart(chart.fn, 0, chart.pakFn);
 }
 
+// The header fields are checked before the chooser, so a chart that cannot
+// be saved as it stands costs no trip through it.
 bool DocumentCommands::save() {
     host_.storeHeader();
+    if (const QString missing = missingHeaderFields(doc_.Header); !missing.isEmpty()) {
+        ui_.message(missing, MsgIcon::Exclamation);
+        return false;
+    }
     const QString fn = ui_.ShowSaveDialog(kSaveFilter, kSaveCaption, state_.CurrentFile);
     if (SaveFile(doc_, fn, ui_) != 1) return false;
     saved(fn);

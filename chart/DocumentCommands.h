@@ -100,7 +100,9 @@ class DocumentCommands {
     // The chart of the command line, without a question. True when loaded.
     bool openCommandLine(const QStringList& args);
 
-    // "&Save XML File...": always through the save dialog. True when saved.
+    // "&Save XML File...": the header fields a save needs are checked first
+    // (every missing one named in one warning, no chooser then); then always
+    // through the save dialog. True when saved.
     bool save();
 
     // "&Save": writes the chart to its own file (the loose file last opened

@@ -4,10 +4,6 @@ namespace lumidex {
 
 HeaderTexts newChartHeader() {
     HeaderTexts h;
-    h.Name = QStringLiteral("Please enter music name");
-    h.BPMO = QStringLiteral("Please enter BPM");
-    h.BPM = QStringLiteral("Please enter speed");
-    h.Length = QStringLiteral("Please enter note length");
     h.LongCorrectVal = QStringLiteral("4");
     h.Delay = QStringLiteral("0");
     h.BGMVolume = QStringLiteral("1.00");

@@ -7,7 +7,17 @@
 
 namespace lumidex {
 
-// The header texts of a new chart.
+// The prompts of the "Music Info" boxes a new chart leaves empty, shown as
+// placeholder text (grey, never part of the box's text). An empty box is
+// what the prompt stood for: an empty name is saved as empty, and "Current
+// BPM", "Current Speed" and "Note Length" left empty are missing when saving.
+inline const QString kMusicNamePrompt = QStringLiteral("Please enter music name");
+inline const QString kBpmPrompt = QStringLiteral("Please enter BPM");
+inline const QString kSpeedPrompt = QStringLiteral("Please enter speed");
+inline const QString kLengthPrompt = QStringLiteral("Please enter note length");
+
+// The header texts of a new chart: the name, "Current BPM", "Current Speed"
+// and "Note Length" empty.
 HeaderTexts newChartHeader();
 
 // Makes doc a new chart: no notes, long-note correction 4, the header of

@@ -2,6 +2,7 @@
 
 #include "EditTypes.h"
 #include "Numbers.h"
+#include "ValueLimits.h"
 
 namespace lumidex {
 namespace {
@@ -28,11 +29,47 @@ void setField(ChartEdit& edits, int coord, TempoField field, double v) {
         edits.setTempo(coord, v);
 }
 
+// The value a box holds within its limits, or nullopt.
+std::optional<double> limitedValue(const QString& text, ChartValue value) {
+    const std::optional<double> v = numericValue(text);
+    if (!v || !withinLimits(value, *v)) return std::nullopt;
+    return fileValue(*v);
+}
+
+ChartValue chartValueOf(HeaderBox box) {
+    switch (box) {
+        case HeaderBox::Tempo:
+            return ChartValue::Tempo;
+        case HeaderBox::Speed:
+            return ChartValue::Speed;
+        case HeaderBox::Delay:
+            return ChartValue::Delay;
+        default:
+            return ChartValue::LongCorrection;
+    }
+}
+
 }  // namespace
 
-bool acceptTempoField(ChartEdit& edits, TempoField field, int p, const QString& text) {
+QString headerRefusal(HeaderBox box, const QString& text) {
     const std::optional<double> v = numericValue(text);
-    if (!v || !(*v > 0)) return false;
+    if (!v) return QStringLiteral("Not a number: \"%1\".").arg(text);
+    switch (box) {
+        case HeaderBox::Length:
+            return roundHalfEven(*v) >= 1 && roundHalfEven(*v) <= kMaxCoord
+                       ? QString()
+                       : QStringLiteral("The note length must be from 1 to 30000.");
+        case HeaderBox::BGMVolume:
+            return QString();
+        default:
+            return withinLimits(chartValueOf(box), *v) ? QString() : limitReason(chartValueOf(box));
+    }
+}
+
+bool acceptTempoField(ChartEdit& edits, TempoField field, int p, const QString& text) {
+    const std::optional<double> v =
+        limitedValue(text, field == TempoField::Speed ? ChartValue::Speed : ChartValue::Tempo);
+    if (!v) return false;
     const bool speed = field == TempoField::Speed;
     headerStep(edits, speed ? QStringLiteral("Change Speed") : QStringLiteral("Change BPM"),
                speed ? &HeaderTexts::BPM : &HeaderTexts::BPMO, text, [&] {
@@ -58,7 +95,7 @@ bool acceptLength(ChartEdit& edits, const QString& text) {
 }
 
 bool acceptDelay(ChartEdit& edits, const QString& text) {
-    const std::optional<double> v = numericValue(text);
+    const std::optional<double> v = limitedValue(text, ChartValue::Delay);
     if (!v) return false;
     headerStep(edits, QStringLiteral("Change Delay"), &HeaderTexts::Delay, text,
                [&] { edits.setDelay(*v); });
@@ -66,10 +103,9 @@ bool acceptDelay(ChartEdit& edits, const QString& text) {
 }
 
 bool acceptLongCorrection(ChartEdit& edits, const QString& text) {
-    const std::optional<double> v = numericValue(text);
+    const std::optional<double> v = limitedValue(text, ChartValue::LongCorrection);
     if (!v) return false;
     const double rounded = roundHalfEven(*v);
-    if (rounded < INT32_MIN || rounded > INT32_MAX) return false;
     headerStep(edits, QStringLiteral("Change Long Note Correction"), &HeaderTexts::LongCorrectVal,
                text, [&] { edits.setLongCorrection(int32_t(rounded)); });
     return true;

@@ -14,7 +14,16 @@ namespace lumidex {
 
 enum class TempoField { Speed, Tempo };
 
-// "Current Speed" (Speed) and "Current BPM" (Tempo): a number above 0 is
+// The boxes that check their text. A value a chart file cannot hold and give
+// back (chart/ValueLimits.h) is refused like text that is not a number.
+enum class HeaderBox { Tempo, Speed, Length, Delay, LongCorrection, BGMVolume };
+
+// Why box refuses text, for the status bar ("The tempo must be from 1 to
+// 10000 BPM."); empty when it takes it.
+QString headerRefusal(HeaderBox box, const QString& text);
+
+// "Current Speed" (Speed) and "Current BPM" (Tempo): a number from 1 to
+// 10000 (as the file writes it back: 15 significant digits) is
 // written over the run of equal values around coord p, the scroll position
 // (the current tempo segment), and nothing beyond it. On a chart without
 // tempo that run is every cell, so the first entries give the whole chart
@@ -23,9 +32,9 @@ bool acceptTempoField(ChartEdit& edits, TempoField field, int p, const QString& 
 
 // "Note Length": a number that rounds to 1..30000 becomes LastCoord.
 bool acceptLength(ChartEdit& edits, const QString& text);
-// "BGM Delay": a number of frames.
+// "BGM Delay": a number of frames, at most a day either way.
 bool acceptDelay(ChartEdit& edits, const QString& text);
-// "Long Note Correction Value": a number, rounded.
+// "Long Note Correction Value": a number from -1200 to 1200, rounded.
 bool acceptLongCorrection(ChartEdit& edits, const QString& text);
 // "BGM Volume": a number, kept as typed as the music's volume.
 bool acceptBgmVolume(ChartEdit& edits, const QString& text);

@@ -1,5 +1,6 @@
 #include "MouseEditing.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace lumidex {
@@ -27,27 +28,34 @@ void MouseEditing::chartReplaced() {
     release();
 }
 
-// The coord one pointer event edits, or nothing when it edits none.
-std::optional<int> MouseEditing::coordToEdit(int y, const CanvasRows& rows) const {
+// The coords one pointer event edits, in order, or none. The first edit of
+// a press is the target; a drag then steps 3 coords at a time toward the
+// pointer, as many steps as reach the target without passing it (at least
+// one), so a fast pointer writes every coord it passes over.
+std::vector<int> MouseEditing::coordsToEdit(int y, const CanvasRows& rows) const {
     const int c0 = rows.HeightToCoord(y);
-    if (c0 < 0) return std::nullopt;
+    if (c0 < 0) return {};
     const int target = noteNear(edits_.doc(), c0).value_or(gridCoordNear(c0));
     const int last = marks_.lastEditedCoord;
     const int yLast = rows.CoordToHeight(last);
-    if (std::abs(y - yLast) <= 7 && target == last) return std::nullopt;
-    if (marks_.selectedKind == -1) return std::nullopt;
-    if (last == -1) return target;
-    // One step of 3 coords toward the pointer (rows grow downward).
+    if (std::abs(y - yLast) <= 7 && target == last) return {};
+    if (marks_.selectedKind == -1) return {};
+    if (last == -1) return {target};
+    // Rows grow downward: a pointer above the last edit steps up.
     const int toward = (y > yLast) - (y < yLast);
-    return last - 3 * toward;
+    const int steps = std::max(1, std::abs(target - last) / 3);
+    std::vector<int> coords;
+    for (int i = 1; i <= steps; ++i) coords.push_back(last - 3 * toward * i);
+    return coords;
 }
 
 bool MouseEditing::move(int buttons, int y, const CanvasRows& rows) {
     if (!marks_.mouseHeld) return false;
-    const std::optional<int> coord = coordToEdit(y, rows);
-    if (!coord) return false;
-    if (inChart(*coord)) write(*coord, buttons);
-    marks_.lastEditedCoord = *coord;
+    const std::vector<int> coords = coordsToEdit(y, rows);
+    if (coords.empty()) return false;
+    for (int c : coords)
+        if (inChart(c)) write(c, buttons);
+    marks_.lastEditedCoord = coords.back();
     return true;
 }
 

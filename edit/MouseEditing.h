@@ -6,14 +6,15 @@
 // kind into the note nearest the pointer (the coord above preferred, then the
 // coord itself, then the one below) or into the nearest multiple of 3; the
 // right button erases it. While the button is held, each pointer event moves
-// the edit point exactly 3 coords toward the pointer, so every coord of one
-// drag has the same remainder modulo 3 and a fast drag catches up over later
-// events. Both buttons together change nothing.
+// the edit point toward the pointer in steps of 3 coords, writing each, as
+// many as reach the note or grid coord under the pointer: every coord of one
+// drag has the same remainder modulo 3, and a pointer that crosses many rows
+// between two events leaves no gap. Both buttons together change nothing.
 //
 // A whole drag, press to release, is one edit step ("Draw Note" or "Erase
 // Note"). Combo follows every written cell.
 
-#include <optional>
+#include <vector>
 
 #include "ChartEdit.h"
 #include "EditTypes.h"
@@ -42,8 +43,8 @@ class MouseEditing {
     // held. Starts the drag's step and makes its first edit. True when the
     // view should be repainted.
     bool press(int buttons, int y, const CanvasRows& rows);
-    // The pointer moved to row y with buttons held: one edit step of the
-    // drag. True when an edit was made (the view should be repainted).
+    // The pointer moved to row y with buttons held: the drag's edit point
+    // follows it. True when an edit was made (the view should be repainted).
     bool move(int buttons, int y, const CanvasRows& rows);
     // The button went up: the drag and its step end.
     void release();
@@ -52,7 +53,7 @@ class MouseEditing {
     void chartReplaced();
 
   private:
-    std::optional<int> coordToEdit(int y, const CanvasRows& rows) const;
+    std::vector<int> coordsToEdit(int y, const CanvasRows& rows) const;
     void write(int coord, int buttons);
 
     ChartEdit& edits_;

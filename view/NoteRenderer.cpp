@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ChartCheck.h"
 #include "Numbers.h"
 
 namespace lumidex {
@@ -59,7 +60,7 @@ class RepaintPass {
           key_(&key),
           report_(report),
           range_(drawnRange(viewBase, logicalHeight(canvas))),
-          walkStart_(std::max(range_.first, 2)) {
+          walkStart_(std::max(range_.first, 0)) {
         report_.drawn = range_;
     }
 
@@ -97,7 +98,8 @@ class RepaintPass {
     // A text at the left edge with its top at row top. A long text (a tempo
     // change) that is wider than the strip is narrowed to fit rather than cut.
     void print(Target& strip, const NoteRenderer::Strip& style, std::vector<PrintedText>& log,
-               int top, const QString& text) {
+               int top, const QString& text, bool warning = false) {
+        if (warning) strip.painter.setPen(style.style.warning);
         const QPointF at(0, top + style.metrics.ascent());
         const double room = logicalWidth(*strip.image) - 1;
         const double width = text.size() > kAlwaysFits ? style.metrics.horizontalAdvance(text) : 0;
@@ -109,7 +111,8 @@ class RepaintPass {
         } else {
             strip.painter.drawText(at, text);
         }
-        log.push_back(PrintedText{top, text});
+        if (warning) strip.painter.setPen(style.style.text);
+        log.push_back(PrintedText{top, text, warning});
     }
 
     // Tiles centred on multiples of 3, from the lowest drawn one up past the
@@ -183,20 +186,19 @@ class RepaintPass {
     // A long note crossing the whole view: nothing was met, and the nearest
     // note below the view is a long-note head.
     void showLongNoteAcrossView() {
-        if (range_.first < 2) return;  // nothing lies below coord 1
         const std::optional<int> below = nearestNoteBelow();
         if (below && isLongHead(kindAt(*below)))
             drawSpan(roundToInt(range_.first / 3.0) * 3, range_.last, kindAt(*below));
     }
 
-    // The nearest coord below the one being walked (down to 1) that holds a
+    // The nearest coord below the one being walked (down to 0) that holds a
     // note. The walk knows the part inside the view; the part below it is
     // searched once per repaint.
     std::optional<int> nearestNoteBelow() {
         if (lastNoteWalked_ >= 0) return lastNoteWalked_;
         if (!searchedBelow_) {
             searchedBelow_ = true;
-            for (int j = walkStart_ - 1; j >= 1; --j) {
+            for (int j = walkStart_ - 1; j >= 0; --j) {
                 if (kindAt(j) != 0) {
                     noteBelowView_ = j;
                     break;
@@ -207,13 +209,15 @@ class RepaintPass {
     }
 
     void printKey(const NoteEntry& cell, int y) {
-        print(key_, r_.key_, report_.keyTexts, y, QString::number(cell.FxSndIndex));
+        print(key_, r_.key_, report_.keyTexts, y, QString::number(cell.FxSndIndex),
+              keyIndexPastList(doc_, cell.FxSndIndex));
     }
 
     // Beat marks every 12 coords (the coord number every 24, "-" between),
-    // or the tempo and speed where either changes.
+    // or the tempo and speed where either changes. Coord 0 has nothing
+    // before it to change from: it shows its number.
     void printScale(int c, const NoteEntry& cell, int y) {
-        const NoteEntry& before = doc_.cell(c - 1);
+        const NoteEntry& before = doc_.cell(c > 0 ? c - 1 : c);
         if (cell.Tempo == before.Tempo && cell.Speed == before.Speed) {
             if (c % 12 != 0) return;
             print(scale_, r_.scale_, report_.scaleTexts, y,
@@ -240,7 +244,7 @@ class RepaintPass {
     Target key_;
     RenderReport& report_;
     const CoordRange range_;
-    const int walkStart_;  // coords 0 and 1 are never drawn
+    const int walkStart_;  // the lowest coord walked: the first drawn one, at least 0
 
     int openKind_ = 0;   // head kind of the open long note, 0 when none is open
     int openStart_ = 0;  // its start coord

@@ -27,14 +27,18 @@ class QPainter;
 
 namespace lumidex {
 
-// Font and colours of a text strip; text is printed at its left edge.
+// Font and colours of a text strip; text is printed at its left edge. The
+// key strip prints a key index that names no key of the list (one the key
+// list check reports as key-past-list) in the warning colour.
 struct StripStyle {
     QFont font;
     QColor background = Qt::white;
     QColor text = Qt::black;
+    QColor warning = QColor(210, 0, 0);
 
     bool operator==(const StripStyle& o) const {
-        return font == o.font && background == o.background && text == o.text;
+        return font == o.font && background == o.background && text == o.text &&
+               warning == o.warning;
     }
 };
 
@@ -42,6 +46,7 @@ struct StripStyle {
 struct PrintedText {
     int row = 0;
     QString text;
+    bool warning = false;  // printed in the warning colour
 };
 
 // A note picture put on the canvas: its kind and the row given as its top

@@ -59,9 +59,9 @@ class Scanner {
     int size() const { return n_; }
 
     // One attribute of a start tag: name [nameBegin, nameEnd), value
-    // [valueBegin, valueEnd).
+    // [valueBegin, valueEnd); next is where the scan of the tag goes on.
     struct Attribute {
-        int nameBegin, nameEnd, valueBegin, valueEnd;
+        int nameBegin, nameEnd, valueBegin, valueEnd, next;
     };
 
     struct StartTag {
@@ -70,8 +70,45 @@ class Scanner {
         bool closed = false;       // a ">" was found
     };
 
-    // Parses the attributes of a start tag from i (just after the tag name).
-    // onAttribute(const Attribute&) returns true to stop early.
+    int skipBlanks(int k) const {
+        while (k < n_ && isBlank(s_[k])) ++k;
+        return k;
+    }
+
+    // The end of an unquoted value starting at k: a blank, "<", ">" or "/>".
+    int unquotedValueEnd(int k) const {
+        while (k < n_ && !isBlank(s_[k]) && s_[k] != u'>' && s_[k] != u'<' &&
+               !(s_[k] == u'/' && k + 1 < n_ && s_[k + 1] == u'>'))
+            ++k;
+        return k;
+    }
+
+    // The attribute whose name starts at i: its name, its value (quoted,
+    // unquoted, or empty when there is no "="), and where scanning goes on.
+    Attribute parseAttribute(int i) const {
+        Attribute a;
+        a.nameBegin = i;
+        while (i < n_ && isNameChar(s_[i])) ++i;
+        a.nameEnd = i;
+        int k = skipBlanks(i);
+        if (k >= n_ || s_[k] != u'=') {
+            a.valueBegin = a.valueEnd = a.nameEnd;
+            a.next = i;
+            return a;
+        }
+        k = skipBlanks(k + 1);
+        if (k < n_ && (s_[k] == u'"' || s_[k] == u'\'')) {
+            const int close = closingQuote(k);
+            a.valueBegin = k + 1;
+            a.valueEnd = close;
+            a.next = close < n_ ? close + 1 : n_;
+        } else {
+            a.valueBegin = k;
+            a.valueEnd = a.next = unquotedValueEnd(k);
+        }
+        return a;
+    }
+
     template <class F>
     StartTag parseStartTag(int i, F&& onAttribute) const {
         StartTag tag;
@@ -99,31 +136,8 @@ class Scanner {
                 i = close < n_ ? close + 1 : n_;
                 continue;
             }
-            Attribute a;
-            a.nameBegin = i;
-            while (i < n_ && isNameChar(s_[i])) ++i;
-            a.nameEnd = i;
-            int k = i;
-            while (k < n_ && isBlank(s_[k])) ++k;
-            if (k < n_ && s_[k] == u'=') {
-                ++k;
-                while (k < n_ && isBlank(s_[k])) ++k;
-                if (k < n_ && (s_[k] == u'"' || s_[k] == u'\'')) {
-                    const int close = closingQuote(k);
-                    a.valueBegin = k + 1;
-                    a.valueEnd = close;
-                    i = close < n_ ? close + 1 : n_;
-                } else {
-                    a.valueBegin = k;
-                    while (k < n_ && !isBlank(s_[k]) && s_[k] != u'>' && s_[k] != u'<' &&
-                           !(s_[k] == u'/' && k + 1 < n_ && s_[k + 1] == u'>'))
-                        ++k;
-                    a.valueEnd = k;
-                    i = k;
-                }
-            } else {
-                a.valueBegin = a.valueEnd = a.nameEnd;
-            }
+            const Attribute a = parseAttribute(i);
+            i = a.next;
             if (onAttribute(a)) {
                 tag.end = i;
                 return tag;

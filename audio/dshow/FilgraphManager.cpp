@@ -26,6 +26,8 @@ HRESULT FilgraphManager::RenderFile(const QString& fileName) {
     const QFileInfo info(fileName);
     if (fileName.isEmpty() || !info.exists() || info.isDir()) return VFW_E_NOT_FOUND;
     if (!info.isReadable()) return E_ACCESSDENIED;
+    // A pipe or a device would block the reading thread: only files play.
+    if (!info.isFile()) return VFW_E_NOT_FOUND;
     HRESULT result = E_FAIL;
     graph_ = GstGraph::open(QFile::encodeName(info.absoluteFilePath()), &result);
     if (!graph_) return result;

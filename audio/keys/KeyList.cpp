@@ -4,6 +4,8 @@
 #include <array>
 
 #include "DocumentCommands.h"
+#include "Numbers.h"
+#include "RuntimeError.h"
 
 namespace lumidex {
 namespace {
@@ -31,6 +33,23 @@ void renumberCells(ChartEdit& edits, Renumber newIndex) {
         const int16_t now = newIndex(old);
         if (now != old) edits.setFxSndIndex(c, now);
     }
+}
+
+// A volume the players can use: a number (a double, so not 1e999).
+bool isVolume(const QString& text) {
+    if (!isNumeric(text)) return false;
+    try {
+        val(text);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
+}
+
+bool inKeyList(const ChartDocument& doc, const QString& name) {
+    for (int k = 1; k <= std::clamp(doc.KeyCount, 0, kMaxKeySound); ++k)
+        if (doc.keySound(k).Snd == name) return true;
+    return false;
 }
 
 }  // namespace
@@ -88,23 +107,31 @@ bool KeyListCommands::add() {
     if (edits_.doc().KeyCount >= kMaxKeySound) return false;
     const QString name = ui_.input(kKeyFilePrompt);
     if (name.isEmpty()) return false;
-    const QString volume = ui_.input(kKeyVolumePrompt, QString(), kKeyDefaultVolume);
+    const QString volume = askVolume(kKeyDefaultVolume);
     if (volume.isEmpty()) return false;
     EditStep step(edits_, QStringLiteral("Add Key"));
     append({name, volume});
     return true;
 }
 
-int KeyListCommands::addBatch(const QString& initialName) {
-    const QStringList paths = ui_.ShowOpenMultiDialog(kKeySoundFilter, kOpenCaption, initialName);
-    EditStep step(edits_, QStringLiteral("Add Keys"));
+int KeyListCommands::addBatch(const QString& musicDir) {
+    const QStringList paths = ui_.ShowOpenMultiDialog(kKeySoundFilter, kOpenCaption, musicDir);
+    QStringList again;
     int added = 0;
-    for (const QString& path : paths) {
-        if (path.isEmpty()) continue;
-        if (edits_.doc().KeyCount >= kMaxKeySound) break;
-        append({batchKeyName(path), kKeyDefaultVolume});
-        ++added;
+    {
+        EditStep step(edits_, QStringLiteral("Add Keys"));
+        for (const QString& path : paths) {
+            if (path.isEmpty()) continue;
+            if (edits_.doc().KeyCount >= kMaxKeySound) break;
+            const QString name = batchKeyName(path);
+            if (inKeyList(edits_.doc(), name)) again << name;
+            append({name, kKeyDefaultVolume});
+            ++added;
+        }
     }
+    if (!again.isEmpty())
+        ui_.message(kKeysAddedAgain + QLatin1Char('\n') + again.join(QLatin1Char('\n')),
+                    MsgIcon::Information);
     return added;
 }
 
@@ -113,7 +140,7 @@ bool KeyListCommands::edit(int k) {
     const KeySound& key = edits_.doc().keySound(k);
     const QString name = ui_.input(kKeyFilePrompt, QString(), key.Snd);
     if (name.isEmpty()) return false;
-    const QString volume = ui_.input(kKeyVolumePrompt, QString(), key.Volume);
+    const QString volume = askVolume(key.Volume);
     if (volume.isEmpty()) return false;
     EditStep step(edits_, QStringLiteral("Edit Key"));
     edits_.setKeySound(k, {name, volume});
@@ -136,6 +163,19 @@ bool KeyListCommands::purge() {
 
 bool KeyListCommands::askYes(const QString& question) {
     return ui_.message(question, MsgIcon::Question, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+// The "Key Volume" box until it holds a number or is left empty. A refused
+// text beeps and the box comes back offering the number it first offered
+// (or "1.00" when that was no number either).
+QString KeyListCommands::askVolume(const QString& offered) {
+    const QString fallback = isVolume(offered) ? offered : kKeyDefaultVolume;
+    QString volume = ui_.input(kKeyVolumePrompt, QString(), offered);
+    while (!volume.isEmpty() && !isVolume(volume)) {
+        ui_.beep();
+        volume = ui_.input(kKeyVolumePrompt, QString(), fallback);
+    }
+    return volume;
 }
 
 void KeyListCommands::append(const KeySound& key) {

@@ -19,12 +19,14 @@
 
 namespace lumidex {
 
-// Prompts and questions of the key list commands.
+// Prompts, questions and notices of the key list commands.
 inline const QString kKeyFilePrompt = QStringLiteral("Key File Name");
 inline const QString kKeyVolumePrompt = QStringLiteral("Key Volume");
 inline const QString kKeyDefaultVolume = QStringLiteral("1.00");
 inline const QString kDeleteKeyQuestion = QStringLiteral("Are you sure to delete this key?");
 inline const QString kPurgeKeysQuestion = QStringLiteral("Are yu sure to purge all unused keys?");
+inline const QString kKeysAddedAgain =
+    QStringLiteral("These files were already in the key list and were added again:");
 
 // The key name batch adding gives a chosen file: the path from its parent
 // folder on ("/music/drums/kick.wav" -> "drums/kick.wav"); a file directly
@@ -50,14 +52,18 @@ class KeyListCommands {
     KeyListCommands(ChartEdit& edits, Dialogs& ui) : edits_(edits), ui_(ui) {}
 
     // "Add &Key...": name and volume by input boxes; nothing at 2000 keys.
-    // True when a key was added.
+    // The volume must be a number, as the "BGM Volume" box takes it: any
+    // other text beeps and the box asks again. True when a key was added.
     bool add();
-    // "&Batch Add Key...": the multi-select chooser offering initialName;
-    // each file becomes a key named by batchKeyName with volume "1.00", up to
-    // 2000 keys. Answers the number of keys added.
-    int addBatch(const QString& initialName);
-    // "Ed&it Key..." on key k (1..KeyCount; nothing otherwise). True when
-    // the key was stored (also when unchanged).
+    // "&Batch Add Key...": the multi-select chooser, opened in musicDir (the
+    // folder alone, no file name offered); each file becomes a key named by
+    // batchKeyName with volume "1.00", up to 2000 keys. Files whose name is
+    // already in the list are added as well, and named in one notice
+    // afterwards. Answers the number of keys added.
+    int addBatch(const QString& musicDir);
+    // "Ed&it Key..." on key k (1..KeyCount; nothing otherwise), the volume
+    // checked as add() does. True when the key was stored (also when
+    // unchanged).
     bool edit(int k);
     // "&Delete Key..." on key k after the question. True when deleted.
     bool remove(int k);
@@ -67,6 +73,7 @@ class KeyListCommands {
 
   private:
     bool askYes(const QString& question);
+    QString askVolume(const QString& offered);
     void append(const KeySound& key);
 
     ChartEdit& edits_;

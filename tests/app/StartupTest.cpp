@@ -2,14 +2,19 @@
 // the program's), and the chart named on the command line (a path, or an
 // entry of a PAK archive).
 
+#include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 
+#include "MusicHints.h"
+#include "NewChart.h"
 #include "PictureBox.h"
 #include "support/WindowFixture.h"
 #include "support/ZipHelpers.h"
@@ -30,6 +35,23 @@ TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     int shownImages = 0;
     for (QLabel* image : controls<QLabel>("imgEle")) shownImages += image && image->isVisible();
     EXPECT_EQ(shownImages, 29);  // the six long-note bodies are hidden
+}
+
+TEST_F(WindowTest, ANewChartShowsPromptsAsPlaceholdersAndTheStatusBarGuidesToTheMusic) {
+    start();
+    for (auto [box, prompt] : {std::pair{"txName", kMusicNamePrompt},
+                               {"txBPMO", kBpmPrompt},
+                               {"txBPM", kSpeedPrompt},
+                               {"txLength", kLengthPrompt}}) {
+        EXPECT_TRUE(control<QLineEdit>(box)->text().isEmpty());
+        EXPECT_EQ(control<QLineEdit>(box)->placeholderText(), prompt);
+    }
+    QStatusBar* status = control<QStatusBar>("StatusBar");
+    control<QAction>("mnPlayStart")->trigger();
+    EXPECT_EQ(status->currentMessage(), kOpenMusicFirst);
+    control<QPushButton>("cmdOpenBGM")->click();  // looked for from the program's folder
+    EXPECT_EQ(status->currentMessage(),
+              "Looked for the music at " + QDir::cleanPath(dir.path() + "/../../pvx_music/mr.mp3"));
 }
 
 TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
@@ -78,7 +100,7 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
 }
 
 TEST_F(WindowTest, ShortcutsReachTheirHandlers) {
-    start();  // the header boxes still hold their prompts: saving is refused
+    start();  // the header boxes are empty: saving is refused
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     mark();
@@ -87,10 +109,10 @@ TEST_F(WindowTest, ShortcutsReachTheirHandlers) {
     window->state.Modified = 1;
     QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
     const auto shown = shownSinceMark();
-    ASSERT_EQ(shown.size(), 3u);
+    ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].kind, ScriptedDialogs::Kind::Open);
-    EXPECT_EQ(shown[1].kind, ScriptedDialogs::Kind::Save);
-    EXPECT_EQ(shown[2].text, QStringLiteral("Please enter BPM"));
+    EXPECT_EQ(shown[1].text,  // refused before the save chooser
+              QStringLiteral("Please enter BPM\nPlease enter speed\nPlease enter note length"));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.xml"))));
     EXPECT_TRUE(window->state.CurrentFile.isEmpty());
     EXPECT_EQ(window->state.Modified, 1);

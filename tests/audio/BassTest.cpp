@@ -150,6 +150,11 @@ TEST_F(CBassPlayer, DescribesTheSound) {
     EXPECT_THROW(p.BitsPerSecond(20000000), RuntimeError);  // does not fit 16 bits
     EXPECT_FLOAT_EQ(p.Volume(), 1.0f);
 
+    // 600 MHz stereo: more bytes a second than 32 bits hold.
+    ASSERT_EQ(loadSound(p, wav16(100, 2, 600000000)), 0);
+    EXPECT_THROW(p.BytesPerSecond(), RuntimeError);
+    EXPECT_THROW(p.setPosition(1), RuntimeError);
+
     ASSERT_EQ(loadSound(p, wav16(0)), 0);
     try {
         p.BitsPerSecond(44);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "BatchCommands.h"
 #include "BatchRange.h"
+#include "ScriptedDialogs.h"
 
 using namespace lumidex;
 
@@ -34,4 +36,26 @@ TEST(BatchRange, RangesAreCheckedAsTypedSnappedAndClippedToTheChart) {
         EXPECT_EQ(r->to, c.last);
         EXPECT_EQ(r->empty(), c.last < c.first);
     }
+}
+
+// "Change Speed" and paste keep to the values a chart file can hold.
+TEST(BatchRange, SpeedChangesAndPastesStayWithinWhatTheFileHolds) {
+    ChartDocument doc;
+    doc.fillSpeedTempoFrom(0, 150, 150);
+    ChartEdit edits(doc);
+    ScriptedDialogs ui;
+    RandomKindSet kinds;
+    BatchCommands batch(edits, ui, kinds);
+    for (const char* typed : {"0.5|100", "100|10000.5", "1e23|100"}) {
+        const QStringList values = QString(typed).split('|');
+        EXPECT_FALSE(batch.ChangeSpeed("0", values[0], values[1])) << typed;
+    }
+    EXPECT_EQ(ui.beeps(), 3);
+    EXPECT_EQ(doc.cell(0).Tempo, 150);
+    ASSERT_TRUE(batch.ChangeSpeed("10", "10000", "1"));
+    EXPECT_EQ(doc.cell(10).Tempo, 10000);
+
+    // A clip table that never received a tempo pastes none.
+    ASSERT_TRUE(batch.Paste("600", {false, false, true}));
+    EXPECT_EQ(doc.cell(600).Tempo, 10000);
 }

@@ -8,9 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 
+#include "ChartFile.h"
 #include "HeaderFields.h"
 #include "KeyIndexEditing.h"
 #include "KeyList.h"
@@ -18,6 +20,7 @@
 #include "RangeClipboard.h"
 #include "SpeedChange.h"
 #include "UndoHistory.h"
+#include "chart/LiteralWalk.h"
 #include "support/ChartRecords.h"
 
 using namespace lumidex;
@@ -171,4 +174,73 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
         EXPECT_TRUE(Snapshot(follower.doc) == end) << "seed " << seed;
         edits.removeListener(&follower);
     }
+}
+
+// Hostile values (tempos of 0 and NaN, coords off the chart), a small
+// history, steps that throw part-way, the saved mark and a reopen in the
+// middle: the listeners still follow, the mark says "saved" only for the
+// saved chart, the history keeps its limit, and the cached sums answer what
+// the plain walk over the cells answers.
+TEST(UndoProperty, HostileStepsSmallHistorySavedMarkAndReopen) {
+    ChartDocument doc;
+    startChart(doc);
+    ChartEdit edits(doc);
+    UndoHistory history(edits, {20, size_t(1) << 16});
+    Follower follower;
+    startChart(follower.doc);
+    edits.addListener(&follower);
+    RandomEdits random(edits, 11);
+    std::mt19937 rng(97);
+    const auto pick = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(rng);
+    };
+    const double hostile[] = {0, std::nan(""), -150, 1e-300, 1e300};
+    size_t saved = Snapshot(doc).hash();
+    for (int action = 0; action < 300; ++action) {
+        const int which = pick(0, 9);
+        if (action == 150) {
+            // Reopened as saved; a chart a hostile tempo left untimeable cannot be saved.
+            QByteArray bytes;
+            try {
+                bytes = composeChart(doc).bytes;
+            } catch (const RuntimeError&) {
+                continue;
+            }
+            ASSERT_EQ(loadChartBytes(doc, bytes, 0), 1);
+            edits.replaced();
+            ASSERT_EQ(loadChartBytes(follower.doc, bytes, 0), 1);
+            saved = Snapshot(doc).hash();
+        } else if (which == 0) {
+            history.undo();
+        } else if (which == 1) {
+            history.redo();
+        } else if (which == 2) {
+            history.markSaved();
+            saved = Snapshot(doc).hash();
+        } else if (which == 4) {
+            try {
+                EditStep step(edits, "Hostile");
+                edits.setTempo(pick(0, 700), hostile[pick(0, 4)]);
+                edits.setNote(pick(0, 1) ? kCellCount : pick(0, 700), 20, 1);  // may throw
+            } catch (const RuntimeError&) {
+            }
+        } else {
+            random.step();
+        }
+        const size_t now = Snapshot(doc).hash();
+        ASSERT_EQ(now, Snapshot(follower.doc).hash()) << "action " << action;
+        if (history.atSaved()) {
+            ASSERT_EQ(now, saved) << "action " << action;
+        }
+        ASSERT_LE(history.steps(), 20u);
+        const int coord = pick(0, kMaxCoord);
+        const auto cached = doc.CoordToPosition(coord), plain = walk::coordSum(doc, coord, true);
+        ASSERT_EQ(cached.has_value(), plain.has_value()) << "action " << action;
+        if (cached) {
+            ASSERT_EQ(*cached, *plain);
+        }
+        const double t = pick(0, 2000) * 0.7;
+        ASSERT_EQ(doc.FramesToCoordNearest(t), walk::find(doc, t, false, 0)) << "action " << action;
+    }
+    edits.removeListener(&follower);
 }

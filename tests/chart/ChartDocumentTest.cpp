@@ -168,8 +168,8 @@ TEST(NewChartTest, StartsEmptyWithTheStartUpHeader) {
     startNewChart(d);
     EXPECT_EQ(d.cell(12).Kind, 0);
     EXPECT_EQ(d.LongCorrection, 4);
-    EXPECT_EQ(d.AlignCoord, 3);  // the open's grid is the list's, not the chart's
-    EXPECT_EQ(d.Header.Name, "Please enter music name");
+    EXPECT_EQ(d.AlignCoord, 3);            // the open's grid is the list's, not the chart's
+    EXPECT_TRUE(d.Header.Name.isEmpty());  // the box shows its prompt instead
     EXPECT_EQ(d.Header.LongCorrectVal, "4");
     EXPECT_EQ(d.keySound(0).Snd, "mr.mp3");
     EXPECT_EQ(d.keySound(0).Volume, "1.00");

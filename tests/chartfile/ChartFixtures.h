@@ -94,4 +94,21 @@ struct LoadedChart {
     }
 };
 
+// A chart saved to a file and opened again, as the editor does it.
+struct RoundTrip {
+    QByteArray bytes;     // the saved file
+    QString saveMessage;  // what the save said
+    std::unique_ptr<LoadedChart> reopened;
+
+    explicit RoundTrip(ChartDocument& doc) {
+        QTemporaryDir dir;
+        ScriptedDialogs ui;
+        const QString path = dir.filePath("saved.xml");
+        if (SaveFile(doc, path, ui) != 1) return;
+        bytes = readAll(path);
+        saveMessage = ui.messages().value(0);
+        reopened = std::make_unique<LoadedChart>(bytes);
+    }
+};
+
 }  // namespace lumidex::test

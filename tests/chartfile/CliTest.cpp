@@ -62,6 +62,26 @@ TEST_F(CliTest, InfoDescribesTheChart) {
               "  coord 0: tempo 150, speed 150\nKey sounds: 1\n  1: kick.wav, volume 1.00\n");
 }
 
+TEST_F(CliTest, OutputThatCannotBeWrittenAndWhatTheFileHoldsDifferently) {
+    for (const char* command : {"info", "check"}) {
+        QProcess shell;
+        shell.start("/bin/sh",
+                    {"-c", R"(exec "$0" "$1" "$2" > /dev/full)", LUMIDEX_CHART_TOOL, command, in});
+        ASSERT_TRUE(shell.waitForFinished(60000));
+        EXPECT_EQ(shell.exitCode(), 1) << command;
+        EXPECT_TRUE(shell.readAllStandardError().contains("standard output cannot be written"));
+    }
+
+    test::writeAll(in, test::chartText(test::area(-100, 20) + test::area(12, 7)));
+    ToolRun r = runTool({"check", in});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        r.out.startsWith("file-repaired file: 1 note lies outside coords 0 to 30000: not stored.\n"
+                         "file-repaired file: 1 note has a kind without a picture"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("kind-unused coord 12: a note of kind 7"));
+}
+
 TEST_F(CliTest, FailuresAndBadArguments) {
     // The loader's own reasons are printed (their wording is the loader's).
     ToolRun r = runTool({"info", "song.xml", "--pak", dir.filePath("none.pak")});

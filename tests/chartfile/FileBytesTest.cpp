@@ -6,6 +6,8 @@
 #include <QFileInfo>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ChartFixtures.h"
@@ -34,6 +36,41 @@ TEST_F(WriteFileTest, ReplacesTheFileAndKeepsItsPermissionsAndItsLink) {
     EXPECT_EQ(WriteFileBytes(link, "newer"), 0);
     EXPECT_EQ(QFileInfo(link).symLinkTarget(), path);
     EXPECT_EQ(test::readAll(path), "newer");
+
+    // A link whose file does not exist yet writes that file.
+    const QString dangling = dir.filePath("dangling.xml");
+    ASSERT_TRUE(QFile::link("sub/new.xml", dangling));
+    QDir(dir.path()).mkdir("sub");
+    EXPECT_EQ(WriteFileBytes(dangling, "through"), 0);
+    EXPECT_TRUE(QFileInfo(dangling).isSymLink());
+    EXPECT_EQ(test::readAll(dir.filePath("sub/new.xml")), "through");
+}
+
+TEST_F(WriteFileTest, TemporariesOfKilledSavesGoAtTheNextSave) {
+    // A process that has ended, and this one (which may be saving now).
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::number(child);
+    const QString mine = QString::number(::getpid());
+    for (const QString& name :
+         QStringList{".chart.xml.lumidex-" + dead + "-0", ".other.xml.lumidex-" + dead + "-7",
+                     ".chart.xml.lumidex-" + mine + "-99", ".chart.xml.lumidex-x-1",
+                     "chart.xml.lumidex-" + dead + "-0"})
+        test::writeAll(dir.filePath(name), "partial");
+    EXPECT_EQ(WriteFileBytes(path, "new"), 0);
+    EXPECT_EQ(files(), (QStringList{".chart.xml.lumidex-" + mine + "-99", ".chart.xml.lumidex-x-1",
+                                    "chart.xml", "chart.xml.lumidex-" + dead + "-0"}));
+}
+
+TEST_F(WriteFileTest, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedOn) {
+    const QByteArray fifo = QFile::encodeName(dir.filePath("sound.wav"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    QByteArray bytes;
+    QString why;
+    EXPECT_EQ(ReadFileBytes(QFile::decodeName(fifo), bytes, &why), 1);
+    EXPECT_EQ(why, "not a regular file");
 }
 
 TEST_F(WriteFileTest, FailuresLeaveTheOldFileWhole) {

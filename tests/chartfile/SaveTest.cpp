@@ -37,11 +37,12 @@ TEST_F(SaveTest, RefusalsAndFailuresWriteNothing) {
         ASSERT_EQ(ui.messages(), QStringList{text});
         EXPECT_EQ(ui.shown.at(0).icon, MsgIcon::Exclamation);
     };
-    // The header checks come first and in order.
+    // The header checks come first, every missing field named in one message.
     doc->Header.BPMO = doc->Header.BPM = doc->Header.Length = "";
-    expectRefused(path, "Please enter BPM");
+    expectRefused(path, "Please enter BPM\nPlease enter speed\nPlease enter note length");
     doc->Header.BPMO = "150";
-    expectRefused(path, "Please enter speed");
+    doc->Header.Length = "Please enter note length";
+    expectRefused(path, "Please enter speed\nPlease enter note length");
     doc->Header.BPM = "1.5e2";
     expectRefused(path, "Please enter note length");
     doc->Header.Length = "48";
@@ -91,10 +92,10 @@ TEST_F(SaveTest, LongNotesAndKindsWithoutLines) {
     doc->setNote(0, 134, 3);   // head
     doc->setNote(5, 135, 0);   // a stored body: no line of its own, weight 0
     doc->setNote(26, 136, 0);  // d = 26 + 4 = 30: steps 2
-    doc->setNote(40, 8, 1);    // unused kinds are not written
-    doc->setNote(41, 146, 1);
-    doc->setNote(60, 25, 2);  // 16..34 are written whatever their weight
-    doc->setNote(70, 24, 0);  // weight 2
+    doc->setNote(40, 8, 1);    // unused kinds are written back as they are
+    doc->setNote(41, 146, 1);  // kinds above 145 are not
+    doc->setNote(60, 25, 2);   // 16..34 are written whatever their weight
+    doc->setNote(70, 24, 0);   // weight 2
     ASSERT_EQ(SaveFile(*doc, path, ui), 1);
     const QString text = QString::fromLatin1(readAll(path));
     const QString areas = text.mid(text.indexOf("<AREA"));
@@ -102,6 +103,7 @@ TEST_F(SaveTest, LongNotesAndKindsWithoutLines) {
               "<AREA Coord=\"0\" Kind=\"134\" Level=\"5\" FxSndIndex=\"3\"></AREA>\r\n"
               "<AREA Coord=\"12\" Kind=\"135\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
               "<AREA Coord=\"24\" Kind=\"136\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
+              "<AREA Coord=\"40\" Kind=\"8\" Level=\"0\" FxSndIndex=\"1\"></AREA>\r\n"
               "<AREA Coord=\"60\" Kind=\"25\" Level=\"0\" FxSndIndex=\"2\"></AREA>\r\n"
               "<AREA Coord=\"70\" Kind=\"24\" Level=\"4\" FxSndIndex=\"0\"></AREA>\r\n"
               "</TITLE>\r\n");

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "HeaderFields.h"
 #include "KeyIndexEditing.h"
 #include "KeyboardEntry.h"
+#include "MouseEditing.h"
 #include "support/ChartRecords.h"
 
 namespace lumidex {
@@ -42,6 +46,48 @@ TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
         if (!c.near) {
             EXPECT_EQ(gridCoordNear(c.c0), c.grid);
         }
+    }
+}
+
+// Canvas rows as the view has them at view base 0: coord 0 on row 350,
+// 14 rows to 3 coords, upward.
+struct RowsAtBase0 : CanvasRows {
+    int HeightToCoord(int row) const override { return int(std::lround((350 - row) * 3 / 14.0)); }
+    int CoordToHeight(int coord) const override { return int(std::lround(350 - coord * 14 / 3.0)); }
+};
+
+TEST_F(EditRules, ADragWritesEveryThirdCoordUpToThePointerInOneStep) {
+    int selected = 18, last = -1;
+    bool held = false;
+    RandomKindSet kinds;
+    MouseEditing mouse(edits, {selected, held, last}, kinds);
+    const RowsAtBase0 rows;
+    doc.setKind(80, 17);
+    struct Case {
+        int press;
+        std::vector<int> moves;  // pointer coords, one event each
+        int from, to;            // every third coord written, in one step
+    } cases[] = {
+        {3, {20}, 3, 21},                // one fast event reaches the grid coord under it
+        {60, {30}, 30, 60},              // downward too
+        {3, {80}, 3, 78},                // toward a note: the steps stop short of it
+        {99, {101, 104, 105}, 99, 105},  // a slow drag: one step per event, as before
+        {29997, {30010}, 29997, 30000},  // nothing beyond the chart is written
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.press);
+        log.steps.clear();
+        mouse.press(kButtonLeft, rows.CoordToHeight(c.press), rows);
+        for (int m : c.moves) mouse.move(kButtonLeft, rows.CoordToHeight(m), rows);
+        mouse.release();
+        ASSERT_EQ(log.steps.size(), 1u);
+        std::vector<int> written;
+        for (const CellChange& cell : log.steps[0].cells) written.push_back(cell.coord);
+        std::sort(written.begin(), written.end());
+        std::vector<int> every3;
+        for (int k = c.from; k <= c.to; k += 3) every3.push_back(k);
+        EXPECT_EQ(written, every3);
+        for (int k : written) doc.setKind(k, 0);
     }
 }
 
@@ -169,6 +215,55 @@ TEST_F(EditRules, TempoFieldsRewriteTheSegmentAroundTheScrollPosition) {
     ASSERT_TRUE(acceptTempoField(fresh, TempoField::Tempo, 0, "120"));
     EXPECT_EQ(empty.cell(kMaxCoord).Tempo, 120);
     EXPECT_EQ(empty.cell(kMaxCoord).Speed, 0);
+}
+
+TEST_F(EditRules, HeaderNumbersAFileCannotHoldAreRefusedWithAReason) {
+    const QString tempo = "The tempo must be from 1 to 10000 BPM.";
+    const QString speed = "The speed must be from 1 to 10000 BPM.";
+    const QString delay = "The delay must be from -5184000 to 5184000 frames (a day either way).";
+    const QString correction = "The long-note correction must be from -1200 to 1200.";
+    const struct {
+        HeaderBox box;
+        const char* text;
+        QString refusal;
+    } cases[] = {
+        {HeaderBox::Tempo, "1", ""},
+        {HeaderBox::Tempo, "10000", ""},
+        {HeaderBox::Tempo, "0.99", tempo},
+        {HeaderBox::Tempo, "1e23", tempo},
+        {HeaderBox::Speed, "10000.01", speed},
+        {HeaderBox::Delay, "-5184000", ""},
+        {HeaderBox::Delay, "5184000.5", delay},
+        {HeaderBox::Delay, "1e300", delay},
+        {HeaderBox::LongCorrection, "-1200", ""},
+        {HeaderBox::LongCorrection, "1201", correction},
+        {HeaderBox::Length, "30001", "The note length must be from 1 to 30000."},
+        {HeaderBox::BGMVolume, "loud", "Not a number: \"loud\"."},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.text);
+        EXPECT_EQ(headerRefusal(k.box, k.text), k.refusal);
+        const bool accepted = [&] {
+            switch (k.box) {
+                case HeaderBox::Tempo:
+                    return acceptTempoField(edits, TempoField::Tempo, 0, k.text);
+                case HeaderBox::Speed:
+                    return acceptTempoField(edits, TempoField::Speed, 0, k.text);
+                case HeaderBox::Delay:
+                    return acceptDelay(edits, k.text);
+                case HeaderBox::LongCorrection:
+                    return acceptLongCorrection(edits, k.text);
+                case HeaderBox::Length:
+                    return acceptLength(edits, k.text);
+                default:
+                    return acceptBgmVolume(edits, k.text);
+            }
+        }();
+        EXPECT_EQ(accepted, k.refusal.isEmpty());
+    }
+    // A value is kept as the file gives it back.
+    ASSERT_TRUE(acceptDelay(edits, "0.1234567890123456789"));
+    EXPECT_EQ(doc.Delay, 0.123456789012346);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -116,23 +117,24 @@ TEST_F(Editing, ClicksAimAtTheNearestNoteOrTheGrid) {
     EXPECT_EQ(kind(0), 0);
 }
 
-TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
+TEST_F(Editing, DragsReachThePointerInOneStepWithOneRandomPickEach) {
     test::StepLog log;
     w->edits.addListener(&log);
 
     pick(18);
-    // Far up at once: the edit point catches up one step per event.
+    // Far up at once: the first move writes every third coord up to the
+    // pointer; the others find nothing left to do.
     drag(Qt::LeftButton, rowOf(99), rowOf(130), 3);
-    for (int c : {99, 102, 105, 108}) EXPECT_EQ(kind(c), 18) << c;
-    EXPECT_EQ(kind(111), 0);
+    for (int c = 99; c <= 129; c += 3) EXPECT_EQ(kind(c), 18) << c;
+    EXPECT_EQ(kind(132), 0);
     ASSERT_EQ(log.steps.size(), 1u);
     EXPECT_EQ(log.steps[0].action, "Draw Note");
-    EXPECT_EQ(log.steps[0].cells.size(), 4u);
-    EXPECT_EQ(w->doc.Combo, 4);
+    EXPECT_EQ(log.steps[0].cells.size(), 11u);
+    EXPECT_EQ(w->doc.Combo, 11);
 
     // Right-dragging down erases the same run from the top.
-    drag(Qt::RightButton, rowOf(108), rowOf(90), 3);
-    for (int c : {99, 102, 105, 108}) EXPECT_EQ(kind(c), 0) << c;
+    drag(Qt::RightButton, rowOf(130), rowOf(90), 3);
+    for (int c = 90; c <= 130; ++c) EXPECT_EQ(kind(c), 0) << c;
     EXPECT_EQ(w->doc.Combo, 0);
     EXPECT_EQ(log.steps.back().action, "Erase Note");
 
@@ -147,9 +149,9 @@ TEST_F(Editing, DragsStepThreeCoordsPerEventInOneStepWithOneRandomPickEach) {
     RandomKindSet same;  // the same fixed sequence as the window's
     pick(6);
     drag(Qt::LeftButton, rowOf(99), rowOf(160), 5);
-    for (int c = 99; c <= 114; c += 3) EXPECT_EQ(kind(c), same.RandomKind()) << c;
-    EXPECT_EQ(kind(117), 0);
-    EXPECT_EQ(w->doc.Combo, 6);
+    for (int c = 99; c <= 159; c += 3) EXPECT_EQ(kind(c), same.RandomKind()) << c;
+    EXPECT_EQ(kind(162), 0);
+    EXPECT_EQ(w->doc.Combo, 21);
 }
 
 TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
@@ -303,11 +305,11 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
         QLineEdit* box;
         const char* text;
     } refusals[] = {
-        {control<QLineEdit>("txBPM"), "0"},          {control<QLineEdit>("txBPM"), "-1"},
-        {control<QLineEdit>("txBPMO"), "fast"},      {control<QLineEdit>("txLength"), "30001"},
-        {control<QLineEdit>("txLength"), "0"},       {control<QLineEdit>("txLength"), "abc"},
-        {control<QLineEdit>("txDelay"), "1,5"},      {control<QLineEdit>("txBGMVolume"), "x"},
-        {control<QLineEdit>("txLongCorrectVal"), ""}};
+        {control<QLineEdit>("txBPM"), "0"},           {control<QLineEdit>("txBPM"), "-1"},
+        {control<QLineEdit>("txBPMO"), "fast"},       {control<QLineEdit>("txLength"), "30001"},
+        {control<QLineEdit>("txLength"), "0"},        {control<QLineEdit>("txLength"), "abc"},
+        {control<QLineEdit>("txDelay"), "1,5"},       {control<QLineEdit>("txBGMVolume"), "x"},
+        {control<QLineEdit>("txLongCorrectVal"), ""}, {control<QLineEdit>("txBPMO"), "1e23"}};
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.text);
         const int beeps = ui.beeps();
@@ -316,6 +318,8 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
         EXPECT_TRUE(r.box->hasFocus());
         r.box->setModified(false);  // give up the entry
     }
+    // The last refusal says why in the status bar (the texts are HeaderFields').
+    EXPECT_EQ(w->statusBar()->currentMessage(), "The tempo must be from 1 to 10000 BPM.");
     EXPECT_EQ(w->doc.LastCoord, 2000);
     EXPECT_EQ(w->state.Modified, 0);
 
@@ -391,7 +395,7 @@ TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
     ui.fileAnswers = {fn};
     w->mnOpen_Click(0);
     EXPECT_EQ(control<QLineEdit>("txName")->text(), "Scratch");
-    EXPECT_EQ(w->doc.LastCoord, 15);  // opening measures the chart to its last note
+    EXPECT_EQ(w->doc.LastCoord, 96);  // the "Note Length" saved comes back
     std::vector<std::pair<int, int>> notes;
     for (int c = 0; c <= 96; ++c)
         if (kind(c)) notes.emplace_back(c, kind(c));

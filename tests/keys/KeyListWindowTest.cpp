@@ -70,10 +70,10 @@ TEST_F(KeyListWindowTest, AddKeyAsksNameThenVolume) {
     };
     const Case cases[] = {
         {{"hat.wav", "0.7"}, 2, "[3]0.7 hat.wav"},
-        {{"hat.wav"}, 2, "[3]1.00 hat.wav"},        // the default volume taken
-        {{""}, 1, nullptr},                         // Cancel on the name
-        {{"hat.wav", ""}, 2, nullptr},              // Cancel on the volume
-        {{"ü€.wav", "loud"}, 2, "[3]loud ü€.wav"},  // kept as typed
+        {{"hat.wav"}, 2, "[3]1.00 hat.wav"},              // the default volume taken
+        {{""}, 1, nullptr},                               // Cancel on the name
+        {{"hat.wav", ""}, 2, nullptr},                    // Cancel on the volume
+        {{"ü€.wav", "loud", "0.9"}, 4, "[3]0.9 ü€.wav"},  // a beep, and the box again
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prompts);
@@ -102,7 +102,7 @@ TEST_F(KeyListWindowTest, BatchAddNamesEachFileByItsParentFolder) {
     ASSERT_EQ(ui.shown.back().kind, Kind::OpenMulti);
     EXPECT_EQ(ui.shown.back().title, kOpenCaption);
     EXPECT_EQ(ui.shown.back().text, kKeySoundFilter);
-    EXPECT_EQ(ui.shown.back().initial, window->state.CurrentFile);
+    EXPECT_EQ(ui.shown.back().initial, window->state.ChartDir);  // the music folder
     EXPECT_EQ(lines(), QStringList({"[1]1.00 kick.wav", "[2]1.00 drums/tom.wav",
                                     "[3]1.00 /clap.ogg", "[4]1.00 x/y.wav"}));
     EXPECT_EQ(window->state.Modified, 1);

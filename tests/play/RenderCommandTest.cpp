@@ -128,5 +128,37 @@ TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
     }
 }
 
+TEST_F(RenderCommand, NeverWritesOverItsInputsOrAnExistingFileUnasked) {
+    const QString music = dir.filePath("pvx_music/song.wav");
+    const QByteArray chartBytes = readAll(chart), musicBytes = readAll(music);
+    writeAll(out, "keep");
+    for (const QStringList& args : {QStringList{chart, out},
+                                    {chart, chart, "--force"},
+                                    {chart, music, "--force"},
+                                    {chart, dir.filePath("pvx_music/kick.wav"), "--force"}}) {
+        const ToolRun r = render(args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("lumidex-chart: ")) << r.err.toStdString();
+    }
+    EXPECT_EQ(readAll(out), "keep");
+    EXPECT_EQ(readAll(chart), chartBytes);
+    EXPECT_EQ(readAll(music), musicBytes);
+
+    // A planted OUT.part link is neither followed nor removed.
+    const QString precious = dir.filePath("precious.txt");
+    writeAll(precious, "precious");
+    ASSERT_TRUE(QFile::link(precious, out + ".part"));
+    ToolRun r = render({chart, out, "--force"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readLeft(out).size(), 88200u);
+    EXPECT_EQ(readAll(precious), "precious");
+
+    // Nothing to play from past the end: nothing written.
+    r = render({chart, dir.filePath("late.wav"), "--from", "30000"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("nothing plays from coord 30000")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("late.wav")));
+}
+
 }  // namespace
 }  // namespace lumidex::test

@@ -183,16 +183,23 @@ TEST_F(NoteRendering, GridTilesCoverTheCanvasOnMultiplesOfThree) {
     EXPECT_EQ(buffers.canvas.pixel(0, 0), qRgb(128, 128, 128));
 }
 
-TEST_F(NoteRendering, CoordsZeroAndOneAreNeverDrawn) {
+TEST_F(NoteRendering, CoordsZeroAndOneAreDrawnLikeAnyOther) {
     doc.setNote(0, 16, 1);
     doc.setNote(1, 17, 2);
     doc.setNote(2, 18, 3);
-    doc.fillSpeedTempoFrom(1, 200, 200);  // a tempo change at 1 has no mark either
+    doc.fillSpeedTempoFrom(1, 200, 200);  // a tempo change at 1 gets its mark
     const RenderReport r = render(0);
-    EXPECT_EQ(kindsAt(r, 0), "18@2 ");
-    EXPECT_EQ(textsAt(r.keyTexts, 0), "3@2 ");
-    EXPECT_EQ(textsAt(r.scaleTexts, 0).substr(0, 5), "-@12 ");  // no "0" at coord 0
-    EXPECT_TRUE(canvasBlack(buffers.canvas, noteTop(2, 0) + 15, kDesignCanvasHeight));
+    EXPECT_EQ(kindsAt(r, 0), "16@0 17@1 18@2 ");
+    EXPECT_EQ(textsAt(r.keyTexts, 0), "1@0 2@1 3@2 ");
+    EXPECT_EQ(textsAt(r.scaleTexts, 0).substr(0, 20), "0@0 200(200)@1 -@12 ");
+    // A long note from coord 0 shows its body in a view above it.
+    for (int c : {0, 1, 2}) doc.setNote(c, 0, 0);
+    doc.setNote(0, 134, 4);
+    doc.setNote(150, 136, 0);
+    EXPECT_EQ(coordsOf(render(120), 135, 120), every3(81, 147));
+    doc.setNote(150, 0, 0);
+    doc.setNote(600, 136, 0);
+    EXPECT_EQ(coordsOf(render(300), 135, 300), every3(264, 378));
 }
 
 TEST_F(NoteRendering, BaselineBandInvertsRows343To357) {
@@ -219,4 +226,23 @@ TEST_F(NoteRendering, DoubleScaleBuffersGetTheLargePictures) {
     sharp.render(99, twice.canvas, twice.scale, twice.key);
     EXPECT_TRUE(canvasShows(twice.canvas, large.opaque(16), noteTop(99, 99)));
     EXPECT_TRUE(canvasShows(twice.canvas, large.opaque(24), noteTop(102, 99) - 42));
+}
+
+TEST_F(NoteRendering, KeyIndicesThatNameNoKeyArePrintedInTheWarningColour) {
+    doc.KeyCount = 2;
+    for (auto [coord, index] : {std::pair{99, 2}, {102, 3}, {105, -1}, {108, 0}})
+        doc.setNote(coord, 16, int16_t(index));
+    std::string warned;
+    for (const PrintedText& t : render(99).keyTexts) warned += t.warning ? "!" : ".";
+    EXPECT_EQ(warned, ".!!.");
+    // Smoothed text: red-dominant pixels, in the rows of 105 and 102 only.
+    const auto red = [this](int from, int to) {
+        int n = 0;
+        for (int y = from; y < to; ++y)
+            for (int x = 0; x < buffers.key.width(); ++x)
+                n += qRed(buffers.key.pixel(x, y)) > 150 && qGreen(buffers.key.pixel(x, y)) < 100;
+        return n;
+    };
+    EXPECT_GT(red(noteTop(105, 99), noteTop(99, 99)), 0);
+    EXPECT_EQ(red(0, noteTop(105, 99)) + red(noteTop(99, 99), buffers.key.height()), 0);
 }

@@ -28,6 +28,10 @@ extern const Command kCheckCommand = {
 Loads CHART and prints one line per finding: a short code, the coord, key or
 "music" it concerns, and a sentence. The codes:
 
+  file-repaired     the chart holds something differently from the file (a
+                    note off the chart, a tempo it cannot hold...)
+  kind-unused       a note of a kind without a picture (1..4, 6..15,
+                    35..127): kept and saved as it is
   key-past-list     a note's key index names no key in the list
   key-unused        no note uses the key
   sound-missing     the music or a key sound is not in the music directory
@@ -92,7 +96,10 @@ int runCheck(const QStringList& args) {
     if (!chart) return kExitFailed;
     const ChartDocument& doc = chart->doc;
 
-    std::vector<ChartFinding> findings = checkChart(doc);
+    std::vector<ChartFinding> findings;
+    for (const QString& line : chart->repaired)
+        findings.push_back({QStringLiteral("file-repaired"), ChartFinding::File, 0, line});
+    for (ChartFinding& f : checkChart(doc)) findings.push_back(std::move(f));
     QString startup;
     {
         const EngineSession engines(decoders, &startup);

@@ -36,6 +36,10 @@ int commandCount();
 void printOut(const QString& text);
 void printErr(const QString& text);
 
+// True once a text for standard output could not be written (a closed pipe,
+// a full disk): the command then exits 1 whatever it found.
+bool standardOutputLost();
+
 // Reports a usage error of command (empty for the program itself) and
 // answers kExitUsage.
 int usageError(const QString& command, const QString& message);

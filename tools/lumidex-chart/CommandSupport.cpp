@@ -12,16 +12,25 @@ namespace lumidex::cli {
 
 namespace {
 
+bool outputLost = false;
+
 void print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    if (std::fflush(stream) != 0 || std::ferror(stream)) {
+        if (stream == stdout) outputLost = true;
+        std::clearerr(stream);
+    }
 }
 
 }  // namespace
 
 void printOut(const QString& text) {
     print(stdout, text);
+}
+
+bool standardOutputLost() {
+    return outputLost;
 }
 void printErr(const QString& text) {
     print(stderr, text);

@@ -5,16 +5,19 @@
 #include <QFile>
 
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "AudioEngines.h"
 #include "AudioSystem.h"
 #include "ChartFile.h"
 #include "Command.h"
+#include "FileIO.h"
 #include "OfflineRender.h"
 #include "SoundFile.h"
 
@@ -29,10 +32,10 @@ int runRender(const QStringList& args);
 extern const Command kRenderCommand = {
     "render",
     "render CHART OUT.wav [--decoder bass|miles] [--from COORD] [--rate HZ] [--no-music] "
-    "[--no-keys] [--pak PAKFILE]",
+    "[--no-keys] [--pak PAKFILE] [--force]",
     "Play CHART offline with its key sounds and write what is heard to OUT.wav.",
     R"(Usage: lumidex-chart render CHART OUT.wav [--decoder bass|miles] [--from COORD]
-                             [--rate HZ] [--no-music] [--no-keys] [--pak PAKFILE]
+                             [--rate HZ] [--no-music] [--no-keys] [--pak PAKFILE] [--force]
 
 Loads CHART, opens its music and key sounds as the editor's "&Open" and
 "Open Key" do (printing the same messages), and plays it through the editor's
@@ -51,10 +54,14 @@ Options:
   --no-music      the music plays silently ("Play BG&M" unchecked)
   --no-keys       no key sounds ("Play &Key" unchecked)
   --pak PAKFILE   CHART is the name of an entry of the PAK archive PAKFILE
+  --force         replace OUT.wav when it exists; without it the render is
+                  refused. OUT.wav is never one of the files read (the chart,
+                  the archive, the music or a key sound), even with --force.
   -h, --help      show this help
 
 Exit status: 0 when OUT.wav was written; 1 when the chart or its music could
-not be opened or the file not written (no partial file is left); 2 for bad
+not be opened, OUT.wav exists or names an input, there is nothing to play
+from COORD, or the file was not written (no partial file is left); 2 for bad
 arguments.
 )",
     runRender,
@@ -95,47 +102,78 @@ bool readRenderOptions(const QCommandLineParser& parser, RenderOptions* options,
     return true;
 }
 
-// A WAV file written beside its target and moved over it only when complete.
+// A WAV file written beside its target and moved over it only when
+// complete, through the same checked writing as a save.
 class WavWriter {
   public:
-    explicit WavWriter(const QString& target) : target_(target), part_(target + ".part") {
+    explicit WavWriter(const QString& target) {
+        if (!file_.open(target, &error_)) return;
         SF_INFO info{};
         info.samplerate = kWavRate;
         info.channels = 2;
         info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-        file_ = sf_open(QFile::encodeName(part_).constData(), SFM_WRITE, &info);
+        sound_ = sf_open_fd(file_.fd(), SFM_WRITE, &info, SF_FALSE);
+        if (!sound_) error_ = QString::fromUtf8(sf_strerror(nullptr));
     }
     ~WavWriter() {
-        if (file_) sf_close(file_);
-        if (!committed_) QFile::remove(part_);
+        if (sound_) sf_close(sound_);
     }
     WavWriter(const WavWriter&) = delete;
     WavWriter& operator=(const WavWriter&) = delete;
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return sound_ != nullptr; }
+    const QString& error() const { return error_; }
     // Clipped to -1..1, as the sound card output is.
     void write(const float* frames, int count) {
         clipped_.assign(frames, frames + 2 * size_t(count));
         for (float& sample : clipped_) sample = std::clamp(sample, -1.0f, 1.0f);
-        if (file_ && sf_writef_float(file_, clipped_.data(), count) != count) failed_ = true;
+        if (sound_ && sf_writef_float(sound_, clipped_.data(), count) != count) failed_ = true;
     }
     bool commit() {
-        if (!file_ || failed_) return false;
-        const bool closed = sf_close(file_) == 0;
-        file_ = nullptr;
-        committed_ = closed && std::rename(QFile::encodeName(part_).constData(),
-                                           QFile::encodeName(target_).constData()) == 0;
-        return committed_;
+        if (!sound_ || failed_) return false;
+        const bool closed = sf_close(sound_) == 0;
+        sound_ = nullptr;
+        return closed && file_.commit(&error_);
     }
 
   private:
-    QString target_;
-    QString part_;
-    SNDFILE* file_ = nullptr;
+    AtomicFile file_;
+    SNDFILE* sound_ = nullptr;
+    QString error_;
     std::vector<float> clipped_;
     bool failed_ = false;
-    bool committed_ = false;
 };
+
+// The identity of an existing file (links followed), to tell whether two
+// names are one file.
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return std::make_pair(st.st_dev, st.st_ino);
+}
+
+// The input OUT names (the chart, its archive, the music or a key sound
+// file or archive), or an empty text.
+QString inputNamedBy(const QString& out, const QStringList& inputs) {
+    const auto target = fileIdentity(out);
+    if (!target) return QString();
+    for (const QString& input : inputs)
+        if (fileIdentity(input) == target) return input;
+    return QString();
+}
+
+// The files a render reads: the chart (or its archive) and every sound's
+// loose file or archive.
+QStringList renderInputs(const QString& chart, const QString& pak, const ChartDocument& doc,
+                         const QString& musicDir) {
+    QStringList inputs{pak.isEmpty() ? chart : pak};
+    for (int slot = 0; slot <= doc.KeyCount; ++slot) {
+        const SoundLocation where = locateSound(musicDir, doc.keySound(slot).Snd);
+        if (!where.path.isEmpty()) inputs << where.path;
+    }
+    return inputs;
+}
 
 // "[#########           ]  45%" on standard error, redrawn when it changes.
 std::function<void(double)> progressBar() {
@@ -155,7 +193,7 @@ int renderTo(const QString& out, ChartDocument& doc, SoundBank& bank, audio::Man
              const RenderOptions& options) {
     WavWriter wav(out);
     if (!wav.isOpen()) {
-        printErr(QStringLiteral("lumidex-chart: cannot write %1\n").arg(out));
+        printErr(QStringLiteral("lumidex-chart: cannot write %1: %2\n").arg(out, wav.error()));
         return kExitFailed;
     }
     Playback playback(doc, bank);
@@ -164,14 +202,14 @@ int renderTo(const QString& out, ChartDocument& doc, SoundBank& bank, audio::Man
         playback, output, options.from, options.switches,
         [&wav](const float* frames, int count) { wav.write(frames, count); }, progress);
     if (progress) printErr(QStringLiteral("\n"));
-    if (!summary.started) {
-        printErr(QStringLiteral("lumidex-chart: playback cannot start at coord %1 (the chart has "
-                                "no time there); nothing written\n")
+    if (!summary.started || summary.frames == 0) {
+        printErr(QStringLiteral("lumidex-chart: nothing plays from coord %1 (past the end of the "
+                                "music or of the chart, or no time there); nothing written\n")
                      .arg(options.from));
         return kExitFailed;
     }
     if (!wav.commit()) {
-        printErr(QStringLiteral("lumidex-chart: cannot write %1\n").arg(out));
+        printErr(QStringLiteral("lumidex-chart: cannot write %1: %2\n").arg(out, wav.error()));
         return kExitFailed;
     }
     printOut(QStringLiteral("Placed %1 key sounds; music %2 s, output %3 s\n")
@@ -193,6 +231,7 @@ int runRender(const QStringList& args) {
     parser.addOption({QStringLiteral("no-keys"), QStringLiteral("No key sounds.")});
     parser.addOption({QStringLiteral("pak"), QStringLiteral("Read CHART from this PAK archive."),
                       QStringLiteral("PAKFILE")});
+    parser.addOption({QStringLiteral("force"), QStringLiteral("Replace OUT.wav.")});
     int exitCode = kExitOk;
     if (!parseArguments(parser, kRenderCommand, args, 2, &exitCode)) return exitCode;
     RenderOptions options;
@@ -200,13 +239,28 @@ int runRender(const QStringList& args) {
     if (!readRenderOptions(parser, &options, &error))
         return usageError(QStringLiteral("render"), error);
 
+    const QStringList positional = parser.positionalArguments();
+    const QString& out = positional.at(1);
+    if (out.isEmpty()) return usageError(QStringLiteral("render"), QStringLiteral("OUT is empty"));
+    if (FileExists(out) && !parser.isSet(QStringLiteral("force"))) {
+        printErr(QStringLiteral("lumidex-chart: %1 exists; --force replaces it\n").arg(out));
+        return kExitFailed;
+    }
+
     ScriptedDialogs ui;
     printMessages(ui);
     ChartDocument doc;
     QString chartDir;
-    const QStringList positional = parser.positionalArguments();
-    if (LoadFile(doc, positional.at(0), 0, parser.value(QStringLiteral("pak")), ui, &chartDir) == 0)
+    const QString pak = parser.value(QStringLiteral("pak"));
+    if (LoadFile(doc, positional.at(0), 0, pak, ui, &chartDir) == 0) return kExitFailed;
+    const QString musicDir = JoinPath(chartDir, doc.Header.MusicPath);
+    if (const QString input = inputNamedBy(out, renderInputs(positional.at(0), pak, doc, musicDir));
+        !input.isEmpty()) {
+        printErr(QStringLiteral("lumidex-chart: %1 is %2, which the render reads; nothing "
+                                "written\n")
+                     .arg(out, input));
         return kExitFailed;
+    }
 
     // The editor's engines, on an output that plays only when told to.
     audio::ManualOutput* output = nullptr;
@@ -220,13 +274,12 @@ int runRender(const QStringList& args) {
     PlayerSlots players;
     SoundBank bank(players);
     bank.setDecoder(options.decoder);
-    const QString musicDir = JoinPath(chartDir, doc.Header.MusicPath);
     int result = kExitFailed;
     if (!output || !bank.openMusic(doc, musicDir, ui)) {
         printErr(QStringLiteral("lumidex-chart: the music cannot be opened; nothing written\n"));
     } else {
         if (options.switches.keys) bank.openKeys(doc, musicDir, ui);
-        result = renderTo(positional.at(1), doc, bank, *output, options);
+        result = renderTo(out, doc, bank, *output, options);
     }
     players.releaseAll();
     engines.shutdown();

@@ -156,6 +156,8 @@ std::unique_ptr<SoundsChart> loadSoundsChart(const QCommandLineParser& parser) {
         printErr(ui.messages().join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return nullptr;
     }
+    // The open message's lines after the combo and frame total.
+    chart->repaired = ui.messages().value(0).split(QLatin1Char('\n')).mid(2);
     const QString musicPath = parser.isSet(QStringLiteral("music-path"))
                                   ? parser.value(QStringLiteral("music-path"))
                                   : chart->doc.Header.MusicPath;

@@ -62,6 +62,7 @@ class EngineSession {
 struct SoundsChart {
     ChartDocument doc;
     QString musicDir;
+    QStringList repaired;  // what the chart holds differently from the file
 };
 void addSoundsChartOptions(QCommandLineParser& parser);
 // Null, with the load's message printed, when the chart cannot be loaded.

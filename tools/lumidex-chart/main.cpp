@@ -48,5 +48,10 @@ int main(int argc, char** argv) {
     }
     const Command* command = findCommand(name);
     if (!command) return usageError(QString(), QStringLiteral("unknown command '%1'").arg(name));
-    return command->run(args);
+    const int result = command->run(args);
+    if (standardOutputLost()) {
+        printErr(QStringLiteral("lumidex-chart: standard output cannot be written\n"));
+        return result == kExitUsage ? result : kExitFailed;
+    }
+    return result;
 }
