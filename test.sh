@@ -2,7 +2,7 @@
 # Installs what Lumidex needs, builds it and runs every test.
 #   ./test.sh              normal build in build/
 #   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
-#   ./test.sh --tsan       ThreadSanitizer build of the threaded audio tests only, in build-tsan/
+#   ./test.sh --tsan       ThreadSanitizer build of the threaded audio and waveform tests only, in build-tsan/
 # Compiler warnings are errors (LUMIDEX_WERROR=OFF relaxes that for a local experiment);
 # CI and a local run share one configuration, so they share ccache entries too.
 set -euo pipefail
@@ -22,8 +22,8 @@ if [ "${1:-}" = "--sanitize" ]; then
 elif [ "${1:-}" = "--tsan" ]; then
   build_dir=build-tsan
   extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMIDEX_TSAN=ON -DLUMIDEX_BUILD_BENCH=OFF)
-  targets=(--target audio_tests dshow_tests demo_sounds_tests)
-  selection=(-L audio-threads)
+  targets=(--target audio_tests dshow_tests demo_sounds_tests waveform_tests)
+  selection=(-L threads)
   export TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:second_deadlock_stack=1"
 fi
 

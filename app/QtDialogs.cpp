@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 
 namespace lumidex {
@@ -98,6 +99,18 @@ MsgAnswer QtDialogs::message(const QString& text, MsgIcon icon, MsgButtons butto
     QMessageBox box(toQtIcon(icon), titleOr(title), text, set.buttons, owner_);
     box.setEscapeButton(set.escape);
     return toAnswer(box.exec());
+}
+
+int QtDialogs::choose(const QString& text, const QStringList& buttons, MsgIcon icon,
+                      const QString& title) {
+    QMessageBox box(toQtIcon(icon), titleOr(title), text, QMessageBox::NoButton, owner_);
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added << box.addButton(caption,
+                               added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+    if (!added.isEmpty()) box.setDefaultButton(qobject_cast<QPushButton*>(added.front()));
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
 }
 
 QString QtDialogs::input(const QString& prompt, const QString& title, const QString& defaultText) {

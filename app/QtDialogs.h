@@ -18,6 +18,8 @@ class QtDialogs : public Dialogs {
 
     MsgAnswer message(const QString& text, MsgIcon icon, MsgButtons buttons,
                       const QString& title) override;
+    int choose(const QString& text, const QStringList& buttons, MsgIcon icon,
+               const QString& title) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     QString ShowOpenDialog(const QString& filter, const QString& caption,
                            const QString& initialName) override;

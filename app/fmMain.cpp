@@ -14,6 +14,7 @@
 
 #include "BatchController.h"
 #include "CanvasEditing.h"
+#include "ChartFile.h"
 #include "ChartView.h"
 #include "KeyBoxController.h"
 #include "KeyListController.h"
@@ -21,7 +22,10 @@
 #include "NewChart.h"
 #include "PlaybackController.h"
 #include "RecentMenu.h"
+#include "RecoveryController.h"
 #include "SoundFile.h"
+#include "TempoController.h"
+#include "WaveformController.h"
 #include "WindowWidgets.h"
 #include "Wiring.h"
 
@@ -108,6 +112,24 @@ void fmMain::addControllers() {
         KeyListParts{state, *sounds, keyPreview, dir, [this] { playing->keyPreviewPlayed(); }},
         w_->keyList);
     batchPanel = std::make_unique<BatchController>(parts(), batch, w_->batch, this);
+    recovery = std::make_unique<RecoveryController>(
+        parts(),
+        RecoveryParts{[this] { return state.Modified != 0; }, [this] { return describeChart(); },
+                      [this](const QByteArray& chart, const CopyRecord& record) {
+                          return restoreCopy(chart, record);
+                      },
+                      w_->StatusBar});
+    features_.push_back(std::make_unique<TempoController>(parts(),
+                                                          TempoParts{*playback, *sounds, dir,
+                                                                     [this] {
+                                                                         showHeader();
+                                                                         ReDrawNote();
+                                                                     }},
+                                                          w_->mnEdit, this));
+    waveform = std::make_unique<WaveformController>(doc, *view);
+    waveform->attach(WaveformWindow{edits, *sounds, dir, w_->canvas.picMain, w_->mnView,
+                                    w_->StatusBar, w_->playback.cmdOpenBGM,
+                                    w_->playback.mnDecoder});
     auto recent = std::make_unique<RecentMenu>(
         w_->mnRecent, ui_, [this](const RecentChart& chart, bool* missing) {
             musicInfo->acceptPendingHeaderEdit();
@@ -171,7 +193,9 @@ bool fmMain::Form_Load() {
     return true;
 }
 
+// A restored copy takes the place of the chart the command line names.
 void fmMain::openCommandLine() {
+    if (recovery->offerOrphans()) return;
     guarded(ui_, [this] { commands_.openCommandLine(app.Args); });
 }
 
@@ -186,6 +210,7 @@ void fmMain::Form_Unload() {
     state.Closing = true;
     skipOnError([this] { playing->StopPlay(); });
     skipOnError([this] { players.releaseAll(); });
+    recovery->windowClosed();
     audio.shutdown();
     unloaded_ = true;
 }
@@ -267,6 +292,33 @@ void fmMain::afterOpen() {
         view->showMusicStart();
     });
     ReDrawNote();  // also when the scroll bar did not move
+}
+
+CopyRecord fmMain::describeChart() const {
+    CopyRecord r;
+    r.chartName = doc.Header.Name;
+    r.chartFile = state.ChartFile;
+    r.chartPak = state.ChartPak;
+    r.chartDir = state.ChartDir;
+    r.decoder = sounds->decoder();
+    r.scroll = w_->canvas.vsb->value();
+    return r;
+}
+
+// The copy opens as a chart with unsaved changes that keeps its file's name,
+// so the next save offers (and asks before overwriting) that file.
+bool fmMain::restoreCopy(const QByteArray& chart, const CopyRecord& record) {
+    if (loadChartBytes(doc, chart, 0) != 1) return false;
+    showHeader();
+    state.ChartFile = record.chartFile;
+    state.ChartPak = record.chartPak;
+    if (!record.chartDir.isEmpty()) state.ChartDir = record.chartDir;
+    if (record.chartPak.isEmpty()) state.CurrentFile = record.chartFile;
+    afterOpen();
+    history.markUnsaved();
+    setModified(true);
+    w_->canvas.vsb->setValue(record.scroll);
+    return true;
 }
 
 // An undo back to the state last saved or loaded is not a change to save.

@@ -9,6 +9,10 @@
 //   playing     music and key buttons, playing speed, Play menu (PlaybackController)
 //   keyList     the "Key List:" panel and its Edit menu items (KeyListController)
 //   batchPanel  the "Clipboard" panel and the batch items     (BatchController)
+//   recovery    the recovery copy and its offer at start-up   (RecoveryController)
+//   features_   "Detect Tempo..." in the Edit menu           (TempoController)
+//   waveform    the music's waveform strip beside the canvas, its View items
+//                                                            (WaveformController)
 // The window keeps the File, Undo, test play and Help items, the title,
 // dropped files and the life cycle:
 //   fmMain w(dialogs, appInfo);
@@ -56,6 +60,9 @@ class KeyBoxController;
 class KeyListController;
 class MusicInfoBoxes;
 class PlaybackController;
+class RecoveryController;
+struct CopyRecord;
+class WaveformController;
 class RecentMenu;
 struct WindowWidgets;
 
@@ -97,6 +104,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     std::unique_ptr<PlaybackController> playing;
     std::unique_ptr<KeyListController> keyList;
     std::unique_ptr<BatchController> batchPanel;
+    std::unique_ptr<RecoveryController> recovery;
+    std::unique_ptr<WaveformController> waveform;
 
     void mnNew_Click();
     void mnOpen_Click(int index);
@@ -141,6 +150,8 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void refreshUndoMenu();
     void showRestored(const std::optional<ChartChange>& change);
     void openDroppedFile(const QString& fn);
+    CopyRecord describeChart() const;
+    bool restoreCopy(const QByteArray& chart, const CopyRecord& record);
     void storePlacement();
 
     Dialogs& ui_;

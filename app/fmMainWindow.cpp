@@ -6,6 +6,8 @@
 #include <QSettings>
 
 #include "RecentMenu.h"
+#include "RecoveryController.h"
+#include "WaveformController.h"
 #include "WindowWidgets.h"
 #include "fmMain.h"
 
@@ -28,7 +30,10 @@ QString chartName(const WindowState& state, bool full) {
 
 // Unmodified means the chart is the one in its file: the history marks it.
 void fmMain::setModified(bool modified) {
-    if (!modified) history.markSaved();
+    if (!modified) {
+        history.markSaved();
+        if (recovery) recovery->chartSaved();
+    }
     state.Modified = modified ? 1 : 0;
     refreshTitle();
 }
@@ -56,6 +61,7 @@ void fmMain::showStatus(const QString& text) {
 
 void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
+    waveform->useSettings(settings);
     recent_->useSettings(settings);
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
 }

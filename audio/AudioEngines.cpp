@@ -53,11 +53,13 @@ bool AudioEngines::startup(Dialogs& ui, const std::function<void(int)>& disableD
 }
 
 void AudioEngines::loadBassPlugins() {
-    // Every shared library in the program's own plugins/ folder (never the
-    // working directory, where anyone could plant one). Failures are ignored.
+    // Every shared library in the program's own plug-in folder (never the
+    // working directory, where anyone could plant one), in name order.
+    // Failures are ignored here; the BASS layer keeps their reasons.
     const QString folder = audio::bassPluginFolder();
     if (folder.isEmpty()) return;
-    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files, QDir::Name);
+    const QFileInfoList files =
+        QDir(folder).entryInfoList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
     for (const QFileInfo& file : files) {
         if (!file.fileName().toLower().endsWith(QStringLiteral(".so"))) continue;
         const QString path = file.filePath();

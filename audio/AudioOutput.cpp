@@ -4,7 +4,6 @@
 #include <QtGlobal>
 
 #include <algorithm>
-#include <chrono>
 
 #include "Mixer.h"
 
@@ -14,8 +13,6 @@ namespace {
 
 // Frames the render thread renders at a time.
 constexpr int kRenderBlock = 256;
-// How often the render thread looks at the FIFO when it has nothing to do.
-constexpr std::chrono::milliseconds kRenderPoll(2);
 
 }  // namespace
 
@@ -26,17 +23,22 @@ std::unique_ptr<AudioOutput> createDefaultOutput() {
 
 // --- DeviceOutput ---------------------------------------------------------
 
+DeviceOutput::DeviceOutput() {
+    sem_init(&wake_, 0, 0);
+}
+
 DeviceOutput::~DeviceOutput() {
     // The device subclass has closed its device already (its destructor
     // stops); only the render thread may be left.
-    if (renderer_.joinable()) {
-        {
-            std::lock_guard<std::mutex> lock(wakeMutex_);
-            quit_ = true;
-        }
-        wake_.notify_all();
-        renderer_.join();
-    }
+    endRenderThread();
+    sem_destroy(&wake_);
+}
+
+void DeviceOutput::endRenderThread() {
+    if (!renderer_.joinable()) return;
+    quit_.store(true);
+    sem_post(&wake_);
+    renderer_.join();
 }
 
 bool DeviceOutput::start(Mixer& mixer) {
@@ -53,7 +55,9 @@ bool DeviceOutput::start(Mixer& mixer) {
     mixer.attachClock(clock_.get());
     std::vector<float> first(2 * kRenderBlock);
     topUp(first);
-    quit_ = false;
+    quit_.store(false);
+    while (sem_trywait(&wake_) == 0) {
+    }
     renderer_ = std::thread(&DeviceOutput::renderLoop, this);
     running_ = true;
     runDevice();
@@ -63,12 +67,7 @@ bool DeviceOutput::start(Mixer& mixer) {
 void DeviceOutput::stop() {
     if (!running_) return;
     closeDevice();
-    {
-        std::lock_guard<std::mutex> lock(wakeMutex_);
-        quit_ = true;
-    }
-    wake_.notify_all();
-    renderer_.join();
+    endRenderThread();
     mixer_->attachClock(nullptr);
     mixer_ = nullptr;
     running_ = false;
@@ -81,23 +80,26 @@ void DeviceOutput::pull(float* out, int frames) {
     for (int i = 0; i < 2 * n; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
     clock_->publish(taken_, n, deviceLatency_, AudioClock::nowNs());
     taken_ += n;
+    if (fifo_->size() < fillTarget_) sem_post(&wake_);
 }
 
 void DeviceOutput::renderLoop() {
     std::vector<float> block(2 * kRenderBlock);
-    std::unique_lock<std::mutex> lock(wakeMutex_);
-    while (!quit_) {
-        lock.unlock();
+    while (!quit_.load()) {
         topUp(block);
-        lock.lock();
-        wake_.wait_for(lock, kRenderPoll, [this] { return quit_; });
+        while (sem_wait(&wake_) != 0) {  // interrupted by a signal: wait again
+        }
+        // Posts that came while rendering are covered by this pass.
+        while (sem_trywait(&wake_) == 0) {
+        }
     }
 }
 
 void DeviceOutput::topUp(std::vector<float>& block) {
-    while (fifo_->size() + kRenderBlock <= fillTarget_) {
-        mixer_->render(block.data(), kRenderBlock);
-        fifo_->write(block.data(), kRenderBlock);
+    for (int room = fillTarget_ - fifo_->size(); room > 0; room = fillTarget_ - fifo_->size()) {
+        const int n = std::min(room, kRenderBlock);
+        mixer_->render(block.data(), n);
+        fifo_->write(block.data(), n);
     }
 }
 

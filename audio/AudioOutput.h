@@ -11,12 +11,17 @@
 // topped up from the mixer, and the device side only copies from the FIFO and
 // publishes the audio clock. The device side never allocates, never locks and
 // never touches files.
+//
+// Threads: the render thread sleeps on a semaphore that the device side posts
+// after each callback that took frames (sem_post is lock-free and safe in a
+// device callback), then renders exactly what was taken: it wakes at most
+// once per device callback, and not at all while the device takes nothing.
+
+#include <semaphore.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -51,6 +56,7 @@ std::unique_ptr<AudioOutput> createDefaultOutput();
 
 class DeviceOutput : public AudioOutput {
   public:
+    DeviceOutput();
     ~DeviceOutput() override;
     bool start(Mixer& mixer) final;
     void stop() final;
@@ -74,6 +80,7 @@ class DeviceOutput : public AudioOutput {
   private:
     void renderLoop();
     void topUp(std::vector<float>& block);
+    void endRenderThread();
 
     Mixer* mixer_ = nullptr;
     std::unique_ptr<FrameFifo> fifo_;
@@ -84,9 +91,8 @@ class DeviceOutput : public AudioOutput {
     std::atomic<uint64_t> underruns_{0};
 
     std::thread renderer_;
-    std::mutex wakeMutex_;
-    std::condition_variable wake_;
-    bool quit_ = false;
+    sem_t wake_;  // posted by the device side when the FIFO runs low, and to quit
+    std::atomic<bool> quit_{false};
     bool running_ = false;
 };
 

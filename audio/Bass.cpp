@@ -12,12 +12,14 @@
 
 #include "AudioSystem.h"
 #include "Decoder.h"
+#include "DecoderPlugin.h"
 #include "PlayingFrequency.h"
 
 using lumidex::audio::AudioSystem;
 using lumidex::audio::ByteView;
 using lumidex::audio::Container;
 using lumidex::audio::ContainerSet;
+using lumidex::audio::DecoderPlugin;
 using lumidex::audio::Mixer;
 using lumidex::audio::StreamId;
 using lumidex::audio::StreamSource;
@@ -35,7 +37,10 @@ struct Stream {
     BASS_CHANNELINFO info{};
     int bytesPerFrame = 0;
     int64_t frames = 0;
+    std::shared_ptr<const DecoderPlugin> plugin;  // kept loaded while the stream exists
 };
+
+using PluginList = std::map<HPLUGIN, std::shared_ptr<const DecoderPlugin>>;
 
 struct State {
     std::mutex mutex;
@@ -43,6 +48,10 @@ struct State {
     DWORD initFlags = 0;
     DWORD nextHandle = 0x10001;
     std::map<DWORD, Stream> streams;
+    PluginList plugins;  // in load order: handles only grow
+    HPLUGIN nextPlugin = 0x20001;
+    std::map<QString, QString> skipped;  // plug-in file -> why it was not loaded
+    QString folderOverride;
 };
 
 State& state() {
@@ -79,6 +88,8 @@ DWORD channelType(const lumidex::audio::SoundFormat& f) {
             return BASS_CTYPE_STREAM_OPUS;
         case Container::Mp3:
             return BASS_CTYPE_STREAM_MP3;
+        case Container::Plugin:
+            return BASS_CTYPE_STREAM_PLUGIN;
     }
     return 0;
 }
@@ -96,6 +107,26 @@ Stream describe(const lumidex::audio::SoundFormat& f, DWORD flags) {
     s.bytesPerFrame = sampleBytes * f.channels;
     s.frames = f.frames;
     return s;
+}
+
+// Our own decoders did not read the bytes: each plug-in in load order may.
+// Fills source and the plug-in's handle, or answers the error code.
+int openThroughPlugins(const PluginList& plugins, StreamSource& source, HPLUGIN& used) {
+    bool outOfMemory = false;
+    for (const auto& [handle, plugin] : plugins) {
+        bool lacking = false;
+        source.decoder = plugin->open(source.bytes, &lacking);
+        outOfMemory |= lacking;
+        if (!source.decoder) continue;
+        // The stream reopens its decoder through the plug-in, which the
+        // stream's record keeps loaded for as long as the stream exists.
+        const DecoderPlugin* reader = plugin.get();
+        source.accepted = lumidex::audio::containers(Container::Plugin);
+        source.open = [reader](ByteView bytes, ContainerSet) { return reader->open(bytes); };
+        used = handle;
+        return BASS_OK;
+    }
+    return outOfMemory ? BASS_ERROR_MEM : BASS_ERROR_FILEFORM;
 }
 
 // The stream behind a handle, with the mixer, while BASS is initialised.
@@ -161,16 +192,56 @@ HPLUGIN BASS_PluginLoad(const void* file, DWORD flags) {
     // Only libraries in the program's own plugins/ folder are considered:
     // loading whatever lies in the working directory would run planted code.
     const QString plugins = lumidex::audio::bassPluginFolder();
-    const QString real = QFileInfo(path).canonicalFilePath();
-    if (real.isEmpty() || plugins.isEmpty() || QFileInfo(real).path() != plugins)
+    const QFileInfo named(path);
+    if (plugins.isEmpty() || QDir(named.absolutePath()).canonicalPath() != plugins)
         return fail(BASS_ERROR_FILEOPEN, HPLUGIN(0));
-    // No decoder plug-in interface exists yet, so nothing there can be used.
-    return fail(BASS_ERROR_FILEFORM, HPLUGIN(0));
+    // In the folder by name: a link must not lead out of it either.
+    const QString real = named.canonicalFilePath();
+    State& s = state();
+    if (real.isEmpty() || QFileInfo(real).path() != plugins) {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        s.skipped[named.absoluteFilePath()] =
+            real.isEmpty() ? QStringLiteral("the file cannot be read")
+                           : QStringLiteral("a link to a file outside the plug-in folder");
+        return fail(BASS_ERROR_FILEOPEN, HPLUGIN(0));
+    }
+    {
+        std::lock_guard<std::mutex> lock(s.mutex);
+        for (const auto& [handle, plugin] : s.plugins)
+            if (plugin->file() == real) return fail(BASS_ERROR_ALREADY, HPLUGIN(0));
+    }
+    // Loading runs the library's own initialisation: not under the lock.
+    DecoderPlugin::Loaded loaded = DecoderPlugin::load(real);
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (!loaded.plugin) {
+        s.skipped[real] = loaded.reason;
+        using Failure = DecoderPlugin::Loaded::Failure;
+        switch (loaded.failure) {
+            case Failure::Unreadable:
+                return fail(BASS_ERROR_FILEOPEN, HPLUGIN(0));
+            case Failure::OtherVersion:
+                return fail(BASS_ERROR_VERSION, HPLUGIN(0));
+            default:
+                return fail(BASS_ERROR_FILEFORM, HPLUGIN(0));
+        }
+    }
+    s.skipped.erase(real);
+    const HPLUGIN handle = s.nextPlugin++;
+    s.plugins[handle] = std::move(loaded.plugin);
+    return ok(handle);
 }
 
 BOOL BASS_PluginFree(HPLUGIN handle) {
-    // No plug-in is ever loaded: freeing "all" always succeeds.
-    return handle == 0 ? ok(TRUE) : fail(BASS_ERROR_HANDLE, FALSE);
+    // Streams created through a plug-in hold it: its library is unloaded when
+    // the last of them is freed.
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (handle == 0) {
+        s.plugins.clear();
+        s.skipped.clear();
+        return ok(TRUE);
+    }
+    return s.plugins.erase(handle) ? ok(TRUE) : fail(BASS_ERROR_HANDLE, FALSE);
 }
 
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD /*offset*/, QWORD length,
@@ -184,8 +255,16 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD /*offset*/, QWOR
         const ByteView bytes{static_cast<const unsigned char*>(file), size_t(length)};
         StreamSource source{bytes, kFormats, &lumidex::audio::openSndfileDecoder,
                             lumidex::audio::openSndfileDecoder(bytes, kFormats)};
-        if (!source.decoder) return fail(BASS_ERROR_FILEFORM, HSTREAM(0));
+        HPLUGIN pluginHandle = 0;
+        if (!source.decoder) {
+            const int error = openThroughPlugins(s.plugins, source, pluginHandle);
+            if (error != BASS_OK) return fail(error, HSTREAM(0));
+        }
         Stream stream = describe(source.decoder->format(), flags);
+        if (pluginHandle) {
+            stream.plugin = s.plugins.at(pluginHandle);
+            stream.info.plugin = pluginHandle;
+        }
         stream.id = AudioSystem::instance().mixer()->add(std::move(source));
         if (stream.id == 0) return fail(BASS_ERROR_FILEFORM, HSTREAM(0));
         const HSTREAM handle = s.nextHandle++;
@@ -327,7 +406,35 @@ uint32_t bassMixerStream(HSTREAM handle) {
     return it == s.streams.end() ? 0 : it->second.id;
 }
 
+std::vector<BassPluginInfo> bassPlugins() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    std::vector<BassPluginInfo> list;
+    for (const auto& [handle, p] : s.plugins)
+        list.push_back({handle, p->file(), p->name(), p->version(), p->formats()});
+    return list;
+}
+
+std::vector<BassPluginSkip> bassPluginSkips() {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    std::vector<BassPluginSkip> list;
+    for (const auto& [file, reason] : s.skipped) list.push_back({file, reason});
+    return list;
+}
+
+void setBassPluginFolder(const QString& folder) {
+    State& s = state();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.folderOverride = folder;
+}
+
 QString bassPluginFolder() {
+    {
+        State& s = state();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (!s.folderOverride.isEmpty()) return QDir(s.folderOverride).canonicalPath();
+    }
     // Without a QCoreApplication (command-line checks, some tests) the
     // program's folder comes from the kernel's link to the executable.
     const QString programDir =
@@ -335,7 +442,13 @@ QString bassPluginFolder() {
             ? QCoreApplication::applicationDirPath()
             : QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
     if (programDir.isEmpty()) return QString();
-    return QDir(programDir + QStringLiteral("/plugins")).canonicalPath();
+    // Beside the program in the build tree; below <prefix>/lib once installed
+    // (the program in <prefix>/bin), so an installed tree may be moved.
+    for (const char* relative : {"/plugins", "/../lib/lumidex/plugins"}) {
+        const QString folder = QDir(programDir + QLatin1String(relative)).canonicalPath();
+        if (!folder.isEmpty()) return folder;
+    }
+    return QString();
 }
 
 }  // namespace lumidex::audio

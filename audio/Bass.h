@@ -3,9 +3,11 @@
 //
 // Streams are created from a file image in memory and decoded with
 // libsndfile while they play: WAV (PCM, float and the other codecs libsndfile
-// reads inside WAV), AIFF, FLAC, Ogg Vorbis, Opus and MP3. Anything else is
-// refused with BASS_ERROR_FILEFORM. The image is read in place and must stay
-// untouched until the stream is freed.
+// reads inside WAV), AIFF, FLAC, Ogg Vorbis, Opus and MP3. What those do not
+// read is offered to each loaded decoder plug-in in load order
+// (plugins/include/lumidex_decoder_plugin.h); what none reads is refused with
+// BASS_ERROR_FILEFORM. The image is read in place and must stay untouched
+// until the stream is freed.
 //
 // Positions and lengths are byte counts of the decoded PCM, 16-bit unless the
 // stream was created with BASS_SAMPLE_8BITS or BASS_SAMPLE_FLOAT: a 44100 Hz
@@ -15,13 +17,16 @@
 // Differences from the library: only the default device (-1 or 1) exists;
 // file-name streams (mem = FALSE) are not offered; a position set past the
 // end moves the stream to its end, so playing it ends at once; plug-ins load
-// only from the program's own plugins/ folder, and no plug-in format is
-// supported yet. Every call is thread-safe; BASS_ErrorGetCode answers for the
-// calling thread.
+// only from the program's own plug-in folder (bassPluginFolder) and are
+// Lumidex decoder plug-ins, not the library's; a freed plug-in stays loaded
+// until the last stream created through it is freed. Every call is
+// thread-safe; BASS_ErrorGetCode answers for the calling thread.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 typedef uint32_t DWORD;
 typedef uint64_t QWORD;
@@ -51,6 +56,7 @@ constexpr int BASS_ERROR_ILLPARAM = 20;  // an invalid parameter
 constexpr int BASS_ERROR_DEVICE = 23;    // no such device
 constexpr int BASS_ERROR_NOTAVAIL = 37;  // not offered by this layer
 constexpr int BASS_ERROR_FILEFORM = 41;  // not a format this layer decodes
+constexpr int BASS_ERROR_VERSION = 43;   // a plug-in of another interface version
 constexpr int BASS_ERROR_UNKNOWN = -1;
 
 // Flags.
@@ -80,6 +86,7 @@ constexpr DWORD BASS_CTYPE_STREAM_WAV_PCM = 0x50001;
 constexpr DWORD BASS_CTYPE_STREAM_WAV_FLOAT = 0x50003;
 constexpr DWORD BASS_CTYPE_STREAM_FLAC = 0x10900;
 constexpr DWORD BASS_CTYPE_STREAM_OPUS = 0x11200;
+constexpr DWORD BASS_CTYPE_STREAM_PLUGIN = 0x1f000;  // decoded by a plug-in: see info.plugin
 constexpr DWORD BASS_ORIGRES_FLOAT = 0x10000;
 
 struct BASS_INFO {
@@ -117,9 +124,13 @@ DWORD BASS_GetVersion();
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsguid);
 // Frees every stream and the output.
 BOOL BASS_Free();
-// file is UTF-16 with BASS_UNICODE, UTF-8 without.
+// Loads a decoder plug-in from the plug-in folder; file is UTF-16 with
+// BASS_UNICODE, UTF-8 without. Errors: BASS_ERROR_FILEOPEN (outside the
+// folder, missing or unreadable), BASS_ERROR_FILEFORM (not a plug-in),
+// BASS_ERROR_VERSION (another interface version), BASS_ERROR_ALREADY.
 HPLUGIN BASS_PluginLoad(const void* file, DWORD flags);
-// 0 frees every plug-in.
+// 0 frees every plug-in. A plug-in still decoding a stream is unloaded when
+// that stream is freed; no new stream uses it.
 BOOL BASS_PluginFree(HPLUGIN handle);
 
 // mem must be TRUE: file points to the image, length is its size in bytes
@@ -150,8 +161,29 @@ namespace lumidex::audio {
 // to the sample through the mixer (Mixer::playAt, Mixer::frameReaching).
 uint32_t bassMixerStream(HSTREAM handle);
 
-// The program's own plugins/ folder, the only place BASS_PluginLoad takes
-// plug-ins from (canonical path); empty when there is no such folder.
+// The program's own plug-in folder, the only place BASS_PluginLoad takes
+// plug-ins from (canonical path): plugins/ beside the executable, else
+// ../lib/lumidex/plugins from it (an installed tree). Empty when neither exists.
 QString bassPluginFolder();
+// Tests: another folder instead of the program's own; empty restores it.
+void setBassPluginFolder(const QString& folder);
+
+// The plug-ins loaded, in load order.
+struct BassPluginInfo {
+    HPLUGIN handle = 0;
+    QString file;  // canonical path
+    QString name;
+    QString version;
+    QStringList formats;
+};
+std::vector<BassPluginInfo> bassPlugins();
+
+// The files BASS_PluginLoad refused (since the last BASS_PluginFree(0)), with
+// the reason, by file name.
+struct BassPluginSkip {
+    QString file;
+    QString reason;
+};
+std::vector<BassPluginSkip> bassPluginSkips();
 
 }  // namespace lumidex::audio

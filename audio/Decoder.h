@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace lumidex::audio {
@@ -26,6 +27,7 @@ enum class Container : uint32_t {
     OggVorbis = 1u << 3,
     OggOpus = 1u << 4,
     Mp3 = 1u << 5,
+    Plugin = 1u << 6,  // whatever a decoder plug-in reads (DecoderPlugin.h)
 };
 
 using ContainerSet = uint32_t;
@@ -82,8 +84,16 @@ std::unique_ptr<Decoder> openSndfileDecoder(ByteView bytes, ContainerSet accepte
 std::unique_ptr<Decoder> openMpg123Decoder(ByteView bytes,
                                            ContainerSet accepted = containers(Container::Mp3));
 
+// Cheap looks at the first bytes, for a layer that refuses other formats
+// before a decoder is set up. A RIFF, RIFX or RF64 file of WAVE form:
+bool looksLikeWav(ByteView bytes);
+// An MPEG audio frame header at the start, possibly behind an ID3v2 tag:
+bool looksLikeMpegAudio(ByteView bytes);
+
 // How a stream opens its decoder again after the mixer has closed it to save
-// memory. Answers a decoder positioned at frame 0, or null.
-using DecoderOpener = std::unique_ptr<Decoder> (*)(ByteView bytes, ContainerSet accepted);
+// memory. Answers a decoder positioned at frame 0, or null. A plain function,
+// or a small lambda naming the plug-in that reads the bytes.
+using DecoderOpener =
+    std::function<std::unique_ptr<Decoder>(ByteView bytes, ContainerSet accepted)>;
 
 }  // namespace lumidex::audio

@@ -45,13 +45,18 @@ State& state() {
     return s;
 }
 
-// WAV through libsndfile, else MP3 through libmpg123.
+// WAV through libsndfile, MP3 through libmpg123, told apart by their first
+// bytes: anything else is refused before a decoder is set up, and each file
+// is opened once.
 StreamSource openSource(ByteView bytes) {
     using namespace lumidex::audio;
-    if (auto wav = openSndfileDecoder(bytes, containers(Container::Wav)))
-        return StreamSource{bytes, containers(Container::Wav), &openSndfileDecoder, std::move(wav)};
-    return StreamSource{bytes, containers(Container::Mp3), &openMpg123Decoder,
-                        openMpg123Decoder(bytes, containers(Container::Mp3))};
+    if (looksLikeWav(bytes))
+        return StreamSource{bytes, containers(Container::Wav), &openSndfileDecoder,
+                            openSndfileDecoder(bytes, containers(Container::Wav))};
+    if (looksLikeMpegAudio(bytes))
+        return StreamSource{bytes, containers(Container::Mp3), &openMpg123Decoder,
+                            openMpg123Decoder(bytes, containers(Container::Mp3))};
+    return StreamSource{};
 }
 
 // The sound and the mixer while Miles runs; null otherwise.

@@ -13,14 +13,25 @@
 //
 // Threads: render() runs on one rendering thread (an output's render thread
 // or a test); commands and queries may come from any other thread. A single
-// mutex guards the streams. Commands hold it only for bookkeeping: opening,
-// seeking and closing decoders (a fraction of a millisecond for a long MP3)
-// happen outside it, on the commanding thread, so render() never waits behind
-// them. A resting stream lends its decoder out for that, since nothing reads
-// it meanwhile; a playing one gets a fresh decoder, swapped in under the lock.
-// render() holds the lock for the call (it may itself seek a decoder to a
-// scheduled start). The device callback never takes it: outputs hand rendered
-// audio to the device through a lock-free FIFO.
+// mutex guards the streams, and nothing slow happens under it:
+//   - render() holds it for one call (a few hundred frames) and only walks
+//     the streams that are playing or waiting for a scheduled start; it never
+//     opens a decoder (a stream without one ends), never makes a resampler,
+//     never allocates and never frees.
+//   - Commands hold it for bookkeeping only. Opening and seeking decoders and
+//     making resamplers happen outside it, on the commanding thread; so does
+//     destroying what a command or a closed decoder leaves over. A resting
+//     stream lends its decoder out for that, since nothing reads it
+//     meanwhile; a playing one gets a fresh decoder, swapped in under the lock.
+//   - placeStarts() places a whole batch of scheduled starts (a playback
+//     step's key sounds) in one pass under the lock.
+// The device callback never takes the lock: outputs hand rendered audio to
+// the device through a lock-free FIFO.
+//
+// Cost follows what plays: render, scheduling and opening walk the streams
+// playing or scheduled, and the resting streams that keep a decoder form a
+// least-recently-used list of at most kIdleDecoders, trimmed from its oldest
+// end; nothing walks every stream loaded.
 //
 // Placing a key sound to the sample: take the streams behind the players
 // (bassMixerStream, milesMixerStream), ask frameReaching(music, note's source
@@ -28,9 +39,9 @@
 // least AudioOutput::latencyFrames() past heardFrame() are still ahead of
 // the render head.
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -77,6 +88,18 @@ class Mixer {
     // Drops every start placed that has not begun yet; the stream goes on as
     // it is (a sound already playing keeps playing).
     bool cancelStart(StreamId id);
+
+    // One start of a batch for placeStarts().
+    struct Start {
+        StreamId stream = 0;
+        int64_t frame = 0;
+        double sourceFrame = 0;
+        bool placed = false;  // set by placeStarts: the stream exists
+    };
+    // cancelStart for every stream of `withdrawn`, then queueAt for every
+    // start in order, as one command: decoders are made ready outside the
+    // lock first, and the lock is taken once for the whole batch.
+    void placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Start>& starts);
     bool stop(StreamId id);
     // Moves to a source frame (clamped to the length), playing or not.
     bool seek(StreamId id, double sourceFrame);
@@ -116,41 +139,79 @@ class Mixer {
 
   private:
     using Lock = std::unique_lock<std::mutex>;
-    using Decoders = std::vector<std::unique_ptr<Decoder>>;
+    // What commands leave over, destroyed once the lock is released.
+    using Leftovers = std::vector<MixerStream::Parts>;
     struct Entry {
+        StreamId id = 0;
         std::unique_ptr<MixerStream> stream;
-        uint64_t lastUse = 0;  // for closing the decoders of streams unused longest
-        int preparing = 0;     // commands working on a decoder outside the lock
+        int preparing = 0;       // commands working on a decoder outside the lock
+        bool rendering = false;  // in rendering_
+        bool idle = false;       // in the idle-decoder list
+        Entry* older = nullptr;  // idle-decoder list links
+        Entry* newer = nullptr;
     };
-    // A decoder made ready outside the lock for a command on one stream.
+    // A decoder and a resampler made ready outside the lock for a command on
+    // one stream.
     struct Ready {
-        std::unique_ptr<Decoder> decoder;
-        int64_t frame = 0;     // where it stands
-        bool counted = false;  // Entry::preparing counts it
+        Entry* entry = nullptr;  // null: nothing to do, or no such stream
+        MixerStream* stream = nullptr;
+        SoundFormat format;
+        MixerStream::Recipe recipe;
+        bool openDecoder = false;
+        std::unique_ptr<Decoder> decoder;  // lent by a resting stream, or opened
+        int64_t frame = 0;                 // where it is to stand
+        bool makeResampler = false;
+        std::unique_ptr<Resampler> resampler;
     };
-    MixerStream* use(StreamId id);
+    Entry* find(StreamId id);
     const MixerStream* find(StreamId id) const;
     int64_t heardLocked() const;
-    void closeIdleDecoders(Decoders& closed);
-    // Outside the lock: a decoder at `sourceFrame` (for a seek), or at the
-    // stream's position when it has none (for a start). Nothing when the
-    // stream does not exist.
-    std::optional<Ready> prepare(StreamId id, std::optional<double> sourceFrame);
-    // Under the lock again: the stream, with the preparation no longer counted.
-    MixerStream* finishPreparing(StreamId id, const Ready& ready);
+
+    // What a command needs made outside the lock: a start, a decoder where
+    // the stream stands and a resampler for its rate; a seek, a decoder at
+    // `value` (unless the stream rests without one); a rate change, a
+    // resampler for rate `value` (when the stream has a decoder).
+    enum class Purpose { Start, Seek, Rate };
+    // Under the lock: plans it; counted until handed over. False when the
+    // stream does not exist; ready.entry stays null when nothing is needed.
+    bool plan(StreamId id, Purpose purpose, double value, Ready& ready);
+    // Outside the lock: makes what was planned.
+    static void make(Ready& ready);
+    // Under the lock again: no longer counted, the resampler handed to the
+    // stream (a decoder is the command's to use). The stream's entry.
+    Entry* handOver(Ready& ready, Leftovers& unused);
     // play, playAt and queueAt: the stream's decoder made ready, then `start`
     // runs under the lock.
-    bool withReadyDecoder(StreamId id, const std::function<void(MixerStream&)>& start);
+    template <class Command>
+    bool startWithDecoder(StreamId id, Command&& start);
+    // A command with nothing to make outside the lock.
+    template <class Command>
+    bool withStream(StreamId id, Command&& command);
+
+    // The stream's place in the lists after a command or a render pass.
+    void settle(Entry& entry);
+    void linkNewestIdle(Entry& entry);
+    void unlinkIdle(Entry& entry);
+    void unlistRendering(Entry& entry);
+    // Render thread: streams that ended or stopped leave rendering_.
+    void retireEnded();
+    // Closes the decoders of the idle streams used longest ago beyond the bound.
+    void trimIdle(Leftovers& closed);
 
     const int outputRate_;
     mutable std::mutex mutex_;
     std::condition_variable prepared_;  // signalled when Entry::preparing drops
     std::map<StreamId, Entry> streams_;
-    StreamId nextId_ = 1;
+    std::atomic<StreamId> nextId_{1};
+    // Playing or scheduled streams by id (the order they are mixed in); its
+    // capacity covers every stream, so adding to it never allocates.
+    std::vector<Entry*> rendering_;
+    Entry* oldestIdle_ = nullptr;  // idle-decoder list, oldest use first
+    Entry* newestIdle_ = nullptr;
+    int idleCount_ = 0;
     int64_t head_ = 0;
     const AudioClock* clock_ = nullptr;
     std::vector<float> scratch_;
-    uint64_t useCounter_ = 0;
 };
 
 }  // namespace lumidex::audio

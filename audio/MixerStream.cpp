@@ -25,6 +25,17 @@ int converterFor(const SoundFormat& format) {
 
 }  // namespace
 
+Resampler::Resampler(const SoundFormat& format, MixerStream* owner)
+    : input_(size_t(kInputFrames) * size_t(format.channels)) {
+    int error = 0;
+    state_ = src_callback_new(&MixerStream::pullInput, converterFor(format), format.channels,
+                              &error, owner);
+}
+
+Resampler::~Resampler() {
+    if (state_) src_delete(state_);
+}
+
 MixerStream::MixerStream(StreamSource source, int outputRate)
     : source_(std::move(source)),
       format_(source_.decoder->format()),
@@ -33,24 +44,22 @@ MixerStream::MixerStream(StreamSource source, int outputRate)
       rate_(format_.sampleRate),
       step_(rate_ / outputRate) {}
 
-MixerStream::~MixerStream() {
-    closeDecoder();
-}
+MixerStream::~MixerStream() = default;
 
-bool MixerStream::openDecoder() {
-    if (decoder_) return true;
-    decoder_ = recipe().openFresh();
-    if (!decoder_) return false;
-    seekDecoder(position_);
-    return true;
-}
-
-std::unique_ptr<Decoder> MixerStream::closeDecoder() {
-    if (resampler_) src_delete(resampler_);
-    resampler_ = nullptr;
+MixerStream::Parts MixerStream::closeDecoder() {
     resampling_ = false;
-    std::vector<float>().swap(input_);
-    return std::move(decoder_);
+    return Parts{std::move(decoder_), std::move(resampler_)};
+}
+
+bool MixerStream::lacksResampler(double framesPerSecond) const {
+    return !resampler_ && clampedRate(framesPerSecond) != double(outputRate_);
+}
+
+std::unique_ptr<Resampler> MixerStream::adoptResampler(std::unique_ptr<Resampler> resampler) {
+    if (resampler_ || !resampler || !resampler->ok()) return resampler;
+    resampler_ = std::move(resampler);
+    resampling_ = false;
+    return nullptr;
 }
 
 int64_t MixerStream::frameAt(double sourceFrame) const {
@@ -90,7 +99,7 @@ void MixerStream::play(int64_t head, int64_t heard) {
         if (hadPending) timeline_.mark(head, position_, step_, true, heard);
         return;
     }
-    if (position_ >= double(format_.frames) || !openDecoder()) {
+    if (position_ >= double(format_.frames) || !decoder_) {
         // Nothing left to play: it is over before it is heard.
         ended_ = true;
         endFrame_ = heard;
@@ -165,9 +174,13 @@ void MixerStream::markPending(int64_t heard) {
         timeline_.mark(start.frame, start.position, step_, true, heard);
 }
 
-void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
+double MixerStream::clampedRate(double framesPerSecond) const {
     // libsamplerate converts by at most a factor of 256 either way.
-    rate_ = std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);
+    return std::clamp(framesPerSecond, outputRate_ / 256.0, outputRate_ * 256.0);
+}
+
+void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
+    rate_ = clampedRate(framesPerSecond);
     step_ = rate_ / outputRate_;
     if (playing_) timeline_.mark(head, position_, step_, true, heard);
     markPending(heard);
@@ -205,7 +218,7 @@ void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch
             render(out + 2 * done, blockStart + done, upTo - done, scratch, heard);
         const double start = pending_.front().position;
         pending_.erase(pending_.begin());
-        if (!openDecoder()) {
+        if (!decoder_) {  // a start is placed with its decoder; none means it cannot play
             finish(blockStart + upTo, heard);
             return;
         }
@@ -219,21 +232,14 @@ void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch
 }
 
 int MixerStream::render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard) {
-    if (!openDecoder()) {
+    if (!decoder_) {  // the render thread never opens one: the stream ends
         finish(blockStart, heard);
         return 0;
     }
-    if (!resampling_ && step_ != 1.0) {
-        if (!resampler_) {
-            int error = 0;
-            resampler_ = src_callback_new(&MixerStream::pullInput, converterFor(format_),
-                                          format_.channels, &error, this);
-            input_.resize(size_t(kInputFrames) * size_t(format_.channels));
-        }
-        if (resampler_) {
-            src_reset(resampler_);
-            resampling_ = true;
-        }
+    // The commands that change the rate or start the stream made the resampler.
+    if (!resampling_ && step_ != 1.0 && resampler_) {
+        src_reset(resampler_->state_);
+        resampling_ = true;
     }
     const int got =
         resampling_ ? renderResampled(out, frames, scratch) : renderDirect(out, frames, scratch);
@@ -262,11 +268,11 @@ int MixerStream::renderDirect(float* out, int frames, float* scratch) {
 int MixerStream::renderResampled(float* out, int frames, float* scratch) {
     const int chunk = kScratchFloats / format_.channels;
     const double ratio = 1.0 / step_;
-    src_set_ratio(resampler_, ratio);  // a new rate applies from here, without a glide
+    src_set_ratio(resampler_->state_, ratio);  // a new rate applies from here, without a glide
     int got = 0;
     while (got < frames) {
         const int want = std::min(chunk, frames - got);
-        const auto n = int(src_callback_read(resampler_, ratio, want, scratch));
+        const auto n = int(src_callback_read(resampler_->state_, ratio, want, scratch));
         if (n <= 0) {
             position_ = double(inputPosition_);  // drained: the whole input was played
             break;
@@ -280,9 +286,10 @@ int MixerStream::renderResampled(float* out, int frames, float* scratch) {
 
 long MixerStream::pullInput(void* self, float** data) {
     auto* s = static_cast<MixerStream*>(self);
-    const auto n = s->decoder_->read(s->input_.data(), kInputFrames);
+    std::vector<float>& input = s->resampler_->input_;
+    const auto n = s->decoder_->read(input.data(), kInputFrames);
     s->inputPosition_ += n;
-    *data = s->input_.data();
+    *data = input.data();
     return long(n);
 }
 

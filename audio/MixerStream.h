@@ -2,9 +2,15 @@
 // One sound in the mixer: its decoder, its resampler, where it is, how loud
 // and how fast it plays, and when it starts.
 //
-// Everything here runs under the mixer's lock, on the thread that renders or
-// on a thread that controls the stream (only a copied Recipe and the decoders
-// handed out are used without it); the device callback never gets here.
+// Threads: everything here runs under the mixer's lock, on the thread that
+// renders or on a thread that controls the stream. Only a copied Recipe, the
+// decoders handed out and a Resampler being made are used without it; the
+// device callback never gets here. The render thread only calls mix(), which
+// never opens a decoder, never makes a resampler and never grows a container:
+// the commands that start a stream hand it a decoder and, when its rate is
+// not the output's, a resampler, both made outside the lock, and every command
+// leaves room for the timeline points the render thread may add.
+//
 // Frames are counted on two axes: source frames (the file's own samples) and
 // output frames (the mixer's clock). The render head is the next output
 // frame the mixer will render.
@@ -20,6 +26,25 @@
 typedef struct SRC_STATE_tag SRC_STATE;
 
 namespace lumidex::audio {
+
+class MixerStream;
+
+// libsamplerate's converter for one stream, with its input block. Made (and
+// destroyed) outside the mixer's lock; it pulls its input from the stream
+// it was made for.
+class Resampler {
+  public:
+    Resampler(const SoundFormat& format, MixerStream* owner);
+    ~Resampler();
+    Resampler(const Resampler&) = delete;
+    Resampler& operator=(const Resampler&) = delete;
+    bool ok() const { return state_ != nullptr; }
+
+  private:
+    friend class MixerStream;
+    SRC_STATE* state_ = nullptr;
+    std::vector<float> input_;
+};
 
 // What a layer hands the mixer: the file image, how to decode it, and a
 // decoder already opened on it (at frame 0).
@@ -40,11 +65,25 @@ class MixerStream {
     const SoundFormat& format() const { return format_; }
 
     // Decoder lifetime. A resting stream may have its decoder closed to save
-    // memory; it opens again where the stream stands. Closing hands the
-    // decoder back, so that the caller can destroy it outside the lock.
+    // memory; a command opens it again (outside the lock) where the stream
+    // stands. Closing hands the decoder and the resampler back, so that the
+    // caller can destroy them outside the lock.
     bool hasDecoder() const { return decoder_ != nullptr; }
-    bool openDecoder();
-    std::unique_ptr<Decoder> closeDecoder();
+    struct Parts {
+        std::unique_ptr<Decoder> decoder;
+        std::unique_ptr<Resampler> resampler;
+    };
+    Parts closeDecoder();
+
+    // A stream playing at `framesPerSecond` needs a resampler it has not got.
+    bool lacksResampler(double framesPerSecond) const;
+    // Takes a resampler made for this stream when it has none; answers it
+    // when it was not needed.
+    std::unique_ptr<Resampler> adoptResampler(std::unique_ptr<Resampler> resampler);
+    // After a command: room for the timeline points the render thread may
+    // add (an end, the starts after it marked again), so that it never
+    // allocates.
+    void keepRoom() { timeline_.keepRoom(4); }
 
     // Slow decoder work (opening, seeking) can be done outside the mixer's
     // lock: a copy of the recipe opens another decoder on the stream's bytes
@@ -87,6 +126,8 @@ class MixerStream {
     // Drops every scheduled start; the stream goes on as it is.
     void cancelStart(int64_t head, int64_t heard);
     void setRate(double framesPerSecond, int64_t head, int64_t heard);
+    // The rate setRate would set, clamped to what the resampler can do.
+    double clampedRate(double framesPerSecond) const;
     void setVolume(float volume) { volume_ = volume; }
     void setPan(float pan) { pan_ = std::clamp(pan, 0.0f, 1.0f); }
 
@@ -123,15 +164,15 @@ class MixerStream {
     void addFrames(float* out, const float* in, int frames) const;
     void finish(int64_t frame, int64_t heard);
     static long pullInput(void* self, float** data);
+    friend class Resampler;
 
     StreamSource source_;
     SoundFormat format_;
     int outputRate_;
     std::unique_ptr<Decoder> decoder_;
 
-    SRC_STATE* resampler_ = nullptr;
+    std::unique_ptr<Resampler> resampler_;
     bool resampling_ = false;    // output goes through the resampler
-    std::vector<float> input_;   // the resampler's input block
     int64_t inputPosition_ = 0;  // next source frame the decoder hands out
 
     double position_ = 0;  // source frame at the render head

@@ -27,10 +27,13 @@ bool isFrameHeader(const unsigned char* h) {
            rate != 3;
 }
 
+}  // namespace
+
 // MPEG audio starts with a frame header, possibly behind an ID3v2 tag. libmpg123
 // would hunt through anything for a frame sync; checking the start first keeps
 // other formats from being taken for MP3.
 bool looksLikeMpegAudio(ByteView bytes) {
+    if (!bytes.data) return false;
     size_t at = 0;
     const unsigned char* d = bytes.data;
     if (bytes.size >= 10 && std::memcmp(d, "ID3", 3) == 0) {
@@ -41,6 +44,8 @@ bool looksLikeMpegAudio(ByteView bytes) {
     }
     return at + 4 <= bytes.size && isFrameHeader(d + at);
 }
+
+namespace {
 
 // The read cursor libmpg123 reads through.
 struct MemoryFile {
@@ -149,8 +154,7 @@ class Mpg123Decoder final : public Decoder {
 }  // namespace
 
 std::unique_ptr<Decoder> openMpg123Decoder(ByteView bytes, ContainerSet accepted) {
-    if (!contains(accepted, Container::Mp3) || !bytes.data || !looksLikeMpegAudio(bytes))
-        return nullptr;
+    if (!contains(accepted, Container::Mp3) || !looksLikeMpegAudio(bytes)) return nullptr;
     auto decoder = std::make_unique<Mpg123Decoder>(bytes);
     if (!decoder->open()) return nullptr;
     return decoder;

@@ -5,6 +5,7 @@
 namespace lumidex::audio {
 
 PositionTimeline::PositionTimeline(double restingAt) {
+    points_.reserve(8);
     points_.push_back({std::numeric_limits<int64_t>::min(), restingAt, 1.0, false});
 }
 

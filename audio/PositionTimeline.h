@@ -7,6 +7,8 @@
 // change, the end) since the frame being heard; between two points the
 // position moves in a straight line, `step` source frames per output frame.
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -38,6 +40,13 @@ class PositionTimeline {
     double at(int64_t frame) const;
 
     const Point& last() const { return points_.back(); }
+
+    // Room for `more` points beyond those held, so that marks made on the
+    // render thread never allocate. Grows geometrically.
+    void keepRoom(size_t more) {
+        if (points_.capacity() < points_.size() + more)
+            points_.reserve(std::max(points_.size() + more, 2 * points_.capacity()));
+    }
 
   private:
     std::vector<Point> points_;

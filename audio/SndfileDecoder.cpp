@@ -155,6 +155,14 @@ class SndfileDecoder final : public Decoder {
 
 }  // namespace
 
+bool looksLikeWav(ByteView bytes) {
+    if (!bytes.data || bytes.size < 12) return false;
+    const unsigned char* d = bytes.data;
+    const bool riff = std::memcmp(d, "RIFF", 4) == 0 || std::memcmp(d, "RIFX", 4) == 0 ||
+                      std::memcmp(d, "RF64", 4) == 0;
+    return riff && std::memcmp(d + 8, "WAVE", 4) == 0;
+}
+
 std::unique_ptr<Decoder> openSndfileDecoder(ByteView bytes, ContainerSet accepted) {
     if (!bytes.data || bytes.size == 0) return nullptr;
     auto decoder = std::make_unique<SndfileDecoder>(bytes);

@@ -27,6 +27,11 @@ class Dialogs {
                               MsgButtons buttons = MsgButtons::Ok,
                               const QString& title = QString()) = 0;
 
+    // A message box with buttons of its own, first button the default. The
+    // index of the button chosen; -1 when the box was closed without one.
+    virtual int choose(const QString& text, const QStringList& buttons,
+                       MsgIcon icon = MsgIcon::Question, const QString& title = QString()) = 0;
+
     // An input box; Cancel answers an empty text.
     virtual QString input(const QString& prompt, const QString& title = QString(),
                           const QString& defaultText = QString()) = 0;

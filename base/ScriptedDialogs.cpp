@@ -4,7 +4,7 @@ namespace lumidex {
 
 MsgAnswer ScriptedDialogs::message(const QString& text, MsgIcon icon, MsgButtons buttons,
                                    const QString& title) {
-    Shown s{Kind::Message, text, title, icon, buttons, QString()};
+    Shown s{Kind::Message, text, title, icon, buttons, QString(), {}};
     shown.push_back(s);
     if (onMessage) onMessage(s);
     if (!messageAnswers.empty()) {
@@ -16,9 +16,19 @@ MsgAnswer ScriptedDialogs::message(const QString& text, MsgIcon icon, MsgButtons
                                                                                 : MsgAnswer::Ok;
 }
 
+int ScriptedDialogs::choose(const QString& text, const QStringList& buttons, MsgIcon icon,
+                            const QString& title) {
+    shown.push_back({Kind::Choice, text, title, icon, MsgButtons::Ok, QString(), buttons});
+    if (choiceAnswers.empty()) return -1;
+    const int a = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return a;
+}
+
 QString ScriptedDialogs::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
-    shown.push_back({Kind::Input, prompt, title, MsgIcon::None, MsgButtons::OkCancel, defaultText});
+    shown.push_back(
+        {Kind::Input, prompt, title, MsgIcon::None, MsgButtons::OkCancel, defaultText, {}});
     if (inputAnswers.empty()) return defaultText;
     QString a = inputAnswers.front();
     inputAnswers.pop_front();
@@ -27,7 +37,7 @@ QString ScriptedDialogs::input(const QString& prompt, const QString& title,
 
 QString ScriptedDialogs::ShowOpenDialog(const QString& filter, const QString& caption,
                                         const QString& initialName) {
-    shown.push_back({Kind::Open, filter, caption, MsgIcon::None, MsgButtons::Ok, initialName});
+    shown.push_back({Kind::Open, filter, caption, MsgIcon::None, MsgButtons::Ok, initialName, {}});
     if (fileAnswers.empty()) return QString();
     QString a = fileAnswers.front();
     fileAnswers.pop_front();
@@ -36,7 +46,7 @@ QString ScriptedDialogs::ShowOpenDialog(const QString& filter, const QString& ca
 
 QString ScriptedDialogs::ShowSaveDialog(const QString& filter, const QString& caption,
                                         const QString& initialName) {
-    shown.push_back({Kind::Save, filter, caption, MsgIcon::None, MsgButtons::Ok, initialName});
+    shown.push_back({Kind::Save, filter, caption, MsgIcon::None, MsgButtons::Ok, initialName, {}});
     if (fileAnswers.empty()) return QString();
     QString a = fileAnswers.front();
     fileAnswers.pop_front();
@@ -45,7 +55,8 @@ QString ScriptedDialogs::ShowSaveDialog(const QString& filter, const QString& ca
 
 QStringList ScriptedDialogs::ShowOpenMultiDialog(const QString& filter, const QString& caption,
                                                  const QString& initialName) {
-    shown.push_back({Kind::OpenMulti, filter, caption, MsgIcon::None, MsgButtons::Ok, initialName});
+    shown.push_back(
+        {Kind::OpenMulti, filter, caption, MsgIcon::None, MsgButtons::Ok, initialName, {}});
     if (multiAnswers.empty()) return QStringList{QString()};
     QStringList a = multiAnswers.front();
     multiAnswers.pop_front();
@@ -53,7 +64,8 @@ QStringList ScriptedDialogs::ShowOpenMultiDialog(const QString& filter, const QS
 }
 
 void ScriptedDialogs::beep() {
-    shown.push_back({Kind::Beep, QString(), QString(), MsgIcon::None, MsgButtons::Ok, QString()});
+    shown.push_back(
+        {Kind::Beep, QString(), QString(), MsgIcon::None, MsgButtons::Ok, QString(), {}});
 }
 
 QStringList ScriptedDialogs::messages() const {

@@ -13,7 +13,7 @@ namespace lumidex {
 
 class ScriptedDialogs : public Dialogs {
   public:
-    enum class Kind { Message, Input, Open, Save, OpenMulti, Beep };
+    enum class Kind { Message, Choice, Input, Open, Save, OpenMulti, Beep };
 
     struct Shown {
         Kind kind;
@@ -21,13 +21,15 @@ class ScriptedDialogs : public Dialogs {
         QString title;  // title or caption as passed (empty = application title)
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
-        QString initial;  // default text or initial file name
+        QString initial;      // default text or initial file name
+        QStringList choices;  // the buttons of a Choice box
     };
 
     // Answers, taken in order. When a queue is empty: a message box answers
     // its first button's "positive" choice (Ok, or Yes), an input box its
     // default text, a chooser an empty (cancelled) answer.
     std::deque<MsgAnswer> messageAnswers;
+    std::deque<int> choiceAnswers;  // button indexes; closed (-1) when empty
     std::deque<QString> inputAnswers;
     std::deque<QString> fileAnswers;       // ShowOpenDialog and ShowSaveDialog
     std::deque<QStringList> multiAnswers;  // ShowOpenMultiDialog
@@ -41,6 +43,8 @@ class ScriptedDialogs : public Dialogs {
 
     MsgAnswer message(const QString& text, MsgIcon icon, MsgButtons buttons,
                       const QString& title) override;
+    int choose(const QString& text, const QStringList& buttons, MsgIcon icon,
+               const QString& title) override;
     QString input(const QString& prompt, const QString& title, const QString& defaultText) override;
     QString ShowOpenDialog(const QString& filter, const QString& caption,
                            const QString& initialName) override;

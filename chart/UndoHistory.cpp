@@ -104,6 +104,11 @@ void UndoHistory::markSaved() {
     changed();
 }
 
+void UndoHistory::markUnsaved() {
+    saved_.reset();
+    changed();
+}
+
 void UndoHistory::record(const ChartChange& change) {
     dropUndone();
     entries_.emplace_back(change);

@@ -64,6 +64,9 @@ class UndoHistory : private ChartEditRecorder {
 
     // The chart as it is now is the one in its file (after a save).
     void markSaved();
+    // No state of the history is the one in the chart's file (a chart
+    // restored from a recovery copy): undo never clears Modified.
+    void markUnsaved();
     // True when the chart is at the state last saved or loaded.
     bool atSaved() const { return saved_ == done_; }
 

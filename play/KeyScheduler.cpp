@@ -55,6 +55,7 @@ void KeyScheduler::schedule(double heardFrame, float frequency) {
         from = std::max(from, *heard - 1);
     collectWanted(from, horizonCoord(heardFrame, limit), head, limit);
     for (int k : touched_) placeKey(k, frequency);
+    placeBatch();
     touched_.erase(std::remove_if(touched_.begin(), touched_.end(),
                                   [&](int k) { return queued_[size_t(k)].empty(); }),
                    touched_.end());
@@ -90,7 +91,7 @@ void KeyScheduler::placeKey(int k, float frequency) {
         return;
     }
     SlotPlayer player = bank_.key(k);
-    mixer_.cancelStart(player.stream());
+    withdrawn_.push_back(player.stream());
     queued.clear();
     if (player.loaded() && !wanted.empty()) {
         // Each setting on its own: one that fails leaves the key as it was.
@@ -102,10 +103,22 @@ void KeyScheduler::placeKey(int k, float frequency) {
             player.setFrequency(toInt32(frequency));
         } catch (const RuntimeError&) {
         }
-        for (const Placed& start : wanted)
-            if (mixer_.queueAt(player.stream(), start.frame, 0)) queued.push_back(start);
+        for (const Placed& start : wanted) {
+            starts_.push_back({player.stream(), start.frame, 0, false});
+            startKeys_.emplace_back(k, start);
+        }
     }
     wanted.clear();
+}
+
+void KeyScheduler::placeBatch() {
+    if (withdrawn_.empty() && starts_.empty()) return;
+    mixer_.placeStarts(withdrawn_, starts_);
+    for (size_t i = 0; i < starts_.size(); ++i)
+        if (starts_[i].placed) queued_[size_t(startKeys_[i].first)].push_back(startKeys_[i].second);
+    withdrawn_.clear();
+    starts_.clear();
+    startKeys_.clear();
 }
 
 void KeyScheduler::retireStarted(int64_t head) {
@@ -121,11 +134,12 @@ void KeyScheduler::retireStarted(int64_t head) {
 void KeyScheduler::withdraw() {
     retireStarted(mixer_.renderHead());
     for (int k : touched_) {
-        if (!queued_[size_t(k)].empty()) mixer_.cancelStart(bank_.key(k).stream());
+        if (!queued_[size_t(k)].empty()) withdrawn_.push_back(bank_.key(k).stream());
         queued_[size_t(k)].clear();
         wanted_[size_t(k)].clear();
     }
     touched_.clear();
+    placeBatch();
 }
 
 }  // namespace lumidex

@@ -16,7 +16,9 @@
 // at the new note (the mixer queues the restarts of a stream).
 //
 // Window thread only (the chart document is not thread-safe); the mixer is
-// thread-safe.
+// thread-safe. A pass hands the mixer all its changes in one placeStarts
+// call, so the render thread meets one short command per step rather than
+// one per note.
 
 #include <cstdint>
 #include <optional>
@@ -71,8 +73,11 @@ class KeyScheduler {
     int horizonCoord(double heardFrame, int64_t limit) const;
     void retireStarted(int64_t head);
     void collectWanted(int from, int to, int64_t head, int64_t limit);
-    // Key k's queue of starts made equal to wanted_[k].
+    // Key k's queue of starts made equal to wanted_[k]: its settings set and
+    // its changes added to the batch.
     void placeKey(int k, float frequency);
+    // Hands the batch to the mixer and records what it placed.
+    void placeBatch();
 
     const ChartDocument& doc_;
     const SoundBank& bank_;
@@ -87,6 +92,11 @@ class KeyScheduler {
     std::vector<Starts> queued_;  // per key: placed, not begun, earliest first
     std::vector<Starts> wanted_;  // per key: what this pass found
     std::vector<int> touched_;    // keys with queued or wanted starts
+    // The batch of a pass: keys whose starts are withdrawn, the starts to
+    // place, and for each start its key and note.
+    std::vector<audio::StreamId> withdrawn_;
+    std::vector<audio::Mixer::Start> starts_;
+    std::vector<std::pair<int, Placed>> startKeys_;
     int started_ = 0;
 };
 

@@ -330,6 +330,7 @@ void ChartView::ReDrawNote() {
     state_.lastDrawn = report_.drawn.last;
     for (PictureBox* box : {c_.picMain, c_.picScale, c_.picKey})
         if (box) box->present();
+    for (const auto& listener : repaintListeners_) listener();
 }
 
 void ChartView::ReDrawNoteExact() {

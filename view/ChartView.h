@@ -18,7 +18,9 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "ChartDocument.h"
 #include "NotePictures.h"
@@ -114,6 +116,10 @@ class ChartView : public QObject {
     void ReDrawNote();
     // A repaint that keeps the current (exact) view base.
     void ReDrawNoteExact();
+    // Strips of other parts (the waveform) repaint after every repaint.
+    void addRepaintListener(std::function<void()> listener) {
+        repaintListeners_.push_back(std::move(listener));
+    }
 
     // Rows and coords of the canvas for the current view base.
     int CoordToHeight(int coord) const { return lumidex::CoordToHeight(coord, state_.viewBase); }
@@ -150,6 +156,7 @@ class ChartView : public QObject {
     QImage spareCanvas_;
     bool writingBack_ = false;  // the scroll handler is putting the rounded value back
     int wheelRemainder_ = 0;    // wheel delta below a whole notch (fine-grained wheels)
+    std::vector<std::function<void()>> repaintListeners_;
 };
 
 }  // namespace lumidex

@@ -177,7 +177,10 @@ struct GstGraph::Impl {
     }
 
     // Runs on the thread that posts the message; every message is dropped
-    // after it is noted, so the bus never fills up.
+    // after it is noted, so the bus never fills up. A sync handler that drops
+    // a message owns it and must unref it: a message holds a reference to
+    // the element that posted it, so one left over keeps the whole pipeline
+    // (every element, pad and thread task) alive after the graph is gone.
     static GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
         auto* self = static_cast<Impl*>(data);
         switch (GST_MESSAGE_TYPE(message)) {
@@ -204,6 +207,7 @@ struct GstGraph::Impl {
             default:
                 break;
         }
+        gst_message_unref(message);
         return GST_BUS_DROP;
     }
 

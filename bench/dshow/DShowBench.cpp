@@ -1,7 +1,8 @@
 // How long opening key sounds through the DirectShow layer holds the window:
 // one typical open per format, the worst cases (damaged files, a missing
 // file), and 2000 keys opened in a row, each into its own graph that stays
-// open, as "Open Key" does.
+// open, as "Open Key" does. And what a graph leaves behind once destroyed,
+// as `lumidex-chart sounds --decoder dshow` opens and closes one per key.
 //
 // Runs under the null audio device unless LUMIDEX_AUDIO says otherwise.
 
@@ -13,6 +14,8 @@
 #include <QTemporaryDir>
 
 #include <sndfile.h>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -155,6 +158,47 @@ void BM_Open2000Keys(benchmark::State& state) {
     state.counters["rss_MiB"] = rssMiB;
 }
 BENCHMARK(BM_Open2000Keys)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Opens and destroys `keys` graphs, one key sound after another, after 50 to
+// warm up (plug-ins loaded, thread pools filled). kept_KiB/graph is the
+// resident growth per graph; after_trim_KiB/graph the same once the C
+// library has given back the free memory it holds.
+void BM_OpenCloseGraphs(benchmark::State& state) {
+    const int keys = int(state.range(0));
+    QTemporaryDir dir;
+    std::vector<QString> paths;
+    for (int k = 0; k < 8; ++k) {
+        paths.push_back(dir.filePath(QString("k%1.wav").arg(k)));
+        if (!writeKey(paths.back(), Wav, 0.3, 200 + 50 * k)) state.SkipWithError("cannot write");
+    }
+    const auto openClose = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            FilgraphManager graph;
+            if (FAILED(graph.RenderFile(paths[size_t(i) % paths.size()])))
+                state.SkipWithError("open failed");
+        }
+    };
+    double keptKiB = 0, afterTrimKiB = 0;
+    for (auto _ : state) {
+        openClose(50);
+        malloc_trim(0);
+        const long before = residentKiB();
+        openClose(keys);
+        keptKiB += double(residentKiB() - before) / keys;
+        malloc_trim(0);
+        afterTrimKiB += double(residentKiB() - before) / keys;
+    }
+    state.counters["kept_KiB/graph"] =
+        benchmark::Counter(keptKiB, benchmark::Counter::kAvgIterations);
+    state.counters["after_trim_KiB/graph"] =
+        benchmark::Counter(afterTrimKiB, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_OpenCloseGraphs)
+    ->ArgNames({"keys"})
+    ->Arg(250)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -18,9 +18,11 @@ HAUDIO load(const QByteArray& bytes) {
 }
 
 TEST_F(MilesLayer, LoadsMp3AndWavOnly) {
+    // Told apart by their first bytes: RIFF or RF64 WAVE, or an MPEG frame.
     const QByteArray wav = wav16(4410);
+    const QByteArray rf64 = tone(SF_FORMAT_RF64 | SF_FORMAT_PCM_16, 4410);
     const QByteArray mp3Bytes = mp3(4410);
-    for (const QByteArray& accepted : {wav, mp3Bytes}) {
+    for (const QByteArray& accepted : {wav, rf64, mp3Bytes}) {
         const HAUDIO h = load(accepted);
         ASSERT_NE(h, 0u);
         EXPECT_EQ(AIL_quick_status(h), QSTAT_LOADED);
@@ -32,6 +34,7 @@ TEST_F(MilesLayer, LoadsMp3AndWavOnly) {
         tone(SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 4410),
         tone(SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 4410),
         QByteArray("ID3 but nothing after it"),
+        QByteArray("RIFF....WAVE but nothing after it"),
     };
     for (const QByteArray& bytes : refused) EXPECT_EQ(load(bytes), 0u);
 }

@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <future>
+#include <new>
 #include <random>
 #include <thread>
 
@@ -15,6 +18,24 @@
 #include "AudioTestSupport.h"
 #include "FrameFifo.h"
 #include "Mixer.h"
+
+// Counts the allocations made by a thread that asks for it.
+namespace {
+thread_local bool countAllocations = false;
+std::atomic<int> allocationsCounted{0};
+}  // namespace
+
+void* operator new(size_t size) {
+    if (countAllocations) ++allocationsCounted;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    std::free(p);
+}
 
 namespace lumidex::test {
 namespace {
@@ -256,6 +277,13 @@ TEST_F(MixerTest, ClosesIdleDecodersAndReopensWhereTheStreamStands) {
     std::vector<StreamId> ids;
     for (int i = 0; i < Mixer::kIdleDecoders + 6; ++i) ids.push_back(add(bytes));
     EXPECT_EQ(mixer.openDecoders(), Mixer::kIdleDecoders);
+    // Playing streams keep theirs, however many; once ended they count as idle.
+    for (StreamId id : ids) mixer.play(id);
+    EXPECT_EQ(mixer.openDecoders(), Mixer::kIdleDecoders + 6);
+    EXPECT_EQ(render(mixer, 1)[0], float(ids.size()) / kScale);
+    render(mixer, 1000);
+    mixer.seek(ids[1], 0);  // a command trims the idle list to its bound again
+    EXPECT_EQ(mixer.openDecoders(), Mixer::kIdleDecoders);
     // The first stream was closed; it opens again at its position.
     mixer.seek(ids[0], 100);
     mixer.play(ids[0]);
@@ -337,6 +365,49 @@ TEST(DeviceOutput, CountsCallbacksItCouldNotFill) {
     EXPECT_EQ(output.underruns(), 1u);
     EXPECT_EQ(block[2 * 8191], 0.0f);
     output.stop();
+}
+
+// The commanding thread opens 2000 keys and places a one-frame click of each
+// while another thread renders through the manual output, never past the
+// last click placed: every click is heard on its frame, and rendering makes
+// no allocation.
+TEST_F(MixerTest, BusyCommandsWhileRenderingKeepEveryStartOnItsFrame) {
+    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
+    audio::ManualOutput output;
+    output.start(mixer);
+    constexpr int kKeys = 2000, kFirst = 1000, kGap = 37;
+    constexpr int64_t kTotal = kFirst + int64_t(kKeys) * kGap;
+    std::atomic<int64_t> renderable{kFirst};
+    std::vector<float> out;
+    out.reserve(kTotal);
+    std::thread renderer([&] {
+        for (int64_t done = 0; done < kTotal;) {
+            const int n = int(std::min<int64_t>(256, renderable.load() - done));
+            if (n <= 0) {
+                std::this_thread::yield();
+                continue;
+            }
+            countAllocations = done > 0;  // the output's own buffer comes first
+            const std::vector<float>& block = output.advance(n);
+            countAllocations = false;
+            for (int i = 0; i < n; ++i) out.push_back(block[2 * size_t(i)]);
+            done += n;
+        }
+    });
+    for (int k = 0; k < kKeys; ++k) {
+        const int64_t at = kFirst + int64_t(k) * kGap;
+        std::vector<Mixer::Start> starts{{add(click), at, 0, false}};
+        mixer.placeStarts({}, starts);
+        EXPECT_TRUE(starts[0].placed);
+        renderable.store(at + (k + 1 < kKeys ? 0 : kGap));
+    }
+    renderer.join();
+    std::vector<int64_t> onsets;
+    for (size_t i = 0; i < out.size(); ++i)
+        if (out[i] != 0.0f) onsets.push_back(int64_t(i));
+    ASSERT_EQ(onsets.size(), size_t(kKeys));
+    for (int k = 0; k < kKeys; ++k) EXPECT_EQ(onsets[size_t(k)], kFirst + int64_t(k) * kGap);
+    EXPECT_EQ(allocationsCounted.load(), 0);
 }
 
 TEST_F(MixerTest, MixesManyResampledSoundsAtOnce) {

@@ -8,7 +8,9 @@
     X(kInfoCommand)               \
     X(kSoundsCommand)             \
     X(kCheckCommand)              \
-    X(kRenderCommand)
+    X(kRenderCommand)             \
+    X(kTempoCommand)
+    X(kPictureCommand)
 
 namespace lumidex::cli {
 

@@ -4,6 +4,7 @@
 #include "SoundsCommand.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
 #include <optional>
 
@@ -40,6 +41,10 @@ as a loose file first and then, for names with a "/", as an entry of the PAK
 archive named after the part before the first "/". For each sound it prints
 where the file was found, and for each decoder either the length, channels and
 sample rate it reports or the message the editor would show.
+
+With BASS, the report begins with the decoder plug-ins loaded from the
+program's plug-in folder and the formats each reads, and names every file
+there that was skipped, with the reason.
 
 The DirectShow decoder opens loose files only. No sound is played: the check
 runs on a silent output, with or without a sound card. When BASS or Miles ran,
@@ -237,6 +242,22 @@ DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd) {
     return check;
 }
 
+QString describeBassPlugins() {
+    const QString folder = audio::bassPluginFolder();
+    if (folder.isEmpty()) return QStringLiteral("BASS plug-ins: none (no plug-in folder)\n");
+    QString text = QStringLiteral("BASS plug-ins in %1:\n").arg(folder);
+    const auto loaded = audio::bassPlugins();
+    const auto skipped = audio::bassPluginSkips();
+    for (const audio::BassPluginInfo& p : loaded)
+        text += QStringLiteral("  %1 %2 (%3): %4\n")
+                    .arg(p.name, p.version, QFileInfo(p.file).fileName(),
+                         p.formats.join(QStringLiteral(", ")));
+    for (const audio::BassPluginSkip& s : skipped)
+        text += QStringLiteral("  skipped %1: %2\n").arg(QFileInfo(s.file).fileName(), s.reason);
+    if (loaded.empty() && skipped.empty()) text += QStringLiteral("  none\n");
+    return text;
+}
+
 QStringList decodersNamed(const QString& value) {
     QStringList names;
     for (const DecoderProbe& probe : probes())
@@ -248,6 +269,7 @@ QStringList decodersNamed(const QString& value) {
 int reportSounds(const ChartDocument& doc, const QString& musicDir, const QStringList& decoders,
                  QString* report) {
     const EngineSession engines(decoders, report);
+    if (decoders.contains(QLatin1String("bass"))) *report += describeBassPlugins();
     *report += QStringLiteral("Music directory: %1\n").arg(musicDir);
     int problems =
         reportSound(QStringLiteral("music"), musicDir, doc.keySound(0).Snd, decoders, report);

@@ -34,6 +34,10 @@ DecoderCheck checkWithBass(const QString& musicDir, const QString& snd);
 DecoderCheck checkWithMiles(const QString& musicDir, const QString& snd);
 DecoderCheck checkWithDShow(const QString& musicDir, const QString& snd);
 
+// The BASS layer's plug-in folder, the plug-ins loaded from it with their
+// formats, and every file there that was skipped with the reason.
+QString describeBassPlugins();
+
 // The decoders a --decoder value names, in report order; empty when the
 // value is not one of bass, miles, dshow, all.
 QStringList decodersNamed(const QString& value);

@@ -1,0 +1,121 @@
+// lumidex-chart, run as a separate process, finds the FFmpeg plug-in beside
+// itself (or below lib/ in an installed tree): render places every key sound
+// of a chart whose music is an M4A on the frame it has with the WAV of that
+// music, and sounds lists the plug-in.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <set>
+
+#include "PluginTestSupport.h"
+
+namespace lumidex::test {
+namespace {
+
+struct ToolRun {
+    int exitCode;
+    QString out;
+};
+
+ToolRun tool(const QStringList& args, const QString& program = QStringLiteral(LUMIDEX_CHART_TOOL)) {
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput())};
+}
+
+QByteArray chartWithMusic(const char* music) {
+    return QByteArray(
+               "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
+               "<TITLE Name=\"Song\">\r\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\r\n"
+               "<BGM Name=\"") +
+           music +
+           "\" Volume=\"1.00\"></BGM>\r\n<DELAY Value=\"3\"></DELAY>\r\n"
+           "<LENGTH Value=\"48\"></LENGTH>\r\n"
+           "<EFFECT Snd=\"kick.wav\" Volume=\"1.00\"></EFFECT>\r\n"
+           "<AREA Coord=\"0\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+           "<AREA Coord=\"7\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+           "<AREA Coord=\"12\" Kind=\"128\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+           "<AREA Coord=\"29\" Kind=\"21\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
+           "</TITLE>\r\n";
+}
+
+// The frames of a render where a key sound (0.5 over music of 0.05) sounds.
+std::set<int64_t> keyFrames(const QString& wav, int64_t* frames) {
+    const QByteArray bytes = readAll(wav);
+    const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
+                               size_t(bytes.size())};
+    auto decoder = audio::openSndfileDecoder(view, audio::containers(audio::Container::Wav));
+    std::set<int64_t> keys;
+    if (!decoder) return keys;
+    const Samples all = decodeAll(*decoder);
+    *frames = int64_t(all.size()) / 2;
+    for (size_t i = 0; i < all.size(); i += 2)
+        if (all[i] > 0.3f) keys.insert(int64_t(i / 2));
+    return keys;
+}
+
+TEST(RenderWithPlugin, KeySoundsLandWhereTheyDoWithTheWavOfTheMusic) {
+    QTemporaryDir dir;
+    const QString music = dir.filePath("pvx_music/");
+    ASSERT_TRUE(QDir().mkpath(music) && QDir().mkpath(dir.filePath("songs/s")));
+    Samples tone = sine(2 * 44100, 2, 440, 44100);
+    for (float& v : tone) v *= 0.05f;
+    const QByteArray wav = encode(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, tone);
+    ASSERT_TRUE(writeAll(music + "song.wav", wav));
+    ASSERT_TRUE(writeAll(music + "song.m4a", ffmpegEncode(wav, "m4a", {"-c:a", "aac"})));
+    ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
+
+    std::map<QString, std::set<int64_t>> keys;
+    std::map<QString, int64_t> lengths;
+    for (const char* song : {"song.wav", "song.m4a"}) {
+        const QString chart = dir.filePath(QStringLiteral("songs/s/%1.xml").arg(song));
+        ASSERT_TRUE(writeAll(chart, chartWithMusic(song)));
+        const QString out = dir.filePath(QStringLiteral("%1.out.wav").arg(song));
+        const ToolRun r = tool({"render", chart, out});
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString();
+        keys[song] = keyFrames(out, &lengths[song]);
+    }
+    EXPECT_EQ(keys["song.wav"].size(), 4u);
+    EXPECT_EQ(keys["song.m4a"], keys["song.wav"]);
+    EXPECT_EQ(lengths["song.m4a"], lengths["song.wav"]);
+
+    // sounds names the plug-in beside the program and what it made of the M4A.
+    const ToolRun r = tool({"sounds", dir.filePath("songs/s/song.m4a.xml"), "--decoder", "bass"});
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QRegularExpression(
+        "BASS plug-ins in .*/plugins:\n  ffmpeg 1.0 \\(ffmpeg.so\\): AAC \\(M4A, MP4, ADTS\\), ")))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 2.000 s, 2 ch, 44100 Hz\n"))
+        << r.out.toStdString();
+}
+
+TEST(RenderWithPlugin, AnInstalledTreeFindsItsPlugInsBelowLibWhereverItIsMoved) {
+    QTemporaryDir dir;
+    const QString music = dir.filePath("pvx_music/");
+    const QString plugins = dir.filePath("moved/lib/lumidex/plugins");
+    const QString program = dir.filePath("moved/bin/lumidex-chart");
+    ASSERT_TRUE(QDir().mkpath(music) && QDir().mkpath(dir.filePath("songs/s")) &&
+                QDir().mkpath(plugins) && QDir().mkpath(dir.filePath("moved/bin")));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_CHART_TOOL, program));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_FFMPEG_PLUGIN, plugins + "/ffmpeg.so"));
+    ASSERT_TRUE(writeAll(music + "song.m4a", encoded("m4a")));
+    ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
+    const QString chart = dir.filePath("songs/s/s.xml");
+    ASSERT_TRUE(writeAll(chart, chartWithMusic("song.m4a")));
+
+    const ToolRun r = tool({"sounds", chart, "--decoder", "bass"}, program);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("BASS plug-ins in " + QDir(plugins).canonicalPath() +
+                                 ":\n  ffmpeg 1.0 (ffmpeg.so): "))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 3.000 s, 2 ch, 44100 Hz\n"))
+        << r.out.toStdString();
+}
+
+}  // namespace
+}  // namespace lumidex::test

@@ -1,0 +1,206 @@
+#include "SongMaker.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace lumidex::tempo::testing {
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+
+class Mixer {
+  public:
+    Mixer(const SongSpec& spec)
+        : spec_(spec), out_(size_t(spec.seconds * spec.rate), 0.f), random_(spec.seed) {}
+
+    double jittered(double t) {
+        std::normal_distribution<double> jitter(0, spec_.jitterMs / 1000);
+        return t + (spec_.jitterMs > 0 ? jitter(random_) : 0);
+    }
+    // A voice: sample i after its start answers the value, until length.
+    template <class Voice>
+    void add(double t, double length, double gain, Voice voice) {
+        const long start = std::lround(t * spec_.rate);
+        const long n = long(length * spec_.rate);
+        for (long i = 0; i < n; ++i) {
+            const long at = start + i;
+            if (at < 0) continue;
+            if (size_t(at) >= out_.size()) break;
+            out_[size_t(at)] += float(gain * voice(double(i) / spec_.rate));
+        }
+    }
+    void kick(double t, double gain) {
+        double phase = 0;
+        add(jittered(t), 0.3, gain, [&](double s) {
+            phase += kTwoPi * (50 + 110 * std::exp(-s / 0.03)) / spec_.rate;
+            return std::sin(phase) * std::exp(-s / 0.12);
+        });
+    }
+    void snare(double t, double gain) {
+        add(jittered(t), 0.25, gain, [&](double s) {
+            return 0.6 * white() * std::exp(-s / 0.06) +
+                   0.4 * std::sin(kTwoPi * 190 * s) * std::exp(-s / 0.05);
+        });
+    }
+    void hat(double t, double gain) {
+        double last = 0;
+        add(jittered(t), 0.08, gain, [&](double s) {
+            const double n = white(), v = n - last;
+            last = n;
+            return 0.5 * v * std::exp(-s / 0.02);
+        });
+    }
+    void bass(double t, double freq, double length, double gain) {
+        add(jittered(t), length, gain, [&](double s) {
+            double v = 0;
+            for (int h = 1; h <= 4; ++h) v += std::sin(kTwoPi * freq * h * s) / h;
+            const double attack = std::min(1.0, s / 0.004),
+                         release = std::min(1.0, (length - s) / 0.02);
+            return 0.5 * v * attack * release * std::exp(-s / 0.5);
+        });
+    }
+    // Three held notes that swell in over two seconds and breathe slowly.
+    void pad() {
+        add(0, spec_.seconds, 0.08, [](double s) {
+            const double swell = std::min(1.0, s / 2) * (0.8 + 0.2 * std::sin(kTwoPi * 0.15 * s));
+            return swell * (std::sin(kTwoPi * 220 * s) + std::sin(kTwoPi * 277.2 * s) +
+                            std::sin(kTwoPi * 329.6 * s));
+        });
+    }
+    void noise(double level) {
+        for (float& v : out_) v += float(level * white());
+    }
+    bool chance(double p) { return std::uniform_real_distribution<double>(0, 1)(random_) < p; }
+    std::vector<float> finish() {
+        float peak = 1e-6f;
+        for (float v : out_) peak = std::max(peak, std::abs(v));
+        for (float& v : out_) v *= 0.8f / peak;
+        return std::move(out_);
+    }
+
+  private:
+    double white() { return std::uniform_real_distribution<double>(-1, 1)(random_); }
+
+    SongSpec spec_;
+    std::vector<float> out_;
+    std::mt19937 random_;
+};
+
+// One beat of the pattern: beat is 0..3 in the bar, t its time, half the
+// time of its second eighth, beat the length of a beat.
+void playBeat(Mixer& m, Style style, int beat, double t, double len, double freq) {
+    const double half = t + len / 2, swung = t + len * 2 / 3;
+    switch (style) {
+        case Style::FourOnFloor:
+            m.kick(t, 1.0);
+            if (beat % 2 == 1) m.snare(t, 0.5);
+            m.hat(half, 0.35);
+            m.bass(t, freq, len * 0.45, 0.4);
+            break;
+        case Style::Rock:
+            if (beat % 2 == 0) m.kick(t, 1.0);
+            if (beat == 2) m.kick(half, 0.6);
+            if (beat % 2 == 1) m.snare(t, 0.8);
+            m.hat(t, 0.3);
+            m.hat(half, 0.2);
+            m.bass(t, freq, len * 0.9, 0.4);
+            break;
+        case Style::HalfTime:
+            if (beat == 0) m.kick(t, 1.0);
+            if (beat == 1) m.kick(half, 0.5);
+            if (beat == 2) m.snare(t, 0.9);
+            m.hat(t, 0.35);
+            m.hat(half, 0.2);
+            m.bass(t, freq, len * 0.9, 0.45);
+            break;
+        case Style::Swing:
+            if (beat % 2 == 0) m.kick(t, 0.6);
+            if (beat % 2 == 1) m.snare(t, 0.6);
+            m.hat(t, 0.4);
+            if (beat % 2 == 1) m.hat(swung, 0.25);
+            m.bass(t, freq * (1 + 0.12 * beat), len * 0.8, 0.5);
+            break;
+        case Style::Sparse:
+            if (beat % 2 == 0 && (beat == 0 || m.chance(0.75))) m.kick(t, 1.0);
+            if (beat % 2 == 1 && m.chance(0.75)) m.snare(t, 0.7);
+            if (beat == 0) m.bass(t, freq, len * 1.8, 0.4);
+            break;
+    }
+}
+
+void put16(QByteArray& b, uint16_t v) {
+    b.append(char(v & 0xff)).append(char(v >> 8));
+}
+void put32(QByteArray& b, uint32_t v) {
+    put16(b, uint16_t(v & 0xffff));
+    put16(b, uint16_t(v >> 16));
+}
+
+}  // namespace
+
+const char* styleName(Style style) {
+    switch (style) {
+        case Style::FourOnFloor:
+            return "four-on-the-floor";
+        case Style::Rock:
+            return "rock";
+        case Style::HalfTime:
+            return "half-time";
+        case Style::Swing:
+            return "swing";
+        case Style::Sparse:
+            return "sparse";
+    }
+    return "";
+}
+
+std::vector<float> makeSong(const SongSpec& spec) {
+    Mixer m(spec);
+    m.pad();
+    const double len = 60 / spec.bpm;
+    static const double roots[] = {55, 55, 65.4, 49};
+    for (int b = 0; spec.intro + b * len < spec.seconds; ++b)
+        playBeat(m, spec.style, b % 4, spec.intro + b * len, len, roots[(b / 4) % 4]);
+    if (spec.noise > 0) m.noise(spec.noise);
+    return m.finish();
+}
+
+QByteArray wavFile(const std::vector<float>& mono, int rate) {
+    QByteArray b;
+    const uint32_t data = uint32_t(mono.size() * 2);
+    b.append("RIFF");
+    put32(b, 36 + data);
+    b.append("WAVEfmt ");
+    put32(b, 16);
+    put16(b, 1);
+    put16(b, 1);
+    put32(b, uint32_t(rate));
+    put32(b, uint32_t(rate * 2));
+    put16(b, 2);
+    put16(b, 16);
+    b.append("data");
+    put32(b, data);
+    for (float v : mono) put16(b, uint16_t(int16_t(std::lround(std::clamp(v, -1.f, 1.f) * 32767))));
+    return b;
+}
+
+QByteArray mp3File(const std::vector<float>& mono, int rate) {
+    QTemporaryDir dir;
+    QFile wav(dir.filePath(QStringLiteral("in.wav")));
+    if (!wav.open(QIODevice::WriteOnly) || wav.write(wavFile(mono, rate)) < 0) return {};
+    wav.close();
+    QProcess lame;
+    lame.start(QStringLiteral("lame"),
+               {QStringLiteral("--silent"), QStringLiteral("-b"), QStringLiteral("160"),
+                wav.fileName(), dir.filePath(QStringLiteral("out.mp3"))});
+    if (!lame.waitForFinished(60000) || lame.exitCode() != 0) return {};
+    QFile mp3(dir.filePath(QStringLiteral("out.mp3")));
+    return mp3.open(QIODevice::ReadOnly) ? mp3.readAll() : QByteArray();
+}
+
+}  // namespace lumidex::tempo::testing

@@ -1,0 +1,75 @@
+// lumidex-chart picture, run as a separate process: the waveform is drawn
+// on the rows of the coords the music plays at, beside the notes.
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include "WaveformFixtures.h"
+
+namespace lumidex::test {
+namespace {
+
+// 120 BPM, music starting 3 frames in: coord c is music time c x 2.5 / 60 s.
+const QByteArray kChart =
+    "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
+    "<TITLE Name=\"Song\">\r\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\r\n"
+    "<BGM Name=\"song.wav\" Volume=\"1.00\"></BGM>\r\n<DELAY Value=\"3\"></DELAY>\r\n"
+    "<LENGTH Value=\"48\"></LENGTH>\r\n"
+    "<AREA Coord=\"24\" Kind=\"20\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
+    "</TITLE>\r\n";
+
+constexpr int kWaveX = 45 + 2 + 62 + 2;  // the waveform strip's left edge
+constexpr int kClickRow = 126;           // coord 24 with coords 0..48 in one column
+
+class PictureCommand : public WaveformFiles {
+  protected:
+    void SetUp() override {
+        // The chart's music directory is "../../pvx_music/".
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("songs/a"))));
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("pvx_music"))));
+        chart = dir.filePath(QStringLiteral("songs/a/a.xml"));
+        ASSERT_TRUE(writeAll(chart, kChart));
+    }
+    int run(const QStringList& args) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), cacheDir());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(LUMIDEX_CHART_TOOL), QStringList{QStringLiteral("picture")} + args);
+        p.waitForFinished(60000);
+        out = QString::fromUtf8(p.readAllStandardOutput());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    }
+
+    QString chart;
+    QString out;
+};
+
+TEST_F(PictureCommand, DrawsTheClickOnTheRowOfItsCoord) {
+    const long click = std::lround(24 * 2.5 / 60 * kRate);
+    ASSERT_TRUE(writeAll(dir.filePath(QStringLiteral("pvx_music/song.wav")),
+                         wavFloat(clickTrack(5 * kRate, {click}), 1, kRate)));
+    const QString png = dir.filePath(QStringLiteral("a.png"));
+    ASSERT_EQ(run({chart, png, QStringLiteral("--to"), QStringLiteral("48")}), 0)
+        << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("Waveform: 0:05 of music"))) << out.toStdString();
+    const QImage image(png);
+    ASSERT_EQ(image.height(), 252);
+    const int loud = kWaveX + 24 + 15;  // inside the click's peak, beyond the tone's
+    EXPECT_NE(image.pixel(loud, kClickRow), qRgb(0, 0, 0));
+    for (int row : {kClickRow - 5, kClickRow + 5}) EXPECT_EQ(image.pixel(loud, row), qRgb(0, 0, 0));
+}
+
+TEST_F(PictureCommand, WithoutMusicDrawsTheNotesAndSaysWhy) {
+    const QString png = dir.filePath(QStringLiteral("a.png"));
+    EXPECT_EQ(run({chart, png, QStringLiteral("--height"), QStringLiteral("150")}), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("Waveform: the music file cannot be read")));
+    EXPECT_EQ(QImage(png).height(), 150);
+    EXPECT_EQ(run({chart, png, QStringLiteral("--height"), QStringLiteral("5")}), 2);
+    EXPECT_EQ(run({chart, png, QStringLiteral("--decoder"), QStringLiteral("wav")}), 2);
+}
+
+}  // namespace
+}  // namespace lumidex::test
