@@ -9,7 +9,7 @@
     X(kSoundsCommand)             \
     X(kCheckCommand)              \
     X(kRenderCommand)             \
-    X(kTempoCommand)
+    X(kTempoCommand)              \
     X(kPictureCommand)
 
 namespace lumidex::cli {
