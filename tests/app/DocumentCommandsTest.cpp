@@ -51,7 +51,7 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         bool saved;         // song.xml holds the change and the chart is unmodified
     };
     const Case cases[] = {{"song", Qt::ControlModifier, "", true},
-                          {"new", Qt::ControlModifier, "SM", false},
+                          {"new", Qt::ControlModifier, "M", false},
                           {"pak", Qt::ControlModifier, "S", false},
                           {"song", Qt::ControlModifier | Qt::ShiftModifier, "S", false},
                           {"gone", Qt::ControlModifier, "M", false}};
