@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 
 #include "ChartView.h"
 #include "HeaderFields.h"
@@ -17,10 +18,11 @@
 
 namespace lumidex {
 
-MusicInfoBoxes::MusicInfoBoxes(const WindowParts& parts, const MusicInfoWidgets& w)
-    : parts_(parts), w_(w) {
-    for (QLineEdit* box :
-         {w_.txBPMO, w_.txBPM, w_.txLength, w_.txLongCorrectVal, w_.txDelay, w_.txBGMVolume})
+MusicInfoBoxes::MusicInfoBoxes(const WindowParts& parts, const MusicInfoWidgets& w,
+                               UndoHistory& history)
+    : parts_(parts), w_(w), run_(history) {
+    for (QLineEdit* box : {w_.txBPMO, w_.txBPM, w_.txLength, w_.txLongCorrectVal, w_.txDelay,
+                           w_.txBGMVolume, w_.txName, w_.txBGM})
         box->installEventFilter(this);
     wire(this, parts_.ui, w_.txBGM, &QLineEdit::textEdited, [this] { txBGM_Change(); });
     wire(this, parts_.ui, w_.txName, &QLineEdit::textEdited, [this] { txName_Change(); });
@@ -61,6 +63,7 @@ bool MusicInfoBoxes::eventFilter(QObject* watched, QEvent* event) {
     const bool enter = key && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
     const bool leave =
         event->type() == QEvent::FocusOut && leavesTheBox(static_cast<QFocusEvent*>(event));
+    if (leave) run_.end();
     if ((enter || leave) && !validateHeaderBox(box) && leave)
         QTimer::singleShot(0, box, [box] { box->setFocus(); });
     return false;
@@ -104,8 +107,14 @@ void MusicInfoBoxes::acceptPendingHeaderEdit() {
     validateHeaderBox(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
 }
 
+void MusicInfoBoxes::typed(QLineEdit* box, const std::function<void()>& change) {
+    using namespace std::chrono;
+    const auto now = duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+    run_.typed(box, now.count(), change);
+}
+
 void MusicInfoBoxes::txName_Change() {
-    acceptName(parts_.edits, w_.txName->text());
+    typed(w_.txName, [this] { acceptName(parts_.edits, w_.txName->text()); });
 }
 
 void MusicInfoBoxes::txBPMO_Validate(bool& Cancel) {
@@ -139,7 +148,7 @@ void MusicInfoBoxes::txBGMVolume_Validate(bool& Cancel) {
 }
 
 void MusicInfoBoxes::txBGM_Change() {
-    acceptBgm(parts_.edits, w_.txBGM->text());
+    typed(w_.txBGM, [this] { acceptBgm(parts_.edits, w_.txBGM->text()); });
 }
 
 }  // namespace lumidex

@@ -2,12 +2,14 @@
 // The "Music Info" boxes. A number box is checked when it is left (or Enter
 // is pressed in it) after the user changed its text: a refused entry beeps
 // and keeps the focus there, an accepted one is one edit step
-// (edit/HeaderFields.h). The music name and file take every change typed.
+// (edit/HeaderFields.h). The music name and file take every change typed,
+// a run of typing in one box being one undo step (edit/TypingRun.h).
 // The boxes show the chart's header texts and, for a save, give them back.
 
 #include <QObject>
 
 #include "ChartDocument.h"
+#include "TypingRun.h"
 #include "WindowParts.h"
 #include "WindowWidgets.h"
 
@@ -15,7 +17,7 @@ namespace lumidex {
 
 class MusicInfoBoxes : public QObject {
   public:
-    MusicInfoBoxes(const WindowParts& parts, const MusicInfoWidgets& w);
+    MusicInfoBoxes(const WindowParts& parts, const MusicInfoWidgets& w, UndoHistory& history);
 
     // The boxes' texts into h, and h shown in the boxes.
     void storeHeader(HeaderTexts& h) const;
@@ -42,9 +44,11 @@ class MusicInfoBoxes : public QObject {
 
   private:
     bool validateHeaderBox(QLineEdit* box);
+    void typed(QLineEdit* box, const std::function<void()>& change);
 
     WindowParts parts_;
     MusicInfoWidgets w_;
+    TypingRun run_;
 };
 
 }  // namespace lumidex

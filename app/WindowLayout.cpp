@@ -364,6 +364,8 @@ void buildControls(QMainWindow& window, WindowWidgets& w) {
     w.StatusBar = named(window.statusBar(), QStringLiteral("StatusBar"));
     w.lbStatusFile = named(new QLabel, QStringLiteral("lbStatusFile"));
     w.StatusBar->addWidget(w.lbStatusFile, 1);
+    w.lbStatusNote = named(new QLabel, QStringLiteral("lbStatusNote"));
+    w.StatusBar->addWidget(w.lbStatusNote);
     w.playback.StatusBar = w.StatusBar;
 
     // The controls that more than one controller reads.

@@ -75,8 +75,12 @@ void buildMenus(QMainWindow& window, WindowWidgets& w) {
                   QKeySequence(Qt::CTRL | Qt::Key_O));
     w.mnOpen[1] = arrayItem(w.mnFile, QStringLiteral("mnOpen"), 1,
                             QStringLiteral("Open Rounded X&ML File..."));
+    w.mnRecent = w.mnFile->addMenu(QStringLiteral("Open &Recent"));
+    w.mnRecent->setObjectName(QStringLiteral("mnRecent"));
+    w.mnSaveInPlace = item(w.mnFile, QStringLiteral("mnSaveInPlace"), QStringLiteral("&Save"),
+                           QKeySequence(Qt::CTRL | Qt::Key_S));
     w.mnSave = item(w.mnFile, QStringLiteral("mnSave"), QStringLiteral("&Save XML File..."),
-                    QKeySequence(Qt::CTRL | Qt::Key_S));
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     w.mnFile->addSeparator();
     w.mnExit = item(w.mnFile, QStringLiteral("mnExit"), QStringLiteral("E&xit"));
 

@@ -121,6 +121,7 @@ struct WindowWidgets {
     QToolBar* Toolbar = nullptr;
     QStatusBar* StatusBar = nullptr;
     QLabel* lbStatusFile = nullptr;  // the chart and its unsaved changes
+    QLabel* lbStatusNote = nullptr;  // the last passing note (a save without a box)
     QComboBox* cbAltStep = nullptr;
     QComboBox* cbKeyStep = nullptr;
     QComboBox* cbNormalize = nullptr;
@@ -138,6 +139,8 @@ struct WindowWidgets {
     QMenu* mnHelp = nullptr;
     QAction* mnNew = nullptr;
     std::array<QAction*, 2> mnOpen{};
+    QMenu* mnRecent = nullptr;         // "Open &Recent" (RecentMenu fills it)
+    QAction* mnSaveInPlace = nullptr;  // "&Save": to the chart's own file
     QAction* mnSave = nullptr;
     QAction* mnExit = nullptr;
     QAction* mnUndo = nullptr;

@@ -21,6 +21,7 @@
 #include "MusicInfoBoxes.h"
 #include "NewChart.h"
 #include "PlaybackController.h"
+#include "RecentMenu.h"
 #include "RecoveryController.h"
 #include "SoundFile.h"
 #include "TempoController.h"
@@ -103,7 +104,7 @@ void fmMain::addControllers() {
     const auto dir = [this] { return musicDir(); };
     canvas = std::make_unique<CanvasEditing>(parts(), w_->canvas, randomKinds);
     keyBox = std::make_unique<KeyBoxController>(parts(), w_->keyBox);
-    musicInfo = std::make_unique<MusicInfoBoxes>(parts(), w_->musicInfo);
+    musicInfo = std::make_unique<MusicInfoBoxes>(parts(), w_->musicInfo, history);
     playing = std::make_unique<PlaybackController>(
         parts(), PlaybackParts{*sounds, *playback, keyPreview, dir}, w_->playback, this);
     keyList = std::make_unique<KeyListController>(
@@ -129,6 +130,17 @@ void fmMain::addControllers() {
     waveform->attach(WaveformWindow{edits, *sounds, dir, w_->canvas.picMain, w_->mnView,
                                     w_->StatusBar, w_->playback.cmdOpenBGM,
                                     w_->playback.mnDecoder});
+    auto recent = std::make_unique<RecentMenu>(
+        w_->mnRecent, ui_, [this](const RecentChart& chart, bool* missing) {
+            musicInfo->acceptPendingHeaderEdit();
+            commands_.openRecent(chart.fn, chart.pakFn, missing);
+        });
+    recent_ = recent.get();
+    features_.push_back(std::move(recent));
+}
+
+void fmMain::chartNamed() {
+    recent_->remember(state);
 }
 
 WindowParts fmMain::parts() {
@@ -230,6 +242,10 @@ void fmMain::mnSave_Click() {
     commands_.save();
 }
 
+void fmMain::mnSaveInPlace_Click() {
+    commands_.saveInPlace();
+}
+
 void fmMain::mnExit_Click() {
     close();
 }
@@ -327,6 +343,7 @@ void fmMain::connectControls() {
     on(w_->mnNew, [this] { mnNew_Click(); });
     for (int i = 0; i < 2; ++i) on(w_->mnOpen[i], [this, i] { mnOpen_Click(i); });
     on(w_->mnSave, [this] { mnSave_Click(); });
+    on(w_->mnSaveInPlace, [this] { mnSaveInPlace_Click(); });
     on(w_->mnExit, [this] { mnExit_Click(); });
     on(w_->mnUndo, [this] { mnUndo_Click(); });
     on(w_->mnRedo, [this] { mnRedo_Click(); });

@@ -63,6 +63,7 @@ class PlaybackController;
 class RecoveryController;
 struct CopyRecord;
 class WaveformController;
+class RecentMenu;
 struct WindowWidgets;
 
 class fmMain : public QMainWindow, private DocumentHost, private ChartEditListener {
@@ -109,6 +110,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void mnNew_Click();
     void mnOpen_Click(int index);
     void mnSave_Click();
+    void mnSaveInPlace_Click();
     void mnExit_Click();
     void mnUndo_Click();
     void mnRedo_Click();
@@ -124,9 +126,11 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     // Sets Modified and shows it in the title's "[*]" and the status bar;
     // false (after a load or a save) marks the history's state as the saved one.
     void setModified(bool modified) override;
+    void showStatus(const QString& text) override;
     void refreshTitle();  // "Pelvaro Note Editor - song.xml[*]" and the status bar
     // Restores the window's placement from settings and stores it there on
-    // close; settings must outlive the window.
+    // close, and keeps the recent charts there; settings must outlive the
+    // window.
     void rememberPlacement(QSettings* settings);
 
   protected:
@@ -138,6 +142,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void storeHeader() override;
     void showHeader() override;
     void afterOpen() override;
+    void chartNamed() override;
     void chartChanged(const ChartChange& change) override;
     void addControllers();
     void connectControls();
@@ -153,6 +158,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     DocumentCommands commands_;
     std::unique_ptr<WindowWidgets> w_;
     std::vector<std::unique_ptr<QObject>> features_;  // controllers added later
+    RecentMenu* recent_ = nullptr;                    // "Open &Recent", among features_
     bool unloaded_ = false;
     QSettings* placement_ = nullptr;
 };

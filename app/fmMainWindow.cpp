@@ -5,9 +5,9 @@
 #include <QLabel>
 #include <QSettings>
 
+#include "RecentMenu.h"
 #include "RecoveryController.h"
 #include "WaveformController.h"
-
 #include "WindowWidgets.h"
 #include "fmMain.h"
 
@@ -55,9 +55,14 @@ void fmMain::refreshTitle() {
     w_->lbStatusFile->setText(status);
 }
 
+void fmMain::showStatus(const QString& text) {
+    w_->lbStatusNote->setText(text);
+}
+
 void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
     waveform->useSettings(settings);
+    recent_->useSettings(settings);
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 #include "ChartDocument.h"
@@ -19,6 +20,13 @@ inline const QString kPleaseEnterSpeed = QStringLiteral("Please enter speed");
 inline const QString kPleaseEnterLength = QStringLiteral("Please enter note length");
 inline const QString kOverwriteQuestion = QStringLiteral("File already exists, overwrite?");
 
+// How a save asks and answers; the defaults are those of the save chooser.
+struct SaveStyle {
+    bool askOverwrite = true;  // false: an existing file is written over without the question
+    // Shows the success text ("File saved successfully, ..."); a message box when empty.
+    std::function<void(const QString&)> showSuccess;
+};
+
 // The header texts a save needs that are not numbers ("Current BPM",
 // "Current Speed", "Note Length", in that order; an empty text counts as
 // missing), as the message naming them: one line each, "Please enter BPM"
@@ -31,8 +39,10 @@ QString missingHeaderFields(const HeaderTexts& header);
 // leaves any existing file as it was). Reports the result in a message box and
 // stores the recomputed combo count in doc.Combo on success.
 // Returns 1 when the file was written, 0 otherwise (a check failed, the name
-// was empty, the user declined, or composing or writing failed).
-int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui);
+// was empty, the user declined, or composing or writing failed). style
+// leaves out the overwrite question or shows the success elsewhere; failures
+// are always message boxes.
+int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui, const SaveStyle& style = {});
 
 // The whole file text SaveFile writes for doc, and the combo count of the
 // cells it walked. Throws RuntimeError when the chart cannot be written (a

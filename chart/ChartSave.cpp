@@ -234,7 +234,7 @@ ComposedChart composeChart(const ChartDocument& doc, int* counter) {
     return result;
 }
 
-int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
+int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui, const SaveStyle& style) {
     if (!headerTextsValid(doc.Header, ui)) return 0;
     if (name.isEmpty()) return 0;
     if (const QString problem = fileNameProblem(name); !problem.isEmpty()) {
@@ -243,7 +243,7 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
                    MsgIcon::Exclamation);
         return 0;
     }
-    if (FileExists(name) &&
+    if (style.askOverwrite && FileExists(name) &&
         ui.message(kOverwriteQuestion, MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
         return 0;
 
@@ -254,10 +254,14 @@ int SaveFile(ChartDocument& doc, const QString& name, Dialogs& ui) {
         if (WriteFileBytes(name, chart.bytes, &description) == 0) {
             doc.Combo = chart.combo;
             const ReopenDifference diff = reopenDifference(doc, chart.bytes);
-            ui.message(QStringLiteral("File saved successfully, All Combo = ") %
-                           QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
-                           numberText(roundHalfEven(totalFrames(doc))) % diff.text(),
-                       diff.empty() ? MsgIcon::None : MsgIcon::Exclamation);
+            const QString done = QStringLiteral("File saved successfully, All Combo = ") %
+                                 QString::number(chart.combo) % QStringLiteral("\nFrames = ") %
+                                 numberText(roundHalfEven(totalFrames(doc))) % diff.text();
+            // A file that would read back differently is always told in a box.
+            if (style.showSuccess && diff.empty())
+                style.showSuccess(done);
+            else
+                ui.message(done, diff.empty() ? MsgIcon::None : MsgIcon::Exclamation);
             return 1;
         }
         description = capitalized(description);

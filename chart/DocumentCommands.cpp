@@ -1,5 +1,6 @@
 #include "DocumentCommands.h"
 
+#include <QFileInfo>
 #include <QProcess>
 
 #include "ChartFile.h"
@@ -45,6 +46,19 @@ bool DocumentCommands::openDropped(const QString& fn) {
     return loadChart(fn, 0, QString());
 }
 
+bool DocumentCommands::openRecent(const QString& fn, const QString& pakFn, bool* missing) {
+    const QString file = pakFn.isEmpty() ? fn : pakFn;
+    *missing = !QFileInfo(file).isFile();
+    if (*missing) {
+        ui_.message(QStringLiteral("The chart file no longer exists:\n") + file +
+                        QStringLiteral("\nIt is removed from the recent charts."),
+                    MsgIcon::Exclamation);
+        return false;
+    }
+    if (!askSaveChanges()) return false;
+    return loadChart(fn, 0, pakFn);
+}
+
 bool DocumentCommands::openCommandLine(const QStringList& args) {
     const CommandLineChart chart = chartFromArgs(args);
     return loadChart(chart.fn, 0, chart.pakFn);
@@ -60,11 +74,34 @@ bool DocumentCommands::save() {
     }
     const QString fn = ui_.ShowSaveDialog(kSaveFilter, kSaveCaption, state_.CurrentFile);
     if (SaveFile(doc_, fn, ui_) != 1) return false;
+    saved(fn);
+    return true;
+}
+
+bool DocumentCommands::saveInPlace() {
+    const QString fn = ownFile();
+    if (fn.isEmpty()) return save();
+    host_.storeHeader();
+    SaveStyle quiet;
+    quiet.askOverwrite = false;
+    quiet.showSuccess = [this](QString text) {
+        host_.showStatus(text.replace(QLatin1Char('\n'), QStringLiteral(", ")));
+    };
+    if (SaveFile(doc_, fn, ui_, quiet) != 1) return false;
+    saved(fn);
+    return true;
+}
+
+QString DocumentCommands::ownFile() const {
+    return state_.ChartPak.isEmpty() ? state_.ChartFile : QString();
+}
+
+void DocumentCommands::saved(const QString& fn) {
     state_.CurrentFile = fn;
     state_.ChartFile = fn;
     state_.ChartPak.clear();
     host_.setModified(false);
-    return true;
+    host_.chartNamed();
 }
 
 bool DocumentCommands::startNewInstance(const QString& program, const QString& workingDir) {
@@ -85,6 +122,7 @@ bool DocumentCommands::loadChart(const QString& fn, int flags, const QString& pa
     state_.ChartFile = fn;
     state_.ChartPak = pakFn;
     host_.setModified(false);
+    host_.chartNamed();
     host_.afterOpen();
     return true;
 }

@@ -57,6 +57,10 @@ class DocumentHost {
     // Sets Modified and shows it with the chart's name (after an open or a
     // save also when the value stays the same: the name may have changed).
     virtual void setModified(bool modified) = 0;
+    // A passing note in the status bar (a save done without a box).
+    virtual void showStatus(const QString& text) = 0;
+    // A chart was opened or saved under the name WindowState now holds.
+    virtual void chartNamed() {}
 };
 
 // A chart to open at start-up: a path, or an entry of a PAK archive.
@@ -88,6 +92,11 @@ class DocumentCommands {
     // "&Open XML File..." does it. True when it was loaded.
     bool openDropped(const QString& fn);
 
+    // A chart of "Open &Recent": the question, then the load. A chart whose
+    // file (or archive) is gone is reported and not opened: false with
+    // *missing set.
+    bool openRecent(const QString& fn, const QString& pakFn, bool* missing);
+
     // The chart of the command line, without a question. True when loaded.
     bool openCommandLine(const QStringList& args);
 
@@ -96,12 +105,23 @@ class DocumentCommands {
     // through the save dialog. True when saved.
     bool save();
 
+    // "&Save": writes the chart to its own file (the loose file last opened
+    // or saved) with the same checks and failure messages, but no chooser, no
+    // overwrite question and the success in the status bar. A chart without
+    // a file of its own (new, or read from an archive) goes through save().
+    bool saveInPlace();
+
+    // The loose file the chart was opened from or last saved to; empty when
+    // it has none.
+    QString ownFile() const;
+
     // "&New": starts program in workingDir with no arguments, detached. The
     // current chart is not touched. Tells the user when the start fails.
     bool startNewInstance(const QString& program, const QString& workingDir);
 
   private:
     bool loadChart(const QString& fn, int flags, const QString& pakFn);
+    void saved(const QString& fn);
 
     ChartDocument& doc_;
     WindowState& state_;

@@ -1,5 +1,7 @@
 #include "UndoHistory.h"
 
+#include <algorithm>
+
 namespace lumidex {
 
 // ---- Entry -------------------------------------------------------------------
@@ -90,6 +92,7 @@ std::optional<ChartChange> UndoHistory::redo() {
 // The cursor has moved already, so that listeners hearing the change see
 // the state it leads to.
 std::optional<ChartChange> UndoHistory::replay(const Entry& entry, bool forward) {
+    ++serial_;
     ChartChange change = entry.change(edits_.doc(), forward);
     edits_.replay(change);
     changed();
@@ -109,6 +112,7 @@ void UndoHistory::markUnsaved() {
 void UndoHistory::record(const ChartChange& change) {
     dropUndone();
     entries_.emplace_back(change);
+    ++serial_;
     bytes_ += entries_.back().bytes;
     ++done_;
     while (entries_.size() > 1 && (entries_.size() > limits_.steps || bytes_ > limits_.bytes))
@@ -121,7 +125,32 @@ void UndoHistory::chartReplaced() {
     bytes_ = 0;
     done_ = 0;
     saved_ = 0;
+    ++serial_;
     changed();
+}
+
+bool UndoHistory::joinNewest() {
+    if (done_ < 2 || done_ != entries_.size() || saved_ == done_ - 1) return false;
+    Entry& earlier = entries_[done_ - 2];
+    const Entry& later = entries_[done_ - 1];
+    for (const Entry* e : {static_cast<const Entry*>(&earlier), &later})
+        if (!e->notes.empty() || !e->cells.empty()) return false;
+    for (const KeyChange& k : later.keys) {
+        auto same = std::find_if(earlier.keys.begin(), earlier.keys.end(),
+                                 [&k](const KeyChange& e) { return e.slot == k.slot; });
+        if (same == earlier.keys.end())
+            earlier.keys.push_back(k);
+        else
+            same->after = k.after;
+    }
+    if (!earlier.scalarsBefore) earlier.scalarsBefore = later.scalarsBefore;
+    if (later.scalarsAfter) earlier.scalarsAfter = later.scalarsAfter;
+    earlier.bytes += later.bytes;  // an upper bound: the keys of both
+    entries_.pop_back();
+    if (saved_ == done_) --*saved_;  // saved after both: still after the joined step
+    --done_;
+    changed();
+    return true;
 }
 
 void UndoHistory::dropUndone() {

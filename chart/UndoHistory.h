@@ -70,6 +70,16 @@ class UndoHistory : private ChartEditRecorder {
     // True when the chart is at the state last saved or loaded.
     bool atSaved() const { return saved_ == done_; }
 
+    // Joins the newest step into the one before it, so that one undo takes
+    // both back (a run of typing). Refused (false, nothing changed) unless
+    // both are done, neither changed a cell (header and key list steps join)
+    // and the state between them is not the saved one.
+    bool joinNewest();
+    // Moves on with every step taken in, undone, redone or dropped by a new
+    // chart: a caller compares two readings to tell whether anything else
+    // happened to the history in between.
+    uint64_t serial() const { return serial_; }
+
     size_t steps() const { return entries_.size(); }
     size_t bytes() const { return bytes_; }
 
@@ -108,6 +118,7 @@ class UndoHistory : private ChartEditRecorder {
     // done_ at the saved state; nullopt once that state cannot be reached.
     std::optional<size_t> saved_ = 0;
     size_t bytes_ = 0;
+    uint64_t serial_ = 0;
 };
 
 }  // namespace lumidex

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSettings>
@@ -126,6 +127,38 @@ TEST_F(DesktopWindowTest, SizeAndPositionAreKeptBetweenRuns) {
     QSettings none(path("none.conf"), QSettings::IniFormat);
     startPlaced(none);
     EXPECT_EQ(window->size(), design);
+}
+
+TEST_F(DesktopWindowTest, RecentChartsOutliveARestartAndAMissingOneIsDropped) {
+    const auto items = [this] {
+        QStringList shown;
+        for (QAction* a : control<QMenu>("mnRecent")->actions())
+            if (a->isVisible()) shown << a->text();
+        return shown.join('|');
+    };
+    QSettings settings(path("lumidex.conf"), QSettings::IniFormat);
+    startPlaced(settings);
+    EXPECT_FALSE(control<QMenu>("mnRecent")->isEnabled());
+    ui.fileAnswers = {writeChart(), writeChart("b&b.xml"), path("saved.xml")};
+    window->mnOpen_Click(0);
+    window->mnOpen_Click(0);
+    window->mnSave_Click();
+    window->close();
+    window.reset();
+
+    startPlaced(settings);
+    const QString saved = path("saved.xml"), song = path("song.xml"), bb = path("b&&b.xml");
+    EXPECT_EQ(items(), "&1 " + saved + "|&2 " + bb + "|&3 " + song);
+    ASSERT_TRUE(QFile::remove(saved));
+    mark();
+    control<QAction>("mnRecentChart", 0)->trigger();  // gone: reported and dropped
+    ASSERT_EQ(shownSinceMark().size(), 1u);
+    EXPECT_TRUE(shownSinceMark()[0].text.startsWith("The chart file no longer exists:\n" + saved));
+    EXPECT_EQ(items(), "&1 " + bb + "|&2 " + song);
+    control<QAction>("mnRecentChart", 1)->trigger();
+    EXPECT_EQ(window->state.ChartFile, song);
+    EXPECT_EQ(items(), "&1 " + song + "|&2 " + bb);
+    window->close();
 }
 
 TEST_F(DesktopWindowTest, DropIsTakenAsCopyOrLinkNeverAsMove) {

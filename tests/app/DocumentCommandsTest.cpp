@@ -1,6 +1,8 @@
 // Open, save, exit, "&New" and dropping a file, with the question about
 // unsaved changes answered every way.
 
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
@@ -8,6 +10,7 @@
 
 #include "DocumentCommands.h"
 #include "support/WindowFixture.h"
+#include "support/ZipHelpers.h"
 
 namespace lumidex::testing {
 namespace {
@@ -30,7 +33,63 @@ class DocumentCommandsTest : public WindowTest {
             letters += shown.kind == Kind::Message ? 'M' : shown.kind == Kind::Open ? 'O' : 'S';
         return letters;
     }
+
+    // Presses keys on the active window, as the menu shortcuts need.
+    void shortcut(Qt::Key k, Qt::KeyboardModifiers mods) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), k, mods);
+    }
 };
+
+TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
+    struct Case {
+        const char* chart;  // "song": opened from song.xml; "new"; "pak"; "gone": song.xml
+                            // became a folder, so writing it fails
+        Qt::KeyboardModifiers mods;
+        const char* shown;  // as shownLetters()
+        bool saved;         // song.xml holds the change and the chart is unmodified
+    };
+    const Case cases[] = {{"song", Qt::ControlModifier, "", true},
+                          {"new", Qt::ControlModifier, "M", false},
+                          {"pak", Qt::ControlModifier, "S", false},
+                          {"song", Qt::ControlModifier | Qt::ShiftModifier, "S", false},
+                          {"gone", Qt::ControlModifier, "M", false}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(std::string(k.chart) + " " + k.shown);
+        const QString chart = QString::fromLatin1(k.chart);
+        QFile::remove(path("song.xml"));  // what the case before wrote
+        if (chart == "new") {
+            start();
+        } else if (chart == "pak") {
+            ASSERT_TRUE(test::writeZip(path("charts.pak"), {{"songs/abc.xml", kChart}}));
+            start({"-p", path("charts.pak"), "songs/abc.xml"});
+        } else {
+            start({writeChart()});
+        }
+        if (chart == "gone") {
+            ASSERT_TRUE(QFile::remove(path("song.xml")) && QDir(dir.path()).mkdir("song.xml"));
+        }
+        control<QLineEdit>("txName")->setText(QStringLiteral("Renamed"));
+        window->setModified(true);
+        mark();
+        ui.messageAnswers = {MsgAnswer::No};  // to an overwrite question
+        shortcut(Qt::Key_S, k.mods);
+        EXPECT_EQ(shownLetters(), k.shown);
+        EXPECT_EQ(readFile("song.xml").contains("Renamed"), k.saved);
+        EXPECT_EQ(window->state.Modified, k.saved ? 0 : 1);
+        const QString note = control<QLabel>("lbStatusNote")->text();
+        EXPECT_EQ(note.toStdString(),
+                  k.saved ? "File saved successfully, All Combo = 4, Frames = 240" : "");
+        const auto shown = shownSinceMark();
+        if (chart == "gone" && !shown.empty()) {
+            EXPECT_TRUE(shown[0].text.startsWith("Error saving file, debug info:"));
+        }
+        if (chart == "pak" && !shown.empty()) {
+            EXPECT_EQ(shown[0].title, QStringLiteral("另存为"));
+        }
+    }
+}
 
 TEST_F(DocumentCommandsTest, OpenAsksAboutUnsavedChangesFirst) {
     struct Case {

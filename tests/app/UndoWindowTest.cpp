@@ -152,6 +152,18 @@ TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
     EXPECT_EQ(control<QAction>("mnRedo")->text(), QStringLiteral("&Redo Change Delay"));
 }
 
+TEST_F(UndoWindow, ARunOfTypingInTheNameIsOneStep) {
+    enter(control<QLineEdit>("txName"), QStringLiteral("Ballad"));
+    enter(control<QLineEdit>("txBGM"), QStringLiteral("b.ogg"));
+    ASSERT_EQ(w().doc.Header.Name, QStringLiteral("Ballad"));
+    chord(Qt::Key_Z);
+    EXPECT_EQ(control<QLineEdit>("txBGM")->text(), QStringLiteral("song.mp3"));
+    EXPECT_EQ(control<QLineEdit>("txName")->text(), QStringLiteral("Ballad"));
+    chord(Qt::Key_Z);
+    EXPECT_EQ(control<QLineEdit>("txName")->text(), QStringLiteral("Song"));
+    EXPECT_EQ(w().state.Modified, 0);
+}
+
 // A chart whose second key sound no note uses.
 TEST_F(UndoWindow, APurgeIsTakenBackWithTheKeyListAndTheNotesRenumbered) {
     QByteArray bytes = kChart;
