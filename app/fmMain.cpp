@@ -314,6 +314,7 @@ bool fmMain::restoreCopy(const QByteArray& chart, const CopyRecord& record) {
     state.ChartPak = record.chartPak;
     if (!record.chartDir.isEmpty()) state.ChartDir = record.chartDir;
     if (record.chartPak.isEmpty()) state.CurrentFile = record.chartFile;
+    state.AskBeforeOwnFile = true;
     afterOpen();
     history.markUnsaved();
     setModified(true);

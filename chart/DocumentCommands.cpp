@@ -83,7 +83,7 @@ bool DocumentCommands::saveInPlace() {
     if (fn.isEmpty()) return save();
     host_.storeHeader();
     SaveStyle quiet;
-    quiet.askOverwrite = false;
+    quiet.askOverwrite = state_.AskBeforeOwnFile;
     quiet.showSuccess = [this](QString text) {
         host_.showStatus(text.replace(QLatin1Char('\n'), QStringLiteral(", ")));
     };
@@ -100,6 +100,7 @@ void DocumentCommands::saved(const QString& fn) {
     state_.CurrentFile = fn;
     state_.ChartFile = fn;
     state_.ChartPak.clear();
+    state_.AskBeforeOwnFile = false;
     host_.setModified(false);
     host_.chartNamed();
 }
@@ -121,6 +122,7 @@ bool DocumentCommands::loadChart(const QString& fn, int flags, const QString& pa
     if (pakFn.isEmpty()) state_.CurrentFile = fn;
     state_.ChartFile = fn;
     state_.ChartPak = pakFn;
+    state_.AskBeforeOwnFile = false;
     host_.setModified(false);
     host_.chartNamed();
     host_.afterOpen();

@@ -25,6 +25,9 @@ struct WindowState {
     // is opened or saved.
     QString ChartFile;
     QString ChartPak;
+    // The chart came back from a recovery copy: its file may have changed
+    // since, so even "&Save" asks before overwriting it, until the next save.
+    bool AskBeforeOwnFile = false;
 };
 
 // Dialog texts of the chart commands (the key sound chooser uses kOpenCaption

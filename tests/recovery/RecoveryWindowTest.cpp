@@ -154,6 +154,12 @@ TEST_F(RecoveryWindow, RestoredChartKeepsItsFileNameAndItsCopyUntilSaved) {
     EXPECT_EQ(home.files(QStringLiteral("*.xml")).size(), 1u);
     window->mnUndo_Click();  // nothing to undo: still not the file's chart
     EXPECT_TRUE(window->isWindowModified());
+    // The file may have changed since the copy: even "&Save" asks first.
+    const QByteArray before = readFile(QStringLiteral("song.xml"));
+    ui.messageAnswers = {MsgAnswer::No};
+    window->mnSaveInPlace_Click();
+    EXPECT_EQ(readFile(QStringLiteral("song.xml")), before);
+    EXPECT_TRUE(window->isWindowModified());
 }
 
 TEST_F(RecoveryWindow, KillAfterAFailedWriteKeepsThePreviousCopy) {
