@@ -69,8 +69,13 @@ void WaveformController::attach(const WaveformWindow& window) {
     if (window.mnView) addMenuItems(window.mnView);
     setStatusBar(window.statusBar);
     window.edits.addListener(this);
+    // "&Open" has run by the time this hears the click: a music it could not
+    // open has nothing to show, and its message stays in the status bar.
     if (window.cmdOpenBGM)
-        connect(window.cmdOpenBGM, &QPushButton::clicked, this, [this] { showWindowMusic(false); });
+        connect(window.cmdOpenBGM, &QPushButton::clicked, this, [this] {
+            if (window_->sounds.music().loaded() || window_->sounds.musicGraph())
+                showWindowMusic(false);
+        });
     for (QAction* item : window.mnDecoder)
         if (item) connect(item, &QAction::triggered, this, [this] { showWindowMusic(false); });
 }
