@@ -29,7 +29,7 @@ QString instanceOf(const LockOwner& owner) {
 
 QString recoveryFolder() {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
+    // The XDG base directory rules ignore a relative path.
     if (state.isEmpty() || QDir::isRelativePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return state + QStringLiteral("/lumidex/recovery");

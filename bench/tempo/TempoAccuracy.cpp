@@ -23,8 +23,8 @@ using namespace lumidex::tempo::testing;
 
 namespace {
 
-SongSpec specFor(int i, int count, double seconds) {
-    SongSpec s;
+SongPlan planFor(int i, int count, double seconds) {
+    SongPlan s;
     s.style = Style(i % 5);
     s.bpm = std::round((70 + 140.0 * i / std::max(1, count - 1)) * 100) / 100 + 0.13 * (i % 3);
     s.bpm = std::min(s.bpm, 210.0);
@@ -76,21 +76,21 @@ int main(int argc, char** argv) {
     double worstBpm = 0, worstMs = 0;
     for (int i = 0; i < count; ++i) {
         if (only >= 0 && i != only) continue;
-        const SongSpec spec = specFor(i, count, seconds);
+        const SongPlan plan = planFor(i, count, seconds);
         const bool mp3 = i % 4 == 3;
-        const std::vector<float> song = makeSong(spec);
-        const QByteArray bytes = mp3 ? mp3File(song, spec.rate) : wavFile(song, spec.rate);
+        const std::vector<float> song = makeSong(plan);
+        const QByteArray bytes = mp3 ? mp3File(song, plan.rate) : wavFile(song, plan.rate);
         const TempoReport r = analyseMusic(bytes);
-        const double errBpm = r.beat.bpm - spec.bpm;
-        const double errMs = 1000 * (r.beat.firstBeat - spec.intro);
+        const double errBpm = r.beat.bpm - plan.bpm;
+        const double errMs = 1000 * (r.beat.firstBeat - plan.intro);
         const bool hit =
             r.outcome == TempoReport::Beat && std::abs(errBpm) <= 0.02 && std::abs(errMs) <= 5;
         bool inAlternatives = false;
         for (const TempoCandidate& c : r.beat.alternatives)
-            inAlternatives = inAlternatives || std::abs(c.bpm - spec.bpm) <= 0.05;
+            inAlternatives = inAlternatives || std::abs(c.bpm - plan.bpm) <= 0.05;
         const char* verdict = hit                              ? "ok"
                               : r.outcome != TempoReport::Beat ? "NONE"
-                              : isOctave(r.beat.bpm, spec.bpm)
+                              : isOctave(r.beat.bpm, plan.bpm)
                                   ? (inAlternatives ? "octave (truth in alts)" : "OCTAVE")
                                   : "MISS";
         hits += hit;
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
             worstBpm = std::max(worstBpm, std::abs(errBpm)),
             worstMs = std::max(worstMs, std::abs(errMs));
         std::printf("%-4d %-18s %8.2f %6.2f %4.0f %5.2f %4s | %9.4f %8.4f %7.2f %5.2f  %s\n", i,
-                    styleName(spec.style), spec.bpm, spec.intro, spec.jitterMs, spec.noise,
+                    styleName(plan.style), plan.bpm, plan.intro, plan.jitterMs, plan.noise,
                     mp3 ? "yes" : "", r.beat.bpm, errBpm, errMs, r.beat.confidence, verdict);
         std::fflush(stdout);
     }
@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
         hits, count, 100.0 * hits / count, octaveWithTruth, worstBpm, worstMs, unsteady);
 
     if (only >= 0) return 0;
-    SongSpec longSong = specFor(7, 10, 300);
+    SongPlan longSong = planFor(7, 10, 300);
     const QByteArray bytes = wavFile(makeSong(longSong), longSong.rate);
     const double decode = decodeSeconds(bytes);
     QElapsedTimer timer;

@@ -15,29 +15,29 @@ constexpr double kTwoPi = 6.283185307179586;
 
 class Mixer {
   public:
-    Mixer(const SongSpec& spec)
-        : spec_(spec), out_(size_t(spec.seconds * spec.rate), 0.f), random_(spec.seed) {}
+    Mixer(const SongPlan& plan)
+        : plan_(plan), out_(size_t(plan.seconds * plan.rate), 0.f), random_(plan.seed) {}
 
     double jittered(double t) {
-        std::normal_distribution<double> jitter(0, spec_.jitterMs / 1000);
-        return t + (spec_.jitterMs > 0 ? jitter(random_) : 0);
+        std::normal_distribution<double> jitter(0, plan_.jitterMs / 1000);
+        return t + (plan_.jitterMs > 0 ? jitter(random_) : 0);
     }
     // A voice: sample i after its start answers the value, until length.
     template <class Voice>
     void add(double t, double length, double gain, Voice voice) {
-        const long start = std::lround(t * spec_.rate);
-        const long n = long(length * spec_.rate);
+        const long start = std::lround(t * plan_.rate);
+        const long n = long(length * plan_.rate);
         for (long i = 0; i < n; ++i) {
             const long at = start + i;
             if (at < 0) continue;
             if (size_t(at) >= out_.size()) break;
-            out_[size_t(at)] += float(gain * voice(double(i) / spec_.rate));
+            out_[size_t(at)] += float(gain * voice(double(i) / plan_.rate));
         }
     }
     void kick(double t, double gain) {
         double phase = 0;
         add(jittered(t), 0.3, gain, [&](double s) {
-            phase += kTwoPi * (50 + 110 * std::exp(-s / 0.03)) / spec_.rate;
+            phase += kTwoPi * (50 + 110 * std::exp(-s / 0.03)) / plan_.rate;
             return std::sin(phase) * std::exp(-s / 0.12);
         });
     }
@@ -66,7 +66,7 @@ class Mixer {
     }
     // Three held notes that swell in over two seconds and breathe slowly.
     void pad() {
-        add(0, spec_.seconds, 0.08, [](double s) {
+        add(0, plan_.seconds, 0.08, [](double s) {
             const double swell = std::min(1.0, s / 2) * (0.8 + 0.2 * std::sin(kTwoPi * 0.15 * s));
             return swell * (std::sin(kTwoPi * 220 * s) + std::sin(kTwoPi * 277.2 * s) +
                             std::sin(kTwoPi * 329.6 * s));
@@ -86,7 +86,7 @@ class Mixer {
   private:
     double white() { return std::uniform_real_distribution<double>(-1, 1)(random_); }
 
-    SongSpec spec_;
+    SongPlan plan_;
     std::vector<float> out_;
     std::mt19937 random_;
 };
@@ -159,14 +159,14 @@ const char* styleName(Style style) {
     return "";
 }
 
-std::vector<float> makeSong(const SongSpec& spec) {
-    Mixer m(spec);
+std::vector<float> makeSong(const SongPlan& plan) {
+    Mixer m(plan);
     m.pad();
-    const double len = 60 / spec.bpm;
+    const double len = 60 / plan.bpm;
     static const double roots[] = {55, 55, 65.4, 49};
-    for (int b = 0; spec.intro + b * len < spec.seconds; ++b)
-        playBeat(m, spec.style, b % 4, spec.intro + b * len, len, roots[(b / 4) % 4]);
-    if (spec.noise > 0) m.noise(spec.noise);
+    for (int b = 0; plan.intro + b * len < plan.seconds; ++b)
+        playBeat(m, plan.style, b % 4, plan.intro + b * len, len, roots[(b / 4) % 4]);
+    if (plan.noise > 0) m.noise(plan.noise);
     return m.finish();
 }
 

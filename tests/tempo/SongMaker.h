@@ -14,7 +14,7 @@ namespace lumidex::tempo::testing {
 enum class Style { FourOnFloor, Rock, HalfTime, Swing, Sparse };
 const char* styleName(Style style);
 
-struct SongSpec {
+struct SongPlan {
     Style style = Style::Rock;
     double bpm = 120;
     double intro = 0;     // seconds of pad alone; the first beat falls here
@@ -25,7 +25,7 @@ struct SongSpec {
     uint32_t seed = 1;
 };
 
-std::vector<float> makeSong(const SongSpec& spec);
+std::vector<float> makeSong(const SongPlan& plan);
 
 // A 16-bit mono WAV file of the samples.
 QByteArray wavFile(const std::vector<float>& mono, int rate);

@@ -31,9 +31,9 @@ struct DialogFixture : ::testing::Test {
     void SetUp() override {
         for (int c = 0; c <= kMaxCoord; ++c) doc.setSpeedTempo(c, 120, 120);
         edits.addListener(&log);
-        const testing::SongSpec spec{testing::Style::Rock, 96.5, 0.7, 12, 1, 0.01, 44100, 4};
+        const testing::SongPlan plan{testing::Style::Rock, 96.5, 0.7, 12, 1, 0.01, 44100, 4};
         ASSERT_TRUE(test::writeAll(dir.filePath(QStringLiteral("song.wav")),
-                                   testing::wavFile(testing::makeSong(spec), 44100)));
+                                   testing::wavFile(testing::makeSong(plan), 44100)));
     }
     void TearDown() override { edits.removeListener(&log); }
 

@@ -26,7 +26,7 @@ namespace lumidex::tempo {
 namespace {
 
 using testing::makeSong;
-using testing::SongSpec;
+using testing::SongPlan;
 using testing::Style;
 
 bool hasAlternative(const BeatAnalysis& b, double bpm) {
@@ -54,8 +54,8 @@ TEST(BeatAnalysis, FindsTempoAndFirstBeatOfEachStyle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::styleName(c.style));
-        const SongSpec spec{c.style, c.bpm, c.intro, 24, c.jitterMs, c.noise, 44100, 7};
-        const std::vector<float> song = makeSong(spec);
+        const SongPlan plan{c.style, c.bpm, c.intro, 24, c.jitterMs, c.noise, 44100, 7};
+        const std::vector<float> song = makeSong(plan);
         const TempoReport r = analyseMusic(c.mp3 ? testing::mp3File(song, 44100) : wav(song));
         ASSERT_EQ(r.outcome, TempoReport::Beat);
         EXPECT_NEAR(r.beat.bpm, c.bpm, 0.02);
@@ -108,7 +108,7 @@ TEST(BeatAnalysis, MusicWithoutASteadyBeatGetsNoNumber) {
     for (size_t i = 0; i < tone.size(); ++i)
         tone[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i) / 44100));
     const QByteArray damaged = wav(tone).left(30) + QByteArray(5000, '\x7f');
-    const SongSpec twoSeconds{Style::Rock, 120, 0, 2, 0, 0, 44100, 1};
+    const SongPlan twoSeconds{Style::Rock, 120, 0, 2, 0, 0, 44100, 1};
     const struct {
         const char* what;
         QByteArray bytes;
