@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include "FileIO.h"
-#include "SoundFile.h"
 #include "support/FileHelpers.h"
 
 namespace lumidex {

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 
 #include "AudioTestSupport.h"
-#include "FileIO.h"
 #include "FilgraphManager.h"
 #include "SoundsCommand.h"
 
