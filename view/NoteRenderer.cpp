@@ -98,21 +98,19 @@ class RepaintPass {
     // A text at the left edge with its top at row top. A long text (a tempo
     // change) that is wider than the strip is narrowed to fit rather than cut.
     void print(Target& strip, const NoteRenderer::Strip& style, std::vector<PrintedText>& log,
-               int top, const QString& text, bool warning = false) {
+               int top, const StripTexts::Text& text, bool warning = false) {
         if (warning) strip.painter.setPen(style.style.warning);
-        const QPointF at(0, top + style.metrics.ascent());
         const double room = logicalWidth(*strip.image) - 1;
-        const double width = text.size() > kAlwaysFits ? style.metrics.horizontalAdvance(text) : 0;
-        if (width > room) {
+        if (text.text.size() > kAlwaysFits && text.width > room) {
             strip.painter.save();
-            strip.painter.scale(room / width, 1);
-            strip.painter.drawText(at, text);
+            strip.painter.scale(room / text.width, 1);
+            strip.painter.drawStaticText(QPointF(0, top), text.laidOut);
             strip.painter.restore();
         } else {
-            strip.painter.drawText(at, text);
+            strip.painter.drawStaticText(QPointF(0, top), text.laidOut);
         }
         if (warning) strip.painter.setPen(style.style.text);
-        log.push_back(PrintedText{top, text, warning});
+        log.push_back(PrintedText{top, text.text, warning});
     }
 
     // Tiles centred on multiples of 3, from the lowest drawn one up past the
@@ -209,7 +207,7 @@ class RepaintPass {
     }
 
     void printKey(const NoteEntry& cell, int y) {
-        print(key_, r_.key_, report_.keyTexts, y, QString::number(cell.FxSndIndex),
+        print(key_, r_.key_, report_.keyTexts, y, r_.key_.texts->number(cell.FxSndIndex),
               keyIndexPastList(doc_, cell.FxSndIndex));
     }
 
@@ -220,13 +218,14 @@ class RepaintPass {
         const NoteEntry& before = doc_.cell(c > 0 ? c - 1 : c);
         if (cell.Tempo == before.Tempo && cell.Speed == before.Speed) {
             if (c % 12 != 0) return;
+            StripTexts& texts = *r_.scale_.texts;
             print(scale_, r_.scale_, report_.scaleTexts, y,
-                  c % 24 == 0 ? QString::number(c) : QStringLiteral("-"));
+                  c % 24 == 0 ? texts.number(c) : texts.text(QStringLiteral("-")));
             return;
         }
-        print(
-            scale_, r_.scale_, report_.scaleTexts, y,
-            round2Text(cell.Tempo) + QLatin1Char('(') + round2Text(cell.Speed) + QLatin1Char(')'));
+        print(scale_, r_.scale_, report_.scaleTexts, y,
+              r_.scale_.texts->text(round2Text(cell.Tempo) + QLatin1Char('(') +
+                                    round2Text(cell.Speed) + QLatin1Char(')')));
     }
 
     void invertBaseline() {
@@ -261,11 +260,11 @@ NoteRenderer::NoteRenderer(const ChartDocument& doc, const NotePictures& picture
       key_(makeStrip(StripStyle{})) {}
 
 NoteRenderer::Strip NoteRenderer::makeStrip(const StripStyle& style) {
-    return Strip{style, QFontMetricsF(style.font)};
+    return Strip{style, std::make_unique<StripTexts>(style.font)};
 }
 
-// Measuring a font costs more than a whole repaint's texts; it is done only
-// when the style changes.
+// Measuring a font and laying out texts cost more than a whole repaint; they
+// are done again only when the style changes.
 void NoteRenderer::setScaleStyle(const StripStyle& style) {
     if (!(style == scale_.style)) scale_ = makeStrip(style);
 }
