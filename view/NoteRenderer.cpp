@@ -8,6 +8,7 @@
 
 #include "ChartCheck.h"
 #include "Numbers.h"
+#include "PictureCopy.h"
 
 namespace lumidex {
 
@@ -43,6 +44,22 @@ int logicalWidth(const QImage& image) {
 
 int roundToInt(double x) {
     return static_cast<int>(roundHalfEven(x));
+}
+
+// The rows DrawNote gives a kind's picture (see there).
+struct NoteRows {
+    int top = 0;
+    int height = 0;
+};
+NoteRows noteRows(int kind, int dTop) {
+    if (kind == kTowerKind) return {dTop - kTowerRaise, kTowerHeight};
+    return {dTop, kNoteHeight};
+}
+
+// The part of a picture DrawNote puts on the canvas, in its own pixels.
+QRect notePart(const QImage& picture, int height) {
+    const qreal ratio = picture.devicePixelRatio();
+    return QRectF(0, 0, kCanvasWidth * ratio, height * ratio).toAlignedRect() & picture.rect();
 }
 
 }  // namespace
@@ -93,6 +110,7 @@ class RepaintPass {
                        style.style.background);
         strip.painter.setFont(style.style.font);
         strip.painter.setPen(style.style.text);
+        style.texts->fitTo(*strip.image);
     }
 
     // A text at the left edge with its top at row top. A long text (a tempo
@@ -101,14 +119,10 @@ class RepaintPass {
                int top, const StripTexts::Text& text, bool warning = false) {
         if (warning) strip.painter.setPen(style.style.warning);
         const double room = logicalWidth(*strip.image) - 1;
-        if (text.text.size() > kAlwaysFits && text.width > room) {
-            strip.painter.save();
-            strip.painter.scale(room / text.width, 1);
-            strip.painter.drawStaticText(QPointF(0, top), text.laidOut);
-            strip.painter.restore();
-        } else {
-            strip.painter.drawStaticText(QPointF(0, top), text.laidOut);
-        }
+        const bool narrow = text.text.size() > kAlwaysFits && text.width > room;
+        style.texts->print(strip.painter, *strip.image, top, text,
+                           warning ? style.style.warning : style.style.text, warning,
+                           narrow ? room / text.width : 1);
         if (warning) strip.painter.setPen(style.style.text);
         log.push_back(PrintedText{top, text.text, warning});
     }
@@ -121,11 +135,17 @@ class RepaintPass {
         const int top = row(roundToInt(range_.first / 3.0) * 3);
         const int height = logicalHeight(*canvas_.image);
         for (int y = top; y >= -kGridPitch; y -= kGridPitch)
-            if (y < height) canvas_.painter.drawImage(QPoint(0, y), tile);
+            if (y < height && !copyPicture(*canvas_.image, y, tile, tile.rect()))
+                canvas_.painter.drawImage(QPoint(0, y), tile);
     }
 
+    // DrawNote, copying the picture straight into the buffer where it can.
     void drawNote(int kind, int top) {
-        r_.DrawNote(canvas_.painter, kind, top);
+        const QImage& picture = r_.pictures_->picture(kind, r_.switches_.transparent);
+        const NoteRows rows = noteRows(kind, top);
+        if (!picture.isNull() &&
+            !copyPicture(*canvas_.image, rows.top, picture, notePart(picture, rows.height)))
+            r_.DrawNote(canvas_.painter, kind, top);
         report_.notes.push_back(PlacedNote{kind, top});
     }
 
@@ -260,7 +280,7 @@ NoteRenderer::NoteRenderer(const ChartDocument& doc, const NotePictures& picture
       key_(makeStrip(StripStyle{})) {}
 
 NoteRenderer::Strip NoteRenderer::makeStrip(const StripStyle& style) {
-    return Strip{style, std::make_unique<StripTexts>(style.font)};
+    return Strip{style, std::make_unique<StripTexts>(style.font, style.background)};
 }
 
 // Measuring a font and laying out texts cost more than a whole repaint; they

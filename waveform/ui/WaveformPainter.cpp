@@ -24,10 +24,12 @@ void fillRow(QRgb* line, int from, int to, QRgb colour) {
     std::fill(line + std::max(from, 0), line + std::max(to, 0), colour);
 }
 
-// Half-widths in device pixels of a level 0..1 on a strip `width` wide.
+// Half-widths in device pixels of a level 0..1 on a strip `width` wide,
+// rounded half away from zero (as lround, without its call).
 int halfWidth(float level, float gain, int width) {
-    const float scaled = std::min(1.0f, level * gain);
-    return int(std::lround(scaled * (width / 2)));
+    const float scaled = std::min(1.0f, level * gain) * float(width / 2);
+    const int whole = int(scaled);
+    return whole + (scaled - float(whole) >= 0.5f ? 1 : 0);
 }
 
 // One row: the RMS band over the peak band over the background, mirrored
