@@ -25,9 +25,9 @@ void PeakTable::appendBlock(const float* samples, int frames) {
         rms_.resize(1);
     }
     const int count = frames * std::max(channels_, 1);
-    // Eight independent lanes, so the compiler can keep them in one vector
+    // Sixteen independent lanes, so the compiler can keep them in vector
     // register: the analysis should cost little beside the decoding.
-    constexpr int kLanes = 8;
+    constexpr int kLanes = 16;
     float peaks[kLanes] = {};
     float sums[kLanes] = {};
     int i = 0;
