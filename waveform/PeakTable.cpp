@@ -108,8 +108,12 @@ int64_t PeakTable::weight(size_t lvl, size_t index) const {
 Envelope PeakTable::span(double from, double to) const {
     const int64_t n = blocks();
     if (n == 0 || !(to > from) || to <= 0 || from >= double(n) * kBlockFrames) return {};
-    size_t a = size_t(std::max<int64_t>(0, int64_t(std::floor(from / kBlockFrames))));
-    size_t b = size_t(std::min<int64_t>(n, int64_t(std::ceil(to / kBlockFrames))));
+    // floor and ceil of the block positions (to > 0 here), without calls.
+    const double first = from / kBlockFrames, end = to / kBlockFrames;
+    size_t a = first > 0 ? size_t(first) : 0;
+    int64_t whole = int64_t(end);
+    if (double(whole) < end) ++whole;
+    size_t b = size_t(std::min<int64_t>(n, whole));
     uint16_t peak = 0;
     double squares = 0;
     int64_t count = 0;
