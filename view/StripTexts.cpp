@@ -12,10 +12,10 @@ StripTexts::StripTexts(const QFont& font, const QColor& background)
     : font_(font), background_(background), metrics_(font) {}
 
 void StripTexts::fitTo(const QImage& strip) {
-    if (strip.size() == stampedFor_ && strip.devicePixelRatio() == stampedRatio_) return;
+    if (strip.width() == stampedWidth_ && strip.devicePixelRatio() == stampedRatio_) return;
     numbers_.clear();
     others_.clear();
-    stampedFor_ = strip.size();
+    stampedWidth_ = strip.width();
     stampedRatio_ = strip.devicePixelRatio();
 }
 
@@ -60,7 +60,7 @@ const StripTexts::Stamp& StripTexts::stampOf(const Text& text, const QColor& col
     stamp.made = true;
     const int room = int(std::ceil(metrics_.height())) + 2;
     const int ratio = int(stampedRatio_);
-    QImage image(stampedFor_.width(), (3 * room) * ratio, QImage::Format_RGB32);
+    QImage image(stampedWidth_, (3 * room) * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     {
         QPainter p(&image);
@@ -100,7 +100,7 @@ bool StripTexts::onBackground(const QImage& strip, int row, const Stamp& stamp) 
 
 void StripTexts::print(QPainter& painter, QImage& strip, int top, const Text& text,
                        const QColor& colour, bool warning, double xScale) {
-    const bool whole = stampedRatio_ == std::floor(stampedRatio_) && strip.size() == stampedFor_;
+    const bool whole = stampedRatio_ == std::floor(stampedRatio_) && strip.width() == stampedWidth_;
     if (!whole) return draw(painter, top, text, xScale);
     const Stamp& stamp = stampOf(text, colour, warning, xScale);
     const int row = top * int(stampedRatio_) + stamp.first;

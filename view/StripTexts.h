@@ -45,8 +45,8 @@ class StripTexts {
 
     StripTexts(const QFont& font, const QColor& background);
 
-    // Keeps the stamps when the strip has the size and pixel ratio they were
-    // made for, else drops every text. Call before a repaint's texts.
+    // Keeps the stamps when the strip has the width and pixel ratio they
+    // were made for, else drops every text. Call before a repaint's texts.
     void fitTo(const QImage& strip);
 
     // The text of a number, as QString::number writes it.
@@ -75,8 +75,8 @@ class StripTexts {
     QFontMetricsF metrics_;
     QHash<int, Text> numbers_;
     QHash<QString, Text> others_;
-    // The strip size and pixel ratio the stamps were made for.
-    QSize stampedFor_;
+    // The strip width and pixel ratio the stamps were made for.
+    int stampedWidth_ = 0;
     double stampedRatio_ = 0;
 };
 

@@ -110,7 +110,7 @@ TEST(PlainDrawing, RepaintsGiveThePixelsOfPlainDrawing) {
                  {DrawSwitches{false, false, false}, DrawSwitches{true, true, false},
                   DrawSwitches{true, false, true}}) {
                 renderer.setSwitches(s);
-                for (double base = 0; base <= last; base += 41) {
+                for (double base = 0; base <= last; base += 59) {
                     SCOPED_TRACE(::testing::Message()
                                  << "ratio " << ratio << ", " << tall << "x, view " << base
                                  << ", grid " << s.grid << " transparent " << s.transparent);
