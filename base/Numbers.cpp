@@ -1,6 +1,6 @@
 #include "Numbers.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -38,7 +38,7 @@ bool isDigit(QChar c) {
 // Length of the numeric body starting at i (digits with at most one full
 // stop, at least one digit, then an exponent only when it has digits).
 // 0 when there is no digit.
-qsizetype numericBody(const QString& s, qsizetype i) {
+qsizetype numericBody(QStringView s, qsizetype i) {
     const qsizetype start = i;
     qsizetype digits = 0;
     while (i < s.size() && isDigit(s[i])) ++i, ++digits;
@@ -149,7 +149,7 @@ QString round2Text(double x) {
     return numberText(round2(x));
 }
 
-bool isNumeric(const QString& text) {
+bool isNumeric(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i])) ++i;
@@ -161,17 +161,35 @@ bool isNumeric(const QString& text) {
     return i == n;
 }
 
-double val(const QString& text) {
+double val(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i])) ++i;
-    const qsizetype start = i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
+    const bool negative = i < n && text[i] == QLatin1Char('-');
+    if (i < n && (negative || text[i] == QLatin1Char('+'))) ++i;
     const qsizetype body = numericBody(text, i);
     if (body == 0) return 0;
-    const QByteArray number = text.mid(start, i + body - start).toLatin1();
-    errno = 0;
-    const double v = std::strtod(number.constData(), nullptr);
+    // from_chars reads the same decimal forms as strtod and rounds them
+    // correctly, as glibc's strtod does; it takes a minus sign but no plus.
+    std::string spill;
+    char local[64];
+    char* chars = local;
+    const qsizetype length = body + (negative ? 1 : 0);
+    if (length > qsizetype(sizeof local)) {
+        spill.resize(size_t(length));
+        chars = spill.data();
+    }
+    qsizetype k = 0;
+    if (negative) chars[k++] = '-';
+    for (qsizetype j = i; j < i + body; ++j) chars[k++] = char(text[j].unicode());
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(chars, chars + k, v);
+    if (r.ec != std::errc()) {
+        // Beyond the range of a double: strtod's infinity, or its underflow
+        // to a subnormal or zero.
+        const std::string terminated(chars, size_t(k));
+        v = std::strtod(terminated.c_str(), nullptr);
+    }
     if (std::isinf(v)) throw RuntimeError(rterr::Overflow);
     return v;
 }
