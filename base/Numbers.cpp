@@ -1,5 +1,6 @@
 #include "Numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -100,14 +101,30 @@ double round2(double x) {
 
 QString numberText(double x) {
     if (!std::isfinite(x) || x == 0) return QStringLiteral("0");
-    // 15 significant digits in scientific form, then written out plainly.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", x);
-    const bool negative = buf[0] == '-';
-    const char* p = buf + (negative ? 1 : 0);
+    const bool negative = std::signbit(x);
+    // The shortest digits that read back as x. With at most 15 of them they
+    // are also the 15-digit rounding of x (without its trailing zeros): the
+    // 15-digit grid is coarser than the doubles, so the nearest point of it
+    // to x is the one x reads back from.
+    char sci[32];
+    const char* end =
+        std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific).ptr;
     std::string digits;
-    digits += p[0];
-    const char* q = p + 2;  // after "d."
+    const char* p = sci;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p != '.') digits += *p;
+    if (digits.size() <= 15 && p < end) {
+        const char* exponent = p + 1 < end && p[1] == '+' ? p + 2 : p + 1;
+        int exp10 = 0;
+        std::from_chars(exponent, end, exp10);
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        return placeDecimalPoint(digits, exp10, negative);
+    }
+    // Otherwise 15 significant digits in scientific form, then written out plainly.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));
+    digits.assign(1, buf[0]);
+    const char* q = buf + 2;  // after "d."
     while (*q != 'e') digits += *q++;
     const int exp10 = std::atoi(q + 1);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
@@ -121,32 +138,36 @@ double fileValue(double x) {
     return std::strtod(buf, nullptr);
 }
 
-QString round2Text(double x) {
-    // Fast path: when x * 100 is not close to a half-way point, the exact
-    // decimal rounding of x is n / 100 for n = nearest(x * 100), and n / 100
-    // with at most 13 digits prints back as exactly those digits.
+int round2Chars(double x, char (&buf)[32]) {
+    // When x * 100 is not close to a half-way point, the exact decimal
+    // rounding of x is n / 100 for n = nearest(x * 100), and n / 100 with at
+    // most 13 digits prints back as exactly those digits.
     const double y = x * 100.0;
-    if (std::fabs(y) < 1e12) {
-        const double n = std::nearbyint(y);
-        const double frac = std::fabs(y - n);
-        if (frac < 0.4999) {
-            const long long v = static_cast<long long>(n);
-            if (v == 0) return QStringLiteral("0");
-            const bool negative = v < 0;
-            long long a = negative ? -v : v;
-            const long long whole = a / 100;
-            int cents = static_cast<int>(a % 100);
-            QString text = negative ? QStringLiteral("-") : QString();
-            text += QString::number(whole);
-            if (cents != 0) {
-                text += QLatin1Char('.');
-                text += QLatin1Char(static_cast<char>('0' + cents / 10));
-                if (cents % 10 != 0) text += QLatin1Char(static_cast<char>('0' + cents % 10));
-            }
-            return text;
-        }
+    if (!(std::fabs(y) < 1e12)) return 0;
+    const double n = std::nearbyint(y);
+    if (!(std::fabs(y - n) < 0.4999)) return 0;
+    const long long v = static_cast<long long>(n);
+    if (v == 0) {
+        buf[0] = '0';
+        return 1;
     }
-    return numberText(round2(x));
+    char* end = buf;
+    if (v < 0) *end++ = '-';
+    const long long a = v < 0 ? -v : v;
+    end = std::to_chars(end, buf + sizeof buf, a / 100).ptr;
+    const int cents = static_cast<int>(a % 100);
+    if (cents != 0) {
+        *end++ = '.';
+        *end++ = static_cast<char>('0' + cents / 10);
+        if (cents % 10 != 0) *end++ = static_cast<char>('0' + cents % 10);
+    }
+    return static_cast<int>(end - buf);
+}
+
+QString round2Text(double x) {
+    char buf[32];
+    const int length = round2Chars(x, buf);
+    return length > 0 ? QString::fromLatin1(buf, length) : numberText(round2(x));
 }
 
 bool isNumeric(QStringView text) {

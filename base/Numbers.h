@@ -40,6 +40,9 @@ double fileValue(double x);
 // numberText(round2(x)) with a fast path for the common case; identical
 // results for every input.
 QString round2Text(double x);
+// Its fast path: the text of round2Text(x) in buf and its length, or 0 when
+// x needs the slow path (numberText(round2(x))).
+int round2Chars(double x, char (&buf)[32]);
 
 // The numeric test: optional blanks, an optional sign, digits with at most
 // one full stop (at least one digit), an optional exponent (e or E, an
