@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "RuntimeError.h"
@@ -77,6 +78,29 @@ QString placeDecimalPoint(const std::string& digits, int exp10, bool negative) {
         out += digits.substr(static_cast<size_t>(exp10 + 1));
     }
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+// The value of a plain decimal of at most 15 digits and 22 decimals
+// ("150", "12.5"), the common case, without a general parse: its digits as
+// an integer m and 10^k are both exact doubles, so m / 10^k is the correctly
+// rounded quotient, the double strtod gives. nullopt for any other form.
+std::optional<double> shortDecimal(QStringView body) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    int64_t m = 0;
+    int digits = 0, decimals = -1;
+    for (const QChar c : body) {
+        if (c == QLatin1Char('.')) {
+            decimals = 0;
+            continue;
+        }
+        if (!isDigit(c) || ++digits > 15) return std::nullopt;  // an exponent, or too long
+        m = m * 10 + (c.unicode() - u'0');
+        if (decimals >= 0) ++decimals;
+    }
+    if (decimals > 22) return std::nullopt;
+    return decimals > 0 ? double(m) / kPowers[decimals] : double(m);
 }
 
 }  // namespace
@@ -190,6 +214,7 @@ double val(QStringView text) {
     if (i < n && (negative || text[i] == QLatin1Char('+'))) ++i;
     const qsizetype body = numericBody(text, i);
     if (body == 0) return 0;
+    if (const std::optional<double> v = shortDecimal(text.mid(i, body))) return negative ? -*v : *v;
     // from_chars reads the same decimal forms as strtod and rounds them
     // correctly, as glibc's strtod does; it takes a minus sign but no plus.
     std::string spill;

@@ -31,7 +31,9 @@
 #include "Vornix.h"
 
 #include <QHash>
+
 #include <QStringView>
+#include <algorithm>
 
 namespace vornix {
 
@@ -48,6 +50,11 @@ inline bool isBlank(char16_t c) {
 inline bool isNameChar(char16_t c) {
     return !isBlank(c) && c != u'=' && c != u'>' && c != u'/' && c != u'<' && c != u'"' &&
            c != u'\'';
+}
+
+// Equal texts; inline, as names are a few units long.
+inline bool sameUnits(QStringView a, QStringView b) {
+    return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
 }
 
 class Scanner {
@@ -401,7 +408,7 @@ XmlElements::XmlElements(QStringView text) : text_(text) {
     QStringView lastName;
     std::vector<Element>* lastList = nullptr;
     const auto listOf = [&](QStringView name) -> std::vector<Element>& {
-        if (!lastList || name != lastName) {
+        if (!lastList || !sameUnits(name, lastName)) {
             lastList = &byTag_[name];
             lastName = name;
         }
@@ -470,7 +477,7 @@ void XmlElements::attributes(const Element& e, std::initializer_list<QStringView
         const QStringView attributeName = text_.mid(a.nameBegin, a.nameEnd - a.nameBegin);
         size_t k = 0;
         for (const QStringView name : names) {
-            if (!values[k] && attributeName == name) {
+            if (!values[k] && sameUnits(attributeName, name)) {
                 values[k] = text_.mid(a.valueBegin, a.valueEnd - a.valueBegin);
                 --missing;
             }
