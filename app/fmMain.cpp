@@ -23,7 +23,7 @@
 #include "PlaybackController.h"
 #include "RecentMenu.h"
 #include "RecoveryController.h"
-#include "SoundFile.h"
+#include "FileIO.h"
 #include "TempoController.h"
 #include "WaveformController.h"
 #include "WindowWidgets.h"
