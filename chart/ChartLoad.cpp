@@ -498,7 +498,7 @@ int loadChartBytes(ChartDocument& doc, const QByteArray& bytes, int flags, LoadR
     // views of it, so nothing of the text is copied but the texts the chart
     // keeps.
     const QString text = decodeChart(bytes);
-    const vornix::XmlElements elements(text);
+    const vornix::XmlElements elements(text, {std::begin(kChartTags), std::end(kChartTags)});
     if (!holdsChart(elements)) return 0;
     LoadReport local;
     ChartReader(doc, elements, flags, report ? *report : local).read();

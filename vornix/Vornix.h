@@ -70,25 +70,29 @@ int32_t XMLPickAttribPosW(int32_t& pos, int32_t& len, const QString& text, const
 int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, const QString& tag,
                            int32_t& runningPos, int32_t flags);
 
-// Every element of a text, found in one walk over it, without copying
-// anything: for each tag the elements XMLPickFullTagPosW visits with a
-// running position from 0 (same order, same extents), and their attributes
-// as XMLPickAttribPosW finds them. Tags are names (no blank, "=", ">", "/",
-// "<" or quote, as every chart tag). Holds a view of the text, which must
-// outlive it; the views it answers point into that text.
+// The elements of the given tags in a text, found in one walk over it,
+// without copying anything: for each tag the elements XMLPickFullTagPosW
+// visits with a running position from 0 (same order, same extents), and
+// their attributes as XMLPickAttribPosW finds them. Tags are names (no
+// blank, "=", ">", "/", "<" or quote, as every chart tag). Holds a view of
+// the text, which must outlive it; the views it answers point into that
+// text. Memory: a few dozen bytes per element of those tags, and attribute
+// positions kept within the size of the text.
 class XmlElements {
   public:
     struct Element {
         int32_t pos = 0;      // the offset of its "<"
         int32_t len = 0;      // through its end tag, or its start tag alone
         int32_t nameEnd = 0;  // where its attributes begin
-        int32_t attributesBegin = 0, attributesEnd = 0;  // its attributes, as the walk read them
-        bool closed = false;                             // its start tag ends in ">"
+        int32_t attributesBegin = 0,
+                attributesEnd = 0;  // its attributes as the walk read them; -1: not kept
+        bool closed = false;        // its start tag ends in ">"
     };
 
-    explicit XmlElements(QStringView text);
+    XmlElements(QStringView text, const std::vector<QStringView>& tags);
 
-    // Every element of tag in document order; empty when there is none.
+    // Every element of tag in document order; empty when there is none (or
+    // the tag was not asked for).
     const std::vector<Element>& elements(QStringView tag) const;
     bool has(QStringView tag) const;
 

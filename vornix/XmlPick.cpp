@@ -34,6 +34,7 @@
 
 #include <QStringView>
 #include <algorithm>
+#include <utility>
 
 namespace vornix {
 
@@ -396,9 +397,18 @@ int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, cons
     return pos;
 }
 
-XmlElements::XmlElements(QStringView text) : text_(text) {
+XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags) : text_(text) {
     const Scanner sc(text);
-    attributes_.reserve(size_t(text.size() / 16));
+    const auto isWanted = [&](QStringView name) {
+        return std::any_of(tags.begin(), tags.end(),
+                           [name](QStringView tag) { return sameUnits(name, tag); });
+    };
+    // The attributes kept take at most as much memory as the text; elements
+    // past that budget have theirs read again when asked (a chart keeps
+    // about one attribute in 12 units).
+    const size_t budget = size_t(text.size()) / 8 + 64;
+    attributes_.reserve(std::min<size_t>(budget, size_t(text.size()) / 12 + 64));
+    bool overBudget = false;
     // Per tag, the element still looking for its end tag: the next end tag
     // of that name closes it, the next start tag of that name leaves it the
     // start tag alone (what XMLPickFullTagPosW's search for the end finds).
@@ -417,11 +427,12 @@ XmlElements::XmlElements(QStringView text) : text_(text) {
     size_t attributesBegin = 0;
     const auto onToken = [&](const Scanner::Token& t) {
         const size_t attributesEnd = attributes_.size();
-        if (!t.named) {
-            attributes_.resize(attributesBegin);  // no element: its attributes are never read
-            return;
-        }
+        const bool tagOverBudget = std::exchange(overBudget, false);
+        // Attributes are kept for an element only; the others' are dropped.
+        const auto drop = [&] { attributes_.resize(attributesBegin); };
+        if (!t.named) return drop();
         const QStringView name = text.mid(t.nameBegin, t.nameEnd - t.nameBegin);
+        if (!isWanted(name)) return drop();
         if (t.isEnd) {
             const auto waiting = open.find(name);
             if (waiting == open.end()) return;
@@ -432,10 +443,15 @@ XmlElements::XmlElements(QStringView text) : text_(text) {
         }
         std::vector<Element>& list = listOf(name);
         Element e{t.lt, t.start.end - t.lt, t.nameEnd};
-        e.attributesBegin = int32_t(attributesBegin);
-        e.attributesEnd = int32_t(attributesEnd);
         e.closed = t.start.closed;
-        attributesBegin = attributesEnd;
+        if (tagOverBudget) {
+            drop();
+            e.attributesBegin = e.attributesEnd = -1;  // read again when asked
+        } else {
+            e.attributesBegin = int32_t(attributesBegin);
+            e.attributesEnd = int32_t(attributesEnd);
+            attributesBegin = attributesEnd;
+        }
         list.push_back(e);
         if (t.start.closed && !t.start.selfClosing)
             open.insert(name, int(list.size() - 1));
@@ -443,7 +459,10 @@ XmlElements::XmlElements(QStringView text) : text_(text) {
             open.remove(name);
     };
     const auto onAttribute = [&](const Scanner::Attribute& a) {
-        attributes_.push_back({a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+        if (attributes_.size() < budget)
+            attributes_.push_back({a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+        else
+            overBudget = true;
     };
     sc.forEachToken(onToken, onAttribute);
 }
@@ -461,10 +480,10 @@ bool XmlElements::has(QStringView tag) const {
 void XmlElements::attributes(const Element& e, std::initializer_list<QStringView> names,
                              std::optional<QStringView>* values) const {
     for (size_t k = 0; k < names.size(); ++k) values[k].reset();
-    if (!e.closed) {
+    if (!e.closed || e.attributesBegin < 0) {
         // A start tag without its ">": how its last value ends may depend on
         // what follows the element, so it is scanned again within the
-        // element's own text.
+        // element's own text (as is one whose attributes were not kept).
         scan(text_.left(e.pos + e.len), e.nameEnd, names, values);
         return;
     }

@@ -31,7 +31,7 @@ inline bool sameValue(std::optional<QStringView> a, std::optional<QStringView> b
 // every element's attribute (alone and among others).
 inline std::string xmlIndexDifference(const QString& text, const QString& tag,
                                       const QString& attribute) {
-    const vornix::XmlElements index(text);
+    const vornix::XmlElements index(text, {tag, u"EFFECT"});
     if (!sameValue(index.firstAttribute(tag, attribute), pickedAttribute(text, tag, attribute)))
         return "first element's attribute";
     int32_t running = 0;

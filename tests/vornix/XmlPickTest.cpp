@@ -192,6 +192,8 @@ TEST(XmlElements, FindsWhatThePickersFind) {
         // A start tag without ">" whose value ends differently when the scan
         // sees what follows the element.
         QStringLiteral("<A Coord=\"= >x\"\"\"<=/  \n=x<"),
+        // More attributes than the index keeps: read again when asked.
+        "<A " + QStringLiteral("x ").repeated(1000) + "Coord=\"1\"></A><A Coord=\"2\">",
     };
     const char* tags[] = {"A", "AREA", "BPM", "TITLE", "EFFECT", "B"};
     const char* attributes[] = {"Coord", "BPM", "Name", "Snd", "AutoPlay", "y"};
