@@ -1,10 +1,12 @@
 #include "Numbers.h"
 
-#include <cerrno>
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "RuntimeError.h"
@@ -38,7 +40,7 @@ bool isDigit(QChar c) {
 // Length of the numeric body starting at i (digits with at most one full
 // stop, at least one digit, then an exponent only when it has digits).
 // 0 when there is no digit.
-qsizetype numericBody(const QString& s, qsizetype i) {
+qsizetype numericBody(QStringView s, qsizetype i) {
     const qsizetype start = i;
     qsizetype digits = 0;
     while (i < s.size() && isDigit(s[i])) ++i, ++digits;
@@ -78,6 +80,29 @@ QString placeDecimalPoint(const std::string& digits, int exp10, bool negative) {
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
+// The value of a plain decimal of at most 15 digits and 22 decimals
+// ("150", "12.5"), the common case, without a general parse: its digits as
+// an integer m and 10^k are both exact doubles, so m / 10^k is the correctly
+// rounded quotient, the double strtod gives. nullopt for any other form.
+std::optional<double> shortDecimal(QStringView body) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    int64_t m = 0;
+    int digits = 0, decimals = -1;
+    for (const QChar c : body) {
+        if (c == QLatin1Char('.')) {
+            decimals = 0;
+            continue;
+        }
+        if (!isDigit(c) || ++digits > 15) return std::nullopt;  // an exponent, or too long
+        m = m * 10 + (c.unicode() - u'0');
+        if (decimals >= 0) ++decimals;
+    }
+    if (decimals > 22) return std::nullopt;
+    return decimals > 0 ? double(m) / kPowers[decimals] : double(m);
+}
+
 }  // namespace
 
 int32_t toInt32(double x) {
@@ -100,14 +125,30 @@ double round2(double x) {
 
 QString numberText(double x) {
     if (!std::isfinite(x) || x == 0) return QStringLiteral("0");
-    // 15 significant digits in scientific form, then written out plainly.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", x);
-    const bool negative = buf[0] == '-';
-    const char* p = buf + (negative ? 1 : 0);
+    const bool negative = std::signbit(x);
+    // The shortest digits that read back as x. With at most 15 of them they
+    // are also the 15-digit rounding of x (without its trailing zeros): the
+    // 15-digit grid is coarser than the doubles, so the nearest point of it
+    // to x is the one x reads back from.
+    char sci[32];
+    const char* end =
+        std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific).ptr;
     std::string digits;
-    digits += p[0];
-    const char* q = p + 2;  // after "d."
+    const char* p = sci;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p != '.') digits += *p;
+    if (digits.size() <= 15 && p < end) {
+        const char* exponent = p + 1 < end && p[1] == '+' ? p + 2 : p + 1;
+        int exp10 = 0;
+        std::from_chars(exponent, end, exp10);
+        while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+        return placeDecimalPoint(digits, exp10, negative);
+    }
+    // Otherwise 15 significant digits in scientific form, then written out plainly.
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(x));
+    digits.assign(1, buf[0]);
+    const char* q = buf + 2;  // after "d."
     while (*q != 'e') digits += *q++;
     const int exp10 = std::atoi(q + 1);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
@@ -121,35 +162,39 @@ double fileValue(double x) {
     return std::strtod(buf, nullptr);
 }
 
-QString round2Text(double x) {
-    // Fast path: when x * 100 is not close to a half-way point, the exact
-    // decimal rounding of x is n / 100 for n = nearest(x * 100), and n / 100
-    // with at most 13 digits prints back as exactly those digits.
+int round2Chars(double x, char (&buf)[32]) {
+    // When x * 100 is not close to a half-way point, the exact decimal
+    // rounding of x is n / 100 for n = nearest(x * 100), and n / 100 with at
+    // most 13 digits prints back as exactly those digits.
     const double y = x * 100.0;
-    if (std::fabs(y) < 1e12) {
-        const double n = std::nearbyint(y);
-        const double frac = std::fabs(y - n);
-        if (frac < 0.4999) {
-            const long long v = static_cast<long long>(n);
-            if (v == 0) return QStringLiteral("0");
-            const bool negative = v < 0;
-            long long a = negative ? -v : v;
-            const long long whole = a / 100;
-            int cents = static_cast<int>(a % 100);
-            QString text = negative ? QStringLiteral("-") : QString();
-            text += QString::number(whole);
-            if (cents != 0) {
-                text += QLatin1Char('.');
-                text += QLatin1Char(static_cast<char>('0' + cents / 10));
-                if (cents % 10 != 0) text += QLatin1Char(static_cast<char>('0' + cents % 10));
-            }
-            return text;
-        }
+    if (!(std::fabs(y) < 1e12)) return 0;
+    const double n = std::nearbyint(y);
+    if (!(std::fabs(y - n) < 0.4999)) return 0;
+    const long long v = static_cast<long long>(n);
+    if (v == 0) {
+        buf[0] = '0';
+        return 1;
     }
-    return numberText(round2(x));
+    char* end = buf;
+    if (v < 0) *end++ = '-';
+    const long long a = v < 0 ? -v : v;
+    end = std::to_chars(end, buf + sizeof buf, a / 100).ptr;
+    const int cents = static_cast<int>(a % 100);
+    if (cents != 0) {
+        *end++ = '.';
+        *end++ = static_cast<char>('0' + cents / 10);
+        if (cents % 10 != 0) *end++ = static_cast<char>('0' + cents % 10);
+    }
+    return static_cast<int>(end - buf);
 }
 
-bool isNumeric(const QString& text) {
+QString round2Text(double x) {
+    char buf[32];
+    const int length = round2Chars(x, buf);
+    return length > 0 ? QString::fromLatin1(buf, length) : numberText(round2(x));
+}
+
+bool isNumeric(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i])) ++i;
@@ -161,17 +206,36 @@ bool isNumeric(const QString& text) {
     return i == n;
 }
 
-double val(const QString& text) {
+double val(QStringView text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i])) ++i;
-    const qsizetype start = i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) ++i;
+    const bool negative = i < n && text[i] == QLatin1Char('-');
+    if (i < n && (negative || text[i] == QLatin1Char('+'))) ++i;
     const qsizetype body = numericBody(text, i);
     if (body == 0) return 0;
-    const QByteArray number = text.mid(start, i + body - start).toLatin1();
-    errno = 0;
-    const double v = std::strtod(number.constData(), nullptr);
+    if (const std::optional<double> v = shortDecimal(text.mid(i, body))) return negative ? -*v : *v;
+    // from_chars reads the same decimal forms as strtod and rounds them
+    // correctly, as glibc's strtod does; it takes a minus sign but no plus.
+    std::string spill;
+    char local[64];
+    char* chars = local;
+    const qsizetype length = body + (negative ? 1 : 0);
+    if (length > qsizetype(sizeof local)) {
+        spill.resize(size_t(length));
+        chars = spill.data();
+    }
+    qsizetype k = 0;
+    if (negative) chars[k++] = '-';
+    for (qsizetype j = i; j < i + body; ++j) chars[k++] = char(text[j].unicode());
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(chars, chars + k, v);
+    if (r.ec != std::errc()) {
+        // Beyond the range of a double: strtod's infinity, or its underflow
+        // to a subnormal or zero.
+        const std::string terminated(chars, size_t(k));
+        v = std::strtod(terminated.c_str(), nullptr);
+    }
     if (std::isinf(v)) throw RuntimeError(rterr::Overflow);
     return v;
 }

@@ -5,6 +5,7 @@
 // every number written into a chart goes through here.
 
 #include <QString>
+#include <QStringView>
 #include <cstdint>
 
 namespace lumidex {
@@ -39,18 +40,27 @@ double fileValue(double x);
 // numberText(round2(x)) with a fast path for the common case; identical
 // results for every input.
 QString round2Text(double x);
+// Its fast path: the text of round2Text(x) in buf and its length, or 0 when
+// x needs the slow path (numberText(round2(x))).
+int round2Chars(double x, char (&buf)[32]);
 
 // The numeric test: optional blanks, an optional sign, digits with at most
 // one full stop (at least one digit), an optional exponent (e or E, an
 // optional sign, at least one digit), optional blanks; nothing else.
 // "", ".", "1e", "1,5", "0x10" and "12abc" are not numeric.
-bool isNumeric(const QString& text);
+bool isNumeric(QStringView text);
+inline bool isNumeric(const QString& text) {
+    return isNumeric(QStringView(text));
+}
 
 // The leading-numeric parse: skips leading blanks, takes an optional sign and
 // the longest numeric prefix (digits, one full stop, an exponent only when
 // digits follow it); 0 when there is none. "12abc" -> 12, " -1.5e2x" -> -150,
 // "1e" -> 1, "abc" -> 0. Throws RuntimeError(Overflow) when the number is too
-// large for a double ("1e999").
-double val(const QString& text);
+// large for a double ("1e999"). Gives the double strtod gives, bit for bit.
+double val(QStringView text);
+inline double val(const QString& text) {
+    return val(QStringView(text));
+}
 
 }  // namespace lumidex

@@ -35,4 +35,23 @@ inline std::unique_ptr<ChartDocument> maximalChart() {
     return doc;
 }
 
+// The chart of the resave timing: a note in every one of the 30001 cells (a
+// long note every 60 coords), 2000 key sounds and a scroll speed change every
+// 12 coords, so the file holds 2500 BPM elements (the load reads the first
+// 1000 and says so).
+inline std::unique_ptr<ChartDocument> fullChart() {
+    auto doc = maximalChart();
+    for (int c = 12; c <= kMaxCoord; c += 12) doc->fillSpeedTempoFrom(c, c % 24 ? 300 : 150, 150);
+    for (int c = 0; c <= kMaxCoord; ++c) {
+        const int inLong = c % 60;
+        if (inLong == 0)
+            doc->setNote(c, 128 + 3 * (c / 60 % 6), 1 + c % 2000);
+        else if (inLong == 24)
+            doc->setNote(c, 130 + 3 * (c / 60 % 6), 0);
+        else
+            doc->setNote(c, 16 + c % 19, 1 + c % 2000);
+    }
+    return doc;
+}
+
 }  // namespace lumidex

@@ -132,16 +132,27 @@ int longNoteEnd(const ChartDocument& doc, int start, double p, int c);
 // links are not resolved), with a trailing "/".
 QString folderOf(const QString& path);
 
-// The piece list a whole file is composed in; joined once at the end.
+// The text a whole file is composed in: one buffer, reserved for the whole
+// file up front, that every append writes into in place (nothing is joined
+// or copied at the end).
 class CStringBuilder {
   public:
-    CStringBuilder& Append(const QString& newStr);
-    CStringBuilder& AppendLine(const QString& newStr);  // the text, then CR LF
-    QByteArray ToAnsiArray(int lcid = 0) const;         // GB18030 ("?" for the unencodable)
+    void reserve(qsizetype units);
+    CStringBuilder& Append(QStringView newStr);
+    CStringBuilder& Append(QLatin1StringView newStr);
+    CStringBuilder& AppendLine(QStringView newStr);  // the text, then CR LF
+    CStringBuilder& AppendLine(QLatin1StringView newStr);
+    CStringBuilder& AppendNumber(int n);         // plain decimal
+    CStringBuilder& AppendRound2(double x);      // round2Text(x)
+    QByteArray ToAnsiArray(int lcid = 0) const;  // GB18030 ("?" for the unencodable)
     QString ToString() const;
 
   private:
-    QStringList parts_;
+    char16_t* room(qsizetype units);  // where the next units go; grows the buffer
+
+    QString text_;  // sized ahead; the first used_ units are the text
+    qsizetype used_ = 0;
+    bool ascii_ = true;  // nothing but ASCII was appended
 };
 
 }  // namespace lumidex

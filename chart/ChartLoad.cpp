@@ -27,9 +27,9 @@ namespace lumidex {
 
 namespace {
 
-const QString kTagBpm = QStringLiteral("BPM");
-const QString kTagEffect = QStringLiteral("EFFECT");
-const QString kTagArea = QStringLiteral("AREA");
+constexpr QStringView kTagBpm = u"BPM";
+constexpr QStringView kTagEffect = u"EFFECT";
+constexpr QStringView kTagArea = u"AREA";
 
 // Thirty times the largest chart the format can hold: anything larger is not
 // a chart, and reading it would only cost memory and time.
@@ -37,10 +37,8 @@ constexpr qint64 kMaxChartBytes = qint64(64) << 20;
 const QString kTooLarge = QStringLiteral("the entry is larger than 64 MiB");
 
 // The elements a chart is made of. A file with none of them is not a chart.
-const QStringList kChartTags = {QStringLiteral("TITLE"),   QStringLiteral("BPM"),
-                                QStringLiteral("BGM"),     QStringLiteral("DELAY"),
-                                QStringLiteral("LONGCRT"), QStringLiteral("LENGTH"),
-                                QStringLiteral("EFFECT"),  QStringLiteral("AREA")};
+constexpr QStringView kChartTags[] = {u"TITLE",   u"BPM",    u"BGM",    u"DELAY",
+                                      u"LONGCRT", u"LENGTH", u"EFFECT", u"AREA"};
 
 // Runs one step of filling the model; a run-time error skips only that step.
 template <class Step>
@@ -93,11 +91,9 @@ ChartBytes readPakFile(const QString& entry, const QString& pakFn) {
 }
 
 // True when the text holds at least one element a chart is made of.
-bool holdsChart(const QString& text) {
-    return std::any_of(kChartTags.begin(), kChartTags.end(), [&](const QString& tag) {
-        int32_t running = 0;
-        return PickFullTag(text, tag, running, 1) != kPickError;
-    });
+bool holdsChart(const vornix::XmlElements& elements) {
+    return std::any_of(std::begin(kChartTags), std::end(kChartTags),
+                       [&](QStringView tag) { return elements.has(tag); });
 }
 
 QString whereFrom(const QString& fn, const QString& pakFn) {
@@ -121,22 +117,24 @@ bool declaresUtf8(const QByteArray& bytes) {
            value.startsWith("\"utf8\"") || value.startsWith("'utf8'");
 }
 
+// True when every byte is below 0x80. Such bytes carry no byte-order mark
+// and read the same in GB18030, UTF-8 and Latin-1.
+bool isAscii(const QByteArray& bytes) {
+    unsigned char any = 0;  // no early exit, so the loop vectorises
+    for (const char b : bytes) any |= static_cast<unsigned char>(b);
+    return any < 0x80;
+}
+
 // The text of the bytes: by their byte-order mark, else as UTF-8 when they
 // declare it and are valid UTF-8, else as GB18030 (what the saver writes).
 QString decodeChart(const QByteArray& bytes) {
+    if (isAscii(bytes)) return QString::fromLatin1(bytes);
     if (declaresUtf8(bytes)) {
         QStringDecoder utf8(QStringDecoder::Utf8);
         QString text = utf8.decode(bytes);
         if (!utf8.hasError()) return text;
     }
     return BytesToText(bytes, 0);
-}
-
-// Phase 1: the decoded text, when the bytes hold a chart.
-std::optional<QString> chartText(const QByteArray& bytes) {
-    QString text = decodeChart(bytes);
-    if (holdsChart(text)) return text;
-    return std::nullopt;
 }
 
 // Reads the bytes and hands them to loadChartBytes. False, with *failure
@@ -164,11 +162,14 @@ bool loadChart(ChartDocument& doc, const QString& fn, int flags, const QString& 
     return false;
 }
 
-// Phase 2: fills the model from the text of a chart.
+// Phase 2: fills the model from the elements of a chart.
 class ChartReader {
   public:
-    ChartReader(ChartDocument& doc, const QString& text, int flags, LoadReport& report)
-        : doc_(doc), text_(text), flags_(flags), report_(report) {}
+    using Element = vornix::XmlElements::Element;
+
+    ChartReader(ChartDocument& doc, const vornix::XmlElements& elements, int flags,
+                LoadReport& report)
+        : doc_(doc), elements_(elements), flags_(flags), report_(report) {}
 
     void read() {
         forgetPreviousChart();
@@ -185,18 +186,14 @@ class ChartReader {
     }
 
   private:
-    // Calls visit(element text, slot) for every element of tag in document
-    // order until limit of them were stored; slot counts from 1 and moves on
-    // when visit answers that it stored the element. Answers how many were
+    // Calls visit(element, slot) for every element of tag in document order
+    // until limit of them were stored; slot counts from 1 and moves on when
+    // visit answers that it stored the element. Answers how many were
     // stored; *beyond (when given) receives how many were left past limit.
     template <class Visit>
-    int forEachElement(const QString& tag, int limit, Visit&& visit, int* beyond = nullptr) {
-        int32_t running = 0;
+    int forEachElement(QStringView tag, int limit, Visit&& visit, int* beyond = nullptr) {
         int stored = 0;
-        for (;;) {
-            const int32_t before = running;
-            const QString element = PickFullTag(text_, tag, running, 1);
-            if (element == kPickError || running <= before) break;
+        for (const Element& element : elements_.elements(tag)) {
             if (stored >= limit) {
                 if (!beyond) break;
                 ++*beyond;
@@ -207,8 +204,11 @@ class ChartReader {
         return stored;
     }
 
-    QString attribute(const QString& tag, const QString& name) const {
-        return PickAttribute(text_, tag, 1, name);
+    // A header text: the attribute of the first element of tag, or the
+    // literal "^ERROR" when it is missing.
+    QString attribute(QStringView tag, QStringView name) const {
+        const std::optional<QStringView> value = elements_.firstAttribute(tag, name);
+        return value ? value->toString() : kPickError;
     }
 
     // Values a step may fail to set start from their defaults, so nothing of
@@ -243,21 +243,20 @@ class ChartReader {
     // of the first BPM element is taken by readTempo, with the others.
     void readHeader() {
         HeaderTexts& h = doc_.Header;
-        h.Name = attribute(QStringLiteral("TITLE"), QStringLiteral("Name"));
-        h.BPM = attribute(kTagBpm, QStringLiteral("BPM"));
-        h.BPMO = attribute(kTagBpm, QStringLiteral("OriginalBPM"));
+        h.Name = attribute(u"TITLE", u"Name");
+        h.BPM = attribute(kTagBpm, u"BPM");
+        h.BPMO = attribute(kTagBpm, u"OriginalBPM");
         if (h.BPMO == kPickError) h.BPMO = h.BPM;
-        h.BGM = attribute(QStringLiteral("BGM"), QStringLiteral("Name"));
-        h.BGMVolume = attribute(QStringLiteral("BGM"), QStringLiteral("Volume"));
+        h.BGM = attribute(u"BGM", u"Name");
+        h.BGMVolume = attribute(u"BGM", u"Volume");
         doc_.keySound(0) = KeySound{h.BGM, h.BGMVolume};
-        h.Delay = attribute(QStringLiteral("DELAY"), QStringLiteral("Value"));
+        h.Delay = attribute(u"DELAY", u"Value");
         if (h.Delay != kPickError) {
             const std::optional<double> delay =
                 headerNumber(QStringLiteral("DELAY"), h.Delay, ChartValue::Delay);
             if (delay) doc_.Delay = *delay;
         }
-        const QString longCorrection =
-            attribute(QStringLiteral("LONGCRT"), QStringLiteral("Value"));
+        const QString longCorrection = attribute(u"LONGCRT", u"Value");
         if (longCorrection != kPickError) {
             const std::optional<double> v =
                 headerNumber(QStringLiteral("LONGCRT"), longCorrection, ChartValue::LongCorrection);
@@ -275,8 +274,8 @@ class ChartReader {
         int element = 0;
         doc_.TempoCount = forEachElement(
             kTagBpm, kMaxTempoRecord,
-            [&](const QString& text, int slot) {
-                const std::optional<TempoChange> record = readTempoRecord(text, ++element);
+            [&](const Element& e, int slot) {
+                const std::optional<TempoChange> record = readTempoRecord(e, ++element);
                 if (record) doc_.tempoChange(slot) = *record;
                 return record.has_value();
             },
@@ -305,11 +304,10 @@ class ChartReader {
 
     // A number of a BPM element, or NaN when it is absent, unreadable or
     // beyond what a chart can hold.
-    static double tempoNumber(const QString& element, const QString& name, ChartValue value) {
-        const QString text = PickAttribute(element, kTagBpm, 1, name);
-        if (text == kPickError) return std::numeric_limits<double>::quiet_NaN();
+    static double tempoNumber(std::optional<QStringView> text, ChartValue value) {
+        if (!text) return std::numeric_limits<double>::quiet_NaN();
         try {
-            const double v = val(text);
+            const double v = val(*text);
             if (withinLimits(value, v)) return fileValue(v);
         } catch (const RuntimeError&) {
         }
@@ -319,17 +317,16 @@ class ChartReader {
     // One BPM element: a tempo or speed beyond the limits takes the other
     // one's value (as an absent OriginalBPM does); with neither usable, or a
     // frame too large for a double, the element is left out.
-    std::optional<TempoChange> readTempoRecord(const QString& element, int number) {
+    std::optional<TempoChange> readTempoRecord(const Element& element, int number) {
+        std::optional<QStringView> values[3];
+        elements_.attributes(element, {u"BPM", u"OriginalBPM", u"Frame"}, values);
+        const auto& [speedText, tempoText, frameText] = values;
         TempoChange record;
-        record.Speed = tempoNumber(element, QStringLiteral("BPM"), ChartValue::Speed);
-        const bool hasTempo =
-            PickAttribute(element, kTagBpm, 1, QStringLiteral("OriginalBPM")) != kPickError;
-        record.Tempo = hasTempo
-                           ? tempoNumber(element, QStringLiteral("OriginalBPM"), ChartValue::Tempo)
-                           : record.Speed;
+        record.Speed = tempoNumber(speedText, ChartValue::Speed);
+        record.Tempo = tempoText ? tempoNumber(tempoText, ChartValue::Tempo) : record.Speed;
         std::optional<double> frame;
         try {
-            frame = val(PickAttribute(element, kTagBpm, 1, QStringLiteral("Frame")));
+            frame = frameText ? val(*frameText) : 0.0;
         } catch (const RuntimeError&) {
         }
         const bool speedOk = !std::isnan(record.Speed), tempoOk = !std::isnan(record.Tempo);
@@ -349,17 +346,19 @@ class ChartReader {
     void readKeySounds() {
         doc_.KeyCount = forEachElement(
             kTagEffect, kMaxKeySound,
-            [&](const QString& element, int slot) {
+            [&](const Element& element, int slot) {
+                std::optional<QStringView> values[2];
+                elements_.attributes(element, {u"Snd", u"Volume"}, values);
                 KeySound& key = doc_.keySound(slot);
-                key.Snd = PickAttribute(element, kTagEffect, 1, QStringLiteral("Snd"));
-                key.Volume = PickAttribute(element, kTagEffect, 1, QStringLiteral("Volume"));
+                key.Snd = values[0] ? values[0]->toString() : kPickError;
+                key.Volume = values[1] ? values[1]->toString() : kPickError;
                 return true;
             },
             &report_.effectBeyond);
     }
 
     void readNotes() {
-        forEachElement(kTagArea, std::numeric_limits<int>::max(), [&](const QString& element, int) {
+        forEachElement(kTagArea, std::numeric_limits<int>::max(), [&](const Element& element, int) {
             runStep([&] { readNote(element); });
             return true;
         });
@@ -368,9 +367,9 @@ class ChartReader {
     // A valid LENGTH (a number in 0..30000) is the author's "Note Length";
     // the chart reaches at least that far. -1 without one.
     int lengthValue() const {
-        const QString text = attribute(QStringLiteral("LENGTH"), QStringLiteral("Value"));
-        if (!isNumeric(text)) return -1;
-        const double v = roundHalfEven(val(text));
+        const std::optional<QStringView> text = elements_.firstAttribute(u"LENGTH", u"Value");
+        if (!text || !isNumeric(*text)) return -1;
+        const double v = roundHalfEven(val(*text));
         return v >= 0 && v <= kMaxCoord ? int(v) : -1;
     }
 
@@ -388,16 +387,21 @@ class ChartReader {
         return c;
     }
 
+    // The attributes of an AREA element the loader reads.
+    struct NoteTexts {
+        std::optional<QStringView> coord, kind, key, autoPlay;
+    };
+    NoteTexts noteTexts(const Element& element) const {
+        std::optional<QStringView> v[4];
+        elements_.attributes(element, {u"Coord", u"Kind", u"FxSndIndex", u"AutoPlay"}, v);
+        return NoteTexts{v[0], v[1], v[2], v[3]};
+    }
+
     // The kind of a note, or nullopt (reported) for a value beyond 0..255.
-    std::optional<uint8_t> noteKind(const QString& element) {
-        // Most notes have no AutoPlay attribute; a plain text search rules
-        // that out before the picker parses the element for it.
-        static const QString autoPlayName = QStringLiteral("AutoPlay");
-        if (element.contains(autoPlayName) &&
-            PickAttribute(element, kTagArea, 1, autoPlayName) != kPickError)
-            return uint8_t(5);
+    std::optional<uint8_t> noteKind(const NoteTexts& note) {
+        if (note.autoPlay) return uint8_t(5);
         try {
-            return toByte(val(PickAttribute(element, kTagArea, 1, QStringLiteral("Kind"))));
+            return toByte(note.kind ? val(*note.kind) : 0.0);
         } catch (const RuntimeError&) {
             ++report_.notesBadKind;
             return std::nullopt;
@@ -407,13 +411,14 @@ class ChartReader {
     // One AREA element: its coord is rounded to the AlignCoord grid, a long
     // note's end is snapped to whole beats after its start. A note off the
     // chart is counted, not stored.
-    void readNote(const QString& element) {
-        const std::optional<uint8_t> kind = noteKind(element);
+    void readNote(const Element& element) {
+        const NoteTexts note = noteTexts(element);
+        const std::optional<uint8_t> kind = noteKind(note);
         if (!kind) return;
         const uint8_t k = *kind;
         double p = 0;
         try {
-            p = val(PickAttribute(element, kTagArea, 1, QStringLiteral("Coord")));
+            p = note.coord ? val(*note.coord) : 0.0;
         } catch (const RuntimeError&) {
             p = std::numeric_limits<double>::infinity();  // too large for a double: off the chart
         }
@@ -445,7 +450,7 @@ class ChartReader {
         if (k < 128 || isLongStart(k)) {
             if (isLongStart(k)) longStart_ = n;
             if (isUnusedKind(k)) ++report_.notesUnusedKind;
-            doc_.setNote(n, k, keyIndex(element));
+            doc_.setNote(n, k, keyIndex(note.key));
         } else if (!isLongBody(k)) {
             ++report_.notesBadKind;  // 146..255: no such note
         }
@@ -457,16 +462,16 @@ class ChartReader {
     void noteAt(int coord) { lastNoteCoord_ = std::max(lastNoteCoord_, coord); }
 
     // The key index of a note; 0 when absent or outside 16 bits.
-    static int16_t keyIndex(const QString& element) {
+    static int16_t keyIndex(std::optional<QStringView> text) {
         try {
-            return toInt16(val(PickAttribute(element, kTagArea, 1, QStringLiteral("FxSndIndex"))));
+            return text ? toInt16(val(*text)) : int16_t(0);
         } catch (const RuntimeError&) {
             return 0;
         }
     }
 
     ChartDocument& doc_;
-    const QString& text_;
+    const vornix::XmlElements& elements_;
     const int flags_;
     LoadReport& report_;
     int longStart_ = 0;
@@ -489,10 +494,14 @@ int longNoteEnd(const ChartDocument& doc, int start, double p, int c) {
 }
 
 int loadChartBytes(ChartDocument& doc, const QByteArray& bytes, int flags, LoadReport* report) {
-    const std::optional<QString> text = chartText(bytes);
-    if (!text) return 0;
+    // One walk over the decoded text finds every element; the reader takes
+    // views of it, so nothing of the text is copied but the texts the chart
+    // keeps.
+    const QString text = decodeChart(bytes);
+    const vornix::XmlElements elements(text, {std::begin(kChartTags), std::end(kChartTags)});
+    if (!holdsChart(elements)) return 0;
     LoadReport local;
-    ChartReader(doc, *text, flags, report ? *report : local).read();
+    ChartReader(doc, elements, flags, report ? *report : local).read();
     return 1;
 }
 

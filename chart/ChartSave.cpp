@@ -27,8 +27,13 @@ QString capitalized(QString text) {
 // memory holds, which ends the save with "Out of memory" instead.
 constexpr qint64 kMaxMiddleLines = 1'000'000;
 
-QString quoted(const QString& value) {
-    return QLatin1Char('"') % value % QLatin1Char('"');
+// Room for the text of a chart before it is composed: an AREA line is about
+// 60 units, a key sound line about 50 plus its texts.
+qsizetype expectedUnits(const ChartDocument& doc) {
+    qsizetype units = 4096 + 64 * qsizetype(doc.LastCoord + 1);
+    for (int slot = 0; slot <= doc.KeyCount && slot <= kMaxKeySound; ++slot)
+        units += 40 + doc.keySound(slot).Snd.size() + doc.keySound(slot).Volume.size();
+    return units;
 }
 
 // Composes the file text of one chart. The loops share one counter (the
@@ -40,27 +45,32 @@ class ChartWriter {
 
     // Appends every line; answers the combo count of the walked cells.
     int compose() {
-        out_.AppendLine(QStringLiteral("<?xml version=\"1.0\" encoding=\"gb18030\"?>"));
-        out_.AppendLine(QStringLiteral("<TITLE Name=") % quoted(doc_.Header.Name) %
-                        QLatin1Char('>'));
-        writeBpm(QStringLiteral("0"), doc_.cell(0));
+        out_.AppendLine(QLatin1StringView("<?xml version=\"1.0\" encoding=\"gb18030\"?>"));
+        out_.Append(QLatin1StringView("<TITLE Name=\"")).Append(doc_.Header.Name);
+        out_.AppendLine(QLatin1StringView("\">"));
+        writeBpm(nullptr, doc_.cell(0));
         writeTempoChanges();
         writeScalars();
         writeKeySounds();
         writeAreas();
-        out_.AppendLine(QStringLiteral("</TITLE>"));
+        out_.AppendLine(QLatin1StringView("</TITLE>"));
         return combo_;
     }
 
     int counter() const { return i_; }
 
   private:
-    void writeBpm(const QString& frame, const NoteEntry& cell) {
-        out_.Append(QStringLiteral("<BPM Frame=") % quoted(frame) % QStringLiteral(" BPM=") %
-                    quoted(numberText(cell.Speed)));
+    // A BPM line; frame null for the first ("0").
+    void writeBpm(const double* frame, const NoteEntry& cell) {
+        out_.Append(QLatin1StringView("<BPM Frame=\""));
+        if (frame)
+            out_.AppendRound2(*frame);
+        else
+            out_.Append(QLatin1StringView("0"));
+        out_.Append(QLatin1StringView("\" BPM=\"")).Append(numberText(cell.Speed));
         if (cell.Tempo != cell.Speed)
-            out_.Append(QStringLiteral(" OriginalBPM=") % quoted(numberText(cell.Tempo)));
-        out_.AppendLine(QStringLiteral("></BPM>"));
+            out_.Append(QLatin1StringView("\" OriginalBPM=\"")).Append(numberText(cell.Tempo));
+        out_.AppendLine(QLatin1StringView("\"></BPM>"));
     }
 
     // A line for every coord whose tempo or speed differs from the coord
@@ -71,7 +81,7 @@ class ChartWriter {
             const NoteEntry& cell = doc_.cell(i_);
             if (cell.Tempo != prev->Tempo || cell.Speed != prev->Speed) {
                 const double frame = require(doc_.CoordToFrames(i_)) - doc_.Delay;
-                writeBpm(round2Text(frame), cell);
+                writeBpm(&frame, cell);
             }
             prev = &cell;
         }
@@ -79,25 +89,25 @@ class ChartWriter {
 
     void writeScalars() {
         const KeySound& bgm = doc_.keySound(0);
-        out_.AppendLine(QStringLiteral("<BGM Name=") % quoted(bgm.Snd) %
-                        QStringLiteral(" Volume=") % quoted(bgm.Volume) %
-                        QStringLiteral("></BGM>"));
-        out_.AppendLine(QStringLiteral("<DELAY Value=") % quoted(numberText(doc_.Delay)) %
-                        QStringLiteral("></DELAY>"));
-        if (doc_.LongCorrection != 4)
-            out_.AppendLine(QStringLiteral("<LONGCRT Value=") %
-                            quoted(QString::number(doc_.LongCorrection)) %
-                            QStringLiteral("></LONGCRT>"));
-        out_.AppendLine(QStringLiteral("<LENGTH Value=") % quoted(QString::number(doc_.LastCoord)) %
-                        QStringLiteral("></LENGTH>"));
+        out_.Append(QLatin1StringView("<BGM Name=\"")).Append(bgm.Snd);
+        out_.Append(QLatin1StringView("\" Volume=\"")).Append(bgm.Volume);
+        out_.AppendLine(QLatin1StringView("\"></BGM>"));
+        out_.Append(QLatin1StringView("<DELAY Value=\"")).Append(numberText(doc_.Delay));
+        out_.AppendLine(QLatin1StringView("\"></DELAY>"));
+        if (doc_.LongCorrection != 4) {
+            out_.Append(QLatin1StringView("<LONGCRT Value=\"")).AppendNumber(doc_.LongCorrection);
+            out_.AppendLine(QLatin1StringView("\"></LONGCRT>"));
+        }
+        out_.Append(QLatin1StringView("<LENGTH Value=\"")).AppendNumber(doc_.LastCoord);
+        out_.AppendLine(QLatin1StringView("\"></LENGTH>"));
     }
 
     void writeKeySounds() {
         for (i_ = 1; i_ <= doc_.KeyCount; ++i_) {
             const KeySound& key = doc_.keySound(i_);
-            out_.AppendLine(QStringLiteral("<EFFECT Snd=") % quoted(key.Snd) %
-                            QStringLiteral(" Volume=") % quoted(key.Volume) %
-                            QStringLiteral("></EFFECT>"));
+            out_.Append(QLatin1StringView("<EFFECT Snd=\"")).Append(key.Snd);
+            out_.Append(QLatin1StringView("\" Volume=\"")).Append(key.Volume);
+            out_.AppendLine(QLatin1StringView("\"></EFFECT>"));
         }
     }
 
@@ -108,10 +118,10 @@ class ChartWriter {
             if (k == 0) continue;
             combo_ += ComboWeight(cell.Kind);
             if (k == 5) {
-                writeArea(round2Text(position(i_)), 26, cell.FxSndIndex, true);
+                writeArea(position(i_), 26, cell.FxSndIndex, true);
             } else if ((k >= 16 && k <= 34) || isLongStart(k) || isUnusedKind(k)) {
                 const double p = position(i_);
-                writeArea(round2Text(p), k, cell.FxSndIndex);
+                writeArea(p, k, cell.FxSndIndex);
                 if (isLongStart(k)) {
                     headPosition_ = p;
                     headKind_ = k;
@@ -136,7 +146,7 @@ class ChartWriter {
             // No head of its own before this end (none at all, or one whose
             // end was already written): write the end where it stands rather
             // than inventing middle lines from coord 0 or from an old head.
-            writeArea(round2Text(endPosition), endKind, 0);
+            writeArea(endPosition, endKind, 0);
             return;
         }
         const double d = round2(endPosition - headPosition_ + doc_.LongCorrection);
@@ -153,8 +163,8 @@ class ChartWriter {
         middleLines_ += std::max<qint64>(middles, 0);
         if (middleLines_ > kMaxMiddleLines) throw RuntimeError(rterr::OutOfMemory);
         for (qint64 j = 1; j <= middles; ++j)
-            writeArea(round2Text(headPosition_ + 12.0 * static_cast<double>(j)), headKind_ + 1, 0);
-        writeArea(round2Text(end), headKind_ + 2, 0);
+            writeArea(headPosition_ + 12.0 * static_cast<double>(j), headKind_ + 1, 0);
+        writeArea(end, headKind_ + 2, 0);
         headKind_ = 0;  // a head closes one long note
     }
 
@@ -171,14 +181,14 @@ class ChartWriter {
         }
     }
 
-    void writeArea(const QString& coord, int kind, int fxSndIndex, bool autoPlay = false) {
-        const QString line =
-            QStringLiteral("<AREA Coord=") % quoted(coord) % QStringLiteral(" Kind=") %
-            quoted(QString::number(kind)) % QStringLiteral(" Level=") %
-            quoted(QString::number(KindToLevel(kind))) % QStringLiteral(" FxSndIndex=") %
-            quoted(QString::number(fxSndIndex)) %
-            (autoPlay ? QStringLiteral(" AutoPlay=\"1\"") : QString()) % QStringLiteral("></AREA>");
-        out_.AppendLine(line);
+    // An AREA line at position p (written rounded to 2 decimals).
+    void writeArea(double p, int kind, int fxSndIndex, bool autoPlay = false) {
+        out_.Append(QLatin1StringView("<AREA Coord=\"")).AppendRound2(p);
+        out_.Append(QLatin1StringView("\" Kind=\"")).AppendNumber(kind);
+        out_.Append(QLatin1StringView("\" Level=\"")).AppendNumber(KindToLevel(kind));
+        out_.Append(QLatin1StringView("\" FxSndIndex=\"")).AppendNumber(fxSndIndex);
+        out_.AppendLine(autoPlay ? QLatin1StringView("\" AutoPlay=\"1\"></AREA>")
+                                 : QLatin1StringView("\"></AREA>"));
     }
 
     double position(int coord) const { return require(doc_.CoordToPosition(coord)); }
@@ -221,6 +231,7 @@ double totalFrames(const ChartDocument& doc) {
 
 ComposedChart composeChart(const ChartDocument& doc, int* counter) {
     CStringBuilder text;
+    text.reserve(expectedUnits(doc));
     ChartWriter writer(doc, text);
     ComposedChart result;
     try {

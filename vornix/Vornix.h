@@ -5,8 +5,13 @@
 // and libzip.
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <vector>
 
 namespace vornix {
 
@@ -64,6 +69,55 @@ int32_t XMLPickAttribPosW(int32_t& pos, int32_t& len, const QString& text, const
 // the text.
 int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, const QString& tag,
                            int32_t& runningPos, int32_t flags);
+
+// The elements of the given tags in a text, found in one walk over it,
+// without copying anything: for each tag the elements XMLPickFullTagPosW
+// visits with a running position from 0 (same order, same extents), and
+// their attributes as XMLPickAttribPosW finds them. Tags are names (no
+// blank, "=", ">", "/", "<" or quote, as every chart tag). Holds a view of
+// the text, which must outlive it; the views it answers point into that
+// text. Memory: a few dozen bytes per element of those tags, and attribute
+// positions kept within the size of the text.
+class XmlElements {
+  public:
+    struct Element {
+        int32_t pos = 0;      // the offset of its "<"
+        int32_t len = 0;      // through its end tag, or its start tag alone
+        int32_t nameEnd = 0;  // where its attributes begin
+        int32_t attributesBegin = 0,
+                attributesEnd = 0;  // its attributes as the walk read them; -1: not kept
+        bool closed = false;        // its start tag ends in ">"
+    };
+
+    XmlElements(QStringView text, const std::vector<QStringView>& tags);
+
+    // Every element of tag in document order; empty when there is none (or
+    // the tag was not asked for).
+    const std::vector<Element>& elements(QStringView tag) const;
+    bool has(QStringView tag) const;
+
+    // The attribute's value as XMLPickAttribPosW finds it in the element's
+    // own text; nullopt when the element has no such attribute.
+    std::optional<QStringView> attribute(const Element& e, QStringView name) const;
+    // Several at once, in one scan of the start tag: values[k] for names[k].
+    void attributes(const Element& e, std::initializer_list<QStringView> names,
+                    std::optional<QStringView>* values) const;
+    // The attribute of the first element of tag, as XMLPickAttribPosW finds
+    // it in the whole text (what the header values are read with).
+    std::optional<QStringView> firstAttribute(QStringView tag, QStringView name) const;
+
+  private:
+    struct AttributeSpan {
+        int32_t nameBegin, nameEnd, valueBegin, valueEnd;
+    };
+    // Scans a start tag of scanned from `from` for the names.
+    static void scan(QStringView scanned, int32_t from, std::initializer_list<QStringView> names,
+                     std::optional<QStringView>* values);
+
+    QStringView text_;
+    QHash<QStringView, std::vector<Element>> byTag_;
+    std::vector<AttributeSpan> attributes_;  // of every start tag that can be an element
+};
 
 // A PAK archive is a ZIP archive; entries are named with "/" between folders,
 // names flagged UTF-8 decode as UTF-8, others as GB18030. With size 0 (buffer

@@ -30,7 +30,11 @@
 
 #include "Vornix.h"
 
+#include <QHash>
+
 #include <QStringView>
+#include <algorithm>
+#include <utility>
 
 namespace vornix {
 
@@ -49,12 +53,16 @@ inline bool isNameChar(char16_t c) {
            c != u'\'';
 }
 
+// Equal texts; inline, as names are a few units long.
+inline bool sameUnits(QStringView a, QStringView b) {
+    return a.size() == b.size() && std::equal(a.utf16(), a.utf16() + a.size(), b.utf16());
+}
+
 class Scanner {
   public:
-    explicit Scanner(const QString& text)
-        : view_(text),
-          s_(reinterpret_cast<const char16_t*>(text.constData())),
-          n_(int(text.size())) {}
+    // The scanner reads text only; a view that ends early (an element's own
+    // text) scans exactly as a copy of that part would.
+    explicit Scanner(QStringView text) : view_(text), s_(text.utf16()), n_(int(text.size())) {}
 
     int size() const { return n_; }
 
@@ -157,7 +165,7 @@ class Scanner {
     Found findTag(int from, QStringView tag, bool wantEnd) const {
         int i = from;
         while (i < n_) {
-            const int lt = int(view_.indexOf(u'<', i));
+            const int lt = findUnit(u'<', i);
             if (lt < 0) break;
             const char16_t next = lt + 1 < n_ ? s_[lt + 1] : u'\0';
             if (next == u'!') {
@@ -199,7 +207,82 @@ class Scanner {
         return end - begin == name.size() && sameAt(begin, name);
     }
 
+    // One piece of markup of the walk findTag makes: a start tag or an end
+    // tag, with its name [nameBegin, nameEnd).
+    struct Token {
+        int lt = 0;
+        int nameBegin = 0, nameEnd = 0;
+        bool isEnd = false;
+        bool named = false;  // the name can match a tag (what nameMatches/endNameMatches ask)
+        StartTag start;      // for a start tag
+    };
+
+    // Calls onToken for every start and end tag, stepping over the text
+    // exactly as findTag does (comments, CDATA, <? ?>, a start tag's quoted
+    // values): findTag of any tag stops at the first token named so from its
+    // start position on.
+    // onAttribute sees every attribute of a start tag, in order, before
+    // onToken sees the tag.
+    template <class F, class G>
+    void forEachToken(F&& onToken, G&& onAttribute) const {
+        int i = 0;
+        while (i < n_) {
+            const int lt = findUnit(u'<', i);
+            if (lt < 0) break;
+            const char16_t next = lt + 1 < n_ ? s_[lt + 1] : u'\0';
+            if (next == u'!') {
+                if (startsWith(lt, u"<!--"))
+                    i = skipPast(lt + 4, u"-->");
+                else if (startsWith(lt, u"<![CDATA["))
+                    i = skipPast(lt + 9, u"]]>");
+                else
+                    i = skipPast(lt + 2, u">");
+            } else if (next == u'?') {
+                i = skipPast(lt + 2, u"?>");
+            } else if (next == u'/') {
+                Token t;
+                t.lt = lt;
+                t.isEnd = true;
+                t.nameBegin = lt + 2;
+                t.nameEnd = nameRunEnd(t.nameBegin);
+                const char16_t c = t.nameEnd < n_ ? s_[t.nameEnd] : u'>';
+                t.named =
+                    t.nameEnd > t.nameBegin && (isBlank(c) || c == u'>' || c == u'<' || c == u'/');
+                onToken(t);
+                i = lt + 2;
+            } else if (lt + 1 < n_ && isNameChar(next)) {
+                Token t;
+                t.lt = lt;
+                t.nameBegin = lt + 1;
+                t.nameEnd = nameRunEnd(t.nameBegin);
+                const char16_t c = t.nameEnd < n_ ? s_[t.nameEnd] : u'=';
+                t.named = isBlank(c) || c == u'>' || c == u'/';
+                t.start = parseStartTag(t.nameEnd, [&onAttribute](const Attribute& a) {
+                    onAttribute(a);
+                    return false;
+                });
+                onToken(t);
+                i = t.start.end;
+            } else {
+                i = lt + 1;
+            }
+        }
+    }
+
   private:
+    // The first unit c at or after from, -1 when there is none. Values and
+    // the text between elements are short: a plain loop beats a call.
+    int findUnit(char16_t c, int from) const {
+        for (int k = from; k < n_; ++k)
+            if (s_[k] == c) return k;
+        return -1;
+    }
+
+    int nameRunEnd(int i) const {
+        while (i < n_ && isNameChar(s_[i])) ++i;
+        return i;
+    }
+
     // The units at i equal what (the caller checked that they exist).
     bool sameAt(int i, QStringView what) const {
         const char16_t* w = what.utf16();
@@ -255,7 +338,7 @@ class Scanner {
     // the text ends first.
     int closingQuote(int open) const {
         const char16_t q = s_[open];
-        const int first = int(view_.indexOf(QChar(q), open + 1));
+        const int first = findUnit(q, open + 1);
         if (first < 0) return n_;
         if (closesValue(first)) return first;
         const int limit = first + kQuoteLookahead < n_ ? first + kQuoteLookahead : n_;
@@ -312,6 +395,145 @@ int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, cons
     len = end - start.lt;
     runningPos = end;
     return pos;
+}
+
+XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags) : text_(text) {
+    const Scanner sc(text);
+    const auto isWanted = [&](QStringView name) {
+        return std::any_of(tags.begin(), tags.end(),
+                           [name](QStringView tag) { return sameUnits(name, tag); });
+    };
+    // The attributes kept take at most as much memory as the text; elements
+    // past that budget have theirs read again when asked (a chart keeps
+    // about one attribute in 12 units).
+    const size_t budget = size_t(text.size()) / 8 + 64;
+    attributes_.reserve(std::min<size_t>(budget, size_t(text.size()) / 12 + 64));
+    bool overBudget = false;
+    // Per tag, the element still looking for its end tag: the next end tag
+    // of that name closes it, the next start tag of that name leaves it the
+    // start tag alone (what XMLPickFullTagPosW's search for the end finds).
+    QHash<QStringView, int> open;
+    // Elements of one tag mostly follow each other: the last tag's list is
+    // kept at hand.
+    QStringView lastName;
+    std::vector<Element>* lastList = nullptr;
+    const auto listOf = [&](QStringView name) -> std::vector<Element>& {
+        if (!lastList || !sameUnits(name, lastName)) {
+            lastList = &byTag_[name];
+            lastName = name;
+        }
+        return *lastList;
+    };
+    size_t attributesBegin = 0;
+    const auto onToken = [&](const Scanner::Token& t) {
+        const size_t attributesEnd = attributes_.size();
+        const bool tagOverBudget = std::exchange(overBudget, false);
+        // Attributes are kept for an element only; the others' are dropped.
+        const auto drop = [&] { attributes_.resize(attributesBegin); };
+        if (!t.named) return drop();
+        const QStringView name = text.mid(t.nameBegin, t.nameEnd - t.nameBegin);
+        if (!isWanted(name)) return drop();
+        if (t.isEnd) {
+            const auto waiting = open.find(name);
+            if (waiting == open.end()) return;
+            Element& e = listOf(name)[size_t(waiting.value())];
+            e.len = sc.endTagEnd(t.lt, int(name.size())) - e.pos;
+            open.erase(waiting);
+            return;
+        }
+        std::vector<Element>& list = listOf(name);
+        Element e{t.lt, t.start.end - t.lt, t.nameEnd};
+        e.closed = t.start.closed;
+        if (tagOverBudget) {
+            drop();
+            e.attributesBegin = e.attributesEnd = -1;  // read again when asked
+        } else {
+            e.attributesBegin = int32_t(attributesBegin);
+            e.attributesEnd = int32_t(attributesEnd);
+            attributesBegin = attributesEnd;
+        }
+        list.push_back(e);
+        if (t.start.closed && !t.start.selfClosing)
+            open.insert(name, int(list.size() - 1));
+        else
+            open.remove(name);
+    };
+    const auto onAttribute = [&](const Scanner::Attribute& a) {
+        if (attributes_.size() < budget)
+            attributes_.push_back({a.nameBegin, a.nameEnd, a.valueBegin, a.valueEnd});
+        else
+            overBudget = true;
+    };
+    sc.forEachToken(onToken, onAttribute);
+}
+
+const std::vector<XmlElements::Element>& XmlElements::elements(QStringView tag) const {
+    static const std::vector<Element> none;
+    const auto found = byTag_.constFind(tag);
+    return found == byTag_.constEnd() ? none : found.value();
+}
+
+bool XmlElements::has(QStringView tag) const {
+    return !elements(tag).empty();
+}
+
+void XmlElements::attributes(const Element& e, std::initializer_list<QStringView> names,
+                             std::optional<QStringView>* values) const {
+    for (size_t k = 0; k < names.size(); ++k) values[k].reset();
+    if (!e.closed || e.attributesBegin < 0) {
+        // A start tag without its ">": how its last value ends may depend on
+        // what follows the element, so it is scanned again within the
+        // element's own text (as is one whose attributes were not kept).
+        scan(text_.left(e.pos + e.len), e.nameEnd, names, values);
+        return;
+    }
+    // Within a closed start tag the walk over the whole text read every
+    // attribute as a scan of the element's own text does: nothing it looked
+    // at lies past the ">".
+    size_t missing = names.size();
+    for (int32_t i = e.attributesBegin; i < e.attributesEnd && missing > 0; ++i) {
+        const AttributeSpan& a = attributes_[size_t(i)];
+        const QStringView attributeName = text_.mid(a.nameBegin, a.nameEnd - a.nameBegin);
+        size_t k = 0;
+        for (const QStringView name : names) {
+            if (!values[k] && sameUnits(attributeName, name)) {
+                values[k] = text_.mid(a.valueBegin, a.valueEnd - a.valueBegin);
+                --missing;
+            }
+            ++k;
+        }
+    }
+}
+
+std::optional<QStringView> XmlElements::attribute(const Element& e, QStringView name) const {
+    std::optional<QStringView> value;
+    attributes(e, {name}, &value);
+    return value;
+}
+
+std::optional<QStringView> XmlElements::firstAttribute(QStringView tag, QStringView name) const {
+    const std::vector<Element>& list = elements(tag);
+    std::optional<QStringView> value;
+    if (!list.empty()) scan(text_, list.front().nameEnd, {name}, &value);
+    return value;
+}
+
+void XmlElements::scan(QStringView scanned, int32_t from, std::initializer_list<QStringView> names,
+                       std::optional<QStringView>* values) {
+    const Scanner sc(scanned);
+    size_t missing = names.size();
+    for (size_t k = 0; k < names.size(); ++k) values[k].reset();
+    sc.parseStartTag(from, [&](const Scanner::Attribute& a) {
+        size_t k = 0;
+        for (const QStringView name : names) {
+            if (!values[k] && !name.isEmpty() && sc.equals(a.nameBegin, a.nameEnd, name)) {
+                values[k] = scanned.mid(a.valueBegin, a.valueEnd - a.valueBegin);
+                --missing;
+            }
+            ++k;
+        }
+        return missing == 0;
+    });
 }
 
 }  // namespace vornix

@@ -1,11 +1,16 @@
 // The tag scanner over arbitrary text, tag and attribute names: the first
 // element's attribute, then every element of the tag in document order with
-// the attribute picked out of each, as the chart loader walks them.
+// the attribute picked out of each; and the one-walk element index the chart
+// loader reads with, which must find exactly the same.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <cstdio>
+
 #include "FuzzSupport.h"
 #include "Vornix.h"
+#include "support/XmlOracle.h"
 
 using namespace lumidex;
 
@@ -40,6 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     "element outside the text");
         fuzz::check(running > before && running <= text.size(), "running position did not move on");
         checkAttribute(text.mid(pos, len), tag, attribute);
+    }
+    // The index holds tags that are names, as every chart tag is.
+    const bool isName = !tag.isEmpty() && std::none_of(tag.begin(), tag.end(), [](QChar c) {
+        return QStringView(u" \t\r\n=>/<\"'").contains(c);
+    });
+    if (isName) {
+        const std::string difference = testing::xmlIndexDifference(text, tag, attribute);
+        if (!difference.empty()) std::fprintf(stderr, "%s\n", difference.c_str());
+        fuzz::check(difference.empty(), "the element index differs from the pickers");
     }
     return 0;
 }

@@ -2,6 +2,7 @@
 // PickAttribute / PickFullTag, the way the loader drives them.
 
 #include "Vornix.h"
+#include "support/XmlOracle.h"
 
 #include <gtest/gtest.h>
 
@@ -166,4 +167,39 @@ TEST(PickFullTag, ElementsWithoutEndTags) {
          {QStringLiteral("<A x=\"1\"></A"), QStringLiteral("<A x=\"2\"></A>")}},
     };
     for (const auto& [text, elements] : broken) EXPECT_EQ(allElements(text, "A"), elements);
+}
+
+// The loader reads through the one-walk index; on every text it must find
+// what the per-tag pickers find: elements, extents and attribute values,
+// including where a start tag lacks its ">" and a value's quote is in doubt.
+TEST(XmlElements, FindsWhatThePickersFind) {
+    const QString texts[] = {
+        kChart,
+        QStringLiteral(
+            "<EFFECT Snd=\"a>b <BPM BPM=1>.wav\" Volume='1 > 0'></EFFECT><BPM BPM=\"2\"/>"),
+        QStringLiteral(
+            "<TITLE Name=\"He said \"hi\" & left\">\r\n<BPM Frame=\"0\" BPM=\"150\"></BPM>"),
+        QStringLiteral("<AREA Coord=\"1\" Kind=\"2\">\r\n<AREA Coord=\"3\"></AREA><AREA Coord=5/>"
+                       "<AREA Coord=\"6\">x<EFFECT Snd=\"a\"/>y</AREA><AREA Coord=\"8\">"),
+        QStringLiteral("<A Coord=\"1\"\r\n<A Coord=\"2\"></A><A Coord=\"3"),
+        QStringLiteral(
+            "<A Coord=\"1\"></A<A Coord=\"2\"></A ><A/><A Coord=\"x\"y\"<A Coord=\"4\">"),
+        QStringLiteral("<A Coord=\"a\"<B Coord=\"q\">\"</A>\r\n<A Coord=\"a\"? y>\"</A>"),
+        QStringLiteral("<A Coord=\"v\" \"stray\" Coord=\"w\" Coord></A><A\tCoord = 'z' AutoPlay>"),
+        QStringLiteral("<?A Coord=\"7\"?><!-- <A Coord=\"8\"> --><![CDATA[<A>]]><!A><A Coord=\"9\">"
+                       "</A\"><A Coord=\"1\"></A=><A Coord=\"2\"></A"),
+        QStringLiteral("<AB Coord=\"1\"><A.B Coord=\"2\"><A= Coord=\"3\"><A Coord=\"4\"></AB></A>"),
+        // A start tag without ">" whose value ends differently when the scan
+        // sees what follows the element.
+        QStringLiteral("<A Coord=\"= >x\"\"\"<=/  \n=x<"),
+        // More attributes than the index keeps: read again when asked.
+        "<A " + QStringLiteral("x ").repeated(1000) + "Coord=\"1\"></A><A Coord=\"2\">",
+    };
+    const char* tags[] = {"A", "AREA", "BPM", "TITLE", "EFFECT", "B"};
+    const char* attributes[] = {"Coord", "BPM", "Name", "Snd", "AutoPlay", "y"};
+    for (const QString& text : texts)
+        for (const char* tag : tags)
+            for (const char* attribute : attributes)
+                EXPECT_EQ(lumidex::testing::xmlIndexDifference(text, tag, attribute), "")
+                    << text.toStdString() << " / " << tag << " / " << attribute;
 }
