@@ -19,6 +19,7 @@ namespace lumidex {
 namespace {
 
 const QString kShownKey = QStringLiteral("checks/shown");
+constexpr int kListRows = 6;  // the panel's height in findings
 const QColor kMarkFill(255, 150, 0, 60);
 const QColor kMarkEdge(255, 170, 0);
 
@@ -55,6 +56,7 @@ ChecksPanel::ChecksPanel(const WindowParts& parts, const ChecksWidgets& w)
     lsChecks_->setUniformItemSizes(true);  // thousands of findings lay out at once
     lsChecks_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lsChecks_->setModel(model_.get());
+    lsChecks_->setMinimumHeight(lsChecks_->fontMetrics().height() * kListRows);
     dock_->setWidget(lsChecks_);
     w_.window->addDockWidget(Qt::BottomDockWidgetArea, dock_);
     dock_->hide();
@@ -63,6 +65,7 @@ ChecksPanel::ChecksPanel(const WindowParts& parts, const ChecksWidgets& w)
     w_.mnView->addAction(shown);
     connect(shown, &QAction::toggled, this, [this](bool on) {
         if (settings_) settings_->setValue(kShownKey, on);
+        makeRoom(on);
     });
 
     lbChecks_ = new QToolButton;
@@ -92,6 +95,19 @@ ChecksPanel::ChecksPanel(const WindowParts& parts, const ChecksWidgets& w)
 
 ChecksPanel::~ChecksPanel() {
     parts_.edits.removeListener(this);
+}
+
+// The window grows by the panel (and shrinks back), so the canvas and the
+// Workspace keep their size; a maximised window gives the panel its room.
+void ChecksPanel::makeRoom(bool shown) {
+    QMainWindow* window = w_.window;
+    if (!leastHeight_) leastHeight_ = window->minimumHeight();
+    const int panel = dock_->minimumSizeHint().height();
+    window->setMinimumHeight(*leastHeight_ + (shown ? panel : 0));
+    if (!shown || dock_->isFloating() || window->isMaximized() || window->isFullScreen()) return;
+    window->resizeDocks({dock_}, {panel}, Qt::Vertical);
+    if (window->height() < window->minimumHeight())
+        window->resize(window->width(), window->minimumHeight());
 }
 
 void ChecksPanel::useSettings(QSettings* settings) {

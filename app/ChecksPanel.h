@@ -59,6 +59,7 @@ class ChecksPanel : public QObject, public WindowFeature, private ChartEditListe
     void chartChanged(const ChartChange&) override;
     void chartReplaced() override;
     void showMark();
+    void makeRoom(bool shown);
 
     WindowParts parts_;
     ChecksWidgets w_;
@@ -71,6 +72,7 @@ class ChecksPanel : public QObject, public WindowFeature, private ChartEditListe
     QSettings* settings_ = nullptr;
     std::vector<RowBands*> bands_;
     std::optional<int> marked_;
+    std::optional<int> leastHeight_;  // the window's least height without the panel
 };
 
 }  // namespace lumidex
