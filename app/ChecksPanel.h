@@ -53,7 +53,6 @@ class ChecksPanel : public QObject, public WindowFeature, private ChartEditListe
     const FindingList& findings() const { return list_; }
     // The finding in row of the list: scrolls to its coord and marks it.
     void lsChecks_Click(int row);
-    std::optional<int> markedCoord() const { return marked_; }
 
   private:
     void chartChanged(const ChartChange&) override;

@@ -33,14 +33,15 @@ SelectionController::SelectionController(const WindowParts& parts, const Selecti
 
     // The items go below the clipboard's own "&Paste".
     const QList<QAction*> items = w_.mnEdit->actions();
-    const qsizetype paste = items.indexOf(w_.batch.mnPaste);
-    QAction* before = paste >= 0 && paste + 1 < items.size() ? items[paste + 1] : nullptr;
+    const qsizetype clipPaste = items.indexOf(w_.batch.mnPaste);
+    QAction* before =
+        clipPaste >= 0 && clipPaste + 1 < items.size() ? items[clipPaste + 1] : nullptr;
     QAction* copy = addItem(before, "mnSelCopy", QStringLiteral("Copy Selection"),
                             QKeySequence(Qt::CTRL | Qt::Key_C));
     QAction* cut = addItem(before, "mnSelCut", QStringLiteral("Cut Selection"),
                            QKeySequence(Qt::CTRL | Qt::Key_X));
-    QAction* paste_ = addItem(before, "mnSelPaste", QStringLiteral("Paste at Pointer"),
-                              QKeySequence(Qt::CTRL | Qt::Key_V));
+    QAction* pasteAt = addItem(before, "mnSelPaste", QStringLiteral("Paste at Pointer"),
+                               QKeySequence(Qt::CTRL | Qt::Key_V));
     QAction* erase = addItem(before, "mnSelDelete", QStringLiteral("Delete Selection"),
                              QKeySequence(Qt::Key_Delete));
     // Esc belongs to the canvas (playback pauses on it): the item only shows it.
@@ -49,7 +50,7 @@ SelectionController::SelectionController(const WindowParts& parts, const Selecti
     Dialogs& ui = parts_.ui;
     wire(this, ui, copy, &QAction::triggered, [this] { mnSelCopy_Click(); });
     wire(this, ui, cut, &QAction::triggered, [this] { mnSelCut_Click(); });
-    wire(this, ui, paste_, &QAction::triggered, [this] { mnSelPaste_Click(); });
+    wire(this, ui, pasteAt, &QAction::triggered, [this] { mnSelPaste_Click(); });
     wire(this, ui, erase, &QAction::triggered, [this] { mnSelDelete_Click(); });
     wire(this, ui, clear, &QAction::triggered, [this] { mnSelClear_Click(); });
     needSpan_ = {copy, cut, erase, clear};

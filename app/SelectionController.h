@@ -43,7 +43,6 @@ class SelectionController : public QObject, private ChartEditListener {
     SelectionController(const WindowParts& parts, const SelectionWidgets& w);
     ~SelectionController() override;
 
-    const std::optional<CoordSpan>& selection() const { return span_; }
     void mnSelCopy_Click();
     void mnSelCut_Click();
     void mnSelPaste_Click();
