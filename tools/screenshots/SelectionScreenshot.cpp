@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     emit list->clicked(list->currentIndex());
     const int marked = int(w.view->state().viewBase);
     drag(canvas, row(marked - 24), row(marked - 9), Qt::ShiftModifier);
-    QTest::qWait(200);  // let the window settle at its final size
+    QTest::qWait(200);              // let the window settle at its final size
     w.statusBar()->clearMessage();  // the waveform's passing note
     return w.grab().save(args[2]) ? 0 : 1;
 }
