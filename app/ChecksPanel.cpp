@@ -115,8 +115,8 @@ void ChecksPanel::useSettings(QSettings* settings) {
     if (settings_) dock_->setVisible(settings_->value(kShownKey, false).toBool());
 }
 
-void ChecksPanel::chartChanged(const ChartChange&) {
-    pending_->start();
+void ChecksPanel::chartChanged(const ChartChange& change) {
+    if (FindingList::mayChange(change)) pending_->start();
 }
 
 void ChecksPanel::chartReplaced() {

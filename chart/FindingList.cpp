@@ -29,6 +29,17 @@ QString FindingList::savedText() const {
     return QStringLiteral("Saved with ") + countText();
 }
 
+bool FindingList::mayChange(const ChartChange& change) {
+    if (!change.keys.empty()) return true;
+    if (change.scalarsBefore &&
+        (change.scalarsBefore->LastCoord != change.scalarsAfter->LastCoord ||
+         change.scalarsBefore->KeyCount != change.scalarsAfter->KeyCount))
+        return true;
+    return std::any_of(change.cells.begin(), change.cells.end(), [](const CellChange& c) {
+        return c.before.Kind != c.after.Kind || c.before.FxSndIndex != c.after.FxSndIndex;
+    });
+}
+
 std::optional<int> FindingList::coordOf(const ChartFinding& finding) {
     if (finding.place != ChartFinding::Coord) return std::nullopt;
     return finding.number;

@@ -38,5 +38,31 @@ TEST(FindingList, RefreshesCountsAndPointsAtCoords) {
               std::nullopt);
 }
 
+TEST(FindingList, OnlyStepsOnWhatTheChecksReadAskForARefresh) {
+    const auto cell = [](uint8_t kind, int16_t key, double tempo) {
+        return NoteEntry{kind, key, tempo, tempo};
+    };
+    const auto scalars = [](int lastCoord, int keyCount, double delay) {
+        ChartScalars s;
+        s.LastCoord = lastCoord;
+        s.KeyCount = keyCount;
+        s.Delay = delay;
+        return s;
+    };
+    struct Case {
+        ChartChange change;
+        bool refresh;
+    } cases[] = {
+        {{{}, {{5, cell(0, 0, 120), cell(16, 0, 120)}}, {}, {}, {}}, true},   // a note drawn
+        {{{}, {{5, cell(16, 1, 120), cell(16, 2, 120)}}, {}, {}, {}}, true},  // its key index
+        {{{}, {{5, cell(16, 1, 120), cell(16, 1, 90)}}, {}, {}, {}}, false},  // a speed change
+        {{{}, {}, {{1, {}, {QStringLiteral("a.wav"), {}}}}, {}, {}}, true},   // the key list
+        {{{}, {}, {}, scalars(48, 2, 0), scalars(96, 2, 0)}, true},           // "Note Length"
+        {{{}, {}, {}, scalars(48, 2, 0), scalars(48, 3, 0)}, true},           // the key count
+        {{{}, {}, {}, scalars(48, 2, 0), scalars(48, 2, 12)}, false},         // "BGM Delay"
+    };
+    for (const Case& c : cases) EXPECT_EQ(FindingList::mayChange(c.change), c.refresh);
+}
+
 }  // namespace
 }  // namespace lumidex
