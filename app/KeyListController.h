@@ -1,6 +1,6 @@
 #pragma once
 // The "Key List:" panel: lsKey kept in step with the key sounds, the key
-// list commands of the "&Edit" menu and the panel's buttons (audio/keys/
+// list commands of the "&Edit" menu and the panel's buttons (keys/
 // KeyList.h does the work), and the preview of a clicked key.
 
 #include <QObject>

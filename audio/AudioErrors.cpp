@@ -3,7 +3,7 @@
 #include "Bass.h"
 #include "CMSS.h"
 #include "RuntimeError.h"
-#include "dshow/DShowTypes.h"
+#include "DShowTypes.h"
 
 namespace lumidex {
 

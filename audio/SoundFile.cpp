@@ -27,15 +27,6 @@ int32_t pakEntrySize(const SoundLocation& where) {
 
 }  // namespace
 
-QString JoinPath(const QString& base, const QString& name) {
-    if (name.isEmpty()) return base;
-    if (name.contains(QLatin1Char(':')) || name.startsWith(QLatin1Char('/')) ||
-        name.startsWith(QLatin1Char('\\')))
-        return name;
-    if (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))) return base + name;
-    return base + QLatin1Char('/') + name;
-}
-
 SoundLocation locateSound(const QString& musicPath, const QString& fn) {
     SoundLocation where;
     const QString loose = musicPath + fn;

@@ -13,11 +13,6 @@
 
 namespace lumidex {
 
-// The editor's path join: name when it is absolute (holds ":" or starts with
-// "/" or "\"), base when name is empty, else base and name with one separator
-// between them. Both "/" and "\" count as separators.
-QString JoinPath(const QString& base, const QString& name);
-
 struct SoundLocation {
     enum Kind { Loose, PakEntry, Missing };
     Kind kind = Missing;

@@ -297,4 +297,13 @@ int WriteFileBytes(const QString& path, const QByteArray& bytes, QString* errorT
     return file.commit(errorText) ? 0 : 1;
 }
 
+QString JoinPath(const QString& base, const QString& name) {
+    if (name.isEmpty()) return base;
+    if (name.contains(QLatin1Char(':')) || name.startsWith(QLatin1Char('/')) ||
+        name.startsWith(QLatin1Char('\\')))
+        return name;
+    if (base.endsWith(QLatin1Char('/')) || base.endsWith(QLatin1Char('\\'))) return base + name;
+    return base + QLatin1Char('/') + name;
+}
+
 }  // namespace lumidex

@@ -28,6 +28,11 @@ int ReadFileBytes(const QString& path, QByteArray& bytes, QString* errorText = n
 // ordinary file, a link to one, a device...). Never fails.
 bool FileExists(const QString& path);
 
+// The editor's path join: name when it is absolute (holds ":" or starts with
+// "/" or "\"), base when name is empty, else base and name with one separator
+// between them. Both "/" and "\" count as separators.
+QString JoinPath(const QString& base, const QString& name);
+
 // Writes bytes to path without ever damaging the file already there: the
 // bytes go to a new temporary file in the same folder, which is written in
 // full, synced to the disk and closed, and only then renamed over path (and

@@ -20,7 +20,7 @@
 //                     by fewer than 12 coords
 //   tower-gap         the next note follows the tower (kind 24) by fewer
 //                     than 48 coords
-// The sound checks (audio/keys/KeySoundCheck.h) add sound-missing and
+// The sound checks (keys/KeySoundCheck.h) add sound-missing and
 // sound-unplayable.
 //
 // Every cell 0..30000 is looked at, so a note that only a longer "Note

@@ -9,7 +9,6 @@
 #include "FileIO.h"
 #include "RemoveFile.h"
 #include "RuntimeError.h"
-#include "SoundFile.h"
 
 namespace lumidex {
 namespace {

@@ -1,5 +1,6 @@
 #include "ChartMusic.h"
 
+#include "FileIO.h"
 #include "SoundFile.h"
 
 namespace lumidex::tempo {

@@ -79,7 +79,7 @@ class RepaintPass {
   private:
     // A painter that remembers its image, so sizes can be read back.
     struct Target {
-        explicit Target(QImage* image) : painter(image), image(image) {}
+        explicit Target(QImage* target) : painter(target), image(target) {}
         void fillRect(const QRect& rect, const QColor& colour) { painter.fillRect(rect, colour); }
         QPainter painter;
         QImage* image;

@@ -322,9 +322,9 @@ struct GstGraph::Impl {
     // Whether data that ends at stream time end falls short of the stream: no
     // data at all, or less than half of the length the stream states.
     bool endsShort(GstClockTime end) {
-        double length = 0;
-        if (!queryDuration(&length) || length <= 0) return end == 0;
-        return toSeconds(static_cast<gint64>(end)) < length / 2;
+        double stated = 0;
+        if (!queryDuration(&stated) || stated <= 0) return end == 0;
+        return toSeconds(static_cast<gint64>(end)) < stated / 2;
     }
 
     static double readLength(const QByteArray& path);
@@ -335,10 +335,10 @@ struct GstGraph::Impl {
     }
 
     bool queryDuration(double* seconds) {
-        gint64 length = -1;
-        if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &length) || length < 0)
+        gint64 nanos = -1;
+        if (!gst_element_query_duration(pipeline, GST_FORMAT_TIME, &nanos) || nanos < 0)
             return false;
-        *seconds = toSeconds(length);
+        *seconds = toSeconds(nanos);
         return true;
     }
 };

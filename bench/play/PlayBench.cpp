@@ -33,7 +33,7 @@
 #include "OfflineRender.h"
 #include "PlaybackController.h"
 #include "ScriptedDialogs.h"
-#include "SoundFile.h"
+#include "FileIO.h"
 #include "WidgetBenchMain.h"
 #include "fmMain.h"
 

@@ -10,7 +10,7 @@
 #include "CMSS.h"
 #include "SoundFile.h"
 #include "Vornix.h"
-#include "dshow/DShowTypes.h"
+#include "DShowTypes.h"
 
 namespace lumidex::test {
 namespace {

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "ChartFile.h"
+#include "FileIO.h"
 #include "DemoSong.h"
 #include "ScriptedDialogs.h"
 #include "SoundsCommand.h"

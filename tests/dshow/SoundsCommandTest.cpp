@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "AudioTestSupport.h"
+#include "FileIO.h"
 #include "FilgraphManager.h"
 #include "SoundsCommand.h"
 

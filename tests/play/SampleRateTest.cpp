@@ -113,10 +113,10 @@ INSTANTIATE_TEST_SUITE_P(BassAndMiles, SampleRates,
                          ::testing::Values(Case{kDecoderBass, 44100}, Case{kDecoderMiles, 44100},
                                            Case{kDecoderBass, playingFrequency(-37)},
                                            Case{kDecoderMiles, playingFrequency(60)}),
-                         [](const auto& info) {
-                             return std::string(info.param.decoder == kDecoderBass ? "Bass"
+                         [](const auto& test) {
+                             return std::string(test.param.decoder == kDecoderBass ? "Bass"
                                                                                    : "Miles") +
-                                    std::to_string(int(info.param.frequency));
+                                    std::to_string(int(test.param.frequency));
                          });
 
 }  // namespace

@@ -12,11 +12,11 @@
 namespace lumidex::testing {
 
 struct Buffers {
-    explicit Buffers(int scale = 1)
-        : canvas(kCanvasWidth * scale, kDesignCanvasHeight * scale, QImage::Format_RGB32),
-          scale(kScaleWidth * scale, kDesignCanvasHeight * scale, QImage::Format_RGB32),
-          key(kKeyWidth * scale, kDesignCanvasHeight * scale, QImage::Format_RGB32) {
-        for (QImage* image : {&canvas, &this->scale, &key}) image->setDevicePixelRatio(scale);
+    explicit Buffers(int factor = 1)
+        : canvas(kCanvasWidth * factor, kDesignCanvasHeight * factor, QImage::Format_RGB32),
+          scale(kScaleWidth * factor, kDesignCanvasHeight * factor, QImage::Format_RGB32),
+          key(kKeyWidth * factor, kDesignCanvasHeight * factor, QImage::Format_RGB32) {
+        for (QImage* image : {&canvas, &scale, &key}) image->setDevicePixelRatio(factor);
     }
     QImage canvas;
     QImage scale;

@@ -15,7 +15,7 @@
 #include "NotePictures.h"
 #include "NoteRenderer.h"
 #include "SoundBank.h"
-#include "SoundFile.h"
+#include "FileIO.h"
 #include "WaveformCache.h"
 #include "WaveformJob.h"
 #include "WaveformPainter.h"

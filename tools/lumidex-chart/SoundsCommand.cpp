@@ -17,6 +17,7 @@
 #include "ChartFile.h"
 #include "Command.h"
 #include "FileText.h"
+#include "FileIO.h"
 #include "FilgraphManager.h"
 #include "Vornix.h"
 
