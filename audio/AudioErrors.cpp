@@ -2,8 +2,8 @@
 
 #include "Bass.h"
 #include "CMSS.h"
-#include "RuntimeError.h"
 #include "DShowTypes.h"
+#include "RuntimeError.h"
 
 namespace lumidex {
 

@@ -29,11 +29,11 @@
 #include "AudioSystem.h"
 #include "ChartFile.h"
 #include "ChartView.h"
+#include "FileIO.h"
 #include "HeaderFields.h"
 #include "OfflineRender.h"
 #include "PlaybackController.h"
 #include "ScriptedDialogs.h"
-#include "FileIO.h"
 #include "WidgetBenchMain.h"
 #include "fmMain.h"
 

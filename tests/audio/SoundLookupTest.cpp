@@ -8,9 +8,9 @@
 #include "AudioTestSupport.h"
 #include "CBass.h"
 #include "CMSS.h"
+#include "DShowTypes.h"
 #include "SoundFile.h"
 #include "Vornix.h"
-#include "DShowTypes.h"
 
 namespace lumidex::test {
 namespace {

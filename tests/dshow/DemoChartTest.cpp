@@ -13,8 +13,8 @@
 #include <set>
 
 #include "ChartFile.h"
-#include "FileIO.h"
 #include "DemoSong.h"
+#include "FileIO.h"
 #include "ScriptedDialogs.h"
 #include "SoundsCommand.h"
 

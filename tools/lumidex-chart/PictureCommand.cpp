@@ -12,10 +12,10 @@
 
 #include "ChartFile.h"
 #include "Command.h"
+#include "FileIO.h"
 #include "NotePictures.h"
 #include "NoteRenderer.h"
 #include "SoundBank.h"
-#include "FileIO.h"
 #include "WaveformCache.h"
 #include "WaveformJob.h"
 #include "WaveformPainter.h"

@@ -16,8 +16,8 @@
 #include "CMSS.h"
 #include "ChartFile.h"
 #include "Command.h"
-#include "FileText.h"
 #include "FileIO.h"
+#include "FileText.h"
 #include "FilgraphManager.h"
 #include "Vornix.h"
 
