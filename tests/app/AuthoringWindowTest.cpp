@@ -62,9 +62,10 @@ class AuthoringWindow : public WindowTest {
     // The rows each highlight of a surface covers; none when it is hidden.
     std::vector<std::pair<int, int>> bandsOn(const char* surface) {
         std::vector<std::pair<int, int>> rows;
-        for (QWidget* child : control<QWidget>(surface)->findChildren<QWidget*>())
+        for (QWidget* child : control<QWidget>(surface)->findChildren<QWidget*>()) {
             if (auto* b = dynamic_cast<RowBands*>(child); b && b->isVisible())
                 for (const RowBand& band : b->bands()) rows.emplace_back(band.top, band.bottom);
+        }
         return rows;
     }
     std::vector<int> kinds(std::initializer_list<int> coords) const {

@@ -21,9 +21,10 @@ TEST(RangeSelection, ADragMarksTheRangeSnappedAsATypedRangeInEitherDirection) {
         {-5, 7, 3, 0, 6},                 // below the chart
         {30000, 29990, 7, 29988, 30000},  // snapped past the top
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(dragSpan(c.anchor, c.pointer, c.align), (CoordSpan{c.from, c.to}))
             << c.anchor << ".." << c.pointer;
+    }
 }
 
 TEST(RangeSelection, APasteLandsUnderThePointerOrOnThePlayPosition) {
