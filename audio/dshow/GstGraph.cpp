@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "ThreadOrder.h"
+
 namespace lumidex {
 
 namespace {
@@ -166,10 +168,34 @@ struct GstGraph::Impl {
     bool dataEnded = false;
     GstClockTime dataEnd = 0;
 
+    // Tags for the orderings GStreamer keeps with its own (futex) locks: what
+    // this thread did before a state change or a seek is seen by the
+    // streaming threads' callbacks, and what the callbacks did is seen once
+    // the pipeline is stopped (ThreadOrder.h).
+    char handedOver = 0;
+    char stopped = 0;
+
+    // Marks one run of a callback on a streaming thread.
+    struct StreamingCallback {
+        explicit StreamingCallback(Impl* graph) : self(graph) { happensAfter(&self->handedOver); }
+        ~StreamingCallback() { happensBefore(&self->stopped); }
+        StreamingCallback(const StreamingCallback&) = delete;
+        StreamingCallback& operator=(const StreamingCallback&) = delete;
+        Impl* self;
+    };
+
+    // A state change, with what this thread did before it handed over to the
+    // streaming threads it starts.
+    GstStateChangeReturn setState(GstState state) {
+        happensBefore(&handedOver);
+        return gst_element_set_state(pipeline, state);
+    }
+
     ~Impl() {
         if (!pipeline) return;
         // Stopping joins every streaming thread, so no message arrives after.
         gst_element_set_state(pipeline, GST_STATE_NULL);
+        happensAfter(&stopped);
         GstBus* bus = gst_element_get_bus(pipeline);
         gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
         gst_object_unref(bus);
@@ -183,6 +209,7 @@ struct GstGraph::Impl {
     // (every element, pad and thread task) alive after the graph is gone.
     static GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
         auto* self = static_cast<Impl*>(data);
+        const StreamingCallback running(self);
         switch (GST_MESSAGE_TYPE(message)) {
             case GST_MESSAGE_ERROR: {
                 HRESULT result = classifyError(message, self->sink);
@@ -223,6 +250,7 @@ struct GstGraph::Impl {
     // Every element playbin creates passes here; the ones that read the file
     // (demuxers and parsers) get their output watched.
     static void onElementSetup(GstElement*, GstElement* element, gpointer data) {
+        const StreamingCallback running(static_cast<Impl*>(data));
         if (!splitsOrParsesStreams(element)) return;
         g_signal_connect(element, "pad-added", G_CALLBACK(&Impl::onPadAdded), data);
         GstIterator* pads = gst_element_iterate_src_pads(element);
@@ -244,6 +272,7 @@ struct GstGraph::Impl {
 
     static GstPadProbeReturn onData(GstPad*, GstPadProbeInfo* info, gpointer data) {
         auto* self = static_cast<Impl*>(data);
+        const StreamingCallback running(self);
         if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
             GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
             if (!GST_BUFFER_PTS_IS_VALID(buffer)) return GST_PAD_PROBE_OK;
@@ -290,7 +319,7 @@ struct GstGraph::Impl {
     // the pipeline then); or a stream that ends with no length or long before
     // the length its header states (a truncated file).
     HRESULT preroll() {
-        GstStateChangeReturn ret = gst_element_set_state(pipeline, GST_STATE_PAUSED);
+        GstStateChangeReturn ret = setState(GST_STATE_PAUSED);
         std::unique_lock<std::mutex> lock(mutex);
         if (ret == GST_STATE_CHANGE_FAILURE) return error != S_OK ? error : E_FAIL;
         if (ret == GST_STATE_CHANGE_ASYNC && !waitForPreroll(lock)) {
@@ -352,7 +381,7 @@ double GstGraph::Impl::readLength(const QByteArray& path) {
     Impl reader;
     if (FAILED(reader.build(path, [] { return makeFakeSink(false); })) || FAILED(reader.preroll()))
         return 0;
-    gst_element_set_state(reader.pipeline, GST_STATE_PLAYING);
+    reader.setState(GST_STATE_PLAYING);
     const auto deadline = std::chrono::steady_clock::now() + kLengthTimeout;
     double seconds = 0;
     while (std::chrono::steady_clock::now() < deadline) {
@@ -390,11 +419,11 @@ std::unique_ptr<GstGraph> GstGraph::open(const QByteArray& path, HRESULT* result
 }
 
 void GstGraph::play() {
-    gst_element_set_state(d_->pipeline, GST_STATE_PLAYING);
+    d_->setState(GST_STATE_PLAYING);
 }
 
 void GstGraph::pause() {
-    gst_element_set_state(d_->pipeline, GST_STATE_PAUSED);
+    d_->setState(GST_STATE_PAUSED);
 }
 
 bool GstGraph::seek(double seconds) {
@@ -411,6 +440,7 @@ bool GstGraph::seek(double seconds) {
         d_->eos = false;
         d_->seekSeqnum = gst_event_get_seqnum(event);
     });
+    happensBefore(&d_->handedOver);
     if (gst_element_send_event(d_->pipeline, event)) return true;
     // Refused: nothing was flushed, so the stream stands as it was.
     d_->note([&] {

@@ -193,9 +193,9 @@ TEST_F(DesktopWindowTest, TextBoxesShowTheStartOfWhatTheProgramWrote) {
     for (QLineEdit* box : {control<QLineEdit>("txName"), control<QLineEdit>("txBPMO"),
                            control<QLineEdit>("txMusicPath")})
         EXPECT_EQ(box->cursorPosition(), 0) << box->objectName().toStdString();
-    QByteArray chart = kChart;
-    chart.replace("Name=\"Song\"", "Name=\"A song with a title far wider than its box\"");
-    start({writeFile("long.xml", chart)});
+    test::ChartText chart = windowChart();
+    chart.name = "A song with a title far wider than its box";
+    start({writeFile("long.xml", chart.bytes())});
     EXPECT_EQ(control<QLineEdit>("txName")->cursorPosition(), 0);
     EXPECT_TRUE(control<QLineEdit>("txName")->text().startsWith("A song"));
 }

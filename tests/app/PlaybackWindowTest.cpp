@@ -29,8 +29,9 @@ class PlaybackWindow : public WindowTest {
         writeFile(QStringLiteral("kick.wav"), test::wavFloat({0.5f}));
         writeFile(QStringLiteral("snare.wav"), test::wavFloat({0.25f}));
         writeFile(QStringLiteral("song.wav"), test::wavFloat(test::constant(88200, 1, 0.0f)));
-        start({writeFile(QStringLiteral("song.xml"),
-                         QByteArray(kChart).replace("song.mp3", "song.wav"))});
+        test::ChartText chart = windowChart();
+        chart.music = "song.wav";
+        start({writeFile(QStringLiteral("song.xml"), chart.bytes())});
         control<QLineEdit>("txMusicPath")->setText(QString());  // sounds beside the chart
     }
     void TearDown() override {

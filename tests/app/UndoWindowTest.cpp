@@ -166,12 +166,10 @@ TEST_F(UndoWindow, ARunOfTypingInTheNameIsOneStep) {
 
 // A chart whose second key sound no note uses.
 TEST_F(UndoWindow, APurgeIsTakenBackWithTheKeyListAndTheNotesRenumbered) {
-    QByteArray bytes = kChart;
-    bytes.replace("FxSndIndex=\"2\"", "FxSndIndex=\"3\"");
-    bytes.replace(
-        "<EFFECT Snd=\"snare.wav\"",
-        "<EFFECT Snd=\"unused.wav\" Volume=\"1.00\"></EFFECT>\r\n<EFFECT Snd=\"snare.wav\"");
-    ui.fileAnswers = {writeFile(QStringLiteral("three.xml"), bytes)};
+    test::ChartText three = windowChart();
+    three.keys.insert(three.keys.begin() + 1, {"unused.wav", "1.00"});
+    three.notes[1].key = 3;
+    ui.fileAnswers = {writeFile(QStringLiteral("three.xml"), three.bytes())};
     control<QAction>("mnOpen", 0)->trigger();
     control<PictureBox>("picMain")->setFocus();
     ASSERT_EQ(control<QListWidget>("lsKey")->count(), 3);

@@ -238,6 +238,8 @@ TEST_F(EditRules, HeaderNumbersAFileCannotHoldAreRefusedWithAReason) {
         {HeaderBox::LongCorrection, "-1200", ""},
         {HeaderBox::LongCorrection, "1201", correction},
         {HeaderBox::Length, "30001", "The note length must be from 1 to 30000."},
+        {HeaderBox::Length, "0", "The note length must be from 1 to 30000."},
+        {HeaderBox::Tempo, "-1", tempo},
         {HeaderBox::BGMVolume, "loud", "Not a number: \"loud\"."},
     };
     for (const auto& k : cases) {

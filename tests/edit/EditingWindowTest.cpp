@@ -301,13 +301,12 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     w->view->setScrollTop();
     scrollTo(500);
     w->state.Modified = 0;
+    // One refusal a box (which texts each box refuses: EditRules).
     struct Refusal {
         QLineEdit* box;
         const char* text;
     } refusals[] = {
-        {control<QLineEdit>("txBPM"), "0"},           {control<QLineEdit>("txBPM"), "-1"},
-        {control<QLineEdit>("txBPMO"), "fast"},       {control<QLineEdit>("txLength"), "30001"},
-        {control<QLineEdit>("txLength"), "0"},        {control<QLineEdit>("txLength"), "abc"},
+        {control<QLineEdit>("txBPM"), "0"},           {control<QLineEdit>("txLength"), "abc"},
         {control<QLineEdit>("txDelay"), "1,5"},       {control<QLineEdit>("txBGMVolume"), "x"},
         {control<QLineEdit>("txLongCorrectVal"), ""}, {control<QLineEdit>("txBPMO"), "1e23"}};
     for (const Refusal& r : refusals) {

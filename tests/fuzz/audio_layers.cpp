@@ -5,18 +5,11 @@
 
 #include <cmath>
 
-#include "AudioSystem.h"
-#include "Bass.h"
-#include "FuzzSupport.h"
-#include "Miles.h"
+#include "AudioHarness.h"
 
 using namespace lumidex;
 
 namespace {
-
-audio::ManualOutput& output() {
-    return static_cast<audio::ManualOutput&>(*audio::AudioSystem::instance().output());
-}
 
 void playBass(const uint8_t* data, size_t size) {
     const HSTREAM h = BASS_StreamCreateFile(TRUE, data, 0, size, 0);
@@ -28,9 +21,9 @@ void playBass(const uint8_t* data, size_t size) {
                 "bad stream info");
     BASS_ChannelBytes2Seconds(h, length);
     BASS_ChannelPlay(h, FALSE);
-    output().advance(2048);
+    fuzz::advance(2048);
     BASS_ChannelSetPosition(h, length / 2, BASS_POS_BYTE);
-    output().advance(1024);
+    fuzz::advance(1024);
     BASS_ChannelGetPosition(h, BASS_POS_BYTE);
     BASS_StreamFree(h);
 }
@@ -41,9 +34,9 @@ void playMiles(const uint8_t* data, size_t size) {
     const S32 length = AIL_quick_ms_length(h);
     fuzz::check(length >= 0, "a sound with a negative length");
     AIL_quick_play(h, 1);
-    output().advance(2048);
+    fuzz::advance(2048);
     AIL_quick_set_ms_position(h, length / 2);
-    output().advance(1024);
+    fuzz::advance(1024);
     AIL_quick_ms_position(h);
     AIL_quick_unload(h);
 }
@@ -51,10 +44,7 @@ void playMiles(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    audio::AudioSystem::instance().setOutputFactory(
-        [] { return std::make_unique<audio::ManualOutput>(); });
-    fuzz::check(BASS_Init(-1, 44100, 0, nullptr, nullptr), "BASS does not start");
-    fuzz::check(AIL_quick_startup(1, 0, 44100, 16, 2) == 1, "Miles does not start");
+    fuzz::startAudioOnManualOutput();
     return 0;
 }
 

@@ -8,21 +8,14 @@
 
 #include <QDir>
 
-#include "AudioSystem.h"
-#include "Bass.h"
+#include "AudioHarness.h"
 #include "CBass.h"
 #include "CMSS.h"
-#include "FuzzSupport.h"
-#include "Miles.h"
 #include "RuntimeError.h"
 
 using namespace lumidex;
 
 namespace {
-
-audio::ManualOutput& output() {
-    return static_cast<audio::ManualOutput&>(*audio::AudioSystem::instance().output());
-}
 
 template <class Step>
 void allowingRuntimeErrors(Step&& step) {
@@ -37,12 +30,12 @@ void exercise(Player& player, FuzzedDataProvider& in, const QString& folder, con
     if (player.LoadFile(folder, name) != 0 || player.Handle() == 0) return;
     fuzz::check(player.Duration() >= 0, "a negative duration");
     player.Play();
-    output().advance(1024);
+    fuzz::advance(1024);
     for (int n = 0; n < 3; ++n) {
         const double seconds = in.ConsumeFloatingPointInRange<double>(-1e12, 1e12);
         allowingRuntimeErrors([&] { player.setPosition(seconds); });
         allowingRuntimeErrors([&] { player.setFrequency(in.ConsumeIntegralInRange(100, 400000)); });
-        output().advance(512);
+        fuzz::advance(512);
         allowingRuntimeErrors([&] { player.Position(); });
     }
     player.StopPlay();
@@ -52,10 +45,7 @@ void exercise(Player& player, FuzzedDataProvider& in, const QString& folder, con
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    audio::AudioSystem::instance().setOutputFactory(
-        [] { return std::make_unique<audio::ManualOutput>(); });
-    fuzz::check(BASS_Init(-1, 44100, 0, nullptr, nullptr), "BASS does not start");
-    fuzz::check(AIL_quick_startup(1, 0, 44100, 16, 2) == 1, "Miles does not start");
+    fuzz::startAudioOnManualOutput();
     return 0;
 }
 

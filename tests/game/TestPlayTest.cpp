@@ -7,7 +7,7 @@
 #include "GameTestSupport.h"
 #include "ScriptedDialogs.h"
 #include "TestPlay.h"
-#include "chartfile/ChartFixtures.h"
+#include "chart/ChartFixtures.h"
 
 namespace lumidex::testing {
 namespace {

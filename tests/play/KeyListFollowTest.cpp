@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <functional>
+
 #include "FilgraphManager.h"
 #include "KeyList.h"
 #include "KeyListFollower.h"
@@ -52,6 +54,18 @@ class KeyListFollow : public PlayFixture {
         EXPECT_EQ(heard, want);
     }
 
+    // Runs each step in turn, checking after it, its undo and its redo.
+    void eachStepUndoneAndRedone(const std::function<void()>& check) {
+        for (const auto& [name, run] : steps) {
+            SCOPED_TRACE(name);
+            run();
+            check();
+            ASSERT_TRUE(history.undo());
+            check();
+            ASSERT_TRUE(history.redo());
+        }
+    }
+
     ChartEdit edits{doc};
     UndoHistory history{edits};
     KeyListFollower follower{edits, bank, playback};
@@ -83,14 +97,7 @@ class KeyListSteps : public KeyListFollow, public ::testing::WithParamInterface<
 
 TEST_P(KeyListSteps, NotesSoundTheFileTheListShowsAfterEachStepItsUndoAndRedo) {
     openSounds(2, GetParam());
-    for (const auto& [name, run] : steps) {
-        SCOPED_TRACE(name);
-        run();
-        playAll();
-        ASSERT_TRUE(history.undo());
-        playAll();
-        ASSERT_TRUE(history.redo());
-    }
+    eachStepUndoneAndRedone([this] { playAll(); });
 }
 
 TEST_P(KeyListSteps, AStepDuringPlaybackIsHeardFromTheNextNote) {
@@ -132,14 +139,7 @@ TEST_F(KeyListFollow, DirectShowGraphsFollowTheList) {
         }
         EXPECT_EQ(bank.keyGraph(doc.KeyCount + 1), nullptr);
     };
-    for (const auto& [name, run] : steps) {
-        SCOPED_TRACE(name);
-        run();
-        expectGraphs();
-        ASSERT_TRUE(history.undo());
-        expectGraphs();
-        ASSERT_TRUE(history.redo());
-    }
+    eachStepUndoneAndRedone(expectGraphs);
 }
 
 TEST_F(KeyListFollow, WithTheKeysClosedAPreviewedSoundIsLetGo) {

@@ -5,43 +5,26 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include <set>
 
 #include "PluginTestSupport.h"
+#include "support/ChartText.h"
+#include "support/ToolRun.h"
 
 namespace lumidex::test {
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    QString out;
-};
-
-ToolRun tool(const QStringList& args, const QString& program = QStringLiteral(LUMIDEX_CHART_TOOL)) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput())};
-}
-
 QByteArray chartWithMusic(const char* music) {
-    return QByteArray(
-               "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
-               "<TITLE Name=\"Song\">\r\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\r\n"
-               "<BGM Name=\"") +
-           music +
-           "\" Volume=\"1.00\"></BGM>\r\n<DELAY Value=\"3\"></DELAY>\r\n"
-           "<LENGTH Value=\"48\"></LENGTH>\r\n"
-           "<EFFECT Snd=\"kick.wav\" Volume=\"1.00\"></EFFECT>\r\n"
-           "<AREA Coord=\"0\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-           "<AREA Coord=\"7\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-           "<AREA Coord=\"12\" Kind=\"128\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-           "<AREA Coord=\"29\" Kind=\"21\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-           "</TITLE>\r\n";
+    return ChartText{"Song",
+                     120,
+                     music,
+                     3,
+                     48,
+                     {{"kick.wav", "1.00"}},
+                     {{0, 20, 1}, {7, 20, 1}, {12, 128, 1}, {29, 21, 1}}}
+        .bytes();
 }
 
 // The frames of a render where a key sound (0.5 over music of 0.05) sounds.
@@ -76,7 +59,7 @@ TEST(RenderWithPlugin, KeySoundsLandWhereTheyDoWithTheWavOfTheMusic) {
         const QString chart = dir.filePath(QStringLiteral("songs/s/%1.xml").arg(song));
         ASSERT_TRUE(writeAll(chart, chartWithMusic(song)));
         const QString out = dir.filePath(QStringLiteral("%1.out.wav").arg(song));
-        const ToolRun r = tool({"render", chart, out});
+        const ToolRun r = runTool({"render", chart, out});
         ASSERT_EQ(r.exitCode, 0) << r.out.toStdString();
         keys[song] = keyFrames(out, &lengths[song]);
     }
@@ -85,7 +68,8 @@ TEST(RenderWithPlugin, KeySoundsLandWhereTheyDoWithTheWavOfTheMusic) {
     EXPECT_EQ(lengths["song.m4a"], lengths["song.wav"]);
 
     // sounds names the plug-in beside the program and what it made of the M4A.
-    const ToolRun r = tool({"sounds", dir.filePath("songs/s/song.m4a.xml"), "--decoder", "bass"});
+    const ToolRun r =
+        runTool({"sounds", dir.filePath("songs/s/song.m4a.xml"), "--decoder", "bass"});
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QRegularExpression(
         "BASS plug-ins in .*/plugins:\n  ffmpeg 1.0 \\(ffmpeg.so\\): AAC \\(M4A, MP4, ADTS\\), ")))
@@ -108,7 +92,7 @@ TEST(RenderWithPlugin, AnInstalledTreeFindsItsPlugInsBelowLibWhereverItIsMoved) 
     const QString chart = dir.filePath("songs/s/s.xml");
     ASSERT_TRUE(writeAll(chart, chartWithMusic("song.m4a")));
 
-    const ToolRun r = tool({"sounds", chart, "--decoder", "bass"}, program);
+    const ToolRun r = runTool({"sounds", chart, "--decoder", "bass"}, {}, program);
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
     EXPECT_TRUE(r.out.startsWith("BASS plug-ins in " + QDir(plugins).canonicalPath() +
                                  ":\n  ffmpeg 1.0 (ffmpeg.so): "))

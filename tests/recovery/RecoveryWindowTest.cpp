@@ -28,27 +28,15 @@ const QString kChildFlag = QStringLiteral("--recovery-child");
 
 // ---- the child: an editor that is killed or closed -------------------------------
 
-template <class T>
-T* named(const QWidget& window, const char* name) {
-    return window.findChild<T*>(QLatin1String(name));
-}
-
-void typeInto(QLineEdit* box, const QString& text) {
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
-
 // Renames the song and copies its notes 0..48 to 100 through the controls.
 void edit(fmMain& w, const QString& name) {
-    typeInto(named<QLineEdit>(w, "txName"), name);
-    named<QCheckBox>(w, "chkCopyNote")->setChecked(true);
-    named<QLineEdit>(w, "txFrom")->setText(QStringLiteral("0"));
-    named<QLineEdit>(w, "txTo")->setText(QStringLiteral("48"));
-    named<QPushButton>(w, "cmdCopy")->click();
-    named<QLineEdit>(w, "txPaste")->setText(QStringLiteral("100"));
-    named<QPushButton>(w, "cmdPaste")->click();
+    typeInto(w.findChild<QLineEdit*>("txName"), name);
+    w.findChild<QCheckBox*>("chkCopyNote")->setChecked(true);
+    w.findChild<QLineEdit*>("txFrom")->setText(QStringLiteral("0"));
+    w.findChild<QLineEdit*>("txTo")->setText(QStringLiteral("48"));
+    w.findChild<QPushButton*>("cmdCopy")->click();
+    w.findChild<QLineEdit*>("txPaste")->setText(QStringLiteral("100"));
+    w.findChild<QPushButton*>("cmdPaste")->click();
 }
 
 bool ownCopyWritten() {

@@ -23,6 +23,7 @@
 #include "PlaybackController.h"
 #include "ScriptedDialogs.h"
 #include "fmMain.h"
+#include "support/ChartText.h"
 #include "support/FileHelpers.h"
 
 namespace lumidex::testing {
@@ -30,20 +31,23 @@ namespace lumidex::testing {
 // A small chart: tempo 150 everywhere, music starting 12 frames in (coord
 // 9), two key sounds, an arrow at 0, a star at position 12.3 and a long note
 // from 24 to 48.
-inline const QByteArray kChart =
-    "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
-    "<TITLE Name=\"Song\">\r\n"
-    "<BPM Frame=\"0\" BPM=\"150\"></BPM>\r\n"
-    "<BGM Name=\"song.mp3\" Volume=\"1.00\"></BGM>\r\n"
-    "<DELAY Value=\"12\"></DELAY>\r\n"
-    "<LENGTH Value=\"48\"></LENGTH>\r\n"
-    "<EFFECT Snd=\"kick.wav\" Volume=\"1.00\"></EFFECT>\r\n"
-    "<EFFECT Snd=\"snare.wav\" Volume=\"0.5\"></EFFECT>\r\n"
-    "<AREA Coord=\"0\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-    "<AREA Coord=\"12.3\" Kind=\"16\" Level=\"3\" FxSndIndex=\"2\"></AREA>\r\n"
-    "<AREA Coord=\"24\" Kind=\"128\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-    "<AREA Coord=\"48\" Kind=\"130\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
-    "</TITLE>\r\n";
+inline test::ChartText windowChart() {
+    test::ChartText t;
+    t.delay = 12;
+    t.length = 48;
+    t.keys = {{"kick.wav", "1.00"}, {"snare.wav", "0.5"}};
+    t.notes = {{0, 20, 1}, {12.3, 16, 2}, {24, 128, 1}, {48, 130, 0}};
+    return t;
+}
+inline const QByteArray kChart = windowChart().bytes();
+
+// Replaces the text of a box by typing, the focus in it.
+inline void typeInto(QLineEdit* box, const QString& text) {
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -120,13 +124,7 @@ class WindowTest : public ::testing::Test {
         for (int i = 0; i < moves; ++i) mouse(QEvent::MouseMove, Qt::NoButton, held, toRow);
         mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, toRow);
     }
-    // Replaces the text of a box by typing, the focus in it.
-    void type(QLineEdit* box, const QString& text) {
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        QTest::keyClicks(box, text);
-    }
+    void type(QLineEdit* box, const QString& text) { typeInto(box, text); }
     // Leaves a box for the canvas; a refused entry takes the focus back.
     void leave() {
         control<PictureBox>("picMain")->setFocus();

@@ -1,13 +1,12 @@
 // The beat analysis on generated songs of known tempo and first beat, on
-// music without a beat, and on what the editor and lumidex-chart do with the
-// result: the delay, the one-step apply, tap tempo and the tempo command.
+// music without a beat, and on what the editor does with the result: the
+// delay, the one-step apply and tap tempo.
 
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -238,59 +237,6 @@ TEST(ApplyTempo, OneStepThatUndoPutsBack) {
     EXPECT_TRUE(test::ChartSnapshot(doc) == before);
     edits.removeListener(&log);
 }
-
-#ifdef LUMIDEX_CHART_TOOL
-struct ToolRun {
-    int exitCode;
-    QByteArray out;
-};
-
-ToolRun runTool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(LUMIDEX_CHART_TOOL), QStringList{QStringLiteral("tempo")} + args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), p.readAllStandardOutput()};
-}
-
-TEST(TempoCommand, MusicFileOrChartJsonAndExitCodes) {
-    QTemporaryDir dir;
-    const QString music = dir.filePath(QStringLiteral("pvx_music/a/song.wav"));
-    ASSERT_TRUE(
-        test::writeAll(music, wav(makeSong({Style::Rock, 112.4, 1.3, 16, 1, 0.01, 44100, 2}))));
-    const QString chart = dir.filePath(QStringLiteral("songs/a/a.xml"));
-    ASSERT_TRUE(test::writeAll(chart,
-                               "<TITLE Name=\"a\">\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\n"
-                               "<BGM Name=\"a/song.wav\" Volume=\"1.00\"></BGM>\n"
-                               "<DELAY Value=\"0\"></DELAY>\n<LENGTH Value=\"100\"></LENGTH>\n"));
-    const QString silent = dir.filePath(QStringLiteral("silent.wav"));
-    ASSERT_TRUE(test::writeAll(silent, wav(std::vector<float>(44100 * 8, 0.f))));
-
-    for (const QString& file : {music, chart}) {
-        const ToolRun run = runTool({file, QStringLiteral("--json")});
-        ASSERT_EQ(run.exitCode, 0) << run.out.constData();
-        const QJsonObject o = QJsonDocument::fromJson(run.out).object();
-        EXPECT_NEAR(o.value(QStringLiteral("bpm")).toDouble(), 112.4, 0.02);
-        EXPECT_NEAR(o.value(QStringLiteral("first_beat")).toDouble(), 1.3, 0.005);
-        EXPECT_NEAR(o.value(QStringLiteral("delay")).toDouble(),
-                    delayFor(o.value(QStringLiteral("bpm")).toDouble(),
-                             o.value(QStringLiteral("first_beat")).toDouble()),
-                    0.01);
-        EXPECT_TRUE(o.value(QStringLiteral("steady")).toBool());
-        EXPECT_GT(o.value(QStringLiteral("confidence")).toDouble(), 0.5);
-        EXPECT_TRUE(o.value(QStringLiteral("alternatives"))
-                        .toArray()
-                        .first()
-                        .toObject()
-                        .contains(QStringLiteral("confidence")));
-    }
-    const ToolRun text = runTool({music});
-    EXPECT_TRUE(text.out.contains("3 frames")) << text.out.constData();
-    EXPECT_EQ(runTool({silent}).exitCode, 1);
-    EXPECT_EQ(runTool({dir.filePath(QStringLiteral("missing.xml"))}).exitCode, 1);
-    EXPECT_EQ(runTool({}).exitCode, 2);
-    EXPECT_EQ(runTool({music, QStringLiteral("--bpm")}).exitCode, 2);
-}
-#endif
 
 }  // namespace
 }  // namespace lumidex::tempo

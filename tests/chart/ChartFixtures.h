@@ -11,6 +11,7 @@
 #include "ChartFile.h"
 #include "FileIO.h"
 #include "ScriptedDialogs.h"
+#include "support/ChartText.h"
 #include "support/FileHelpers.h"
 
 namespace lumidex::test {
@@ -57,11 +58,9 @@ inline std::unique_ptr<ChartDocument> exampleChart() {
 
 // A chart with tempo 150 whose body (BPM records, notes...) is given.
 inline QByteArray chartText(const QString& body, const QString& extraHeader = QString()) {
-    return (R"(<?xml version="1.0" encoding="gb18030"?><TITLE Name="T">)"
-            R"(<BPM Frame="0" BPM="150"></BPM><BGM Name="m.mp3" Volume="1.00"></BGM>)"
-            R"(<DELAY Value="0"></DELAY>)" +
-            extraHeader + body + "</TITLE>")
-        .toUtf8();
+    ChartText t{"T", 150, "m.mp3"};
+    t.more = extraHeader + body;
+    return t.bytes();
 }
 
 inline QString area(double coord, int kind, int fx = 0) {

@@ -3,22 +3,16 @@
 
 #include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QProcessEnvironment>
 
-#include "WaveformFixtures.h"
+#include "support/ChartText.h"
+#include "support/ToolRun.h"
+#include "waveform/WaveformFixtures.h"
 
 namespace lumidex::test {
 namespace {
 
 // 120 BPM, music starting 3 frames in: coord c is music time c x 2.5 / 60 s.
-const QByteArray kChart =
-    "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
-    "<TITLE Name=\"Song\">\r\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\r\n"
-    "<BGM Name=\"song.wav\" Volume=\"1.00\"></BGM>\r\n<DELAY Value=\"3\"></DELAY>\r\n"
-    "<LENGTH Value=\"48\"></LENGTH>\r\n"
-    "<AREA Coord=\"24\" Kind=\"20\" Level=\"5\" FxSndIndex=\"0\"></AREA>\r\n"
-    "</TITLE>\r\n";
+const QByteArray kChart = ChartText{"Song", 120, "song.wav", 3, 48, {}, {{24, 20, 0}}}.bytes();
 
 constexpr int kWaveX = 45 + 2 + 62 + 2;  // the waveform strip's left edge
 constexpr int kClickRow = 126;           // coord 24 with coords 0..48 in one column
@@ -33,14 +27,10 @@ class PictureCommand : public WaveformFiles {
         ASSERT_TRUE(writeAll(chart, kChart));
     }
     int run(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), cacheDir());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(LUMIDEX_CHART_TOOL), QStringList{QStringLiteral("picture")} + args);
-        p.waitForFinished(60000);
-        out = QString::fromUtf8(p.readAllStandardOutput());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        const ToolRun r = runTool(QStringList{QStringLiteral("picture")} + args,
+                                  {{QStringLiteral("XDG_CACHE_HOME"), cacheDir()}});
+        out = r.out;
+        return r.exitCode;
     }
 
     QString chart;

@@ -1,30 +1,18 @@
-// The lumidex-chart tool, run as a separate process.
+// lumidex-chart resave and info, its failures and its arguments, run as a
+// separate process.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QProcess>
 
-#include "ChartFixtures.h"
+#include "chart/ChartFixtures.h"
+#include "support/ToolRun.h"
 
-namespace lumidex {
+namespace lumidex::test {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    QString out, err;
-};
-
-ToolRun runTool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(LUMIDEX_CHART_TOOL), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-struct CliTest : ::testing::Test {
+struct ChartTool : ::testing::Test {
     QTemporaryDir dir;
     QString in = dir.filePath("in.xml"), out = dir.filePath("out.xml");
     void SetUp() override { test::writeAll(in, test::exampleBytes()); }
@@ -32,7 +20,7 @@ struct CliTest : ::testing::Test {
 
 const QString kOpened = "File opened successfully, All Combo = 3\nFrames = 240\n";
 
-TEST_F(CliTest, ResavePrintsBothMessagesAndAsksBeforeOverwriting) {
+TEST_F(ChartTool, ResavePrintsBothMessagesAndAsksBeforeOverwriting) {
     ToolRun r = runTool({"resave", in, out});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, kOpened + "File saved successfully, All Combo = 3\nFrames = 240\n");
@@ -53,7 +41,7 @@ TEST_F(CliTest, ResavePrintsBothMessagesAndAsksBeforeOverwriting) {
     EXPECT_EQ(r.out, kOpened + "Error saving file, debug info:\ni=49\nThe path is a folder\n");
 }
 
-TEST_F(CliTest, InfoDescribesTheChart) {
+TEST_F(ChartTool, InfoDescribesTheChart) {
     const ToolRun r = runTool({"info", in, "--rounded"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out.section('\n', 2),
@@ -62,7 +50,7 @@ TEST_F(CliTest, InfoDescribesTheChart) {
               "  coord 0: tempo 150, speed 150\nKey sounds: 1\n  1: kick.wav, volume 1.00\n");
 }
 
-TEST_F(CliTest, OutputThatCannotBeWrittenAndWhatTheFileHoldsDifferently) {
+TEST_F(ChartTool, OutputThatCannotBeWrittenAndWhatTheFileHoldsDifferently) {
     for (const char* command : {"info", "check"}) {
         QProcess shell;
         shell.start("/bin/sh",
@@ -82,7 +70,7 @@ TEST_F(CliTest, OutputThatCannotBeWrittenAndWhatTheFileHoldsDifferently) {
     EXPECT_TRUE(r.out.contains("kind-unused coord 12: a note of kind 7"));
 }
 
-TEST_F(CliTest, FailuresAndBadArguments) {
+TEST_F(ChartTool, FailuresAndBadArguments) {
     // The loader's own reasons are printed (their wording is the loader's).
     ToolRun r = runTool({"info", "song.xml", "--pak", dir.filePath("none.pak")});
     EXPECT_EQ(r.exitCode, 1);
@@ -116,4 +104,4 @@ TEST_F(CliTest, FailuresAndBadArguments) {
 }
 
 }  // namespace
-}  // namespace lumidex
+}  // namespace lumidex::test

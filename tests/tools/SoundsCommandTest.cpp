@@ -1,4 +1,4 @@
-// lumidex-chart sounds: the path rules and a report over a small folder with
+// lumidex-chart sounds: a report over a small folder with
 // a loose file, a PAK entry and a missing file.
 #include <gtest/gtest.h>
 
@@ -6,22 +6,11 @@
 #include <QTemporaryDir>
 
 #include "AudioTestSupport.h"
-#include "FileIO.h"
 #include "FilgraphManager.h"
 #include "SoundsCommand.h"
 
 namespace lumidex::cli {
 namespace {
-
-TEST(SoundsPaths, JoinPathKeepsAbsoluteNamesAndAddsOneSeparator) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"/a/b/", "", "/a/b/"},           {"/a/b/", "../m/", "/a/b/../m/"},
-        {"/a/b", "music", "/a/b/music"},  {"/a/b\\", "m", "/a/b\\m"},
-        {"/a/", "/srv/m/", "/srv/m/"},    {"/a/", "\\m", "\\m"},
-        {"/a/", "D:\\music", "D:\\music"}};
-    for (const auto& [base, name, joined] : cases)
-        EXPECT_EQ(JoinPath(base, name), QString(joined)) << base << " + " << name;
-}
 
 TEST(SoundsReport, NamesWhereEachSoundIsAndWhatEachDecoderMakesOfIt) {
     // A music folder with song/song.wav and song/tune.ogg loose, and song.pak

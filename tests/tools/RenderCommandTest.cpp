@@ -1,27 +1,16 @@
 // lumidex-chart render, run as a separate process.
 
-#include <QProcess>
-
 #include <sndfile.h>
 
-#include "PlayTestSupport.h"
+#include "play/PlayTestSupport.h"
+#include "support/ChartText.h"
+#include "support/ToolRun.h"
 
 namespace lumidex::test {
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
 ToolRun render(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(LUMIDEX_CHART_TOOL), QStringList{QStringLiteral("render")} + args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return runTool(QStringList{QStringLiteral("render")} + args);
 }
 
 // The left channel of a WAV file; empty when it is not 44100 Hz stereo.
@@ -40,18 +29,14 @@ std::vector<float> readLeft(const QString& path) {
 // music time 0. Kick (0.5) on every 12th coord, snare (0.25, at volume 0.5)
 // between them; a long-note end with a key that must stay silent.
 const QByteArray kChart =
-    "<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"
-    "<TITLE Name=\"Song\">\r\n<BPM Frame=\"0\" BPM=\"120\"></BPM>\r\n"
-    "<BGM Name=\"song.wav\" Volume=\"1.00\"></BGM>\r\n<DELAY Value=\"3\"></DELAY>\r\n"
-    "<LENGTH Value=\"48\"></LENGTH>\r\n"
-    "<EFFECT Snd=\"kick.wav\" Volume=\"1.00\"></EFFECT>\r\n"
-    "<EFFECT Snd=\"snare.wav\" Volume=\"0.5\"></EFFECT>\r\n"
-    "<AREA Coord=\"0\" Kind=\"20\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-    "<AREA Coord=\"6\" Kind=\"5\" Level=\"1\" FxSndIndex=\"2\"></AREA>\r\n"
-    "<AREA Coord=\"12\" Kind=\"128\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-    "<AREA Coord=\"24\" Kind=\"130\" Level=\"5\" FxSndIndex=\"2\"></AREA>\r\n"
-    "<AREA Coord=\"36\" Kind=\"21\" Level=\"5\" FxSndIndex=\"1\"></AREA>\r\n"
-    "</TITLE>\r\n";
+    ChartText{"Song",
+              120,
+              "song.wav",
+              3,
+              48,
+              {{"kick.wav", "1.00"}, {"snare.wav", "0.5"}},
+              {{0, 20, 1}, {6, 5, 2}, {12, 128, 1}, {24, 130, 2}, {36, 21, 1}}}
+        .bytes();
 
 class RenderCommand : public ::testing::Test {
   protected:

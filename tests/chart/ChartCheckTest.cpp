@@ -1,0 +1,82 @@
+// The chart checks on charts made for each kind of finding.
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "ChartCheck.h"
+
+namespace lumidex {
+namespace {
+
+struct Note {
+    int coord;
+    uint8_t kind;
+    int16_t key;
+};
+
+// "code place number" of each finding, one a line.
+std::string summary(const std::vector<ChartFinding>& findings) {
+    QStringList out;
+    for (const ChartFinding& f : findings) out << f.line().section(QLatin1Char(':'), 0, 0);
+    return out.join(QLatin1Char('\n')).toStdString();
+}
+std::string joined(const QStringList& lines) {
+    return lines.join(QLatin1Char('\n')).toStdString();
+}
+
+ChartDocument chartWith(const std::vector<Note>& notes, int keys, int lastCoord) {
+    ChartDocument doc;
+    doc.KeyCount = keys;
+    for (int k = 1; k <= keys; ++k) doc.keySound(k).Snd = QStringLiteral("k%1.wav").arg(k);
+    for (const Note& n : notes) doc.setNote(n.coord, n.kind, n.key);
+    doc.LastCoord = lastCoord;
+    return doc;
+}
+
+TEST(ChartCheck, FindsEachMistake) {
+    struct Case {
+        const char* name;
+        std::vector<Note> notes;
+        int keys;
+        QStringList found;
+        int lastCoord = kMaxCoord;
+    };
+    const Case cases[] = {
+        {"clean", {{0, 20, 1}, {12, 24, 2}, {60, 16, 1}, {72, 128, 2}, {96, 130, 0}}, 2, {}},
+        {"key past the list and negative; erased and long-end indices ignored",
+         {{0, 16, 1}, {12, 16, 3}, {24, 16, -2}, {36, 0, 9}, {48, 128, 1}, {72, 130, 7}},
+         2,
+         {"key-past-list coord 12", "key-past-list coord 24", "key-unused key 2"}},
+        {"unused keys", {{0, 5, 2}}, 3, {"key-unused key 1", "key-unused key 3"}},
+        {"long notes",
+         {{0, 130, 0}, {24, 128, 1}, {48, 131, 1}, {60, 133, 0}, {72, 136, 0}, {96, 143, 1}},
+         1,
+         {"long-end-alone coord 0", "long-head-open coord 24", "long-end-alone coord 72",
+          "long-head-open coord 96"}},
+        {"notes past the length",
+         {{0, 16, 1}, {121, 0, 1}, {150, 5, 1}, {30000, 16, 1}},
+         1,
+         {"note-past-length coord 150", "note-past-length coord 30000"},
+         120},
+        {"gaps",
+         {{0, 22, 1},
+          {11, 16, 1},
+          {23, 23, 1},
+          {29, 5, 1},
+          {35, 24, 1},
+          {82, 16, 1},
+          {100, 24, 1},
+          {148, 21, 1},
+          {160, 16, 1}},
+         1,
+         {"diagonal-gap coord 0", "tower-gap coord 35"}},  // the auto-play row does not count
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(summary(checkChart(chartWith(c.notes, c.keys, c.lastCoord))), joined(c.found));
+    }
+}
+
+}  // namespace
+}  // namespace lumidex
