@@ -8,6 +8,7 @@
 
 #include "ChartCheck.h"
 #include "Numbers.h"
+#include "PictureCopy.h"
 
 namespace lumidex {
 
@@ -43,6 +44,22 @@ int logicalWidth(const QImage& image) {
 
 int roundToInt(double x) {
     return static_cast<int>(roundHalfEven(x));
+}
+
+// The rows DrawNote gives a kind's picture (see there).
+struct NoteRows {
+    int top = 0;
+    int height = 0;
+};
+NoteRows noteRows(int kind, int dTop) {
+    if (kind == kTowerKind) return {dTop - kTowerRaise, kTowerHeight};
+    return {dTop, kNoteHeight};
+}
+
+// The part of a picture DrawNote puts on the canvas, in its own pixels.
+QRect notePart(const QImage& picture, int height) {
+    const qreal ratio = picture.devicePixelRatio();
+    return QRectF(0, 0, kCanvasWidth * ratio, height * ratio).toAlignedRect() & picture.rect();
 }
 
 }  // namespace
@@ -93,26 +110,21 @@ class RepaintPass {
                        style.style.background);
         strip.painter.setFont(style.style.font);
         strip.painter.setPen(style.style.text);
+        style.texts->fitTo(*strip.image);
     }
 
     // A text at the left edge with its top at row top. A long text (a tempo
     // change) that is wider than the strip is narrowed to fit rather than cut.
     void print(Target& strip, const NoteRenderer::Strip& style, std::vector<PrintedText>& log,
-               int top, const QString& text, bool warning = false) {
+               int top, const StripTexts::Text& text, bool warning = false) {
         if (warning) strip.painter.setPen(style.style.warning);
-        const QPointF at(0, top + style.metrics.ascent());
         const double room = logicalWidth(*strip.image) - 1;
-        const double width = text.size() > kAlwaysFits ? style.metrics.horizontalAdvance(text) : 0;
-        if (width > room) {
-            strip.painter.save();
-            strip.painter.scale(room / width, 1);
-            strip.painter.drawText(at, text);
-            strip.painter.restore();
-        } else {
-            strip.painter.drawText(at, text);
-        }
+        const bool narrow = text.text.size() > kAlwaysFits && text.width > room;
+        style.texts->print(strip.painter, *strip.image, top, text,
+                           warning ? style.style.warning : style.style.text, warning,
+                           narrow ? room / text.width : 1);
         if (warning) strip.painter.setPen(style.style.text);
-        log.push_back(PrintedText{top, text, warning});
+        log.push_back(PrintedText{top, text.text, warning});
     }
 
     // Tiles centred on multiples of 3, from the lowest drawn one up past the
@@ -123,11 +135,17 @@ class RepaintPass {
         const int top = row(roundToInt(range_.first / 3.0) * 3);
         const int height = logicalHeight(*canvas_.image);
         for (int y = top; y >= -kGridPitch; y -= kGridPitch)
-            if (y < height) canvas_.painter.drawImage(QPoint(0, y), tile);
+            if (y < height && !copyPicture(*canvas_.image, y, tile, tile.rect()))
+                canvas_.painter.drawImage(QPoint(0, y), tile);
     }
 
+    // DrawNote, copying the picture straight into the buffer where it can.
     void drawNote(int kind, int top) {
-        r_.DrawNote(canvas_.painter, kind, top);
+        const QImage& picture = r_.pictures_->picture(kind, r_.switches_.transparent);
+        const NoteRows rows = noteRows(kind, top);
+        if (!picture.isNull() &&
+            !copyPicture(*canvas_.image, rows.top, picture, notePart(picture, rows.height)))
+            r_.DrawNote(canvas_.painter, kind, top);
         report_.notes.push_back(PlacedNote{kind, top});
     }
 
@@ -209,7 +227,7 @@ class RepaintPass {
     }
 
     void printKey(const NoteEntry& cell, int y) {
-        print(key_, r_.key_, report_.keyTexts, y, QString::number(cell.FxSndIndex),
+        print(key_, r_.key_, report_.keyTexts, y, r_.key_.texts->number(cell.FxSndIndex),
               keyIndexPastList(doc_, cell.FxSndIndex));
     }
 
@@ -220,13 +238,14 @@ class RepaintPass {
         const NoteEntry& before = doc_.cell(c > 0 ? c - 1 : c);
         if (cell.Tempo == before.Tempo && cell.Speed == before.Speed) {
             if (c % 12 != 0) return;
+            StripTexts& texts = *r_.scale_.texts;
             print(scale_, r_.scale_, report_.scaleTexts, y,
-                  c % 24 == 0 ? QString::number(c) : QStringLiteral("-"));
+                  c % 24 == 0 ? texts.number(c) : texts.text(QStringLiteral("-")));
             return;
         }
-        print(
-            scale_, r_.scale_, report_.scaleTexts, y,
-            round2Text(cell.Tempo) + QLatin1Char('(') + round2Text(cell.Speed) + QLatin1Char(')'));
+        print(scale_, r_.scale_, report_.scaleTexts, y,
+              r_.scale_.texts->text(round2Text(cell.Tempo) + QLatin1Char('(') +
+                                    round2Text(cell.Speed) + QLatin1Char(')')));
     }
 
     void invertBaseline() {
@@ -261,11 +280,11 @@ NoteRenderer::NoteRenderer(const ChartDocument& doc, const NotePictures& picture
       key_(makeStrip(StripStyle{})) {}
 
 NoteRenderer::Strip NoteRenderer::makeStrip(const StripStyle& style) {
-    return Strip{style, QFontMetricsF(style.font)};
+    return Strip{style, std::make_unique<StripTexts>(style.font, style.background)};
 }
 
-// Measuring a font costs more than a whole repaint's texts; it is done only
-// when the style changes.
+// Measuring a font and laying out texts cost more than a whole repaint; they
+// are done again only when the style changes.
 void NoteRenderer::setScaleStyle(const StripStyle& style) {
     if (!(style == scale_.style)) scale_ = makeStrip(style);
 }

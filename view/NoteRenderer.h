@@ -11,15 +11,16 @@
 
 #include <QColor>
 #include <QFont>
-#include <QFontMetricsF>
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "ChartDocument.h"
 #include "NotePictures.h"
+#include "StripTexts.h"
 #include "ViewGeometry.h"
 #include "ViewState.h"
 
@@ -90,7 +91,7 @@ class NoteRenderer {
 
     struct Strip {
         StripStyle style;
-        QFontMetricsF metrics;
+        std::unique_ptr<StripTexts> texts;  // laid out in style.font, kept between repaints
     };
     static Strip makeStrip(const StripStyle& style);
 

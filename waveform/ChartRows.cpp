@@ -34,7 +34,7 @@ double musicZeroFrame(double delay, int decoder) {
 
 std::optional<double> ChartRows::framesAt(double coord) const {
     if (coord < 0 || coord > kMaxCoord) return std::nullopt;
-    const int whole = int(std::floor(coord));
+    const int whole = int(coord);  // coord >= 0: its floor
     const std::optional<double> start = doc_.CoordToFrames(whole);
     const double tempo = doc_.cell(whole).Tempo;
     if (!start || !(tempo != 0) || !std::isfinite(tempo)) return std::nullopt;
@@ -48,7 +48,7 @@ class ChartRows::Walk {
     explicit Walk(const ChartRows& rows) : rows_(rows) {}
     std::optional<double> framesAt(double coord) {
         if (coord < 0 || coord > kMaxCoord) return std::nullopt;
-        const int whole = int(std::floor(coord));
+        const int whole = int(coord);  // coord >= 0: its floor
         if (whole != whole_) {
             whole_ = whole;
             const std::optional<double> start = rows_.framesAt(whole);

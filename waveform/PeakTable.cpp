@@ -25,9 +25,9 @@ void PeakTable::appendBlock(const float* samples, int frames) {
         rms_.resize(1);
     }
     const int count = frames * std::max(channels_, 1);
-    // Eight independent lanes, so the compiler can keep them in one vector
+    // Sixteen independent lanes, so the compiler can keep them in vector
     // register: the analysis should cost little beside the decoding.
-    constexpr int kLanes = 8;
+    constexpr int kLanes = 16;
     float peaks[kLanes] = {};
     float sums[kLanes] = {};
     int i = 0;
@@ -102,39 +102,47 @@ int64_t PeakTable::weight(size_t lvl, size_t index) const {
     return std::min(span, blocks() - int64_t(index) * span);
 }
 
-void PeakTable::take(size_t lvl, size_t index, uint16_t& peak, double& squares,
-                     int64_t& count) const {
-    const int64_t w = weight(lvl, index);
-    peak = std::max(peak, peak_[lvl][index]);
-    squares += level(rms_[lvl][index]) * level(rms_[lvl][index]) * double(w);
-    count += w;
-}
-
 // The blocks overlapping [from, to), covered by the coarsest blocks that lie
-// wholly inside them and finer ones at either edge.
+// wholly inside them and finer ones at either edge. Every strip row asks
+// this, so the look-ups are written out here where they inline.
 Envelope PeakTable::span(double from, double to) const {
     const int64_t n = blocks();
     if (n == 0 || !(to > from) || to <= 0 || from >= double(n) * kBlockFrames) return {};
-    size_t a = size_t(std::max<int64_t>(0, int64_t(std::floor(from / kBlockFrames))));
-    size_t b = size_t(std::min<int64_t>(n, int64_t(std::ceil(to / kBlockFrames))));
+    // floor and ceil of the block positions (to > 0 here), without calls.
+    const double first = from / kBlockFrames, end = to / kBlockFrames;
+    size_t a = first > 0 ? size_t(first) : 0;
+    int64_t whole = int64_t(end);
+    if (double(whole) < end) ++whole;
+    size_t b = size_t(std::min<int64_t>(n, whole));
     uint16_t peak = 0;
     double squares = 0;
     int64_t count = 0;
     size_t lvl = 0;
+    const uint16_t* peaks = peak_[0].data();
+    const uint16_t* rms = rms_[0].data();
+    int64_t blockSpan = 1;  // kFanOut^lvl blocks
+    const auto take = [&](size_t i) {
+        const int64_t w = std::min(blockSpan, n - int64_t(i) * blockSpan);
+        peak = std::max(peak, peaks[i]);
+        squares += level(rms[i]) * level(rms[i]) * double(w);
+        count += w;
+    };
     while (a < b) {
         if (lvl + 1 >= peak_.size()) {
-            for (size_t i = a; i < b; ++i) take(lvl, i, peak, squares, count);
+            for (size_t i = a; i < b; ++i) take(i);
             break;
         }
-        while (a < b && a % kFanOut != 0) take(lvl, a++, peak, squares, count);
-        while (a < b && b % kFanOut != 0 && b != peak_[lvl].size())
-            take(lvl, --b, peak, squares, count);
+        while (a < b && a % kFanOut != 0) take(a++);
+        while (a < b && b % kFanOut != 0 && b != peak_[lvl].size()) take(--b);
         if (a >= b) break;
         // A partial last block of this level becomes the partial last block
         // of the next one.
         a /= kFanOut;
         b = (b + kFanOut - 1) / kFanOut;
         ++lvl;
+        peaks = peak_[lvl].data();
+        rms = rms_[lvl].data();
+        blockSpan *= kFanOut;
     }
     if (count == 0) return {};
     return Envelope{float(level(peak)), float(std::sqrt(squares / double(count)))};

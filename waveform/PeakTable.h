@@ -56,7 +56,6 @@ class PeakTable {
     // Blocks of the finest level under value index of level lvl (the last
     // value of a level may stand for fewer than the others).
     int64_t weight(size_t lvl, size_t index) const;
-    void take(size_t level, size_t index, uint16_t& peak, double& squares, int64_t& count) const;
 
     int sampleRate_ = 0;
     int channels_ = 0;

@@ -1,9 +1,11 @@
 // The waveform's costs:
-//   BM_Decode/d   decoding a 5-minute 44.1 kHz stereo MP3 through decoder d
-//                 (0 BASS, 1 Miles) and nothing else
-//   BM_Analyse/d  the analysis of the same file through the same decoder:
-//                 decoding plus the peak table (target: within 1.3x of
-//                 BM_Decode, side by side)
+//   BM_AnalyseVsDecode/d  decoding a 5-minute 44.1 kHz stereo MP3 through
+//                 decoder d (0 BASS, 1 Miles) and nothing else, and the
+//                 analysis of the same file through the same decoder
+//                 (decoding plus the peak table), in turn: the medians of
+//                 their CPU times and of the ratio (target: within 1.3x)
+//   BM_WindowStepsDuringAnalysis  the window thread's longest step while
+//                 the music is analysed (target: under 16 ms)
 //   BM_Table      the peak table alone over 5 minutes of decoded samples
 //   BM_Strip/n    painting the waveform strip at n times the design height
 //   BM_CanvasWithStrip/n  the canvas, both strips and the waveform strip
@@ -14,16 +16,20 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <vector>
 
 #include "Analysis.h"
 #include "NoteRenderer.h"
 #include "ViewGeometry.h"
 #include "WaveformPainter.h"
+#include "WaveformSource.h"
 #include "WidgetBenchMain.h"
 
 using namespace lumidex;
@@ -69,32 +75,105 @@ audio::ByteView view() {
     return {reinterpret_cast<const unsigned char*>(music().constData()), size_t(music().size())};
 }
 
-void BM_Decode(benchmark::State& state) {
-    music();  // made once, before any timing
-    std::vector<float> out(8192 * 2);
-    for (auto _ : state) {
-        auto decoder = waveform::openMusicDecoder(int(state.range(0)), view());
-        if (!decoder) return state.SkipWithError("the MP3 cannot be made or decoded");
-        int64_t frames = 0;
-        while (const int64_t n = decoder->read(out.data(), 8192)) frames += n;
-        benchmark::DoNotOptimize(frames);
-    }
+// CPU time of this thread so far, in milliseconds.
+double threadMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-void BM_Analyse(benchmark::State& state) {
-    music();
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// CPU milliseconds of decoding the music to the end through decoder d.
+double decodeMs(int d) {
+    const double start = threadMs();
+    auto decoder = waveform::openMusicDecoder(d, view());
+    std::vector<float> out(8192 * 2);
+    int64_t frames = 0;
+    while (decoder && (frames = decoder->read(out.data(), 8192)) > 0) benchmark::DoNotOptimize(out);
+    return threadMs() - start;
+}
+
+// CPU milliseconds of the analysis through decoder d (decoding and table).
+double analyseMs(int d, size_t& tableBytes) {
+    const double start = threadMs();
     const std::atomic<bool> go{false};
+    auto decoder = waveform::openMusicDecoder(d, view());
+    const waveform::Analysis a = waveform::analyse(*decoder, go);
+    tableBytes = a.table ? a.table->bytes() : 0;
+    return threadMs() - start;
+}
+
+// Every iteration decodes the music alone and analyses it, in turn first,
+// so both meet the same machine load; the figures are the medians of the
+// CPU times and of the per-iteration ratios (target: ratio under 1.3).
+void BM_AnalyseVsDecode(benchmark::State& state) {
+    const int d = int(state.range(0));
+    if (music().isEmpty() || !waveform::openMusicDecoder(d, view()))
+        return state.SkipWithError("the MP3 cannot be made or decoded");
+    std::vector<double> decode, analysis, ratio;
     size_t bytes = 0;
     for (auto _ : state) {
-        auto decoder = waveform::openMusicDecoder(int(state.range(0)), view());
-        if (!decoder) return state.SkipWithError("the MP3 cannot be made or decoded");
-        const waveform::Analysis a = waveform::analyse(*decoder, go);
-        bytes = a.table ? a.table->bytes() : 0;
+        const bool decodeFirst = decode.size() % 2 == 0;
+        const double a = decodeFirst ? 0 : analyseMs(d, bytes);
+        const double dec = decodeMs(d);
+        const double an = decodeFirst ? analyseMs(d, bytes) : a;
+        decode.push_back(dec);
+        analysis.push_back(an);
+        ratio.push_back(an / dec);
     }
+    state.counters["decode ms"] = median(decode);
+    state.counters["analysis ms"] = median(analysis);
+    state.counters["ratio"] = median(ratio);
     state.counters["table KiB"] = double(bytes) / 1024;
 }
+BENCHMARK(BM_AnalyseVsDecode)
+    ->ArgName("decoder")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(11);
 
-// Decoding and analysis alternate, so both meet the same machine load.
+// The window thread while the music is analysed: a WaveformSource (with an
+// empty cache folder, so it decodes) analyses the 5-minute MP3 and the event
+// loop turns every millisecond, polling the progress as the window does,
+// until the result is in. Reported: the longest CPU time the thread spent
+// between two turns (target: under 16 ms) and the turns.
+void BM_WindowStepsDuringAnalysis(benchmark::State& state) {
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("m.mp3")));
+    if (music().isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(music()) < 0)
+        return state.SkipWithError("the MP3 cannot be made");
+    file.close();
+    double longest = 0;
+    int turns = 0;
+    for (auto _ : state) {
+        QTemporaryDir cache;
+        waveform::WaveformSource source(cache.path());
+        bool done = false;
+        source.setOnChanged([&done] { done = true; });
+        QTimer tick;
+        tick.setInterval(1);
+        double last = threadMs();
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            benchmark::DoNotOptimize(source.progress());
+            const double now = threadMs();
+            longest = std::max(longest, now - last);
+            last = now;
+            ++turns;
+        });
+        tick.start();
+        source.open(dir.path() + QLatin1Char('/'), QStringLiteral("m.mp3"), 0);
+        while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    state.counters["longest step ms"] = longest;
+    state.counters["turns"] = turns;
+}
+BENCHMARK(BM_WindowStepsDuringAnalysis)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 // The table alone over 5 minutes of samples already decoded.
 void BM_Table(benchmark::State& state) {
     std::vector<float> samples(size_t(2) * kRate * 10);
@@ -109,12 +188,6 @@ void BM_Table(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Table)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-// CPU time is the figure to compare: the machine may be busy with others.
-BENCHMARK(BM_Decode)->ArgName("decoder")->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Analyse)->ArgName("decoder")->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Decode)->ArgName("decoder")->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_Analyse)->ArgName("decoder")->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // A chart at 150 BPM with a note on every third coord and a tempo change
 // every 48 coords, over the table of the 5-minute music.

@@ -161,6 +161,41 @@ TEST_F(DesktopWindowTest, RecentChartsOutliveARestartAndAMissingOneIsDropped) {
     window->close();
 }
 
+TEST_F(DesktopWindowTest, WaveformItemsHideTheStripAndOutliveARestart) {
+    const auto gain = [this] {
+        for (QAction* a : control<QMenu>("mnWaveformGain")->actions())
+            if (a->isChecked()) return a->text();
+        return QString();
+    };
+    const auto strip = [this] { return control<QWidget>("picWaveFrame"); };
+    const auto restart = [&](QSettings& settings) {
+        window->close();
+        window.reset();
+        startPlaced(settings);
+    };
+    QSettings settings(path("lumidex.conf"), QSettings::IniFormat);
+    startPlaced(settings);
+    EXPECT_TRUE(control<QAction>("mnWaveform")->isChecked());  // on by default
+    EXPECT_TRUE(strip()->isVisible());
+    EXPECT_EQ(gain(), "x1");
+    const int wide = window->minimumWidth();
+    control<QAction>("mnWaveform")->trigger();
+    EXPECT_FALSE(strip()->isVisible());
+    EXPECT_EQ(window->minimumWidth(), wide - strip()->maximumWidth());
+    control<QMenu>("mnWaveformGain")->actions().at(2)->trigger();
+    restart(settings);
+    EXPECT_FALSE(control<QAction>("mnWaveform")->isChecked());
+    EXPECT_FALSE(strip()->isVisible());
+    EXPECT_EQ(gain(), "x4");
+    control<QAction>("mnWaveform")->trigger();
+    EXPECT_TRUE(strip()->isVisible());
+    EXPECT_EQ(window->minimumWidth(), wide);
+    restart(settings);
+    EXPECT_TRUE(control<QAction>("mnWaveform")->isChecked());
+    EXPECT_TRUE(strip()->isVisible());
+    window->close();
+}
+
 TEST_F(DesktopWindowTest, DropIsTakenAsCopyOrLinkNeverAsMove) {
     start();
     QMimeData mime;
