@@ -49,7 +49,7 @@ void buildToolbar(QMainWindow& window, WindowWidgets& w) {
     const std::pair<QAction*, QStyle::StandardPixmap> buttons[] = {
         {w.mnNew, QStyle::SP_FileIcon},
         {w.mnOpen[0], QStyle::SP_DialogOpenButton},
-        {w.mnSave, QStyle::SP_DialogSaveButton},
+        {w.mnSaveInPlace, QStyle::SP_DialogSaveButton},
         {nullptr, QStyle::SP_CustomBase},
         {w.playback.mnPlayStart, QStyle::SP_MediaPlay}};
     for (const auto& [action, icon] : buttons) {

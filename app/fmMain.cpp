@@ -16,6 +16,7 @@
 #include "CanvasEditing.h"
 #include "ChartFile.h"
 #include "ChartView.h"
+#include "ChecksPanel.h"
 #include "FileIO.h"
 #include "KeyBoxController.h"
 #include "KeyListController.h"
@@ -24,6 +25,7 @@
 #include "PlaybackController.h"
 #include "RecentMenu.h"
 #include "RecoveryController.h"
+#include "SelectionController.h"
 #include "TempoController.h"
 #include "WaveformController.h"
 #include "WindowWidgets.h"
@@ -137,10 +139,23 @@ void fmMain::addControllers() {
         });
     recent_ = recent.get();
     features_.push_back(std::move(recent));
+    features_.push_back(std::make_unique<SelectionController>(
+        parts(), SelectionWidgets{w_->canvas.picMain,
+                                  {w_->picScale, w_->keyBox.picKey, waveform->strip()},
+                                  w_->batch,
+                                  w_->mnEdit}));
+    features_.push_back(std::make_unique<ChecksPanel>(
+        parts(),
+        ChecksWidgets{this, w_->mnView, w_->StatusBar, {w_->canvas.picMain, w_->picScale}}));
 }
 
 void fmMain::chartNamed() {
     recent_->remember(state);
+}
+
+void fmMain::chartSaved() {
+    for (const auto& feature : features_)
+        if (auto* f = dynamic_cast<WindowFeature*>(feature.get())) f->chartSaved();
 }
 
 WindowParts fmMain::parts() {

@@ -13,6 +13,8 @@
 //   features_   "Detect Tempo..." in the Edit menu           (TempoController)
 //   waveform    the music's waveform strip beside the canvas, its View items
 //                                                            (WaveformController)
+//   features_   the mouse selection and its Edit items       (SelectionController)
+//   features_   the "Checks" dock and its View item          (ChecksPanel)
 // The window keeps the File, Undo, test play and Help items, the title,
 // dropped files and the life cycle:
 //   fmMain w(dialogs, appInfo);
@@ -25,7 +27,8 @@
 // WindowParts (plus the core objects it needs) that builds or is given its
 // widgets, connects them with wire() (Wiring.h), keeps the rules in its core
 // module and listens to edits for chart changes; then one line in
-// fmMain::addControllers() appends it to features_.
+// fmMain::addControllers() appends it to features_ (one that also wants the
+// settings or to hear of saves derives from WindowFeature).
 //
 // Controls are private; they carry their names as objectName (WindowWidgets.h).
 
@@ -143,6 +146,7 @@ class fmMain : public QMainWindow, private DocumentHost, private ChartEditListen
     void showHeader() override;
     void afterOpen() override;
     void chartNamed() override;
+    void chartSaved() override;
     void chartChanged(const ChartChange& change) override;
     void addControllers();
     void connectControls();

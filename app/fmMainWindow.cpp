@@ -8,6 +8,7 @@
 #include "RecentMenu.h"
 #include "RecoveryController.h"
 #include "WaveformController.h"
+#include "WindowFeature.h"
 #include "WindowWidgets.h"
 #include "fmMain.h"
 
@@ -63,6 +64,8 @@ void fmMain::rememberPlacement(QSettings* settings) {
     placement_ = settings;
     waveform->useSettings(settings);
     recent_->useSettings(settings);
+    for (const auto& feature : features_)
+        if (auto* f = dynamic_cast<WindowFeature*>(feature.get())) f->useSettings(settings);
     if (placement_) restoreGeometry(placement_->value(kPlacementKey).toByteArray());
 }
 

@@ -19,7 +19,11 @@ int clampToInt(double x) {
 }  // namespace
 
 int snapCoord(const QString& text, double alignCoord) {
-    return clampToInt(roundHalfEven(roundHalfEven(val(text) / alignCoord) * alignCoord));
+    return snapCoord(val(text), alignCoord);
+}
+
+int snapCoord(double coord, double alignCoord) {
+    return clampToInt(roundHalfEven(roundHalfEven(coord / alignCoord) * alignCoord));
 }
 
 int alignStep(double alignCoord) {

@@ -20,6 +20,8 @@ namespace lumidex {
 // back as the nearest int32; only Val itself can fail (RuntimeError
 // Overflow for "1e999").
 int snapCoord(const QString& text, double alignCoord);
+// The same for a coord already known as a number (a row under the mouse).
+int snapCoord(double coord, double alignCoord);
 
 // The step of every loop: AlignCoord rounded to a whole number, at least 1.
 int alignStep(double alignCoord);

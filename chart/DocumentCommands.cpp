@@ -103,6 +103,7 @@ void DocumentCommands::saved(const QString& fn) {
     state_.AskBeforeOwnFile = false;
     host_.setModified(false);
     host_.chartNamed();
+    host_.chartSaved();
 }
 
 bool DocumentCommands::startNewInstance(const QString& program, const QString& workingDir) {

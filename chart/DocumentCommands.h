@@ -64,6 +64,8 @@ class DocumentHost {
     virtual void showStatus(const QString& text) = 0;
     // A chart was opened or saved under the name WindowState now holds.
     virtual void chartNamed() {}
+    // The chart was written to its file (after chartNamed).
+    virtual void chartSaved() {}
 };
 
 // A chart to open at start-up: a path, or an entry of a PAK archive.
