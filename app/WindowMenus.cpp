@@ -62,11 +62,7 @@ void buildToolbar(QMainWindow& window, WindowWidgets& w) {
     }
 }
 
-}  // namespace
-
-void buildMenus(QMainWindow& window, WindowWidgets& w) {
-    QMenuBar* bar = window.menuBar();
-
+void buildFileMenu(QMenuBar* bar, WindowWidgets& w) {
     w.mnFile = topMenu(bar, QStringLiteral("mnFile"), QStringLiteral("&File"));
     w.mnNew = item(w.mnFile, QStringLiteral("mnNew"), QStringLiteral("&New"),
                    QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -83,7 +79,26 @@ void buildMenus(QMainWindow& window, WindowWidgets& w) {
                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     w.mnFile->addSeparator();
     w.mnExit = item(w.mnFile, QStringLiteral("mnExit"), QStringLiteral("E&xit"));
+}
 
+// The key list commands and the key index fills of the Edit menu.
+void addKeyListItems(WindowWidgets& w) {
+    w.keyList.mnKeyAdd = item(w.mnEdit, QStringLiteral("mnKeyAdd"), QStringLiteral("Add &Key..."));
+    w.keyList.mnKeyAddBatch =
+        item(w.mnEdit, QStringLiteral("mnKeyAddBatch"), QStringLiteral("&Batch Add Key..."));
+    w.keyList.mnKeyEdit =
+        item(w.mnEdit, QStringLiteral("mnKeyEdit"), QStringLiteral("Ed&it Key..."));
+    w.keyList.mnKeyDelete =
+        item(w.mnEdit, QStringLiteral("mnKeyDelete"), QStringLiteral("&Delete Key..."));
+    w.keyList.mnKeyPurge =
+        item(w.mnEdit, QStringLiteral("mnKeyPurge"), QStringLiteral("Pur&ge Unused Key..."));
+    w.batch.mnKeyFxSnd[0] = arrayItem(w.mnEdit, QStringLiteral("mnKeyFxSnd"), 0,
+                                      QStringLiteral("&Fill Key Index Repeatly"));
+    w.batch.mnKeyFxSnd[1] = arrayItem(w.mnEdit, QStringLiteral("mnKeyFxSnd"), 1,
+                                      QStringLiteral("Fill Key Index &Ascendingly"));
+}
+
+void buildEditMenu(QMenuBar* bar, WindowWidgets& w) {
     w.mnEdit = topMenu(bar, QStringLiteral("mnEdit"), QStringLiteral("&Edit"));
     w.mnUndo = item(w.mnEdit, QStringLiteral("mnUndo"), QStringLiteral("&Undo"));
     w.mnUndo->setShortcuts(
@@ -113,23 +128,13 @@ void buildMenus(QMainWindow& window, WindowWidgets& w) {
     w.canvas.mnRandKind =
         item(w.mnEdit, QStringLiteral("mnRandKind"), QStringLiteral("S&et Random Note Kinds..."));
     w.mnEdit->addSeparator();
-    w.keyList.mnKeyAdd = item(w.mnEdit, QStringLiteral("mnKeyAdd"), QStringLiteral("Add &Key..."));
-    w.keyList.mnKeyAddBatch =
-        item(w.mnEdit, QStringLiteral("mnKeyAddBatch"), QStringLiteral("&Batch Add Key..."));
-    w.keyList.mnKeyEdit =
-        item(w.mnEdit, QStringLiteral("mnKeyEdit"), QStringLiteral("Ed&it Key..."));
-    w.keyList.mnKeyDelete =
-        item(w.mnEdit, QStringLiteral("mnKeyDelete"), QStringLiteral("&Delete Key..."));
-    w.keyList.mnKeyPurge =
-        item(w.mnEdit, QStringLiteral("mnKeyPurge"), QStringLiteral("Pur&ge Unused Key..."));
-    w.batch.mnKeyFxSnd[0] = arrayItem(w.mnEdit, QStringLiteral("mnKeyFxSnd"), 0,
-                                      QStringLiteral("&Fill Key Index Repeatly"));
-    w.batch.mnKeyFxSnd[1] = arrayItem(w.mnEdit, QStringLiteral("mnKeyFxSnd"), 1,
-                                      QStringLiteral("Fill Key Index &Ascendingly"));
+    addKeyListItems(w);
     w.mnEdit->addSeparator();
     w.batch.mnSetBPM =
         item(w.mnEdit, QStringLiteral("mnSetBPM"), QStringLiteral("C&hange Speed......"));
+}
 
+void buildViewMenu(QMenuBar* bar, WindowWidgets& w) {
     w.mnView = topMenu(bar, QStringLiteral("mnView"), QStringLiteral("&View"));
     w.mnShowGrid = checkable(
         item(w.mnView, QStringLiteral("mnShowGrid"), QStringLiteral("Show &Grid")), false);
@@ -139,8 +144,10 @@ void buildMenus(QMainWindow& window, WindowWidgets& w) {
     w.mnShowTrans = checkable(
         item(w.mnView, QStringLiteral("mnShowTrans"), QStringLiteral("&Transparent Drawing")),
         false);
+}
 
-    w.mnPlay = topMenu(bar, QStringLiteral("mnPlay"), QStringLiteral("Pla&y"));
+void buildPlayMenu(QMainWindow& window, WindowWidgets& w) {
+    w.mnPlay = topMenu(window.menuBar(), QStringLiteral("mnPlay"), QStringLiteral("Pla&y"));
     w.playback.mnPlayStart =
         item(w.mnPlay, QStringLiteral("mnPlayStart"), QStringLiteral("&Play / Pause"));
     w.mnPlayGame[0] = arrayItem(w.mnPlay, QStringLiteral("mnPlayGame"), 0,
@@ -165,11 +172,23 @@ void buildMenus(QMainWindow& window, WindowWidgets& w) {
         checkable(item(w.mnPlay, QStringLiteral("mnPlayBGM"), QStringLiteral("Play BG&M")), true);
     w.playback.mnPlayKeyNote = checkable(
         item(w.mnPlay, QStringLiteral("mnPlayKeyNote"), QStringLiteral("Play &Key")), false);
+}
 
+void buildHelpMenu(QMenuBar* bar, WindowWidgets& w) {
     w.mnHelp = topMenu(bar, QStringLiteral("mnHelp"), QStringLiteral("&Help"));
     w.mnHelpInstruction = item(w.mnHelp, QStringLiteral("mnHelpInstruction"),
                                QStringLiteral("&Instructions..."), QKeySequence(Qt::Key_F1));
     w.mnAbout = item(w.mnHelp, QStringLiteral("mnAbout"), QStringLiteral("&About..."));
+}
+
+}  // namespace
+
+void buildMenus(QMainWindow& window, WindowWidgets& w) {
+    buildFileMenu(window.menuBar(), w);
+    buildEditMenu(window.menuBar(), w);
+    buildViewMenu(window.menuBar(), w);
+    buildPlayMenu(window, w);
+    buildHelpMenu(window.menuBar(), w);
     buildToolbar(window, w);
 }
 
