@@ -162,21 +162,23 @@ class Scanner {
         int lt = -1;
         bool isEnd = false;
     };
+    // After the comment, CDATA section, declaration or processing
+    // instruction whose "<" is at lt; next is the "!" or "?" after it.
+    int skipMarkup(int lt, char16_t next) const {
+        if (next == u'?') return skipPast(lt + 2, u"?>");
+        if (startsWith(lt, u"<!--")) return skipPast(lt + 4, u"-->");
+        if (startsWith(lt, u"<![CDATA[")) return skipPast(lt + 9, u"]]>");
+        return skipPast(lt + 2, u">");
+    }
+
     Found findTag(int from, QStringView tag, bool wantEnd) const {
         int i = from;
         while (i < n_) {
             const int lt = findUnit(u'<', i);
             if (lt < 0) break;
             const char16_t next = lt + 1 < n_ ? s_[lt + 1] : u'\0';
-            if (next == u'!') {
-                if (startsWith(lt, u"<!--"))
-                    i = skipPast(lt + 4, u"-->");
-                else if (startsWith(lt, u"<![CDATA["))
-                    i = skipPast(lt + 9, u"]]>");
-                else
-                    i = skipPast(lt + 2, u">");
-            } else if (next == u'?') {
-                i = skipPast(lt + 2, u"?>");
+            if (next == u'!' || next == u'?') {
+                i = skipMarkup(lt, next);
             } else if (next == u'/') {
                 if (wantEnd && endNameMatches(lt + 2, tag)) return {lt, true};
                 i = lt + 2;  // an end tag holds no quotes: go on after "</"
@@ -230,15 +232,8 @@ class Scanner {
             const int lt = findUnit(u'<', i);
             if (lt < 0) break;
             const char16_t next = lt + 1 < n_ ? s_[lt + 1] : u'\0';
-            if (next == u'!') {
-                if (startsWith(lt, u"<!--"))
-                    i = skipPast(lt + 4, u"-->");
-                else if (startsWith(lt, u"<![CDATA["))
-                    i = skipPast(lt + 9, u"]]>");
-                else
-                    i = skipPast(lt + 2, u">");
-            } else if (next == u'?') {
-                i = skipPast(lt + 2, u"?>");
+            if (next == u'!' || next == u'?') {
+                i = skipMarkup(lt, next);
             } else if (next == u'/') {
                 Token t;
                 t.lt = lt;
