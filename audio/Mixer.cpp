@@ -1,6 +1,7 @@
 #include "Mixer.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "AudioClock.h"
 
@@ -8,219 +9,289 @@ namespace lumidex::audio {
 
 namespace {
 
-// Frames rendered per pass over the streams.
+// Frames rendered per pass over the voices.
 constexpr int kBlock = 512;
+// Room for playing voices the render thread starts with.
+constexpr size_t kPlayRoom = 64;
+
+bool byId(const MixerStream* v, uint32_t id) {
+    return v->id() < id;
+}
 
 }  // namespace
 
-Mixer::Mixer(int outputRate) : outputRate_(outputRate), scratch_(MixerStream::kScratchFloats) {}
+bool Mixer::Command::empty() const {
+    return !decoder && !resampler && startRoom.capacity() == 0 && playRoom.capacity() == 0 &&
+           !removed && batch.capacity() == 0;
+}
+
+// Render thread: reports the ends the voices run into. Room is always kept in
+// the report ring for every record that may be given back; an end that does
+// not fit is lost (counted), and the mirror then learns of it only from the
+// stream's next command.
+class Mixer::Ends final : public MixerStream::EndListener {
+  public:
+    explicit Ends(Mixer& mixer) : mixer_(mixer) {}
+    void ended(const MixerStream& voice, int64_t frame) override {
+        if (mixer_.reports_.free() <= size_t(kCommands)) {
+            mixer_.lostEnds_.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        Report report;
+        report.id = voice.id();
+        report.seq = voice.lastCommand();
+        report.frame = frame;
+        report.position = voice.position();
+        report.serial = voice.lastStarted();
+        mixer_.reports_.push(std::move(report));
+    }
+
+  private:
+    Mixer& mixer_;
+};
+
+Mixer::Mixer(int outputRate)
+    : outputRate_(outputRate), playRoom_(kPlayRoom), scratch_(MixerStream::kScratchFloats) {
+    voices_.reserve(kPlayRoom);
+}
 
 Mixer::~Mixer() = default;
+
+// --- Commanding side --------------------------------------------------------
 
 StreamId Mixer::add(StreamSource source) {
     if (!source.decoder) return 0;
     const SoundFormat& format = source.decoder->format();
     if (format.channels < 1 || format.channels > kMaxChannels || format.sampleRate < 1) return 0;
     const StreamId id = nextId_.fetch_add(1);
-    // The stream and its map node are made outside the lock, then moved in.
-    std::map<StreamId, Entry> staged;
-    Entry& made = staged[id];
-    made.id = id;
-    made.stream = std::make_unique<MixerStream>(std::move(source), outputRate_);
-    Leftovers closed;
+    auto voice = std::make_unique<MixerStream>(std::move(source), outputRate_, id);
+    auto mirror = MixerStream::mirrorOf(*voice);
     Lock lock(mutex_);
-    // Room for every stream to render at once; grows a handful of times.
-    if (rendering_.capacity() < streams_.size() + 1) rendering_.reserve(2 * (streams_.size() + 1));
-    Entry& entry = streams_.insert(staged.extract(id)).position->second;
+    catchUp();
+    Entry& entry = streams_[id];
+    entry.id = id;
+    entry.voice = std::move(voice);
+    entry.mirror = std::move(mirror);
+    entry.startRoom = MixerStream::kStartRoom;
+    if (streams_.size() > playRoom_) {
+        // Room for every stream to play at once; grows a handful of times.
+        Command room;
+        room.kind = Command::Kind::Room;
+        playRoom_ = 2 * streams_.size();
+        room.playRoom.reserve(playRoom_);
+        send(std::move(room));
+    }
     settle(entry);
-    trimIdle(closed);
+    trimIdle();
     return id;
 }
 
 bool Mixer::remove(StreamId id) {
-    std::map<StreamId, Entry>::node_type gone;  // destroyed once the lock is released
     Lock lock(mutex_);
-    prepared_.wait(lock, [&] {
-        auto it = streams_.find(id);
-        return it == streams_.end() || it->second.preparing == 0;
-    });
+    catchUp();
     auto it = streams_.find(id);
     if (it == streams_.end()) return false;
-    unlinkIdle(it->second);
-    unlistRendering(it->second);
-    gone = streams_.extract(it);
+    Entry& entry = it->second;
+    unlinkIdle(entry);
+    unlistRendering(entry);
+    Command gone = command(Command::Kind::Remove, entry);
+    gone.removed = std::move(entry.voice);
+    streams_.erase(it);
+    send(std::move(gone));
+    // A render call that began before the record was pushed may still mix
+    // the voice; the next one drains the record before mixing anything.
+    const uint64_t calls = calls_.fetch_add(0, std::memory_order_acq_rel);
+    if (calls % 2 == 1)
+        while (calls_.load(std::memory_order_acquire) == calls) std::this_thread::yield();
     return true;
 }
 
 bool Mixer::play(StreamId id) {
-    return startWithDecoder(id, [this](MixerStream& s) { s.play(head_, heardLocked()); });
+    return withStream(id, Command::Kind::Play, [this](Entry& entry, Command& c) {
+        makeForStart(entry, c);
+        MixerStream& m = mirrorNow(entry);
+        noteMade(m, c);
+        m.play(now_, heardLocked());
+    });
 }
 
 bool Mixer::playAt(StreamId id, int64_t frame, double sourceFrame) {
-    return startWithDecoder(
-        id, [&](MixerStream& s) { s.scheduleStart(frame, sourceFrame, head_, heardLocked()); });
+    return withStream(id, Command::Kind::Schedule, [&](Entry& entry, Command& c) {
+        makeForStart(entry, c);
+        MixerStream& m = mirrorNow(entry);
+        noteMade(m, c);
+        m.cancelStart(now_, heardLocked());
+        c.frame = frame;
+        c.value = sourceFrame;
+        c.serial = m.nextSerial();
+        m.queueStart(frame, sourceFrame, c.serial, now_, heardLocked());
+        roomForStarts(entry, c);
+    });
 }
 
 bool Mixer::queueAt(StreamId id, int64_t frame, double sourceFrame) {
-    return startWithDecoder(
-        id, [&](MixerStream& s) { s.queueStart(frame, sourceFrame, head_, heardLocked()); });
-}
-
-// The decoder is opened (outside the lock) before the start is placed, so the
-// render thread only has to move it there when the start frame comes round.
-template <class Command>
-bool Mixer::startWithDecoder(StreamId id, Command&& start) {
-    Ready ready;
-    {
-        Lock lock(mutex_);
-        if (!plan(id, Purpose::Start, 0, ready)) return false;
-    }
-    make(ready);
-    Leftovers unused;
-    Lock lock(mutex_);
-    Entry* entry = ready.entry ? handOver(ready, unused) : find(id);
-    if (!entry) return false;
-    MixerStream& s = *entry->stream;
-    if (ready.decoder)
-        unused.push_back({s.adoptDecoder(std::move(ready.decoder), ready.frame), nullptr});
-    start(s);
-    settle(*entry);
-    trimIdle(unused);
-    return true;
+    return withStream(id, Command::Kind::Queue, [&](Entry& entry, Command& c) {
+        makeForStart(entry, c);
+        MixerStream& m = mirrorNow(entry);
+        noteMade(m, c);
+        c.frame = frame;
+        c.value = sourceFrame;
+        c.serial = m.nextSerial();
+        m.queueStart(frame, sourceFrame, c.serial, now_, heardLocked());
+        roomForStarts(entry, c);
+    });
 }
 
 void Mixer::placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Start>& starts) {
-    std::vector<Ready> ready;
-    {
-        Lock lock(mutex_);
-        for (const Start& start : starts) {
-            // A key's starts come together: its decoder is planned once.
-            if (!ready.empty() && ready.back().entry && ready.back().entry->id == start.stream)
-                continue;
-            Ready planned;
-            if (plan(start.stream, Purpose::Start, 0, planned) && planned.entry)
-                ready.push_back(std::move(planned));
-        }
-    }
-    for (Ready& r : ready) make(r);
-    Leftovers unused;
     Lock lock(mutex_);
-    for (Ready& r : ready) {
-        Entry* entry = handOver(r, unused);
-        if (r.decoder)
-            unused.push_back({entry->stream->adoptDecoder(std::move(r.decoder), r.frame), nullptr});
+    catchUp();
+    Command batch;
+    batch.kind = Command::Kind::Batch;
+    batch.batch.reserve(withdrawn.size() + starts.size());
+    // Decoders and resamplers first (the slow part), one per key.
+    std::vector<Command> made(starts.size());
+    for (size_t i = 0; i < starts.size(); ++i) {
+        Entry* entry = find(starts[i].stream);
+        if (!entry || (i > 0 && starts[i - 1].stream == starts[i].stream)) continue;
+        mirrorNow(*entry);
+        makeForStart(*entry, made[i]);
     }
+    catchUp();
     const int64_t heard = heardLocked();
     for (StreamId id : withdrawn) {
         if (Entry* entry = find(id)) {
-            entry->stream->cancelStart(head_, heard);
+            mirrorNow(*entry).cancelStart(now_, heard);
+            batch.batch.push_back(command(Command::Kind::Cancel, *entry));
             settle(*entry);
         }
     }
-    for (Start& start : starts) {
+    for (size_t i = 0; i < starts.size(); ++i) {
+        Start& start = starts[i];
         Entry* entry = find(start.stream);
         start.placed = entry != nullptr;
         if (!entry) continue;
-        entry->stream->queueStart(start.frame, start.sourceFrame, head_, heard);
+        Command c = command(Command::Kind::Queue, *entry);
+        c.decoder = std::move(made[i].decoder);
+        c.decoderAt = made[i].decoderAt;
+        c.resampler = std::move(made[i].resampler);
+        MixerStream& m = mirrorNow(*entry);
+        noteMade(m, c);
+        c.frame = start.frame;
+        c.value = start.sourceFrame;
+        c.serial = m.nextSerial();
+        m.queueStart(start.frame, start.sourceFrame, c.serial, now_, heard);
+        roomForStarts(*entry, c);
+        batch.batch.push_back(std::move(c));
         settle(*entry);
     }
-    trimIdle(unused);
-}
-
-template <class Command>
-bool Mixer::withStream(StreamId id, Command&& command) {
-    Leftovers closed;
-    Lock lock(mutex_);
-    Entry* entry = find(id);
-    if (!entry) return false;
-    command(*entry->stream);
-    settle(*entry);
-    trimIdle(closed);
-    return true;
+    if (!batch.batch.empty()) send(std::move(batch));
+    trimIdle();
 }
 
 bool Mixer::cancelStart(StreamId id) {
-    return withStream(id, [this](MixerStream& s) { s.cancelStart(head_, heardLocked()); });
+    return withStream(id, Command::Kind::Cancel, [this](Entry& entry, Command&) {
+        mirrorNow(entry).cancelStart(now_, heardLocked());
+    });
 }
 
 bool Mixer::stop(StreamId id) {
-    return withStream(id, [this](MixerStream& s) { s.stop(head_, heardLocked()); });
+    return withStream(id, Command::Kind::Stop, [this](Entry& entry, Command&) {
+        mirrorNow(entry).stop(now_, heardLocked());
+    });
 }
 
 bool Mixer::seek(StreamId id, double sourceFrame) {
-    Ready ready;
-    {
-        Lock lock(mutex_);
-        if (!plan(id, Purpose::Seek, sourceFrame, ready)) return false;
-    }
-    make(ready);
-    Leftovers unused;
-    Lock lock(mutex_);
-    Entry* entry = ready.entry ? handOver(ready, unused) : find(id);
-    if (!entry) return false;
-    unused.push_back(
-        {entry->stream->seek(sourceFrame, std::move(ready.decoder), head_, heardLocked()),
-         nullptr});
-    settle(*entry);
-    trimIdle(unused);
-    return true;
+    return withStream(id, Command::Kind::Seek, [&](Entry& entry, Command& c) {
+        MixerStream& m = mirrorNow(entry);
+        // A resting stream without a decoder gets one when it starts.
+        if (m.isRendering() || m.hasDecoder()) {
+            c.decoder = m.recipe().openFresh();
+            if (c.decoder) c.decoder->seek(m.frameAt(sourceFrame));
+        }
+        mirrorNow(entry);
+        c.value = sourceFrame;
+        m.seek(sourceFrame, nullptr, c.decoder != nullptr, now_, heardLocked());
+        c.playing = m.playing();
+    });
 }
 
 bool Mixer::setRate(StreamId id, double framesPerSecond) {
-    Ready ready;
-    {
-        Lock lock(mutex_);
-        if (!plan(id, Purpose::Rate, framesPerSecond, ready)) return false;
-    }
-    make(ready);
-    Leftovers unused;
-    Lock lock(mutex_);
-    Entry* entry = ready.entry ? handOver(ready, unused) : find(id);
-    if (!entry) return false;
-    entry->stream->setRate(framesPerSecond, head_, heardLocked());
-    settle(*entry);
-    trimIdle(unused);
-    return true;
+    return withStream(id, Command::Kind::Rate, [&](Entry& entry, Command& c) {
+        MixerStream& m = mirrorNow(entry);
+        if ((m.isRendering() || m.hasDecoder()) && m.lacksResampler(framesPerSecond))
+            c.resampler = std::make_unique<Resampler>(m.format(), entry.voice.get());
+        mirrorNow(entry);
+        noteMade(m, c);
+        c.value = framesPerSecond;
+        m.setRate(framesPerSecond, now_, heardLocked());
+    });
 }
 
 bool Mixer::setVolume(StreamId id, float volume) {
-    return withStream(id, [volume](MixerStream& s) { s.setVolume(std::max(0.0f, volume)); });
+    return withStream(id, Command::Kind::Volume, [&](Entry& entry, Command& c) {
+        c.value = std::max(0.0f, volume);
+        entry.mirror->setVolume(float(c.value));
+    });
 }
 
 bool Mixer::setPan(StreamId id, float pan) {
-    return withStream(id, [pan](MixerStream& s) { s.setPan(pan); });
+    return withStream(id, Command::Kind::Pan, [&](Entry& entry, Command& c) {
+        c.value = pan;
+        entry.mirror->setPan(pan);
+    });
+}
+
+template <class Apply>
+bool Mixer::withStream(StreamId id, Command::Kind kind, Apply&& apply) {
+    Lock lock(mutex_);
+    catchUp();
+    Entry* entry = find(id);
+    if (!entry) return false;
+    Command c = command(kind, *entry);
+    apply(*entry, c);
+    const uint64_t seq = send(std::move(c));
+    if (kind == Command::Kind::Seek) entry->lastSeek = seq;
+    settle(*entry);
+    trimIdle();
+    return true;
 }
 
 std::optional<Mixer::Status> Mixer::status(StreamId id) const {
     Lock lock(mutex_);
-    const MixerStream* s = find(id);
-    if (!s) return std::nullopt;
+    catchUp();
+    Entry* entry = find(id);
+    if (!entry) return std::nullopt;
+    const MixerStream& m = mirrorNow(*entry);
     const int64_t heard = heardLocked();
-    return Status{s->format(), s->positionAt(heard), s->rate(), s->volume(), s->isActive(heard)};
+    return Status{m.format(), m.positionAt(heard), m.rate(), m.volume(), m.isActive(heard)};
 }
 
 std::optional<int64_t> Mixer::frameReaching(StreamId id, double sourceFrame) const {
     Lock lock(mutex_);
-    const MixerStream* s = find(id);
-    if (!s) return std::nullopt;
-    return s->frameReaching(sourceFrame, head_);
+    catchUp();
+    Entry* entry = find(id);
+    if (!entry) return std::nullopt;
+    return mirrorNow(*entry).frameReaching(sourceFrame, now_);
 }
 
 int64_t Mixer::renderHead() const {
     Lock lock(mutex_);
-    return head_;
+    catchUp();
+    return now_;
 }
 
 int64_t Mixer::heardFrame() const {
     Lock lock(mutex_);
+    catchUp();
     return heardLocked();
 }
 
 int Mixer::openDecoders() const {
     Lock lock(mutex_);
+    catchUp();
     // Every resting stream with a decoder is on the idle list.
     return idleCount_ + int(std::count_if(rendering_.begin(), rendering_.end(),
-                                          [](Entry* e) { return e->stream->hasDecoder(); }));
+                                          [](Entry* e) { return e->mirror->hasDecoder(); }));
 }
 
 void Mixer::attachClock(const AudioClock* clock) {
@@ -228,64 +299,95 @@ void Mixer::attachClock(const AudioClock* clock) {
     clock_ = clock;
 }
 
-void Mixer::render(float* out, int frames) {
-    std::fill(out, out + 2 * size_t(std::max(frames, 0)), 0.0f);
-    Lock lock(mutex_);
-    const int64_t heard = heardLocked();
-    for (int done = 0; done < frames;) {
-        const int n = std::min(kBlock, frames - done);
-        for (Entry* entry : rendering_)
-            entry->stream->mix(out + 2 * done, head_, n, scratch_.data(), heard);
-        head_ += n;
-        done += n;
-        retireEnded();
+void Mixer::catchUp() const {
+    now_ = published_.load(std::memory_order_acquire);
+    Report report;
+    while (reports_.take(report)) {
+        report.given = Command{};  // what the render thread gave back ends here
+        if (report.id == 0) continue;
+        auto it = streams_.find(report.id);
+        if (it == streams_.end()) continue;
+        Entry& entry = it->second;
+        // The voice ended before a seek it had not yet seen: the seek's word stands.
+        if (report.seq < entry.lastSeek) continue;
+        if (entry.mirror->ended(report.frame, report.position, report.serial, heardLocked()))
+            settle(entry);
     }
 }
 
-void Mixer::retireEnded() {
-    size_t kept = 0;
-    for (Entry* entry : rendering_) {
-        if (entry->stream->isRendering()) {
-            rendering_[kept++] = entry;
-            continue;
-        }
-        entry->rendering = false;
-        if (entry->stream->hasDecoder()) linkNewestIdle(*entry);
-    }
-    rendering_.resize(kept);  // shrinking never allocates
+MixerStream& Mixer::mirrorNow(Entry& entry) const {
+    catchUp();
+    entry.mirror->catchUp(now_);
+    return *entry.mirror;
 }
 
-Mixer::Entry* Mixer::find(StreamId id) {
+Mixer::Entry* Mixer::find(StreamId id) const {
     auto it = streams_.find(id);
     return it == streams_.end() ? nullptr : &it->second;
 }
 
-const MixerStream* Mixer::find(StreamId id) const {
-    auto it = streams_.find(id);
-    return it == streams_.end() ? nullptr : it->second.stream.get();
-}
-
 int64_t Mixer::heardLocked() const {
-    return clock_ ? std::min(clock_->heardFrame(), head_) : head_;
+    return clock_ ? std::min(clock_->heardFrame(), now_) : now_;
 }
 
-void Mixer::settle(Entry& entry) {
-    entry.stream->keepRoom();
-    const bool rendering = entry.stream->isRendering();
+Mixer::Command Mixer::command(Command::Kind kind, Entry& entry) {
+    Command c;
+    c.kind = kind;
+    c.voice = entry.voice.get();
+    return c;
+}
+
+void Mixer::makeForStart(Entry& entry, Command& c) const {
+    const MixerStream& m = mirrorNow(entry);
+    if (!m.hasDecoder()) {
+        c.decoder = m.recipe().openFresh();
+        c.decoderAt = m.frameAt(m.position());
+        if (c.decoder) c.decoder->seek(c.decoderAt);
+    }
+    if (m.lacksResampler(m.rate()))
+        c.resampler = std::make_unique<Resampler>(m.format(), entry.voice.get());
+}
+
+void Mixer::noteMade(MixerStream& mirror, const Command& c) {
+    if (c.decoder) mirror.adoptDecoder(nullptr, 0);
+    if (c.resampler && c.resampler->ok()) mirror.adoptResampler(nullptr);
+}
+
+void Mixer::roomForStarts(Entry& entry, Command& c) {
+    const size_t starts = entry.mirror->scheduledStarts();
+    if (starts <= entry.startRoom) return;
+    entry.startRoom = 2 * starts;
+    c.startRoom.reserve(entry.startRoom);
+}
+
+uint64_t Mixer::send(Command c) {
+    c.seq = ++seq_;
+    c.stamp = now_;
+    for (Command& one : c.batch) one.seq = c.seq;
+    while (!commands_.push(std::move(c))) {
+        // Full: the render thread frees room as it drains.
+        std::this_thread::yield();
+        catchUp();
+    }
+    return seq_;
+}
+
+void Mixer::settle(Entry& entry) const {
+    const bool rendering = entry.mirror->isRendering();
     if (rendering && !entry.rendering) {
         const auto at = std::lower_bound(rendering_.begin(), rendering_.end(), entry.id,
                                          [](const Entry* e, StreamId id) { return e->id < id; });
-        rendering_.insert(at, &entry);  // the capacity covers every stream
+        rendering_.insert(at, &entry);
         entry.rendering = true;
     } else if (!rendering && entry.rendering) {
         unlistRendering(entry);
     }
     // A command uses the stream: it becomes the newest idle one.
     unlinkIdle(entry);
-    if (!rendering && entry.stream->hasDecoder()) linkNewestIdle(entry);
+    if (!rendering && entry.mirror->hasDecoder()) linkNewestIdle(entry);
 }
 
-void Mixer::linkNewestIdle(Entry& entry) {
+void Mixer::linkNewestIdle(Entry& entry) const {
     entry.older = newestIdle_;
     entry.newer = nullptr;
     (newestIdle_ ? newestIdle_->newer : oldestIdle_) = &entry;
@@ -294,7 +396,7 @@ void Mixer::linkNewestIdle(Entry& entry) {
     ++idleCount_;
 }
 
-void Mixer::unlinkIdle(Entry& entry) {
+void Mixer::unlinkIdle(Entry& entry) const {
     if (!entry.idle) return;
     (entry.older ? entry.older->newer : oldestIdle_) = entry.newer;
     (entry.newer ? entry.newer->older : newestIdle_) = entry.older;
@@ -303,7 +405,7 @@ void Mixer::unlinkIdle(Entry& entry) {
     --idleCount_;
 }
 
-void Mixer::unlistRendering(Entry& entry) {
+void Mixer::unlistRendering(Entry& entry) const {
     if (!entry.rendering) return;
     const auto at = std::lower_bound(rendering_.begin(), rendering_.end(), entry.id,
                                      [](const Entry* e, StreamId id) { return e->id < id; });
@@ -311,64 +413,136 @@ void Mixer::unlistRendering(Entry& entry) {
     entry.rendering = false;
 }
 
-void Mixer::trimIdle(Leftovers& closed) {
+void Mixer::trimIdle() {
     for (Entry* entry = oldestIdle_; entry && idleCount_ > kIdleDecoders;) {
         Entry* next = entry->newer;
-        // One a command is working on keeps its decoder until it is done.
-        if (entry->preparing == 0) {
-            unlinkIdle(*entry);
-            closed.push_back(entry->stream->closeDecoder());
-        }
+        unlinkIdle(*entry);
+        entry->mirror->closeDecoder();
+        send(command(Command::Kind::Close, *entry));
         entry = next;
     }
 }
 
-bool Mixer::plan(StreamId id, Purpose purpose, double value, Ready& ready) {
-    Entry* entry = find(id);
-    if (!entry) return false;
-    MixerStream& s = *entry->stream;
-    const bool resting = !s.isRendering();
-    switch (purpose) {
-        case Purpose::Start:
-            ready.openDecoder = !s.hasDecoder();
-            ready.frame = s.frameAt(s.position());
-            ready.makeResampler = s.lacksResampler(s.rate());
-            break;
-        case Purpose::Seek:
-            // A resting stream without a decoder opens one when it starts.
-            ready.openDecoder = !resting || s.hasDecoder();
-            ready.frame = s.frameAt(value);
-            if (ready.openDecoder && resting) ready.decoder = s.lendDecoder();
-            break;
-        case Purpose::Rate:
-            ready.makeResampler = (!resting || s.hasDecoder()) && s.lacksResampler(value);
-            break;
+// --- Render thread ------------------------------------------------------------
+
+void Mixer::render(float* out, int frames) {
+    calls_.fetch_add(1, std::memory_order_acq_rel);
+    frames = std::max(frames, 0);
+    std::fill(out, out + 2 * size_t(frames), 0.0f);
+    const int64_t head = head_;
+    // Commands stamped from here on are for the next call.
+    published_.store(head + frames, std::memory_order_release);
+    while (Command* c = commands_.front()) {
+        if (c->stamp > head) break;
+        if (c->stamp < head) late_.fetch_add(1, std::memory_order_relaxed);
+        apply(*c, head);
+        commands_.pop();
     }
-    if (!ready.openDecoder && !ready.makeResampler) return true;
-    ready.entry = entry;
-    ready.stream = &s;
-    ready.format = s.format();
-    ready.recipe = s.recipe();
-    ++entry->preparing;
-    settle(*entry);  // a lent decoder is no longer idle
-    return true;
+    Ends ends(*this);
+    for (int done = 0; done < frames;) {
+        const int n = std::min(kBlock, frames - done);
+        for (MixerStream* voice : voices_)
+            voice->mix(out + 2 * done, head_, n, scratch_.data(), ends);
+        head_ += n;
+        done += n;
+        retireEnded();
+    }
+    calls_.fetch_add(1, std::memory_order_acq_rel);
 }
 
-void Mixer::make(Ready& ready) {
-    if (ready.openDecoder) {
-        if (!ready.decoder) ready.decoder = ready.recipe.openFresh();
-        if (ready.decoder) ready.decoder->seek(ready.frame);
-    }
-    if (ready.makeResampler)
-        ready.resampler = std::make_unique<Resampler>(ready.format, ready.stream);
+void Mixer::apply(Command& c, int64_t head) {
+    applyOne(c, head);
+    if (!c.empty()) giveBack(c);
 }
 
-Mixer::Entry* Mixer::handOver(Ready& ready, Leftovers& unused) {
-    Entry& entry = *ready.entry;  // still there: remove() waits while it is counted
-    if (--entry.preparing == 0) prepared_.notify_all();
-    if (ready.resampler)
-        unused.push_back({nullptr, entry.stream->adoptResampler(std::move(ready.resampler))});
-    return &entry;
+void Mixer::applyOne(Command& c, int64_t head) {
+    MixerStream* v = c.voice;
+    switch (c.kind) {
+        case Command::Kind::Room:
+            c.playRoom.assign(voices_.begin(), voices_.end());  // fits: never allocates
+            std::swap(c.playRoom, voices_);
+            return;
+        case Command::Kind::Remove:
+            unlistVoice(*v);
+            return;
+        case Command::Kind::Batch:
+            for (Command& one : c.batch) applyOne(one, head);
+            return;
+        default:
+            break;
+    }
+    v->setLastCommand(c.seq);
+    if (c.startRoom.capacity() > 0) c.startRoom = v->takeRoom(std::move(c.startRoom));
+    if (c.decoder && c.kind != Command::Kind::Seek)
+        c.decoder = v->adoptDecoder(std::move(c.decoder), c.decoderAt);
+    if (c.resampler) c.resampler = v->adoptResampler(std::move(c.resampler));
+    switch (c.kind) {
+        case Command::Kind::Play:
+            v->play(head, head);
+            break;
+        case Command::Kind::Stop:
+            v->stop(head, head);
+            break;
+        case Command::Kind::Seek:
+            c.decoder = v->seek(c.value, std::move(c.decoder), false, head, head);
+            v->setPlaying(c.playing);
+            break;
+        case Command::Kind::Schedule:
+            v->cancelStart(head, head);
+            v->queueStart(c.frame, c.value, c.serial, head, head);
+            break;
+        case Command::Kind::Queue:
+            v->queueStart(c.frame, c.value, c.serial, head, head);
+            break;
+        case Command::Kind::Cancel:
+            v->cancelStart(head, head);
+            break;
+        case Command::Kind::Rate:
+            v->setRate(c.value, head, head);
+            break;
+        case Command::Kind::Volume:
+            v->setVolume(float(c.value));
+            break;
+        case Command::Kind::Pan:
+            v->setPan(float(c.value));
+            break;
+        case Command::Kind::Close: {
+            MixerStream::Parts parts = v->closeDecoder();
+            c.decoder = std::move(parts.decoder);
+            c.resampler = std::move(parts.resampler);
+            break;
+        }
+        default:
+            break;
+    }
+    if (v->isRendering())
+        listVoice(*v);
+    else
+        unlistVoice(*v);
+}
+
+void Mixer::listVoice(MixerStream& voice) {
+    const auto at = std::lower_bound(voices_.begin(), voices_.end(), voice.id(), byId);
+    if (at == voices_.end() || *at != &voice) voices_.insert(at, &voice);  // room was sent ahead
+}
+
+void Mixer::unlistVoice(MixerStream& voice) {
+    const auto at = std::lower_bound(voices_.begin(), voices_.end(), voice.id(), byId);
+    if (at != voices_.end() && *at == &voice) voices_.erase(at);
+}
+
+void Mixer::retireEnded() {
+    voices_.erase(std::remove_if(voices_.begin(), voices_.end(),
+                                 [](const MixerStream* v) { return !v->isRendering(); }),
+                  voices_.end());  // shrinking never allocates
+}
+
+void Mixer::giveBack(Command& c) {
+    Report report;
+    report.given = std::move(c);
+    // Room is kept for it (see Ends); should it ever lack, the record would be
+    // freed here rather than lost.
+    reports_.push(std::move(report));
 }
 
 }  // namespace lumidex::audio

@@ -12,21 +12,35 @@
 // latency; positions and activity are answered for the frame heard.
 //
 // Threads: render() runs on one rendering thread (an output's render thread
-// or a test); commands and queries may come from any other thread. A single
-// mutex guards the streams, and nothing slow happens under it:
-//   - render() holds it for one call (a few hundred frames) and only walks
-//     the streams that are playing or waiting for a scheduled start; it never
-//     opens a decoder (a stream without one ends), never makes a resampler,
-//     never allocates and never frees.
-//   - Commands hold it for bookkeeping only. Opening and seeking decoders and
-//     making resamplers happen outside it, on the commanding thread; so does
-//     destroying what a command or a closed decoder leaves over. A resting
-//     stream lends its decoder out for that, since nothing reads it
-//     meanwhile; a playing one gets a fresh decoder, swapped in under the lock.
-//   - placeStarts() places a whole batch of scheduled starts (a playback
-//     step's key sounds) in one pass under the lock.
-// The device callback never takes the lock: outputs hand rendered audio to
-// the device through a lock-free FIFO.
+// or a test); commands and queries come from any other threads. The render
+// thread never waits for them, never allocates, never frees, never opens a
+// decoder:
+//   - It owns the voices it mixes (MixerStream.h). Commands reach it as
+//     records in a single-producer, single-consumer ring (SpscRing.h),
+//     drained at the top of each render() call and applied at that call's
+//     head, before anything is mixed. Decoders, resamplers and room for more
+//     scheduled starts or playing streams are made on the commanding side
+//     and travel in the records; whatever a voice replaces or closes, and
+//     every record still owning something, travels back through a second
+//     ring and is destroyed on the commanding side. So are the ends the
+//     voices ran into.
+//   - The commanding side keeps a mirror of every stream (the same schedule
+//     code, without audio), changed by its own commands at once and by the
+//     ends reported back, and answers every query from it. Commands are
+//     stamped with the head render() publishes at the top of each call: the
+//     head of the next drain. A record pushed after that is held back until
+//     then, so a command takes effect exactly where the mirror put it. Only
+//     a commanding thread stalled between reading the head and pushing the
+//     record (a whole render call long) sees it land later (lateCommands()).
+//     With a manual output the head moves only when the test renders, so
+//     every query answers exactly what the render thread will do.
+//   - A mutex serialises the commanding threads (commands, queries, the ring
+//     producer's side); render() never takes it. A full command ring makes
+//     the commander wait for the render thread: more than kCommands records
+//     between two render calls (a placeStarts batch is one) wait forever
+//     when nothing renders.
+// The device callback never gets here: outputs hand rendered audio to the
+// device through a lock-free FIFO.
 //
 // Cost follows what plays: render, scheduling and opening walk the streams
 // playing or scheduled, and the resting streams that keep a decoder form a
@@ -40,7 +54,6 @@
 // the render head.
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -49,6 +62,7 @@
 #include <vector>
 
 #include "MixerStream.h"
+#include "SpscRing.h"
 
 namespace lumidex::audio {
 
@@ -70,11 +84,15 @@ class Mixer {
     // Resting streams keep at most this many decoders open.
     static constexpr int kIdleDecoders = 64;
 
+    // Commands that may wait in the ring for the render thread.
+    static constexpr int kCommands = 4096;
+
     // Adds a stream, stopped at source frame 0, volume 1, centred, playing at
     // the file's own rate. 0 when the source has no decoder or too many channels.
     StreamId add(StreamSource source);
-    // Waits for commands on the stream that are still opening or seeking a
-    // decoder; afterwards the stream's bytes are no longer read.
+    // Afterwards the stream's bytes are no longer read (it waits for a
+    // render call in progress to end); its decoder is destroyed later, on a
+    // commanding thread, without reading them.
     bool remove(StreamId id);
 
     // Starts (or resumes) at the render head from where the stream stands.
@@ -97,8 +115,7 @@ class Mixer {
         bool placed = false;  // set by placeStarts: the stream exists
     };
     // cancelStart for every stream of `withdrawn`, then queueAt for every
-    // start in order, as one command: decoders are made ready outside the
-    // lock first, and the lock is taken once for the whole batch.
+    // start in order, as one command: one record for the render thread.
     void placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Start>& starts);
     bool stop(StreamId id);
     // Moves to a source frame (clamped to the length), playing or not.
@@ -128,6 +145,10 @@ class Mixer {
     int64_t heardFrame() const;
     // Streams whose decoder is open now.
     int openDecoders() const;
+    // Commands the render thread applied past the head they were stamped
+    // with (a commanding thread stalled between reading the head and
+    // pushing the record).
+    uint64_t lateCommands() const { return late_.load(std::memory_order_relaxed); }
 
     // The clock the outputs publish to; without one the frame heard is the
     // render head (a manual output in tests). The clock must outlive its use.
@@ -139,78 +160,124 @@ class Mixer {
 
   private:
     using Lock = std::unique_lock<std::mutex>;
-    // What commands leave over, destroyed once the lock is released.
-    using Leftovers = std::vector<MixerStream::Parts>;
+    // A command for one voice, or a batch of them.
+    struct Command {
+        enum class Kind : uint8_t {
+            None,
+            Play,
+            Stop,
+            Seek,
+            Schedule,  // cancel the starts placed, then queue
+            Queue,
+            Cancel,
+            Rate,
+            Volume,
+            Pan,
+            Close,
+            Remove,
+            Room,  // room for every stream to play at once
+            Batch
+        };
+        Kind kind = Kind::None;
+        uint64_t seq = 0;
+        int64_t stamp = 0;  // the head it takes effect at
+        MixerStream* voice = nullptr;
+        int64_t frame = 0;  // a start's frame
+        double value = 0;   // source frame, rate, volume or pan
+        uint64_t serial = 0;
+        bool playing = false;  // after a seek, on the mirror
+        std::unique_ptr<Decoder> decoder;
+        int64_t decoderAt = 0;
+        std::unique_ptr<Resampler> resampler;
+        std::vector<MixerStream::Start> startRoom;
+        std::vector<MixerStream*> playRoom;
+        std::unique_ptr<MixerStream> removed;
+        std::vector<Command> batch;
+        // Owns nothing: the record can be left in the ring.
+        bool empty() const;
+    };
+    // From the render thread: an end a voice ran into, or a record given
+    // back with what it still owns.
+    struct Report {
+        uint32_t id = 0;  // 0: a record given back
+        uint64_t seq = 0;
+        int64_t frame = 0;
+        double position = 0;
+        uint64_t serial = 0;
+        Command given;
+    };
     struct Entry {
         StreamId id = 0;
-        std::unique_ptr<MixerStream> stream;
-        int preparing = 0;       // commands working on a decoder outside the lock
-        bool rendering = false;  // in rendering_
-        bool idle = false;       // in the idle-decoder list
-        Entry* older = nullptr;  // idle-decoder list links
+        std::unique_ptr<MixerStream> voice;   // the render thread's once handed over
+        std::unique_ptr<MixerStream> mirror;  // the commanding side's
+        uint64_t lastSeek = 0;                // sequence number of the last seek sent
+        size_t startRoom = 0;                 // room for starts the voice has
+        bool rendering = false;               // in rendering_
+        bool idle = false;                    // in the idle-decoder list
+        Entry* older = nullptr;               // idle-decoder list links
         Entry* newer = nullptr;
     };
-    // A decoder and a resampler made ready outside the lock for a command on
-    // one stream.
-    struct Ready {
-        Entry* entry = nullptr;  // null: nothing to do, or no such stream
-        MixerStream* stream = nullptr;
-        SoundFormat format;
-        MixerStream::Recipe recipe;
-        bool openDecoder = false;
-        std::unique_ptr<Decoder> decoder;  // lent by a resting stream, or opened
-        int64_t frame = 0;                 // where it is to stand
-        bool makeResampler = false;
-        std::unique_ptr<Resampler> resampler;
-    };
-    Entry* find(StreamId id);
-    const MixerStream* find(StreamId id) const;
+    class Ends;
+
+    // --- Commanding side (under mutex_) ---
+    // Reads the head (now_) and takes in what the render thread sent back.
+    void catchUp() const;
+    // catchUp(), and the entry's mirror brought to the head.
+    MixerStream& mirrorNow(Entry& entry) const;
+    Entry* find(StreamId id) const;
     int64_t heardLocked() const;
-
-    // What a command needs made outside the lock: a start, a decoder where
-    // the stream stands and a resampler for its rate; a seek, a decoder at
-    // `value` (unless the stream rests without one); a rate change, a
-    // resampler for rate `value` (when the stream has a decoder).
-    enum class Purpose { Start, Seek, Rate };
-    // Under the lock: plans it; counted until handed over. False when the
-    // stream does not exist; ready.entry stays null when nothing is needed.
-    bool plan(StreamId id, Purpose purpose, double value, Ready& ready);
-    // Outside the lock: makes what was planned.
-    static void make(Ready& ready);
-    // Under the lock again: no longer counted, the resampler handed to the
-    // stream (a decoder is the command's to use). The stream's entry.
-    Entry* handOver(Ready& ready, Leftovers& unused);
-    // play, playAt and queueAt: the stream's decoder made ready, then `start`
-    // runs under the lock.
-    template <class Command>
-    bool startWithDecoder(StreamId id, Command&& start);
-    // A command with nothing to make outside the lock.
-    template <class Command>
-    bool withStream(StreamId id, Command&& command);
-
-    // The stream's place in the lists after a command or a render pass.
-    void settle(Entry& entry);
-    void linkNewestIdle(Entry& entry);
-    void unlinkIdle(Entry& entry);
-    void unlistRendering(Entry& entry);
-    // Render thread: streams that ended or stopped leave rendering_.
-    void retireEnded();
+    // A command for the entry's voice, stamped with the head now.
+    Command command(Command::Kind kind, Entry& entry);
+    // The decoder and resampler a start needs, made here (slow work)...
+    void makeForStart(Entry& entry, Command& command) const;
+    // ... and noted on the mirror when the command is applied to it.
+    static void noteMade(MixerStream& mirror, const Command& command);
+    // Room for the starts the mirror now has, when the voice may lack it.
+    void roomForStarts(Entry& entry, Command& command);
+    // Pushes the record (waiting while the ring is full); its sequence number.
+    uint64_t send(Command command);
+    // A command on one stream: `apply` changes the mirror and fills the record.
+    template <class Apply>
+    bool withStream(StreamId id, Command::Kind kind, Apply&& apply);
+    // The stream's place in the lists after a command or an end.
+    void settle(Entry& entry) const;
+    void linkNewestIdle(Entry& entry) const;
+    void unlinkIdle(Entry& entry) const;
+    void unlistRendering(Entry& entry) const;
     // Closes the decoders of the idle streams used longest ago beyond the bound.
-    void trimIdle(Leftovers& closed);
+    void trimIdle();
+
+    // --- Render thread ---
+    void apply(Command& command, int64_t head);
+    void applyOne(Command& command, int64_t head);
+    void listVoice(MixerStream& voice);
+    void unlistVoice(MixerStream& voice);
+    void retireEnded();
+    void giveBack(Command& command);
 
     const int outputRate_;
-    mutable std::mutex mutex_;
-    std::condition_variable prepared_;  // signalled when Entry::preparing drops
-    std::map<StreamId, Entry> streams_;
+    mutable std::mutex mutex_;  // the commanding threads', never the render thread's
+    mutable std::map<StreamId, Entry> streams_;
     std::atomic<StreamId> nextId_{1};
-    // Playing or scheduled streams by id (the order they are mixed in); its
-    // capacity covers every stream, so adding to it never allocates.
-    std::vector<Entry*> rendering_;
-    Entry* oldestIdle_ = nullptr;  // idle-decoder list, oldest use first
-    Entry* newestIdle_ = nullptr;
-    int idleCount_ = 0;
-    int64_t head_ = 0;
+    mutable std::vector<Entry*> rendering_;  // mirrors playing or scheduled, by id
+    mutable Entry* oldestIdle_ = nullptr;    // idle-decoder list, oldest use first
+    mutable Entry* newestIdle_ = nullptr;
+    mutable int idleCount_ = 0;
     const AudioClock* clock_ = nullptr;
+    mutable int64_t now_ = 0;  // the head commands are stamped with
+    uint64_t seq_ = 0;
+    size_t playRoom_ = 0;  // room for playing voices the render thread has
+
+    SpscRing<Command> commands_{kCommands};
+    mutable SpscRing<Report> reports_{2 * kCommands};
+    std::atomic<int64_t> published_{0};  // the head of the next drain
+    std::atomic<uint64_t> calls_{0};     // odd while render() runs
+    std::atomic<uint64_t> late_{0};
+    std::atomic<uint64_t> lostEnds_{0};
+
+    // Render thread only.
+    int64_t head_ = 0;
+    std::vector<MixerStream*> voices_;  // voices playing or scheduled, by id
     std::vector<float> scratch_;
 };
 

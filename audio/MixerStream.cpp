@@ -36,26 +36,50 @@ Resampler::~Resampler() {
     if (state_) src_delete(state_);
 }
 
-MixerStream::MixerStream(StreamSource source, int outputRate)
-    : source_(std::move(source)),
-      format_(source_.decoder->format()),
+MixerStream::MixerStream(StreamSource source, int outputRate, uint32_t id)
+    : mirror_(false),
+      id_(id),
+      recipe_{source.bytes, source.accepted, source.open},
+      format_(source.decoder->format()),
       outputRate_(outputRate),
-      decoder_(std::move(source_.decoder)),
+      decoder_(std::move(source.decoder)),
       rate_(format_.sampleRate),
-      step_(rate_ / outputRate) {}
+      step_(rate_ / outputRate) {
+    pending_.reserve(kStartRoom);
+}
+
+MixerStream::MixerStream(const MixerStream& voice, MirrorTag)
+    : mirror_(true),
+      id_(voice.id_),
+      recipe_(voice.recipe_),
+      format_(voice.format_),
+      outputRate_(voice.outputRate_),
+      decoderHeld_(voice.decoder_ != nullptr),
+      rate_(voice.rate_),
+      step_(voice.step_) {}
+
+std::unique_ptr<MixerStream> MixerStream::mirrorOf(const MixerStream& voice) {
+    return std::unique_ptr<MixerStream>(new MixerStream(voice, MirrorTag{}));
+}
 
 MixerStream::~MixerStream() = default;
 
 MixerStream::Parts MixerStream::closeDecoder() {
     resampling_ = false;
+    decoderHeld_ = resamplerHeld_ = false;
     return Parts{std::move(decoder_), std::move(resampler_)};
 }
 
 bool MixerStream::lacksResampler(double framesPerSecond) const {
-    return !resampler_ && clampedRate(framesPerSecond) != double(outputRate_);
+    const bool has = mirror_ ? resamplerHeld_ : resampler_ != nullptr;
+    return !has && clampedRate(framesPerSecond) != double(outputRate_);
 }
 
 std::unique_ptr<Resampler> MixerStream::adoptResampler(std::unique_ptr<Resampler> resampler) {
+    if (mirror_) {
+        resamplerHeld_ = true;
+        return resampler;
+    }
     if (resampler_ || !resampler || !resampler->ok()) return resampler;
     resampler_ = std::move(resampler);
     resampling_ = false;
@@ -66,12 +90,12 @@ int64_t MixerStream::frameAt(double sourceFrame) const {
     return int64_t(std::floor(std::clamp<double>(sourceFrame, 0, format_.frames)));
 }
 
-std::unique_ptr<Decoder> MixerStream::lendDecoder() {
-    resampling_ = false;  // whatever the resampler holds is stale once it is back
-    return std::move(decoder_);
-}
-
 std::unique_ptr<Decoder> MixerStream::adoptDecoder(std::unique_ptr<Decoder> decoder, int64_t at) {
+    if (mirror_) {
+        if (!decoderHeld_) placeAt(frameAt(position_));
+        decoderHeld_ = true;
+        return decoder;
+    }
     if (decoder_ || !decoder) return decoder;
     decoder_ = std::move(decoder);
     const int64_t frame = frameAt(position_);
@@ -92,86 +116,79 @@ void MixerStream::placeAt(int64_t frame) {
     resampling_ = false;  // the resampler starts afresh from here when needed
 }
 
+void MixerStream::mark(int64_t frame, double position, bool moving, int64_t heard) {
+    if (mirror_) timeline_.mark(frame, position, step_, moving, heard);
+}
+
 void MixerStream::play(int64_t head, int64_t heard) {
     const bool hadPending = !pending_.empty();
     pending_.clear();
     if (playing_) {
-        if (hadPending) timeline_.mark(head, position_, step_, true, heard);
+        if (hadPending) mark(head, position_, true, heard);
         return;
     }
-    if (position_ >= double(format_.frames) || !decoder_) {
+    if (position_ >= double(format_.frames) || !hasDecoder()) {
         // Nothing left to play: it is over before it is heard.
         ended_ = true;
         endFrame_ = heard;
-        timeline_.mark(head, position_, step_, false, heard);
+        mark(head, position_, false, heard);
         return;
     }
     playing_ = true;
     ended_ = false;
-    timeline_.mark(head, position_, step_, true, heard);
+    mark(head, position_, true, heard);
 }
 
 void MixerStream::stop(int64_t head, int64_t heard) {
     pending_.clear();
     playing_ = false;
     ended_ = false;
-    timeline_.mark(head, position_, step_, false, heard);
+    mark(head, position_, false, heard);
 }
 
-void MixerStream::seek(double sourceFrame, int64_t head, int64_t heard) {
+std::unique_ptr<Decoder> MixerStream::seek(double sourceFrame, std::unique_ptr<Decoder> fresh,
+                                           bool withDecoder, int64_t head, int64_t heard) {
     const bool hadPending = !pending_.empty();
     pending_.clear();
     ended_ = false;
-    seekDecoder(sourceFrame);
-    markSeek(head, heard, hadPending);
-}
-
-std::unique_ptr<Decoder> MixerStream::seek(double sourceFrame, std::unique_ptr<Decoder> ready,
-                                           int64_t head, int64_t heard) {
-    if (!ready) {
-        seek(sourceFrame, head, heard);
-        return nullptr;
+    if (fresh) {
+        std::swap(decoder_, fresh);
+        placeAt(frameAt(sourceFrame));
+    } else {
+        seekDecoder(sourceFrame);
     }
-    const bool hadPending = !pending_.empty();
-    pending_.clear();
-    ended_ = false;
-    std::swap(decoder_, ready);
-    placeAt(frameAt(sourceFrame));
+    if (mirror_ && withDecoder) decoderHeld_ = true;
     markSeek(head, heard, hadPending);
-    return ready;
+    return fresh;
 }
 
 void MixerStream::markSeek(int64_t head, int64_t heard, bool hadPending) {
+    if (!mirror_) return;
     const auto& last = timeline_.last();
     if (!playing_ && !hadPending && !last.moving && last.frame <= head)
         timeline_.restate(position_);
     else
-        timeline_.mark(head, position_, step_, playing_, heard);
+        mark(head, position_, playing_, heard);
 }
 
-void MixerStream::scheduleStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard) {
-    cancelStart(head, heard);
-    queueStart(frame, sourceFrame, head, heard);
-}
-
-void MixerStream::queueStart(int64_t frame, double sourceFrame, int64_t head, int64_t heard) {
+void MixerStream::queueStart(int64_t frame, double sourceFrame, uint64_t serial, int64_t head,
+                             int64_t heard) {
     const double start = std::clamp<double>(sourceFrame, 0, format_.frames);
     int64_t at = std::max(frame, head);
     if (!pending_.empty()) at = std::max(at, pending_.back().frame);
-    pending_.push_back(Start{at, start});
+    pending_.push_back(Start{at, start, serial});
     ended_ = false;
-    timeline_.mark(at, start, step_, true, heard);
+    mark(at, start, true, heard);
 }
 
 void MixerStream::cancelStart(int64_t head, int64_t heard) {
     if (pending_.empty()) return;
     pending_.clear();
-    timeline_.mark(head, position_, step_, playing_, heard);
+    mark(head, position_, playing_, heard);
 }
 
 void MixerStream::markPending(int64_t heard) {
-    for (const Start& start : pending_)
-        timeline_.mark(start.frame, start.position, step_, true, heard);
+    for (const Start& start : pending_) mark(start.frame, start.position, true, heard);
 }
 
 double MixerStream::clampedRate(double framesPerSecond) const {
@@ -182,8 +199,29 @@ double MixerStream::clampedRate(double framesPerSecond) const {
 void MixerStream::setRate(double framesPerSecond, int64_t head, int64_t heard) {
     rate_ = clampedRate(framesPerSecond);
     step_ = rate_ / outputRate_;
-    if (playing_) timeline_.mark(head, position_, step_, true, heard);
+    if (playing_) mark(head, position_, true, heard);
     markPending(heard);
+}
+
+void MixerStream::begin(const Start& start) {
+    pending_.erase(pending_.begin());
+    seekDecoder(start.position);
+    playing_ = true;
+    ended_ = false;
+    lastStarted_ = start.serial;
+}
+
+void MixerStream::catchUp(int64_t head) {
+    while (!pending_.empty() && pending_.front().frame < head) begin(pending_.front());
+    if (playing_) position_ = positionAt(head);
+}
+
+bool MixerStream::ended(int64_t frame, double position, uint64_t serial, int64_t heard) {
+    if (serial < lastStarted_) return false;
+    while (!pending_.empty() && pending_.front().serial <= serial) begin(pending_.front());
+    position_ = position;
+    finish(frame, heard);
+    return true;
 }
 
 bool MixerStream::isActive(int64_t heard) const {
@@ -210,30 +248,30 @@ std::optional<int64_t> MixerStream::frameReaching(double sourceFrame, int64_t he
     return fromFrame + int64_t(std::ceil((sourceFrame - fromPosition) / step_ - 1e-9));
 }
 
-void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard) {
+void MixerStream::mix(float* out, int64_t blockStart, int frames, float* scratch,
+                      EndListener& listener) {
     int done = 0;
     while (!pending_.empty() && pending_.front().frame < blockStart + frames) {
         const int upTo = int(pending_.front().frame - blockStart);
         if (playing_ && upTo > done)
-            render(out + 2 * done, blockStart + done, upTo - done, scratch, heard);
-        const double start = pending_.front().position;
-        pending_.erase(pending_.begin());
+            render(out + 2 * done, blockStart + done, upTo - done, scratch, listener);
+        begin(pending_.front());
         if (!decoder_) {  // a start is placed with its decoder; none means it cannot play
-            finish(blockStart + upTo, heard);
+            finish(blockStart + upTo, 0);
+            listener.ended(*this, blockStart + upTo);
             return;
         }
-        seekDecoder(start);
-        playing_ = true;
-        ended_ = false;
         done = upTo;
     }
     if (playing_ && done < frames)
-        render(out + 2 * done, blockStart + done, frames - done, scratch, heard);
+        render(out + 2 * done, blockStart + done, frames - done, scratch, listener);
 }
 
-int MixerStream::render(float* out, int64_t blockStart, int frames, float* scratch, int64_t heard) {
+int MixerStream::render(float* out, int64_t blockStart, int frames, float* scratch,
+                        EndListener& listener) {
     if (!decoder_) {  // the render thread never opens one: the stream ends
-        finish(blockStart, heard);
+        finish(blockStart, 0);
+        listener.ended(*this, blockStart);
         return 0;
     }
     // The commands that change the rate or start the stream made the resampler.
@@ -246,7 +284,10 @@ int MixerStream::render(float* out, int64_t blockStart, int frames, float* scrat
     // Direct play knows its end without another read; the resampler only
     // when it has drained.
     const bool atEnd = !resampling_ && inputPosition_ >= format_.frames;
-    if (got < frames || atEnd) finish(blockStart + got, heard);
+    if (got < frames || atEnd) {
+        finish(blockStart + got, 0);
+        listener.ended(*this, blockStart + got);
+    }
     return got;
 }
 
@@ -315,8 +356,15 @@ void MixerStream::finish(int64_t frame, int64_t heard) {
     playing_ = false;
     ended_ = true;
     endFrame_ = frame;
-    timeline_.mark(frame, position_, step_, false, heard);
+    mark(frame, position_, false, heard);
     markPending(heard);
+}
+
+std::vector<MixerStream::Start> MixerStream::takeRoom(std::vector<Start> room) {
+    if (room.capacity() <= pending_.capacity()) return room;
+    room.assign(pending_.begin(), pending_.end());  // fits: never allocates
+    std::swap(room, pending_);
+    return room;
 }
 
 }  // namespace lumidex::audio

@@ -41,13 +41,6 @@ class PositionTimeline {
 
     const Point& last() const { return points_.back(); }
 
-    // Room for `more` points beyond those held, so that marks made on the
-    // render thread never allocate. Grows geometrically.
-    void keepRoom(size_t more) {
-        if (points_.capacity() < points_.size() + more)
-            points_.reserve(std::max(points_.size() + more, 2 * points_.capacity()));
-    }
-
   private:
     std::vector<Point> points_;
 };
