@@ -97,12 +97,19 @@ bool Mixer::remove(StreamId id) {
     Command gone = command(Command::Kind::Remove, entry);
     gone.removed = std::move(entry.voice);
     streams_.erase(it);
-    send(std::move(gone));
-    // A render call that began before the record was pushed may still mix
-    // the voice; the next one drains the record before mixing anything.
-    const uint64_t calls = calls_.fetch_add(0, std::memory_order_acq_rel);
-    if (calls % 2 == 1)
-        while (calls_.load(std::memory_order_acquire) == calls) std::this_thread::yield();
+    const uint64_t seq = send(std::move(gone));
+    // The voice comes back, and is destroyed here, before the stream's bytes
+    // (and a plug-in its decoder may come from) can go.
+    if (clock_) {
+        // A device output's render thread drains the ring within a callback.
+        while (drained_.load(std::memory_order_acquire) < seq) std::this_thread::yield();
+    } else {
+        // Renders come from threads the caller drives: drain for them, at the
+        // head they left (every record is stamped with it).
+        std::lock_guard<std::mutex> drain(drain_);
+        drainCommands(head_);
+    }
+    catchUp();
     return true;
 }
 
@@ -426,18 +433,13 @@ void Mixer::trimIdle() {
 // --- Render thread ------------------------------------------------------------
 
 void Mixer::render(float* out, int frames) {
-    calls_.fetch_add(1, std::memory_order_acq_rel);
+    std::lock_guard<std::mutex> drain(drain_);  // uncontended while a clock is attached
     frames = std::max(frames, 0);
     std::fill(out, out + 2 * size_t(frames), 0.0f);
     const int64_t head = head_;
     // Commands stamped from here on are for the next call.
     published_.store(head + frames, std::memory_order_release);
-    while (Command* c = commands_.front()) {
-        if (c->stamp > head) break;
-        if (c->stamp < head) late_.fetch_add(1, std::memory_order_relaxed);
-        apply(*c, head);
-        commands_.pop();
-    }
+    drainCommands(head);
     Ends ends(*this);
     for (int done = 0; done < frames;) {
         const int n = std::min(kBlock, frames - done);
@@ -447,7 +449,17 @@ void Mixer::render(float* out, int frames) {
         done += n;
         retireEnded();
     }
-    calls_.fetch_add(1, std::memory_order_acq_rel);
+}
+
+void Mixer::drainCommands(int64_t head) {
+    while (Command* c = commands_.front()) {
+        if (c->stamp > head) break;
+        if (c->stamp < head) late_.fetch_add(1, std::memory_order_relaxed);
+        const uint64_t seq = c->seq;
+        apply(*c, head);
+        commands_.pop();
+        drained_.store(seq, std::memory_order_release);
+    }
 }
 
 void Mixer::apply(Command& c, int64_t head) {

@@ -35,7 +35,13 @@
 //     With a manual output the head moves only when the test renders, so
 //     every query answers exactly what the render thread will do.
 //   - A mutex serialises the commanding threads (commands, queries, the ring
-//     producer's side); render() never takes it. A full command ring makes
+//     producer's side); render() never takes it. remove() must get the voice
+//     back to destroy it: with a clock attached (a device output's render
+//     thread runs) it waits for the render thread to drain the ring; without
+//     one (a manual output: the caller drives the renders) it drains the
+//     ring itself under the consumer's lock, which render() holds for each
+//     call and which is therefore never contended while a device output
+//     runs. A full command ring makes
 //     the commander wait for the render thread: more than kCommands records
 //     between two render calls (a placeStarts batch is one) wait forever
 //     when nothing renders.
@@ -248,6 +254,8 @@ class Mixer {
     void trimIdle();
 
     // --- Render thread ---
+    // Applies the records stamped up to `head`.
+    void drainCommands(int64_t head);
     void apply(Command& command, int64_t head);
     void applyOne(Command& command, int64_t head);
     void listVoice(MixerStream& voice);
@@ -271,11 +279,14 @@ class Mixer {
     SpscRing<Command> commands_{kCommands};
     mutable SpscRing<Report> reports_{2 * kCommands};
     std::atomic<int64_t> published_{0};  // the head of the next drain
-    std::atomic<uint64_t> calls_{0};     // odd while render() runs
+    std::atomic<uint64_t> drained_{0};   // sequence number of the last record applied
     std::atomic<uint64_t> late_{0};
     std::atomic<uint64_t> lostEnds_{0};
 
-    // Render thread only.
+    // The consumer's side of the command ring. render() holds it for a call;
+    // a commanding thread takes it only while no clock is attached (no
+    // device render thread runs), to drain the ring in remove().
+    std::mutex drain_;
     int64_t head_ = 0;
     std::vector<MixerStream*> voices_;  // voices playing or scheduled, by id
     std::vector<float> scratch_;

@@ -337,6 +337,54 @@ TEST_F(MixerTest, RendersWhileACommandOpensADecoder) {
     EXPECT_EQ(render(mixer, 1)[0], 3001 / kScale);
 }
 
+// Wraps a decoder; runs `whileReading` once, on the render thread, in a read.
+std::function<void()> whileReading;
+class HookedDecoder final : public audio::Decoder {
+  public:
+    explicit HookedDecoder(std::unique_ptr<audio::Decoder> inner) : inner_(std::move(inner)) {
+        format_ = inner_->format();
+    }
+    int64_t read(float* out, int64_t frames) override {
+        if (auto hook = std::exchange(whileReading, nullptr)) hook();
+        return inner_->read(out, frames);
+    }
+    bool seek(int64_t frame) override { return inner_->seek(frame); }
+
+  private:
+    std::unique_ptr<audio::Decoder> inner_;
+};
+
+// A render call held up in the middle of mixing leaves commands and queries
+// free (the other way round: RendersWhileACommandOpensADecoder), and what is
+// placed meanwhile lands on the head that call ends at.
+TEST_F(MixerTest, CommandsDuringARenderCallLandWhereItEnds) {
+    const QByteArray& bytes = sounds.emplace_back(rampSound(4000));
+    const StreamId held =
+        mixer.add({view(bytes), kAll, &audio::openSndfileDecoder,
+                   std::make_unique<HookedDecoder>(audio::openSndfileDecoder(view(bytes), kAll))});
+    const StreamId key = add(rampSound(4000));
+    mixer.play(held);
+    std::promise<void> inCall, release;
+    whileReading = [&] {
+        inCall.set_value();
+        release.get_future().wait();
+    };
+    std::thread renderer([&] { render(mixer, 512); });
+    inCall.get_future().wait();
+    auto commands = std::async(std::launch::async, [&] {
+        const int64_t head = mixer.renderHead();
+        mixer.playAt(key, 100, 0);  // already rendered past: at the head
+        return std::pair(head, mixer.frameReaching(key, 10));
+    });
+    const bool free = commands.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    release.set_value();
+    renderer.join();
+    ASSERT_TRUE(free);
+    EXPECT_EQ(commands.get(), std::pair(int64_t(512), std::optional<int64_t>(522)));
+    EXPECT_EQ(render(mixer, 1)[0], (513 + 1) / kScale);  // both sound on frame 512
+    EXPECT_EQ(mixer.lateCommands(), 0u);
+}
+
 // An output whose device callbacks the test makes.
 class DrivenOutput final : public audio::DeviceOutput {
   public:
