@@ -458,6 +458,24 @@ TEST_F(MixerTest, BusyCommandsWhileRenderingKeepEveryStartOnItsFrame) {
     EXPECT_EQ(allocationsCounted.load(), 0);
 }
 
+// Room for what the render thread keeps (scheduled starts, playing streams)
+// comes with the commands: rendering never allocates, however many.
+TEST_F(MixerTest, RoomForStartsAndPlayingStreamsComesWithTheCommands) {
+    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
+    std::vector<StreamId> ids;
+    for (int i = 0; i < 129; ++i) ids.push_back(add(click));
+    for (StreamId id : ids) mixer.play(id);
+    for (int k = 0; k < 40; ++k) mixer.queueAt(ids[0], 10 + k, 0);
+    std::vector<float> out(2 * 100);
+    const int before = allocationsCounted.load();
+    countAllocations = true;
+    mixer.render(out.data(), 100);
+    countAllocations = false;
+    EXPECT_EQ(allocationsCounted.load(), before);
+    EXPECT_EQ(out[0], float(ids.size()));
+    for (int k = 0; k < 40; ++k) EXPECT_EQ(out[2 * size_t(10 + k)], 1.0f);
+}
+
 TEST_F(MixerTest, MixesManyResampledSoundsAtOnce) {
     const QByteArray bytes = wavFloat(constant(4410, 1, 0.01f));
     std::vector<StreamId> ids;
