@@ -27,22 +27,20 @@ bool Mixer::Command::empty() const {
 
 // Render thread: reports the ends the voices run into. Room is always kept in
 // the report ring for every record that may be given back; an end that does
-// not fit is lost (counted), and the mirror then learns of it only from the
-// stream's next command.
+// not fit (more than kCommands of them between two commands or queries) is
+// lost, and the mirror goes on taking the stream as playing.
 class Mixer::Ends final : public MixerStream::EndListener {
   public:
     explicit Ends(Mixer& mixer) : mixer_(mixer) {}
     void ended(const MixerStream& voice, int64_t frame) override {
-        if (mixer_.reports_.free() <= size_t(kCommands)) {
-            mixer_.lostEnds_.fetch_add(1, std::memory_order_relaxed);
-            return;
-        }
+        if (mixer_.reports_.free() <= size_t(kCommands)) return;
         Report report;
         report.id = voice.id();
         report.seq = voice.lastCommand();
         report.frame = frame;
         report.position = voice.position();
         report.serial = voice.lastStarted();
+        report.call = mixer_.calls_.load(std::memory_order_relaxed) + 1;
         mixer_.reports_.push(std::move(report));
     }
 
@@ -94,6 +92,15 @@ bool Mixer::remove(StreamId id) {
     Entry& entry = it->second;
     unlinkIdle(entry);
     unlistRendering(entry);
+    if (!mirrorNow(entry).isRendering() &&
+        drained_.load(std::memory_order_acquire) >= entry.lastSent &&
+        calls_.load(std::memory_order_acquire) >= entry.lastEndCall) {
+        // The render thread is done with it: what it gave back is in the
+        // report ring (pushed before the records were counted drained).
+        catchUp();
+        streams_.erase(it);
+        return true;
+    }
     Command gone = command(Command::Kind::Remove, entry);
     gone.removed = std::move(entry.voice);
     streams_.erase(it);
@@ -156,12 +163,13 @@ void Mixer::placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Star
     batch.kind = Command::Kind::Batch;
     batch.batch.reserve(withdrawn.size() + starts.size());
     // Decoders and resamplers first (the slow part), one per key.
-    std::vector<Command> made(starts.size());
+    std::vector<std::pair<size_t, Command>> made;
     for (size_t i = 0; i < starts.size(); ++i) {
         Entry* entry = find(starts[i].stream);
         if (!entry || (i > 0 && starts[i - 1].stream == starts[i].stream)) continue;
-        mirrorNow(*entry);
-        makeForStart(*entry, made[i]);
+        Command c;
+        makeForStart(*entry, c);
+        if (c.decoder || c.resampler) made.emplace_back(i, std::move(c));
     }
     catchUp();
     const int64_t heard = heardLocked();
@@ -172,15 +180,18 @@ void Mixer::placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Star
             settle(*entry);
         }
     }
+    size_t next = 0;  // in made
     for (size_t i = 0; i < starts.size(); ++i) {
         Start& start = starts[i];
         Entry* entry = find(start.stream);
         start.placed = entry != nullptr;
         if (!entry) continue;
         Command c = command(Command::Kind::Queue, *entry);
-        c.decoder = std::move(made[i].decoder);
-        c.decoderAt = made[i].decoderAt;
-        c.resampler = std::move(made[i].resampler);
+        if (next < made.size() && made[next].first == i) {
+            c.decoder = std::move(made[next].second.decoder);
+            c.decoderAt = made[next].second.decoderAt;
+            c.resampler = std::move(made[next++].second.resampler);
+        }
         MixerStream& m = mirrorNow(*entry);
         noteMade(m, c);
         c.frame = start.frame;
@@ -191,7 +202,13 @@ void Mixer::placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Star
         batch.batch.push_back(std::move(c));
         settle(*entry);
     }
-    if (!batch.batch.empty()) send(std::move(batch));
+    if (!batch.batch.empty()) {
+        const uint64_t seq = send(std::move(batch));
+        for (StreamId id : withdrawn)
+            if (Entry* entry = find(id)) entry->lastSent = seq;
+        for (const Start& start : starts)
+            if (Entry* entry = find(start.stream)) entry->lastSent = seq;
+    }
     trimIdle();
 }
 
@@ -227,6 +244,10 @@ bool Mixer::setRate(StreamId id, double framesPerSecond) {
         MixerStream& m = mirrorNow(entry);
         if ((m.isRendering() || m.hasDecoder()) && m.lacksResampler(framesPerSecond))
             c.resampler = std::make_unique<Resampler>(m.format(), entry.voice.get());
+        if (!c.resampler && m.clampedRate(framesPerSecond) == m.rate()) {
+            c.kind = Command::Kind::None;  // nothing changes
+            return;
+        }
         mirrorNow(entry);
         noteMade(m, c);
         c.value = framesPerSecond;
@@ -237,14 +258,17 @@ bool Mixer::setRate(StreamId id, double framesPerSecond) {
 bool Mixer::setVolume(StreamId id, float volume) {
     return withStream(id, Command::Kind::Volume, [&](Entry& entry, Command& c) {
         c.value = std::max(0.0f, volume);
+        if (float(c.value) == entry.mirror->volume()) c.kind = Command::Kind::None;
         entry.mirror->setVolume(float(c.value));
     });
 }
 
 bool Mixer::setPan(StreamId id, float pan) {
     return withStream(id, Command::Kind::Pan, [&](Entry& entry, Command& c) {
-        c.value = pan;
+        const float before = entry.mirror->pan();
         entry.mirror->setPan(pan);
+        c.value = entry.mirror->pan();
+        if (float(c.value) == before) c.kind = Command::Kind::None;
     });
 }
 
@@ -256,8 +280,10 @@ bool Mixer::withStream(StreamId id, Command::Kind kind, Apply&& apply) {
     if (!entry) return false;
     Command c = command(kind, *entry);
     apply(*entry, c);
-    const uint64_t seq = send(std::move(c));
-    if (kind == Command::Kind::Seek) entry->lastSeek = seq;
+    if (c.kind != Command::Kind::None) {
+        entry->lastSent = send(std::move(c));
+        if (kind == Command::Kind::Seek) entry->lastSeek = entry->lastSent;
+    }
     settle(*entry);
     trimIdle();
     return true;
@@ -315,6 +341,7 @@ void Mixer::catchUp() const {
         auto it = streams_.find(report.id);
         if (it == streams_.end()) continue;
         Entry& entry = it->second;
+        entry.lastEndCall = std::max(entry.lastEndCall, report.call);
         // The voice ended before a seek it had not yet seen: the seek's word stands.
         if (report.seq < entry.lastSeek) continue;
         if (entry.mirror->ended(report.frame, report.position, report.serial, heardLocked()))
@@ -425,7 +452,7 @@ void Mixer::trimIdle() {
         Entry* next = entry->newer;
         unlinkIdle(*entry);
         entry->mirror->closeDecoder();
-        send(command(Command::Kind::Close, *entry));
+        entry->lastSent = send(command(Command::Kind::Close, *entry));
         entry = next;
     }
 }
@@ -449,6 +476,7 @@ void Mixer::render(float* out, int frames) {
         done += n;
         retireEnded();
     }
+    calls_.fetch_add(1, std::memory_order_release);
 }
 
 void Mixer::drainCommands(int64_t head) {

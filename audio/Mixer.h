@@ -6,45 +6,44 @@
 // per second (resampled with libsamplerate), plays once and stops at its end.
 //
 // Time is counted in output frames from the mixer's creation. The render head
-// is the next frame render() will produce; commands from the controlling
-// thread take effect there. Outputs render ahead of the speaker, so the frame
-// heard now (from the attached AudioClock) trails the head by the output's
-// latency; positions and activity are answered for the frame heard.
+// is the first frame of the next render() call (published at the top of each
+// call); commands take effect there. Outputs render ahead of the speaker, so
+// the frame heard now (from the attached AudioClock) trails the head by the
+// output's latency; positions and activity are answered for the frame heard.
 //
-// Threads: render() runs on one rendering thread (an output's render thread
-// or a test); commands and queries come from any other threads. The render
-// thread never waits for them, never allocates, never frees, never opens a
-// decoder:
+// Threads: render() runs on one rendering thread at a time (an output's
+// render thread, or the caller of a manual output); commands and queries come
+// from other threads. The render thread never waits for them, never
+// allocates, never frees and never opens a decoder:
 //   - It owns the voices it mixes (MixerStream.h). Commands reach it as
 //     records in a single-producer, single-consumer ring (SpscRing.h),
 //     drained at the top of each render() call and applied at that call's
-//     head, before anything is mixed. Decoders, resamplers and room for more
-//     scheduled starts or playing streams are made on the commanding side
-//     and travel in the records; whatever a voice replaces or closes, and
-//     every record still owning something, travels back through a second
-//     ring and is destroyed on the commanding side. So are the ends the
-//     voices ran into.
+//     head, before anything is mixed. Decoders, resamplers, and room for more
+//     scheduled starts or playing streams, are made on the commanding side
+//     and travel in the records. What a voice replaces or closes, and every
+//     record still owning something, travels back through a second ring with
+//     the ends the voices ran into, and is destroyed on the commanding side.
 //   - The commanding side keeps a mirror of every stream (the same schedule
-//     code, without audio), changed by its own commands at once and by the
-//     ends reported back, and answers every query from it. Commands are
-//     stamped with the head render() publishes at the top of each call: the
-//     head of the next drain. A record pushed after that is held back until
-//     then, so a command takes effect exactly where the mirror put it. Only
-//     a commanding thread stalled between reading the head and pushing the
-//     record (a whole render call long) sees it land later (lateCommands()).
-//     With a manual output the head moves only when the test renders, so
-//     every query answers exactly what the render thread will do.
-//   - A mutex serialises the commanding threads (commands, queries, the ring
-//     producer's side); render() never takes it. remove() must get the voice
-//     back to destroy it: with a clock attached (a device output's render
-//     thread runs) it waits for the render thread to drain the ring; without
-//     one (a manual output: the caller drives the renders) it drains the
-//     ring itself under the consumer's lock, which render() holds for each
-//     call and which is therefore never contended while a device output
-//     runs. A full command ring makes
-//     the commander wait for the render thread: more than kCommands records
-//     between two render calls (a placeStarts batch is one) wait forever
-//     when nothing renders.
+//     code, without audio), changed at once by its own commands and later by
+//     the ends reported back, and answers every query from it. Each record is
+//     stamped with the head the mirror applied it at, the head render()
+//     published; one pushed during a render call is held back for the next,
+//     which starts at that head. So a command lands where the mirror put it,
+//     unless a commanding thread stalls between reading the head and pushing
+//     (lateCommands() counts those). With a manual output the head moves only
+//     when the caller renders, so every answer is exact.
+//   - A mutex serialises the commanding threads (commands, queries, the
+//     producer's side of the ring); render() never takes it. A full command
+//     ring (kCommands records between two render calls; a placeStarts batch
+//     is one) makes the commander wait for the render thread.
+//   - remove() destroys the voice before it returns. A resting voice that no
+//     record in the ring names and no render call still touches is taken
+//     back at once. Otherwise, with a clock attached (a device output's
+//     render thread runs) it waits for the render thread to drain the ring;
+//     without one (the caller drives the renders) it drains the ring itself
+//     under the consumer's lock. render() holds that lock for each call;
+//     nothing else takes it while a device output runs, so there it is
+//     never contended.
 // The device callback never gets here: outputs hand rendered audio to the
 // device through a lock-free FIFO.
 //
@@ -169,7 +168,7 @@ class Mixer {
     // A command for one voice, or a batch of them.
     struct Command {
         enum class Kind : uint8_t {
-            None,
+            None,  // nothing to send
             Play,
             Stop,
             Seek,
@@ -210,13 +209,16 @@ class Mixer {
         int64_t frame = 0;
         double position = 0;
         uint64_t serial = 0;
+        uint64_t call = 0;  // the render call it ended in
         Command given;
     };
     struct Entry {
         StreamId id = 0;
         std::unique_ptr<MixerStream> voice;   // the render thread's once handed over
         std::unique_ptr<MixerStream> mirror;  // the commanding side's
-        uint64_t lastSeek = 0;                // sequence number of the last seek sent
+        uint64_t lastSent = 0;                // sequence number of the last record for it
+        uint64_t lastSeek = 0;                // ... and of the last seek
+        uint64_t lastEndCall = 0;             // the render call its voice last ended in
         size_t startRoom = 0;                 // room for starts the voice has
         bool rendering = false;               // in rendering_
         bool idle = false;                    // in the idle-decoder list
@@ -280,8 +282,8 @@ class Mixer {
     mutable SpscRing<Report> reports_{2 * kCommands};
     std::atomic<int64_t> published_{0};  // the head of the next drain
     std::atomic<uint64_t> drained_{0};   // sequence number of the last record applied
+    std::atomic<uint64_t> calls_{0};     // render calls finished
     std::atomic<uint64_t> late_{0};
-    std::atomic<uint64_t> lostEnds_{0};
 
     // The consumer's side of the command ring. render() holds it for a call;
     // a commanding thread takes it only while no clock is attached (no
