@@ -107,15 +107,7 @@ bool Mixer::remove(StreamId id) {
     const uint64_t seq = send(std::move(gone));
     // The voice comes back, and is destroyed here, before the stream's bytes
     // (and a plug-in its decoder may come from) can go.
-    if (clock_) {
-        // A device output's render thread drains the ring within a callback.
-        while (drained_.load(std::memory_order_acquire) < seq) std::this_thread::yield();
-    } else {
-        // Renders come from threads the caller drives: drain for them, at the
-        // head they left (every record is stamped with it).
-        std::lock_guard<std::mutex> drain(drain_);
-        drainCommands(head_);
-    }
+    while (drained_.load(std::memory_order_acquire) < seq) makeRoom();
     catchUp();
     return true;
 }
@@ -398,12 +390,21 @@ uint64_t Mixer::send(Command c) {
     c.seq = ++seq_;
     c.stamp = now_;
     for (Command& one : c.batch) one.seq = c.seq;
-    while (!commands_.push(std::move(c))) {
-        // Full: the render thread frees room as it drains.
-        std::this_thread::yield();
-        catchUp();
-    }
+    while (!commands_.push(std::move(c))) makeRoom();
     return seq_;
+}
+
+void Mixer::makeRoom() {
+    if (clock_) {
+        // A device output's render thread drains the ring within a callback.
+        std::this_thread::yield();
+    } else {
+        // Renders come from threads the caller drives: drain for them, at the
+        // head they left (every record is stamped with it).
+        std::lock_guard<std::mutex> drain(drain_);
+        drainCommands(head_);
+    }
+    catchUp();
 }
 
 void Mixer::settle(Entry& entry) const {
@@ -555,26 +556,31 @@ void Mixer::applyOne(Command& c, int64_t head) {
         default:
             break;
     }
-    if (v->isRendering())
-        listVoice(*v);
-    else
-        unlistVoice(*v);
+    // One that stops stays listed until the end of the block (retireEnded):
+    // a cancel and a new start then cost no move of the list.
+    if (v->isRendering() && !v->listed()) listVoice(*v);
 }
 
 void Mixer::listVoice(MixerStream& voice) {
     const auto at = std::lower_bound(voices_.begin(), voices_.end(), voice.id(), byId);
-    if (at == voices_.end() || *at != &voice) voices_.insert(at, &voice);  // room was sent ahead
+    voices_.insert(at, &voice);  // room was sent ahead
+    voice.setListed(true);
 }
 
 void Mixer::unlistVoice(MixerStream& voice) {
+    if (!voice.listed()) return;
     const auto at = std::lower_bound(voices_.begin(), voices_.end(), voice.id(), byId);
     if (at != voices_.end() && *at == &voice) voices_.erase(at);
+    voice.setListed(false);
 }
 
 void Mixer::retireEnded() {
-    voices_.erase(std::remove_if(voices_.begin(), voices_.end(),
-                                 [](const MixerStream* v) { return !v->isRendering(); }),
-                  voices_.end());  // shrinking never allocates
+    const auto kept = std::remove_if(voices_.begin(), voices_.end(), [](MixerStream* v) {
+        if (v->isRendering()) return false;
+        v->setListed(false);
+        return true;
+    });
+    voices_.erase(kept, voices_.end());  // shrinking never allocates
 }
 
 void Mixer::giveBack(Command& c) {

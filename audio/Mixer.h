@@ -33,13 +33,13 @@
 //     (lateCommands() counts those). With a manual output the head moves only
 //     when the caller renders, so every answer is exact.
 //   - A mutex serialises the commanding threads (commands, queries, the
-//     producer's side of the ring); render() never takes it. A full command
-//     ring (kCommands records between two render calls; a placeStarts batch
-//     is one) makes the commander wait for the render thread.
-//   - remove() destroys the voice before it returns. A resting voice that no
-//     record in the ring names and no render call still touches is taken
-//     back at once. Otherwise, with a clock attached (a device output's
-//     render thread runs) it waits for the render thread to drain the ring;
+//     producer's side of the ring); render() never takes it.
+//   - The ring holds kCommands records (a placeStarts batch is one), which
+//     bounds the bookkeeping one render call does. When it is full, and when
+//     remove() needs a voice back to destroy it before it returns (a resting
+//     voice that no record names and no render call still touches is taken
+//     back at once), the commander waits for the render thread to drain it
+//     if a clock is attached (a device output's render thread runs);
 //     without one (the caller drives the renders) it drains the ring itself
 //     under the consumer's lock. render() holds that lock for each call;
 //     nothing else takes it while a device output runs, so there it is
@@ -90,7 +90,7 @@ class Mixer {
     static constexpr int kIdleDecoders = 64;
 
     // Commands that may wait in the ring for the render thread.
-    static constexpr int kCommands = 4096;
+    static constexpr int kCommands = 1024;
 
     // Adds a stream, stopped at source frame 0, volume 1, centred, playing at
     // the file's own rate. 0 when the source has no decoder or too many channels.
@@ -157,6 +157,8 @@ class Mixer {
 
     // The clock the outputs publish to; without one the frame heard is the
     // render head (a manual output in tests). The clock must outlive its use.
+    // Attach one only while a render thread of one's own runs: the mixer
+    // then counts on that thread to drain its commands (see Threads above).
     void attachClock(const AudioClock* clock);
 
     // Renders the next `frames` frames into out (stereo, interleaved) and
@@ -244,6 +246,8 @@ class Mixer {
     void roomForStarts(Entry& entry, Command& command);
     // Pushes the record (waiting while the ring is full); its sequence number.
     uint64_t send(Command command);
+    // Waits for the render thread to drain the ring, or drains it (see remove()).
+    void makeRoom();
     // A command on one stream: `apply` changes the mirror and fills the record.
     template <class Apply>
     bool withStream(StreamId id, Command::Kind kind, Apply&& apply);

@@ -188,6 +188,9 @@ class MixerStream {
     uint64_t lastStarted() const { return lastStarted_; }
     uint64_t lastCommand() const { return lastCommand_; }
     void setLastCommand(uint64_t seq) { lastCommand_ = seq; }
+    // In the mixer's list of voices to mix.
+    bool listed() const { return listed_; }
+    void setListed(bool listed) { listed_ = listed; }
     // Adds output frames [blockStart, blockStart + frames) into out (stereo,
     // interleaved). scratch holds at least kScratchFloats floats.
     void mix(float* out, int64_t blockStart, int frames, float* scratch, EndListener& listener);
@@ -236,6 +239,7 @@ class MixerStream {
     uint64_t lastQueued_ = 0;     // mirror: serial of the last start queued
     uint64_t lastStarted_ = 0;    // serial of the last start begun
     uint64_t lastCommand_ = 0;    // voice: sequence number of the last command applied
+    bool listed_ = false;         // voice: in the mixer's list
     bool ended_ = false;          // played to its end ...
     int64_t endFrame_ = 0;        // ... at this output frame
     PositionTimeline timeline_;   // mirror only

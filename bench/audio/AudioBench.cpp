@@ -29,6 +29,7 @@
 #include <thread>
 #include <vector>
 
+#include "AudioClock.h"
 #include "AudioSystem.h"
 #include "Bass.h"
 #include "Decoder.h"
@@ -315,26 +316,32 @@ BENCHMARK(BM_AudioThreads)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-// A render thread paced like a sound card (256 frames every 5.8 ms) while the
-// window thread places key sounds and opens keys for 3 s: the longest and the
-// 99th-percentile time of one render call, wall clock.
+// A render thread paced like a sound card (256 frames every 5.8 ms, publishing
+// the audio clock as a device output does) while the window thread places key
+// sounds and opens keys for 3 s: the longest and the 99th-percentile time of
+// one render call, wall clock.
 void BM_RenderBlockWhileBusy(benchmark::State& state) {
     audio::Mixer mixer(44100);
     LoadedMixer loaded(mixer);
     mixer.play(loaded.musicId);
+    audio::AudioClock clock(44100);
     std::vector<double> blockUs;
     int64_t commands = 0;
     for (auto _ : state) {
         std::atomic<bool> done{false};
         blockUs.clear();
         blockUs.reserve(4096);
+        mixer.attachClock(&clock);
         std::thread renderer([&] {
             std::vector<float> out(2 * 256);
+            int64_t taken = 0;
             auto next = std::chrono::steady_clock::now();
             while (!done.load()) {
                 const auto start = std::chrono::steady_clock::now();
                 mixer.render(out.data(), 256);
                 const auto end = std::chrono::steady_clock::now();
+                clock.publish(taken, 256, 0, audio::AudioClock::nowNs());
+                taken += 256;
                 blockUs.push_back(std::chrono::duration<double, std::micro>(end - start).count());
                 next += std::chrono::microseconds(256 * 1000000 / 44100);
                 std::this_thread::sleep_until(next);
@@ -343,6 +350,7 @@ void BM_RenderBlockWhileBusy(benchmark::State& state) {
         commands += loaded.keepBusy(3.0);
         done = true;
         renderer.join();
+        mixer.attachClock(nullptr);
     }
     std::sort(blockUs.begin(), blockUs.end());
     state.counters["worst_us"] = blockUs.empty() ? 0 : blockUs.back();
