@@ -326,6 +326,7 @@ void Mixer::attachClock(const AudioClock* clock) {
 
 void Mixer::catchUp() const {
     now_ = published_.load(std::memory_order_acquire);
+    if (!reports_.front()) return;
     Report report;
     while (reports_.take(report)) {
         report.given = Command{};  // what the render thread gave back ends here
