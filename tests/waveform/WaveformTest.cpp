@@ -81,22 +81,6 @@ TEST_F(ClickRows, LandOnTheRowsOfTheirCoords) {
     }
 }
 
-TEST_F(ClickRows, FollowAnEditedDelayAndTempoAtOnce) {
-    ChartDocument doc;
-    timeChart(doc, 0);
-    put("m.wav", wavFloat(clickTrack(10 * kRate, {clickFrame(doc, 48, 3)}), 1, kRate));
-    const auto table = analyseFile("m.wav").analysis.table;
-    ASSERT_TRUE(table);
-    // Two coords at 120 BPM are 5 frames: the music now starts 2 coords later.
-    doc.Delay = 5;
-    expectClickOnRow(rowsAround(doc, *table, kDecoderBass, 50), 252, "delay 5");
-    // Twice the tempo below the click halves the time to it: the click now
-    // plays at coord 96 (48 coords of 2.5 frames = 96 coords of 1.25).
-    doc.Delay = 0;
-    doc.fillSpeedTempoFrom(0, 240, 240);
-    expectClickOnRow(rowsAround(doc, *table, kDecoderBass, 96), 252, "tempo 240");
-}
-
 TEST_F(ClickRows, ShowNothingOutsideTheChartOrTheMusic) {
     ChartDocument doc;
     timeChart(doc, 600);  // the music starts 10 s after coord 0
@@ -161,7 +145,6 @@ TEST_F(BadMusic, ShowsWhatItKnowsAndSaysWhy) {
          "Waveform: the music cannot be decoded"},
         {"silence", wavFloat(constant(2 * kRate, 1, 0), 1, kRate), true,
          "Waveform: the music is silent (0:02)"},
-        {"mono", wavFloat(clickTrack(3 * kRate, {}), 1, kRate), true, "Waveform: 0:03 of music"},
         {"8 channels", wavFloat(eight, 8, kRate), true, "Waveform: 0:01 of music"},
     };
     for (const Case& c : cases) {
