@@ -1,7 +1,6 @@
 // lumidex-chart picture, run as a separate process: the waveform is drawn
 // on the rows of the coords the music plays at, beside the notes.
 
-#include <QDir>
 #include <QImage>
 
 #include "support/ChartText.h"
@@ -21,8 +20,6 @@ class PictureCommand : public WaveformFiles {
   protected:
     void SetUp() override {
         // The chart's music directory is "../../pvx_music/".
-        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("songs/a"))));
-        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("pvx_music"))));
         chart = dir.filePath(QStringLiteral("songs/a/a.xml"));
         ASSERT_TRUE(writeAll(chart, kChart));
     }
