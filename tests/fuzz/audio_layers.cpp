@@ -43,11 +43,6 @@ void playMiles(const uint8_t* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startAudioOnManualOutput();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     playBass(data, size);
     playMiles(data, size);

@@ -44,11 +44,6 @@ void exercise(Player& player, FuzzedDataProvider& in, const QString& folder, con
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startAudioOnManualOutput();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const fuzz::ScratchFile file("sound.wav");
     FuzzedDataProvider in(data, size);
