@@ -115,10 +115,10 @@ TEST_F(ChartTool, CheckReportsAChartsFindingsAndItsSounds) {
     ChartText chart{"Check", 150, "song.mp3"};
     chart.keys = {{"kick.wav", "1.00"}, {"gone.wav", "1.00"}, {"tone.ogg", "1.00"}};
     chart.notes = {{0, 16, 1}, {12, 16, 9}, {24, 16, 2}, {36, 16, 3}};
-    const QString fn = dir.filePath(QStringLiteral("check.xml"));
+    const QString fn = dir.filePath("check.xml");
     ASSERT_TRUE(writeAll(fn, chart.bytes()));
-    ASSERT_TRUE(writeTone(dir.filePath(QStringLiteral("kick.wav")), 0.05));
-    ASSERT_TRUE(writeAll(dir.filePath(QStringLiteral("tone.ogg")), ogg(2205)));
+    ASSERT_TRUE(writeTone(dir.filePath("kick.wav"), 0.05));
+    ASSERT_TRUE(writeAll(dir.filePath("tone.ogg"), ogg(2205)));
 
     const QStringList common = {"key-past-list coord 12", "sound-missing music",
                                 "sound-missing key 2"};
@@ -145,7 +145,7 @@ TEST(CheckCommand, DemoChartIsCleanAndBadArgumentsAreRefused) {
     EXPECT_EQ(check({}).exitCode, 2);
     EXPECT_EQ(check({demo, "--decoder", "wave"}).exitCode, 2);
     EXPECT_EQ(check({demo, "extra"}).exitCode, 2);
-    EXPECT_EQ(check({QStringLiteral("/no/such/chart.xml")}).exitCode, 1);
+    EXPECT_EQ(check({"/no/such/chart.xml"}).exitCode, 1);
 }
 
 }  // namespace
