@@ -6,8 +6,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <QDir>
-
 #include "AudioHarness.h"
 #include "CBass.h"
 #include "CMSS.h"

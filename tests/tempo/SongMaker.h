@@ -4,7 +4,6 @@
 // a little timing jitter and white noise. Deterministic for a given seed.
 
 #include <QByteArray>
-#include <QString>
 
 #include <cstdint>
 #include <vector>

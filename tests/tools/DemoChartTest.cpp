@@ -3,7 +3,6 @@
 // editor's default music path, and its music keeps the chart's time.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
