@@ -3,8 +3,6 @@
 // output (decoding, resampling to the output rate and mixing), moved to the
 // middle, played again and freed.
 
-#include <cmath>
-
 #include "AudioHarness.h"
 
 using namespace lumidex;

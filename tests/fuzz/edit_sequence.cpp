@@ -9,7 +9,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
