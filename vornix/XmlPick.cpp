@@ -413,7 +413,7 @@ XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags)
         // Attributes are kept for an element only; the others' are dropped.
         const auto drop = [&] { attributes_.resize(attributesBegin); };
         if (!t.named) return drop();
-        const int tag = tagIndex(text.mid(t.nameBegin, t.nameEnd - t.nameBegin));
+        const int tag = tagIndex(QStringView(text.data() + t.nameBegin, t.nameEnd - t.nameBegin));
         if (tag < 0) return drop();
         std::vector<Element>& list = byTag_[size_t(tag)];
         int& waiting = open[size_t(tag)];
@@ -475,14 +475,18 @@ void XmlElements::attributes(const Element& e, std::initializer_list<QStringView
     // Within a closed start tag the walk over the whole text read every
     // attribute as a scan of the element's own text does: nothing it looked
     // at lies past the ">".
+    // Spans lie within the text: views are made without mid()'s clamping.
+    const auto span = [this](int32_t begin, int32_t end) {
+        return QStringView(text_.data() + begin, end - begin);
+    };
     size_t missing = names.size();
     for (int32_t i = e.attributesBegin; i < e.attributesEnd && missing > 0; ++i) {
         const AttributeSpan& a = attributes_[size_t(i)];
-        const QStringView attributeName = text_.mid(a.nameBegin, a.nameEnd - a.nameBegin);
+        const QStringView attributeName = span(a.nameBegin, a.nameEnd);
         size_t k = 0;
         for (const QStringView name : names) {
             if (!values[k] && sameUnits(attributeName, name)) {
-                values[k] = text_.mid(a.valueBegin, a.valueEnd - a.valueBegin);
+                values[k] = span(a.valueBegin, a.valueEnd);
                 --missing;
             }
             ++k;
