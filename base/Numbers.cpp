@@ -183,6 +183,13 @@ QString numberText(double x) {
 
 double fileValue(double x) {
     if (!std::isfinite(x)) return 0;
+    // When the shortest digits that read back as x number at most 15, they
+    // are x's 15-digit rounding (as numberText explains): x is its own value.
+    char sci[32];
+    const char* end = std::to_chars(sci, sci + sizeof sci, x, std::chars_format::scientific).ptr;
+    int digits = 0;
+    for (const char* p = sci; p < end && *p != 'e'; ++p) digits += *p >= '0' && *p <= '9';
+    if (digits <= 15) return x;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14e", x);
     return std::strtod(buf, nullptr);
