@@ -33,13 +33,6 @@ class DocumentCommandsTest : public WindowTest {
             letters += shown.kind == Kind::Message ? 'M' : shown.kind == Kind::Open ? 'O' : 'S';
         return letters;
     }
-
-    // Presses keys on the active window, as the menu shortcuts need.
-    void shortcut(Qt::Key k, Qt::KeyboardModifiers mods) {
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QTest::keyClick(window.get(), k, mods);
-    }
 };
 
 TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {

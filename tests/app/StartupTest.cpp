@@ -101,8 +101,7 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
 
 TEST_F(WindowTest, ShortcutsReachTheirHandlers) {
     start();  // the header boxes are empty: saving is refused
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    activate();
     mark();
     ui.fileAnswers = {QString(), path(QStringLiteral("out.xml"))};
     QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);

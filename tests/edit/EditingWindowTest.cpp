@@ -36,8 +36,7 @@ class Editing : public WindowTest {
     void startEmpty() {
         start();
         w = window.get();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        activate();
     }
     void scrollTo(int value) {
         window->view->scrollTo(value, true);
