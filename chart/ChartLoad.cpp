@@ -120,9 +120,7 @@ bool declaresUtf8(const QByteArray& bytes) {
 // True when every byte is below 0x80. Such bytes carry no byte-order mark
 // and read the same in GB18030, UTF-8 and Latin-1.
 bool isAscii(const QByteArray& bytes) {
-    unsigned char any = 0;  // no early exit, so the loop vectorises
-    for (const char b : bytes) any |= static_cast<unsigned char>(b);
-    return any < 0x80;
+    return QtPrivate::isAscii(QLatin1StringView(bytes));  // Qt's vectorised test
 }
 
 // The text of the bytes: by their byte-order mark, else as UTF-8 when they
