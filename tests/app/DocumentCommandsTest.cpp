@@ -184,27 +184,35 @@ TEST_F(DocumentCommandsTest, NewStartsTheProgramInItsFolderWithoutAsking) {
     EXPECT_EQ(shownSinceMark()[0].icon, MsgIcon::Exclamation);
 }
 
-TEST_F(DocumentCommandsTest, DroppedChartOpensAfterTheQuestion) {
+// A drop is taken as a copy or a link, never as a move (Shift asks for one),
+// and opens the chart after the question about unsaved changes.
+TEST_F(DocumentCommandsTest, DropIsTakenAsCopyOrLinkAndOpensAfterTheQuestion) {
     startModified();
     const QString dropped = writeChart(QStringLiteral("dropped.xml"));
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(dropped)});
-    const auto drop = [&] {
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
-                              Qt::NoModifier);
+    const auto drop = [&](Qt::DropActions offered, Qt::DropAction taken) {
+        SCOPED_TRACE(int(offered));
+        QDragEnterEvent enter(QPoint(20, 20), offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
         QCoreApplication::sendEvent(window.get(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(QPointF(20, 20), offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
         QCoreApplication::sendEvent(window.get(), &event);
+        for (QDropEvent* e : {static_cast<QDropEvent*>(&enter), &event}) {
+            EXPECT_EQ(e->isAccepted(), taken != Qt::IgnoreAction);
+            if (e->isAccepted()) {
+                EXPECT_EQ(e->dropAction(), taken);
+            }
+        }
     };
-
+    drop(Qt::MoveAction, Qt::IgnoreAction);
     ui.messageAnswers = {MsgAnswer::Cancel};
-    drop();
+    drop(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !shownSinceMark().empty(); }, 5000));
+    EXPECT_EQ(shownLetters(), "M");
     EXPECT_NE(window->state.CurrentFile, dropped);
 
     ui.messageAnswers = {MsgAnswer::No};
-    drop();
+    drop(Qt::LinkAction | Qt::MoveAction, Qt::LinkAction);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->state.CurrentFile == dropped; }, 5000));
     EXPECT_EQ(window->state.Modified, 0);
 }

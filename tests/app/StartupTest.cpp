@@ -22,7 +22,7 @@
 namespace lumidex::testing {
 namespace {
 
-TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
+TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizesAndGuidesToTheMusic) {
     start();
     fmMain& w = *window;
     EXPECT_EQ(w.state.ChartDir, dir.path() + QLatin1Char('/'));
@@ -35,10 +35,8 @@ TEST_F(WindowTest, WithoutArgumentsTheWindowIsEmptyAtItsDesignSizes) {
     int shownImages = 0;
     for (QLabel* image : controls<QLabel>("imgEle")) shownImages += image && image->isVisible();
     EXPECT_EQ(shownImages, 29);  // the six long-note bodies are hidden
-}
-
-TEST_F(WindowTest, ANewChartShowsPromptsAsPlaceholdersAndTheStatusBarGuidesToTheMusic) {
-    start();
+    // The new chart's boxes show prompts as placeholders; the status bar
+    // guides to the music.
     for (auto [box, prompt] : {std::pair{"txName", kMusicNamePrompt},
                                {"txBPMO", kBpmPrompt},
                                {"txBPM", kSpeedPrompt},
