@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
 
 #include "HeaderFields.h"
 #include "KeyIndexBox.h"
@@ -374,26 +376,19 @@ TEST_F(EditRules, HeaderNumbersAFileCannotHoldAreRefusedWithAReason) {
         {HeaderBox::Tempo, "-1", tempo},
         {HeaderBox::BGMVolume, "loud", "Not a number: \"loud\"."},
     };
+    const std::map<HeaderBox, std::function<bool(const QString&)>> accept = {
+        {HeaderBox::Tempo,
+         [&](auto t) { return acceptTempoField(edits, TempoField::Tempo, 0, t); }},
+        {HeaderBox::Speed,
+         [&](auto t) { return acceptTempoField(edits, TempoField::Speed, 0, t); }},
+        {HeaderBox::Delay, [&](auto t) { return acceptDelay(edits, t); }},
+        {HeaderBox::LongCorrection, [&](auto t) { return acceptLongCorrection(edits, t); }},
+        {HeaderBox::Length, [&](auto t) { return acceptLength(edits, t); }},
+        {HeaderBox::BGMVolume, [&](auto t) { return acceptBgmVolume(edits, t); }}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.text);
         EXPECT_EQ(headerRefusal(k.box, k.text), k.refusal);
-        const bool accepted = [&] {
-            switch (k.box) {
-                case HeaderBox::Tempo:
-                    return acceptTempoField(edits, TempoField::Tempo, 0, k.text);
-                case HeaderBox::Speed:
-                    return acceptTempoField(edits, TempoField::Speed, 0, k.text);
-                case HeaderBox::Delay:
-                    return acceptDelay(edits, k.text);
-                case HeaderBox::LongCorrection:
-                    return acceptLongCorrection(edits, k.text);
-                case HeaderBox::Length:
-                    return acceptLength(edits, k.text);
-                default:
-                    return acceptBgmVolume(edits, k.text);
-            }
-        }();
-        EXPECT_EQ(accepted, k.refusal.isEmpty());
+        EXPECT_EQ(accept.at(k.box)(k.text), k.refusal.isEmpty());
     }
     // A value is kept as the file gives it back.
     ASSERT_TRUE(acceptDelay(edits, "0.1234567890123456789"));
