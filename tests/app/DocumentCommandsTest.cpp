@@ -78,6 +78,10 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         if (chart == "gone" && !shown.empty()) {
             EXPECT_TRUE(shown[0].text.startsWith("Error saving file, debug info:"));
         }
+        if (chart == "new" && !shown.empty()) {  // refused before the save chooser
+            EXPECT_EQ(shown[0].text,
+                      "Please enter BPM\nPlease enter speed\nPlease enter note length");
+        }
         if (chart == "pak" && !shown.empty()) {
             EXPECT_EQ(shown[0].title, QStringLiteral("另存为"));
         }
