@@ -77,12 +77,8 @@ TEST_F(WindowTest, ChartPathOrPakEntryOnTheCommandLineIsOpened) {
         EXPECT_EQ(w.state.Modified, 0);
         EXPECT_TRUE(control<QGroupBox>("frMain")->isEnabled());
         EXPECT_EQ(control<QScrollBar>("vsb")->maximum(), 48 + 72);
-        EXPECT_EQ(control<QScrollBar>("vsb")->value(), 9);  // 12 frames / 60 x 150 x 0.2, plus 3
-        ASSERT_EQ(control<QListWidget>("lsKey")->count(), 2);
-        EXPECT_EQ(control<QListWidget>("lsKey")->item(0)->text(),
-                  QStringLiteral("[1]1.00 kick.wav"));
-        EXPECT_EQ(control<QListWidget>("lsKey")->item(1)->text(),
-                  QStringLiteral("[2]0.5 snare.wav"));
+        EXPECT_EQ(control<QScrollBar>("vsb")->value(), 9);     // 12 frames / 60 x 150 x 0.2, plus 3
+        EXPECT_EQ(control<QListWidget>("lsKey")->count(), 2);  // its lines: PanelWiring
         for (auto [box, text] : {std::pair{control<QLineEdit>("txName"), "Song"},
                                  {control<QLineEdit>("txBPM"), "150"},
                                  {control<QLineEdit>("txLength"), "48"},
