@@ -37,8 +37,9 @@ constexpr qint64 kMaxChartBytes = qint64(64) << 20;
 const QString kTooLarge = QStringLiteral("the entry is larger than 64 MiB");
 
 // The elements a chart is made of. A file with none of them is not a chart.
-constexpr QStringView kChartTags[] = {u"TITLE",   u"BPM",    u"BGM",    u"DELAY",
-                                      u"LONGCRT", u"LENGTH", u"EFFECT", u"AREA"};
+// The most frequent come first: the index looks a tag up in this order.
+constexpr QStringView kChartTags[] = {u"AREA", u"EFFECT", u"BPM",     u"TITLE",
+                                      u"BGM",  u"DELAY",  u"LONGCRT", u"LENGTH"};
 
 // Runs one step of filling the model; a run-time error skips only that step.
 template <class Step>
