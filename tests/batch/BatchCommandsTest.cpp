@@ -15,14 +15,10 @@ namespace {
 using V = std::vector<int>;
 constexpr ClipFields kAll{true, true, true};
 
-class Batch : public ::testing::Test {
+class Batch : public ::testing::Test, protected test::LoggedChart {
   protected:
     // Tempo and speed 120 everywhere and no notes.
-    Batch() {
-        doc.fillSpeedTempoFrom(0, 120, 120);
-        edits.addListener(&log);
-    }
-    ~Batch() override { edits.removeListener(&log); }
+    Batch() { doc.fillSpeedTempoFrom(0, 120, 120); }
 
     // Notes placed as a load places them, Combo counting their weights.
     void place(std::initializer_list<std::tuple<int, int, int>> notes) {
@@ -48,12 +44,9 @@ class Batch : public ::testing::Test {
         return batch.Transform(t, from, to);
     }
 
-    ChartDocument doc;
-    ChartEdit edits{doc};
     ScriptedDialogs ui;
     RandomKindSet randomKinds;
     BatchCommands batch{edits, ui, randomKinds};
-    test::StepLog log;
 };
 
 TEST_F(Batch, CopySnapsToTheGridAndPasteWritesTheCheckedFieldsOfEachStep) {

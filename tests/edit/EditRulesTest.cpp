@@ -20,16 +20,12 @@
 namespace lumidex {
 namespace {
 
-class EditRules : public ::testing::Test {
+class EditRules : public ::testing::Test, protected test::LoggedChart {
   protected:
     EditRules() {
         doc.fillSpeedTempoFrom(0, 150, 150);
         doc.LastCoord = 600;
-        edits.addListener(&log);
     }
-    ChartDocument doc;
-    ChartEdit edits{doc};
-    test::StepLog log;
 };
 
 TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
