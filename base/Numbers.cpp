@@ -84,10 +84,11 @@ QString placeDecimalPoint(const std::string& digits, int exp10, bool negative) {
 // ("150", "12.5"), the common case, without a general parse: its digits as
 // an integer m and 10^k are both exact doubles, so m / 10^k is the correctly
 // rounded quotient, the double strtod gives. nullopt for any other form.
+constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 std::optional<double> shortDecimal(QStringView body) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     int64_t m = 0;
     int digits = 0, decimals = -1;
     for (const QChar c : body) {
@@ -100,6 +101,31 @@ std::optional<double> shortDecimal(QStringView body) {
         if (decimals >= 0) ++decimals;
     }
     if (decimals > 22) return std::nullopt;
+    return decimals > 0 ? double(m) / kPowers[decimals] : double(m);
+}
+
+// The chart's common case in one pass: the text starts with at most 15
+// digits and one point, and what follows cannot extend the number (no
+// exponent). The same double as the general path; nullopt for anything else.
+std::optional<double> plainDecimal(QStringView text) {
+    int64_t m = 0;
+    int digits = 0, decimals = -1;
+    qsizetype i = 0;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (isDigit(c)) {
+            if (++digits > 15) return std::nullopt;
+            m = m * 10 + (c.unicode() - u'0');
+            if (decimals >= 0) ++decimals;
+        } else if (c == QLatin1Char('.') && decimals < 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    if (i < text.size() && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E')))
+        return std::nullopt;
     return decimals > 0 ? double(m) / kPowers[decimals] : double(m);
 }
 
@@ -157,6 +183,13 @@ QString numberText(double x) {
 
 double fileValue(double x) {
     if (!std::isfinite(x)) return 0;
+    // When the shortest digits that read back as x number at most 15, they
+    // are x's 15-digit rounding (as numberText explains): x is its own value.
+    char sci[32];
+    const char* end = std::to_chars(sci, sci + sizeof sci, x, std::chars_format::scientific).ptr;
+    int digits = 0;
+    for (const char* p = sci; p < end && *p != 'e'; ++p) digits += *p >= '0' && *p <= '9';
+    if (digits <= 15) return x;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14e", x);
     return std::strtod(buf, nullptr);
@@ -207,6 +240,7 @@ bool isNumeric(QStringView text) {
 }
 
 double val(QStringView text) {
+    if (const std::optional<double> v = plainDecimal(text)) return *v;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i])) ++i;

@@ -5,7 +5,6 @@
 // and libzip.
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -114,9 +113,13 @@ class XmlElements {
     static void scan(QStringView scanned, int32_t from, std::initializer_list<QStringView> names,
                      std::optional<QStringView>* values);
 
+    // The index of tag among the tags asked for; -1 when it is not one.
+    int tagIndex(QStringView tag) const;
+
     QStringView text_;
-    QHash<QStringView, std::vector<Element>> byTag_;
-    std::vector<AttributeSpan> attributes_;  // of every start tag that can be an element
+    std::vector<QString> tags_;                // the tags asked for
+    std::vector<std::vector<Element>> byTag_;  // their elements, by index in tags_
+    std::vector<AttributeSpan> attributes_;    // of every start tag that can be an element
 };
 
 // A PAK archive is a ZIP archive; entries are named with "/" between folders,

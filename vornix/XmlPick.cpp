@@ -30,8 +30,6 @@
 
 #include "Vornix.h"
 
-#include <QHash>
-
 #include <QStringView>
 #include <algorithm>
 #include <utility>
@@ -392,33 +390,22 @@ int32_t XMLPickFullTagPosW(int32_t& pos, int32_t& len, const QString& text, cons
     return pos;
 }
 
-XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags) : text_(text) {
+XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags)
+    : text_(text), byTag_(tags.size()) {
+    tags_.reserve(tags.size());
+    for (const QStringView tag : tags) tags_.push_back(tag.toString());
     const Scanner sc(text);
-    const auto isWanted = [&](QStringView name) {
-        return std::any_of(tags.begin(), tags.end(),
-                           [name](QStringView tag) { return sameUnits(name, tag); });
-    };
     // The attributes kept take at most as much memory as the text; elements
     // past that budget have theirs read again when asked (a chart keeps
     // about one attribute in 12 units).
     const size_t budget = size_t(text.size()) / 8 + 64;
     attributes_.reserve(std::min<size_t>(budget, size_t(text.size()) / 12 + 64));
     bool overBudget = false;
-    // Per tag, the element still looking for its end tag: the next end tag
-    // of that name closes it, the next start tag of that name leaves it the
-    // start tag alone (what XMLPickFullTagPosW's search for the end finds).
-    QHash<QStringView, int> open;
-    // Elements of one tag mostly follow each other: the last tag's list is
-    // kept at hand.
-    QStringView lastName;
-    std::vector<Element>* lastList = nullptr;
-    const auto listOf = [&](QStringView name) -> std::vector<Element>& {
-        if (!lastList || !sameUnits(name, lastName)) {
-            lastList = &byTag_[name];
-            lastName = name;
-        }
-        return *lastList;
-    };
+    // Per tag, the element still looking for its end tag (-1: none): the
+    // next end tag of that name closes it, the next start tag of that name
+    // leaves it the start tag alone (what XMLPickFullTagPosW's search for the
+    // end finds).
+    std::vector<int> open(tags.size(), -1);
     size_t attributesBegin = 0;
     const auto onToken = [&](const Scanner::Token& t) {
         const size_t attributesEnd = attributes_.size();
@@ -426,17 +413,17 @@ XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags)
         // Attributes are kept for an element only; the others' are dropped.
         const auto drop = [&] { attributes_.resize(attributesBegin); };
         if (!t.named) return drop();
-        const QStringView name = text.mid(t.nameBegin, t.nameEnd - t.nameBegin);
-        if (!isWanted(name)) return drop();
+        const int tag = tagIndex(QStringView(text.data() + t.nameBegin, t.nameEnd - t.nameBegin));
+        if (tag < 0) return drop();
+        std::vector<Element>& list = byTag_[size_t(tag)];
+        int& waiting = open[size_t(tag)];
         if (t.isEnd) {
-            const auto waiting = open.find(name);
-            if (waiting == open.end()) return;
-            Element& e = listOf(name)[size_t(waiting.value())];
-            e.len = sc.endTagEnd(t.lt, int(name.size())) - e.pos;
-            open.erase(waiting);
+            if (waiting < 0) return;
+            Element& e = list[size_t(waiting)];
+            e.len = sc.endTagEnd(t.lt, t.nameEnd - t.nameBegin) - e.pos;
+            waiting = -1;
             return;
         }
-        std::vector<Element>& list = listOf(name);
         Element e{t.lt, t.start.end - t.lt, t.nameEnd};
         e.closed = t.start.closed;
         if (tagOverBudget) {
@@ -448,10 +435,7 @@ XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags)
             attributesBegin = attributesEnd;
         }
         list.push_back(e);
-        if (t.start.closed && !t.start.selfClosing)
-            open.insert(name, int(list.size() - 1));
-        else
-            open.remove(name);
+        waiting = t.start.closed && !t.start.selfClosing ? int(list.size() - 1) : -1;
     };
     const auto onAttribute = [&](const Scanner::Attribute& a) {
         if (attributes_.size() < budget)
@@ -462,10 +446,16 @@ XmlElements::XmlElements(QStringView text, const std::vector<QStringView>& tags)
     sc.forEachToken(onToken, onAttribute);
 }
 
+int XmlElements::tagIndex(QStringView name) const {
+    for (size_t k = 0; k < tags_.size(); ++k)
+        if (sameUnits(name, tags_[k])) return int(k);
+    return -1;
+}
+
 const std::vector<XmlElements::Element>& XmlElements::elements(QStringView tag) const {
     static const std::vector<Element> none;
-    const auto found = byTag_.constFind(tag);
-    return found == byTag_.constEnd() ? none : found.value();
+    const int k = tagIndex(tag);
+    return k < 0 ? none : byTag_[size_t(k)];
 }
 
 bool XmlElements::has(QStringView tag) const {
@@ -485,14 +475,18 @@ void XmlElements::attributes(const Element& e, std::initializer_list<QStringView
     // Within a closed start tag the walk over the whole text read every
     // attribute as a scan of the element's own text does: nothing it looked
     // at lies past the ">".
+    // Spans lie within the text: views are made without mid()'s clamping.
+    const auto span = [this](int32_t begin, int32_t end) {
+        return QStringView(text_.data() + begin, end - begin);
+    };
     size_t missing = names.size();
     for (int32_t i = e.attributesBegin; i < e.attributesEnd && missing > 0; ++i) {
         const AttributeSpan& a = attributes_[size_t(i)];
-        const QStringView attributeName = text_.mid(a.nameBegin, a.nameEnd - a.nameBegin);
+        const QStringView attributeName = span(a.nameBegin, a.nameEnd);
         size_t k = 0;
         for (const QStringView name : names) {
             if (!values[k] && sameUnits(attributeName, name)) {
-                values[k] = text_.mid(a.valueBegin, a.valueEnd - a.valueBegin);
+                values[k] = span(a.valueBegin, a.valueEnd);
                 --missing;
             }
             ++k;

@@ -52,13 +52,6 @@ class AuthoringWindow : public WindowTest {
         send(QEvent::MouseMove, Qt::LeftButton, toCoord);
         send(QEvent::MouseButtonRelease, Qt::NoButton, toCoord);
     }
-    void shortcut(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QWidget* focus = QApplication::focusWidget();  // where the keyboard sends it
-        QTest::keyClick(focus ? focus : window.get(), k, mods);
-        QCoreApplication::processEvents();
-    }
     // The rows each highlight of a surface covers; none when it is hidden.
     std::vector<std::pair<int, int>> bandsOn(const char* surface) {
         std::vector<std::pair<int, int>> rows;

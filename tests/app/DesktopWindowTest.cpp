@@ -1,17 +1,14 @@
 // The window as a desktop shows it: the title and status bar naming the chart
 // and its unsaved changes, a canvas that grows with the window, the size and
-// position kept between runs, drops taken as copies, text boxes showing the
-// start of their text.
+// position kept between runs, text boxes showing the start of their text.
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
-#include <QUrl>
 #include <QWindow>
 
 #include "PictureBox.h"
@@ -39,6 +36,12 @@ class DesktopWindowTest : public WindowTest {
         window->rememberPlacement(&settings);
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+    // Closes the window and starts the next one on the same settings.
+    void restart(QSettings& settings) {
+        window->close();
+        window.reset();
+        startPlaced(settings);
     }
 };
 
@@ -117,10 +120,7 @@ TEST_F(DesktopWindowTest, SizeAndPositionAreKeptBetweenRuns) {
     const QSize design = window->size();
     const QSize larger = design + QSize(120, 80);
     resizeTo(larger);
-    window->close();
-    window.reset();
-
-    startPlaced(settings);
+    restart(settings);
     EXPECT_EQ(window->size(), larger);
     window->close();
 
@@ -143,10 +143,7 @@ TEST_F(DesktopWindowTest, RecentChartsOutliveARestartAndAMissingOneIsDropped) {
     window->mnOpen_Click(0);
     window->mnOpen_Click(0);
     window->mnSave_Click();
-    window->close();
-    window.reset();
-
-    startPlaced(settings);
+    restart(settings);
     const QString saved = path("saved.xml"), song = path("song.xml"), bb = path("b&&b.xml");
     EXPECT_EQ(items(), "&1 " + saved + "|&2 " + bb + "|&3 " + song);
     ASSERT_TRUE(QFile::remove(saved));
@@ -168,11 +165,6 @@ TEST_F(DesktopWindowTest, WaveformItemsHideTheStripAndOutliveARestart) {
         return QString();
     };
     const auto strip = [this] { return control<QWidget>("picWaveFrame"); };
-    const auto restart = [&](QSettings& settings) {
-        window->close();
-        window.reset();
-        startPlaced(settings);
-    };
     QSettings settings(path("lumidex.conf"), QSettings::IniFormat);
     startPlaced(settings);
     EXPECT_TRUE(control<QAction>("mnWaveform")->isChecked());  // on by default
@@ -194,33 +186,6 @@ TEST_F(DesktopWindowTest, WaveformItemsHideTheStripAndOutliveARestart) {
     EXPECT_TRUE(control<QAction>("mnWaveform")->isChecked());
     EXPECT_TRUE(strip()->isVisible());
     window->close();
-}
-
-TEST_F(DesktopWindowTest, DropIsTakenAsCopyOrLinkNeverAsMove) {
-    start();
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(writeChart())});
-    struct Case {
-        Qt::DropActions offered;
-        Qt::KeyboardModifiers keys;  // Shift asks for a move
-        Qt::DropAction taken;        // IgnoreAction: refused
-    };
-    const Case cases[] = {{Qt::CopyAction | Qt::MoveAction, Qt::ShiftModifier, Qt::CopyAction},
-                          {Qt::LinkAction | Qt::MoveAction, Qt::ShiftModifier, Qt::LinkAction},
-                          {Qt::MoveAction, Qt::NoModifier, Qt::IgnoreAction}};
-    for (const Case& k : cases) {
-        SCOPED_TRACE(int(k.offered));
-        QDragEnterEvent enter(QPoint(20, 20), k.offered, &mime, Qt::LeftButton, k.keys);
-        QCoreApplication::sendEvent(window.get(), &enter);
-        QDropEvent drop(QPointF(20, 20), k.offered, &mime, Qt::LeftButton, k.keys);
-        QCoreApplication::sendEvent(window.get(), &drop);
-        for (QDropEvent* event : {static_cast<QDropEvent*>(&enter), &drop}) {
-            EXPECT_EQ(event->isAccepted(), k.taken != Qt::IgnoreAction);
-            if (event->isAccepted()) {
-                EXPECT_EQ(event->dropAction(), k.taken);
-            }
-        }
-    }
 }
 
 TEST_F(DesktopWindowTest, TextBoxesShowTheStartOfWhatTheProgramWrote) {

@@ -33,13 +33,6 @@ class DocumentCommandsTest : public WindowTest {
             letters += shown.kind == Kind::Message ? 'M' : shown.kind == Kind::Open ? 'O' : 'S';
         return letters;
     }
-
-    // Presses keys on the active window, as the menu shortcuts need.
-    void shortcut(Qt::Key k, Qt::KeyboardModifiers mods) {
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        QTest::keyClick(window.get(), k, mods);
-    }
 };
 
 TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
@@ -84,6 +77,10 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         const auto shown = shownSinceMark();
         if (chart == "gone" && !shown.empty()) {
             EXPECT_TRUE(shown[0].text.startsWith("Error saving file, debug info:"));
+        }
+        if (chart == "new" && !shown.empty()) {  // refused before the save chooser
+            EXPECT_EQ(shown[0].text,
+                      "Please enter BPM\nPlease enter speed\nPlease enter note length");
         }
         if (chart == "pak" && !shown.empty()) {
             EXPECT_EQ(shown[0].title, QStringLiteral("另存为"));
@@ -191,27 +188,35 @@ TEST_F(DocumentCommandsTest, NewStartsTheProgramInItsFolderWithoutAsking) {
     EXPECT_EQ(shownSinceMark()[0].icon, MsgIcon::Exclamation);
 }
 
-TEST_F(DocumentCommandsTest, DroppedChartOpensAfterTheQuestion) {
+// A drop is taken as a copy or a link, never as a move (Shift asks for one),
+// and opens the chart after the question about unsaved changes.
+TEST_F(DocumentCommandsTest, DropIsTakenAsCopyOrLinkAndOpensAfterTheQuestion) {
     startModified();
     const QString dropped = writeChart(QStringLiteral("dropped.xml"));
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(dropped)});
-    const auto drop = [&] {
-        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
-                              Qt::NoModifier);
+    const auto drop = [&](Qt::DropActions offered, Qt::DropAction taken) {
+        SCOPED_TRACE(int(offered));
+        QDragEnterEvent enter(QPoint(20, 20), offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
         QCoreApplication::sendEvent(window.get(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(QPointF(20, 20), offered, &mime, Qt::LeftButton, Qt::ShiftModifier);
         QCoreApplication::sendEvent(window.get(), &event);
+        for (QDropEvent* e : {static_cast<QDropEvent*>(&enter), &event}) {
+            EXPECT_EQ(e->isAccepted(), taken != Qt::IgnoreAction);
+            if (e->isAccepted()) {
+                EXPECT_EQ(e->dropAction(), taken);
+            }
+        }
     };
-
+    drop(Qt::MoveAction, Qt::IgnoreAction);
     ui.messageAnswers = {MsgAnswer::Cancel};
-    drop();
+    drop(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !shownSinceMark().empty(); }, 5000));
+    EXPECT_EQ(shownLetters(), "M");
     EXPECT_NE(window->state.CurrentFile, dropped);
 
     ui.messageAnswers = {MsgAnswer::No};
-    drop();
+    drop(Qt::LinkAction | Qt::MoveAction, Qt::LinkAction);
     EXPECT_TRUE(QTest::qWaitFor([&] { return window->state.CurrentFile == dropped; }, 5000));
     EXPECT_EQ(window->state.Modified, 0);
 }

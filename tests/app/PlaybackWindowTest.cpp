@@ -105,8 +105,7 @@ TEST_F(PlaybackWindow, StopsByTheButtonByEscAndByOpeningAChart) {
 
     control<QPushButton>("cmdPlay")->click();
     ASSERT_TRUE(playing());
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    activate();
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(playing());
     EXPECT_EQ(control<QPushButton>("cmdPlay")->text(), QStringLiteral("&Play"));

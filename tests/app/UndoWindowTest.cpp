@@ -21,8 +21,7 @@ class UndoWindow : public WindowTest {
     // that the keys reach the menu rather than a text box.
     void SetUp() override {
         start({writeChart()});
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        activate();
         control<PictureBox>("picMain")->setFocus();
         control<QCheckBox>("chkCopyNote")->setChecked(true);
     }
@@ -63,57 +62,47 @@ class UndoWindow : public WindowTest {
     }
 };
 
-TEST_F(UndoWindow, CtrlZAndCtrlYTakeStepsBackAndForthAndModifiedFollowsToTheSavedChart) {
+TEST_F(UndoWindow, KeysAndItemsTakeNamedStepsBackAndForthAndModifiedFollowsToTheSavedChart) {
+    expectMenu("&Undo", false, "&Redo", false);
     const QString loaded = chart();
     copyPaste("0", "48", "96");
     const QString pasted = chart();
     EXPECT_EQ(w().state.Modified, 1);
-    transform(4, "0", "200");  // "&Mirror"
-    const QString mirrored = chart();
+    transform(2, "0", "200");  // "Inverse &Left && Right"
+    const QString inverted = chart();
     ASSERT_NE(pasted, loaded);
-    ASSERT_NE(mirrored, pasted);
+    ASSERT_NE(inverted, pasted);
+    expectMenu("&Undo Inverse Left && Right", true, "&Redo", false);
 
     chord(Qt::Key_Z);
     EXPECT_EQ(chart(), pasted);
+    expectMenu("&Undo Paste", true, "&Redo Inverse Left && Right", true);
     chord(Qt::Key_Z);
     EXPECT_EQ(chart(), loaded);
+    expectMenu("&Undo", false, "&Redo Paste", true);
     EXPECT_EQ(w().state.Modified, 0);  // back to the chart as loaded
     EXPECT_FALSE(w().isWindowModified());
     chord(Qt::Key_Z);  // nothing left
     EXPECT_EQ(chart(), loaded);
-    chord(Qt::Key_Y);
+    control<QAction>("mnRedo")->trigger();
     EXPECT_EQ(chart(), pasted);
     EXPECT_EQ(w().state.Modified, 1);
     EXPECT_TRUE(w().isWindowModified());
     chord(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(chart(), mirrored);
+    EXPECT_EQ(chart(), inverted);
 
     ui.fileAnswers = {path(QStringLiteral("saved.xml"))};
     control<QAction>("mnSave")->trigger();
     ASSERT_EQ(w().state.Modified, 0);
-    chord(Qt::Key_Z);
+    control<QAction>("mnUndo")->trigger();
     EXPECT_EQ(w().state.Modified, 1);
     chord(Qt::Key_Y);
     EXPECT_EQ(w().state.Modified, 0);
-}
-
-TEST_F(UndoWindow, TheMenuNamesTheStepAndIsEnabledOnlyWhenThereIsOne) {
-    expectMenu("&Undo", false, "&Redo", false);
-
-    transform(2, "0", "48");  // "Inverse &Left && Right"
-    expectMenu("&Undo Inverse Left && Right", true, "&Redo", false);
-    copyPaste("0", "12", "120");
-    expectMenu("&Undo Paste", true, "&Redo", false);
     control<QAction>("mnUndo")->trigger();
-    expectMenu("&Undo Inverse Left && Right", true, "&Redo Paste", true);
-    control<QAction>("mnUndo")->trigger();
-    expectMenu("&Undo", false, "&Redo Inverse Left && Right", true);
-    control<QAction>("mnRedo")->trigger();
-    transform(4, "0", "48");  // a new step drops "Paste"
+    transform(4, "0", "48");  // a new step drops the redo
     expectMenu("&Undo Mirror", true, "&Redo", false);
 
     // A new chart starts a new history.
-    control<QAction>("mnUndo")->trigger();
     ui.messageAnswers = {MsgAnswer::No};  // not saved
     ui.fileAnswers = {writeChart(QStringLiteral("other.xml"))};
     control<QAction>("mnOpen", 0)->trigger();

@@ -15,14 +15,10 @@ namespace {
 using V = std::vector<int>;
 constexpr ClipFields kAll{true, true, true};
 
-class Batch : public ::testing::Test {
+class Batch : public ::testing::Test, protected test::LoggedChart {
   protected:
     // Tempo and speed 120 everywhere and no notes.
-    Batch() {
-        doc.fillSpeedTempoFrom(0, 120, 120);
-        edits.addListener(&log);
-    }
-    ~Batch() override { edits.removeListener(&log); }
+    Batch() { doc.fillSpeedTempoFrom(0, 120, 120); }
 
     // Notes placed as a load places them, Combo counting their weights.
     void place(std::initializer_list<std::tuple<int, int, int>> notes) {
@@ -48,12 +44,9 @@ class Batch : public ::testing::Test {
         return batch.Transform(t, from, to);
     }
 
-    ChartDocument doc;
-    ChartEdit edits{doc};
     ScriptedDialogs ui;
     RandomKindSet randomKinds;
     BatchCommands batch{edits, ui, randomKinds};
-    test::StepLog log;
 };
 
 TEST_F(Batch, CopySnapsToTheGridAndPasteWritesTheCheckedFieldsOfEachStep) {
@@ -218,14 +211,15 @@ TEST_F(Batch, EachSpeedChangeRewritesOneTempoSegmentAndNoChangeRecordsNothing) {
 
 TEST_F(Batch, RefusedSpeedEntriesBeepAndChangeNothing) {
     const auto before = cells();
-    // Coord, BPM and speed as typed.
-    for (const char* entry : {"0|abc|100", "0|100|", "0|0|100", "0|100|-1", "-1|100|100",
-                              "30001|100|100", "0|1e999|100"}) {
+    // Coord, BPM and speed as typed; the values a chart file cannot hold too.
+    for (const char* entry :
+         {"0|abc|100", "0|100|", "0|0|100", "0|100|-1", "-1|100|100", "30001|100|100",
+          "0|1e999|100", "0|0.5|100", "0|100|10000.5", "0|1e23|100"}) {
         const QStringList typed = QString(entry).split('|');
         EXPECT_FALSE(batch.ChangeSpeed(typed[0], typed[1], typed[2])) << entry;
     }
     for (const char* coord : {"x", "-3", "30001"}) EXPECT_FALSE(batch.GetBPMInfo(coord));
-    EXPECT_EQ(ui.beeps(), 10);
+    EXPECT_EQ(ui.beeps(), 13);
     EXPECT_EQ(cells(), before);
     EXPECT_TRUE(log.steps.empty());
 }

@@ -46,10 +46,8 @@ TEST(RangeSelection, APasteLandsUnderThePointerOrOnThePlayPosition) {
 }
 
 TEST(RangeSelection, DeleteErasesEveryNoteOfTheRangeAsOneStep) {
-    ChartDocument doc;
-    ChartEdit edits(doc);
-    test::StepLog log;
-    edits.addListener(&log);
+    test::LoggedChart chart;
+    auto& [doc, edits, log] = chart;
     for (auto [coord, kind] : {std::pair{9, 16}, {10, 24}, {12, 130}, {13, 17}})
         doc.setNote(coord, uint8_t(kind), 4);
     doc.Combo = 10;

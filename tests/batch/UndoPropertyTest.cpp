@@ -126,18 +126,31 @@ class RandomEdits {
     RangeClipboard clip_;
 };
 
+// A started chart under random edits, with its history and a follower.
+struct EditedChart {
+    EditedChart(UndoLimits limits, unsigned seed) : history(edits, limits), random(edits, seed) {
+        startChart(follower.doc);
+        edits.addListener(&follower);
+    }
+    ~EditedChart() { edits.removeListener(&follower); }
+    static ChartDocument& started(ChartDocument& d) {
+        startChart(d);
+        return d;
+    }
+
+    ChartDocument doc;
+    ChartEdit edits{started(doc)};
+    UndoHistory history;
+    Follower follower;
+    RandomEdits random;
+};
+
 }  // namespace
 
 TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
     for (unsigned seed = 1; seed <= 3; ++seed) {
-        ChartDocument doc;
-        startChart(doc);
-        ChartEdit edits(doc);
-        UndoHistory history(edits, {100000, size_t(1) << 40});
-        Follower follower;
-        startChart(follower.doc);
-        edits.addListener(&follower);
-        RandomEdits random(edits, seed);
+        EditedChart chart({100000, size_t(1) << 40}, seed);
+        auto& [doc, edits, history, follower, random] = chart;
         std::mt19937 rng(seed * 7919);
         const Snapshot start(doc);
 
@@ -172,7 +185,6 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
         EXPECT_EQ(done, states.size() - 1);
         EXPECT_TRUE(Snapshot(doc) == end) << "seed " << seed;
         EXPECT_TRUE(Snapshot(follower.doc) == end) << "seed " << seed;
-        edits.removeListener(&follower);
     }
 }
 
@@ -182,14 +194,8 @@ TEST(UndoProperty, UndoingEverythingGivesTheStartAndRedoingGivesTheEnd) {
 // saved chart, the history keeps its limit, and the cached sums answer what
 // the plain walk over the cells answers.
 TEST(UndoProperty, HostileStepsSmallHistorySavedMarkAndReopen) {
-    ChartDocument doc;
-    startChart(doc);
-    ChartEdit edits(doc);
-    UndoHistory history(edits, {20, size_t(1) << 16});
-    Follower follower;
-    startChart(follower.doc);
-    edits.addListener(&follower);
-    RandomEdits random(edits, 11);
+    EditedChart chart({20, size_t(1) << 16}, 11);
+    auto& [doc, edits, history, follower, random] = chart;
     std::mt19937 rng(97);
     const auto pick = [&](int lo, int hi) {
         return std::uniform_int_distribution<int>(lo, hi)(rng);
@@ -242,5 +248,4 @@ TEST(UndoProperty, HostileStepsSmallHistorySavedMarkAndReopen) {
         const double t = pick(0, 2000) * 0.7;
         ASSERT_EQ(doc.FramesToCoordNearest(t), walk::find(doc, t, false, 0)) << "action " << action;
     }
-    edits.removeListener(&follower);
 }

@@ -1,7 +1,6 @@
 #pragma once
 // Charts and files shared by the chart file tests.
 
-#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 

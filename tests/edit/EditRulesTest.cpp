@@ -1,14 +1,17 @@
 // The editing rules on their own, where a table or a detail the window
-// cannot show says it better: the note under the pointer, the keyboard's
-// kinds, chords and steps, the key index texts and the tempo-segment
-// rewrite.
+// cannot show says it better: the note under the pointer, the mouse's
+// clicks and drags, the keyboard's kinds, chords and steps, the key index
+// box and its texts, and the tempo-segment rewrite.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <map>
 
 #include "HeaderFields.h"
+#include "KeyIndexBox.h"
 #include "KeyIndexEditing.h"
 #include "KeyboardEntry.h"
 #include "MouseEditing.h"
@@ -17,16 +20,12 @@
 namespace lumidex {
 namespace {
 
-class EditRules : public ::testing::Test {
+class EditRules : public ::testing::Test, protected test::LoggedChart {
   protected:
     EditRules() {
         doc.fillSpeedTempoFrom(0, 150, 150);
         doc.LastCoord = 600;
-        edits.addListener(&log);
     }
-    ChartDocument doc;
-    ChartEdit edits{doc};
-    test::StepLog log;
 };
 
 TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
@@ -49,11 +48,17 @@ TEST_F(EditRules, NoteNearPrefersTheCoordAboveAndFallsBackToTheGrid) {
     }
 }
 
-// Canvas rows as the view has them at view base 0: coord 0 on row 350,
+// Canvas rows as the view has them at a view base: that coord on row 350,
 // 14 rows to 3 coords, upward.
-struct RowsAtBase0 : CanvasRows {
-    int HeightToCoord(int row) const override { return int(std::lround((350 - row) * 3 / 14.0)); }
-    int CoordToHeight(int coord) const override { return int(std::lround(350 - coord * 14 / 3.0)); }
+struct RowsAt : CanvasRows {
+    explicit RowsAt(int viewBase = 0) : base(viewBase) {}
+    int HeightToCoord(int row) const override {
+        return base + int(std::lround((350 - row) * 3 / 14.0));
+    }
+    int CoordToHeight(int coord) const override {
+        return int(std::lround(350 - (coord - base) * 14 / 3.0));
+    }
+    int base;
 };
 
 TEST_F(EditRules, ADragWritesEveryThirdCoordUpToThePointerInOneStep) {
@@ -61,7 +66,7 @@ TEST_F(EditRules, ADragWritesEveryThirdCoordUpToThePointerInOneStep) {
     bool held = false;
     RandomKindSet kinds;
     MouseEditing mouse(edits, {selected, held, last}, kinds);
-    const RowsAtBase0 rows;
+    const RowsAt rows;
     doc.setKind(80, 17);
     struct Case {
         int press;
@@ -88,6 +93,49 @@ TEST_F(EditRules, ADragWritesEveryThirdCoordUpToThePointerInOneStep) {
         for (int k = c.from; k <= c.to; k += 3) every3.push_back(k);
         EXPECT_EQ(written, every3);
         for (int k : written) doc.setKind(k, 0);
+    }
+    // The random kind draws one pick per coord written.
+    selected = 6;
+    RandomKindSet same;  // the same fixed sequence
+    mouse.press(kButtonLeft, rows.CoordToHeight(99), rows);
+    mouse.move(kButtonLeft, rows.CoordToHeight(159), rows);
+    mouse.release();
+    for (int c = 99; c <= 159; c += 3) EXPECT_EQ(doc.cell(c).Kind, same.RandomKind()) << c;
+}
+
+TEST_F(EditRules, ClicksWriteTheChosenKindKeepComboRealAndNameTheirStep) {
+    int selected = -1, last = -1;
+    bool held = false;
+    RandomKindSet kinds;
+    MouseEditing mouse(edits, {selected, held, last}, kinds);
+    const RowsAt rows;
+    struct Case {
+        int selected, buttons, coord;  // a click at coord's row
+        int at, kind, combo;           // the cell aimed at, its kind and Combo afterwards
+        const char* action;            // the step recorded; "" none
+    } cases[] = {
+        {16, kButtonLeft, 101, 102, 16, 3, "Draw Note"},  // the note above; a note replaced
+        {16, kButtonLeft, 97, 96, 16, 4, "Draw Note"},    // nothing near: the grid coord
+        {16, kButtonRight, 93, 93, 0, 1, "Erase Note"},   // a tower counts 2
+        {0, kButtonLeft, 102, 102, 0, 2, "Draw Note"},    // the black image erases
+        {-1, kButtonLeft, 96, 96, 0, 3, ""},              // nothing chosen
+        {16, kButtonLeft | kButtonRight, 102, 102, 17, 3, ""},
+        {16, kButtonLeft, -2, 0, 0, 3, ""},  // below coord 0
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.coord);
+        doc.setKind(102, 17);
+        doc.setKind(93, 24);
+        doc.setKind(96, 0);
+        doc.Combo = 3;
+        log.steps.clear();
+        selected = c.selected;
+        mouse.press(c.buttons, rows.CoordToHeight(c.coord), rows);
+        mouse.release();
+        EXPECT_EQ(doc.cell(c.at).Kind, c.kind);
+        EXPECT_EQ(doc.Combo, c.combo);
+        EXPECT_EQ(log.actions(),
+                  *c.action ? std::vector<QString>{c.action} : std::vector<QString>{});
     }
 }
 
@@ -196,6 +244,88 @@ TEST_F(EditRules, KeyIndexTexts) {
     EXPECT_EQ(log.actions(), std::vector<QString>{"Key Index"});
 }
 
+// A box that only keeps what the rules told it, on a strip of 469 rows.
+struct FakeKeyBox : KeyBoxSurface {
+    bool isOpen() const override { return shown; }
+    QString text() const override { return typed; }
+    int top() const override { return row; }
+    int stripHeight() const override { return 469; }
+    void open() override { shown = true; }
+    void close() override { shown = false; }
+    void place(int top, const QString& text) override { row = top, typed = text; }
+    void showText(const QString& text) override { typed = text; }
+    void moveWithNote(double d) override { row -= int(std::lround(14 / 3.0 * d)); }
+    void scrollPage(bool up) override { pages += up ? 1 : -1; }
+    void focusCanvas() override { canvasFocused = true; }
+    void repaint() override {}
+    void beep() override { ++beeps; }
+
+    bool shown = false, canvasFocused = false;
+    QString typed;
+    int row = 0, beeps = 0, pages = 0;
+};
+
+TEST_F(EditRules, KeyIndexBoxWalksStoresRefusesMovesAndPages) {
+    // 106 is a long-note end, which the walk skips; the view drew 0..180.
+    for (auto [c, k] : {std::pair{100, 16}, {101, 24}, {106, 130}, {110, 128}, {300, 17}})
+        doc.setNote(c, uint8_t(k), 0);
+    doc.Combo = 10;
+    FakeKeyBox surface;
+    KeyIndexBox box(edits, surface);
+    const RowsAt rows(99);
+    const int first = 0, last = 180;
+    box.click(rows.CoordToHeight(110), rows);
+    EXPECT_TRUE(surface.shown);
+    EXPECT_EQ(surface.row, rows.CoordToHeight(110) - 7);
+    const struct {
+        int key, shift;
+        const char* typed;
+        int coord;          // the box's afterwards...
+        const char* shown;  // ...and its text
+        int beeps;          // in all
+    } keys[] = {
+        {kKeyUp, 0, "12", 110, "12", 0},        // stored; the note at 300 was not drawn
+        {kKeyDown, 0, "2001", 110, "2001", 1},  // refused
+        {kKeyDown, 0, "12", 101, "", 1},       {kKeyDown, 0, "", 100, "", 1},
+        {kKeyUp, kAltMask, "5", 101, "5", 1},  // the note moves onto the tower, the box along
+        {kKeyPgDown, 0, "5", 5, "0", 1},       // a page down, showing 0 too
+        {kKeyPgDown, 0, "0", 5, "0", 1},       // below coord 96: nothing
+        {kKeyPgUp, 0, "0", 101, "5", 1},       {kKeyEnter, 0, "", 101, "", 1},
+    };
+    for (const auto& k : keys) {
+        SCOPED_TRACE(::testing::Message() << k.key << " " << k.typed);
+        surface.typed = k.typed;
+        EXPECT_TRUE(box.keyDown(k.key, k.shift, {rows, first, last, 1}));
+        EXPECT_EQ(box.coord(), k.coord);
+        EXPECT_EQ(surface.typed, k.shown);
+        EXPECT_EQ(surface.beeps, k.beeps);
+    }
+    EXPECT_TRUE(surface.canvasFocused);
+    EXPECT_EQ(surface.pages, 0);
+    EXPECT_EQ(surface.row, rows.CoordToHeight(100) - 7 - 5);
+    surface.row = -3;  // at the top of the strip the note stays
+    box.keyDown(kKeyUp, kAltMask, {rows, first, last, 1});
+    EXPECT_EQ(box.coord(), 101);
+    EXPECT_FALSE(box.keyDown(kKeyLeft, 0, {rows, first, last, 1}));  // the box's own
+    surface.typed = "x";
+    EXPECT_FALSE(box.leave());
+    EXPECT_TRUE(surface.shown);
+    surface.typed = "";
+    EXPECT_TRUE(box.leave());
+    EXPECT_FALSE(surface.shown);
+    EXPECT_EQ((std::vector<int>{doc.cell(110).FxSndIndex, doc.cell(100).Kind, doc.cell(101).Kind,
+                                doc.cell(101).FxSndIndex, doc.Combo}),
+              (std::vector<int>{12, 0, 16, 0, 8}));
+    EXPECT_EQ(log.actions(),
+              (std::vector<QString>{"Key Index", "Move Note", "Key Index", "Key Index"}));
+    // Beside a long-note end the box opens on it; beside nothing it stays shut.
+    box.click(rows.CoordToHeight(106), rows);
+    EXPECT_EQ(box.coord(), 106);
+    box.leave();
+    box.click(rows.CoordToHeight(90), rows);
+    EXPECT_FALSE(surface.shown);
+}
+
 TEST_F(EditRules, TempoFieldsRewriteTheSegmentAroundTheScrollPosition) {
     for (int c = 1000; c <= kMaxCoord; ++c) doc.setSpeed(c, 300);
     for (const char* refused : {"0", "-1", "abc", ""})
@@ -242,26 +372,19 @@ TEST_F(EditRules, HeaderNumbersAFileCannotHoldAreRefusedWithAReason) {
         {HeaderBox::Tempo, "-1", tempo},
         {HeaderBox::BGMVolume, "loud", "Not a number: \"loud\"."},
     };
+    const std::map<HeaderBox, std::function<bool(const QString&)>> accept = {
+        {HeaderBox::Tempo,
+         [&](auto t) { return acceptTempoField(edits, TempoField::Tempo, 0, t); }},
+        {HeaderBox::Speed,
+         [&](auto t) { return acceptTempoField(edits, TempoField::Speed, 0, t); }},
+        {HeaderBox::Delay, [&](auto t) { return acceptDelay(edits, t); }},
+        {HeaderBox::LongCorrection, [&](auto t) { return acceptLongCorrection(edits, t); }},
+        {HeaderBox::Length, [&](auto t) { return acceptLength(edits, t); }},
+        {HeaderBox::BGMVolume, [&](auto t) { return acceptBgmVolume(edits, t); }}};
     for (const auto& k : cases) {
         SCOPED_TRACE(k.text);
         EXPECT_EQ(headerRefusal(k.box, k.text), k.refusal);
-        const bool accepted = [&] {
-            switch (k.box) {
-                case HeaderBox::Tempo:
-                    return acceptTempoField(edits, TempoField::Tempo, 0, k.text);
-                case HeaderBox::Speed:
-                    return acceptTempoField(edits, TempoField::Speed, 0, k.text);
-                case HeaderBox::Delay:
-                    return acceptDelay(edits, k.text);
-                case HeaderBox::LongCorrection:
-                    return acceptLongCorrection(edits, k.text);
-                case HeaderBox::Length:
-                    return acceptLength(edits, k.text);
-                default:
-                    return acceptBgmVolume(edits, k.text);
-            }
-        }();
-        EXPECT_EQ(accepted, k.refusal.isEmpty());
+        EXPECT_EQ(accept.at(k.box)(k.text), k.refusal.isEmpty());
     }
     // A value is kept as the file gives it back.
     ASSERT_TRUE(acceptDelay(edits, "0.1234567890123456789"));

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+
 #include "HeaderFields.h"
 #include "TypingRun.h"
 
@@ -37,34 +40,16 @@ TEST(TypingRun, KeystrokesJoinUntilAPauseTheBoxIsLeftOrSomethingElseHappens) {
                     acceptBgm(edits, text);
             });
         };
-        for (const char* c = k.script; *c; ++c) {
-            switch (*c) {
-                case 'n':
-                    type(name, &name, true);
-                    break;
-                case '=':
-                    type(name, &name, false);
-                    break;
-                case 'b':
-                    type(bgm, &bgm, true);
-                    break;
-                case 'p':
-                    now += 1500;
-                    break;
-                case 'e':
-                    run.end();
-                    break;
-                case 'd':
-                    edits.setKind(5, 16);
-                    break;
-                case 'u':
-                    name.chop(1), history.undo();
-                    break;
-                case 's':
-                    history.markSaved();
-                    break;
-            }
-        }
+        const std::map<char, std::function<void()>> act = {
+            {'n', [&] { type(name, &name, true); }},
+            {'=', [&] { type(name, &name, false); }},
+            {'b', [&] { type(bgm, &bgm, true); }},
+            {'p', [&] { now += 1500; }},
+            {'e', [&] { run.end(); }},
+            {'d', [&] { edits.setKind(5, 16); }},
+            {'u', [&] { name.chop(1), history.undo(); }},
+            {'s', [&] { history.markSaved(); }}};
+        for (const char* c = k.script; *c; ++c) act.at (*c)();
         EXPECT_EQ(history.steps(), k.steps);
         history.undo();
         EXPECT_EQ(doc.Header.Name, QString(QString::fromLatin1(k.undone).size(), 'x'));

@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the fuzz targets of the audio layers: BASS and Miles started on
-// a manual output, which plays (decodes, resamples and mixes) only when the
-// target advances it.
+// a manual output (the targets' LLVMFuzzerInitialize, defined here), which
+// plays (decodes, resamples and mixes) only when the target advances it.
 
 #include "AudioSystem.h"
 #include "Bass.h"
@@ -10,7 +10,6 @@
 
 namespace lumidex::fuzz {
 
-// For LLVMFuzzerInitialize.
 inline void startAudioOnManualOutput() {
     audio::AudioSystem::instance().setOutputFactory(
         [] { return std::make_unique<audio::ManualOutput>(); });
@@ -24,3 +23,8 @@ inline void advance(int frames) {
 }
 
 }  // namespace lumidex::fuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    lumidex::fuzz::startAudioOnManualOutput();
+    return 0;
+}

@@ -3,8 +3,6 @@
 // output (decoding, resampling to the output rate and mixing), moved to the
 // middle, played again and freed.
 
-#include <cmath>
-
 #include "AudioHarness.h"
 
 using namespace lumidex;
@@ -42,11 +40,6 @@ void playMiles(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startAudioOnManualOutput();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     playBass(data, size);

@@ -6,8 +6,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <QDir>
-
 #include "AudioHarness.h"
 #include "CBass.h"
 #include "CMSS.h"
@@ -43,11 +41,6 @@ void exercise(Player& player, FuzzedDataProvider& in, const QString& folder, con
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::startAudioOnManualOutput();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const fuzz::ScratchFile file("sound.wav");

@@ -9,7 +9,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -59,15 +58,9 @@ void startChart(ChartDocument& doc) {
 }
 
 double hostileNumber(FuzzedDataProvider& in) {
-    static const double kValues[] = {0,
-                                     -1,
-                                     1e-300,
-                                     1e300,
-                                     std::numeric_limits<double>::infinity(),
-                                     std::numeric_limits<double>::quiet_NaN(),
-                                     150,
-                                     75.5,
-                                     10000};
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    static const double kValues[] = {0, -1, 1e-300, 1e300, kInfinity, kNaN, 150, 75.5, 10000};
     if (in.ConsumeBool()) return kValues[in.ConsumeIntegralInRange<size_t>(0, 8)];
     return in.ConsumeFloatingPoint<double>();
 }

@@ -141,13 +141,11 @@ using Cells = std::vector<std::pair<int, int16_t>>;
 
 // A chart with the key sounds named (volume "1.00"), the commands over it
 // and the steps they record.
-struct KeyChart {
+struct KeyChart : test::LoggedChart {
     explicit KeyChart(const QStringList& names = {"kick.wav", "snare.wav"}) {
         doc.KeyCount = int32_t(names.size());
         for (int k = 1; k <= names.size(); ++k) doc.keySound(k) = {names[k - 1], "1.00"};
-        edits.addListener(&log);
     }
-    ~KeyChart() { edits.removeListener(&log); }
 
     QStringList lines() const {
         QStringList all;
@@ -162,11 +160,8 @@ struct KeyChart {
         for (auto [coord, index] : cells) EXPECT_EQ(doc.cell(coord).FxSndIndex, index) << coord;
     }
 
-    ChartDocument doc;
-    ChartEdit edits{doc};
     ScriptedDialogs ui;
     KeyListCommands keys{edits, ui};
-    test::StepLog log;
 };
 
 class KeyList : public ::testing::Test, protected KeyChart {};

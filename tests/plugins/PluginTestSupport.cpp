@@ -1,12 +1,12 @@
 #include "PluginTestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 
 #include <cmath>
 #include <map>
 
 #include "Bass.h"
+#include "support/ToolRun.h"
 
 namespace lumidex::test {
 
@@ -39,12 +39,9 @@ QByteArray ffmpegEncode(const QByteArray& wav, const QString& ext, const QString
     const QString in = dir.filePath("in.wav");
     const QString out = dir.filePath("out." + ext);
     if (!writeAll(in, wav)) return {};
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"),
-            QStringList{"-v", "error", "-y", "-i", in} + options + QStringList{out});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) return {};
-    QFile f(out);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QStringList args =
+        QStringList{"-v", "error", "-y", "-i", in} + options + QStringList{out};
+    return runTool(args, {}, QStringLiteral("ffmpeg")).exitCode == 0 ? readAll(out) : QByteArray();
 }
 
 const QByteArray& encoded(const char* ext) {

@@ -24,6 +24,15 @@ struct StepLog : ChartEditListener {
     }
 };
 
+// A chart, its edits, and the steps they made.
+struct LoggedChart {
+    LoggedChart() { edits.addListener(&log); }
+    ~LoggedChart() { edits.removeListener(&log); }
+    ChartDocument doc;
+    ChartEdit edits{doc};
+    StepLog log;
+};
+
 // The cells, the key list, the other values, and the time sum the cells give
 // (the cached sums must follow the cells written back).
 struct ChartSnapshot {

@@ -61,6 +61,19 @@ class WindowTest : public ::testing::Test {
         window->openCommandLine();
     }
 
+    // Makes the window the active one, so that keys reach its shortcuts.
+    void activate() {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    // A key pressed in the active window, where the keyboard sends it.
+    void shortcut(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        activate();
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : window.get(), k, mods);
+        QCoreApplication::processEvents();
+    }
+
     // Every control named name (the members of a control array).
     template <class T = QWidget>
     QList<T*> controls(const QString& name) const {

@@ -1,12 +1,13 @@
 #include "SongMaker.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cmath>
 #include <random>
+
+#include "AudioTestSupport.h"
 
 namespace lumidex::tempo::testing {
 namespace {
@@ -133,30 +134,12 @@ void playBeat(Mixer& m, Style style, int beat, double t, double len, double freq
     }
 }
 
-void put16(QByteArray& b, uint16_t v) {
-    b.append(char(v & 0xff)).append(char(v >> 8));
-}
-void put32(QByteArray& b, uint32_t v) {
-    put16(b, uint16_t(v & 0xffff));
-    put16(b, uint16_t(v >> 16));
-}
-
 }  // namespace
 
 const char* styleName(Style style) {
-    switch (style) {
-        case Style::FourOnFloor:
-            return "four-on-the-floor";
-        case Style::Rock:
-            return "rock";
-        case Style::HalfTime:
-            return "half-time";
-        case Style::Swing:
-            return "swing";
-        case Style::Sparse:
-            return "sparse";
-    }
-    return "";
+    static const char* const kNames[] = {"four-on-the-floor", "rock", "half-time", "swing",
+                                         "sparse"};
+    return kNames[int(style)];
 }
 
 std::vector<float> makeSong(const SongPlan& plan) {
@@ -171,36 +154,18 @@ std::vector<float> makeSong(const SongPlan& plan) {
 }
 
 QByteArray wavFile(const std::vector<float>& mono, int rate) {
-    QByteArray b;
-    const uint32_t data = uint32_t(mono.size() * 2);
-    b.append("RIFF");
-    put32(b, 36 + data);
-    b.append("WAVEfmt ");
-    put32(b, 16);
-    put16(b, 1);
-    put16(b, 1);
-    put32(b, uint32_t(rate));
-    put32(b, uint32_t(rate * 2));
-    put16(b, 2);
-    put16(b, 16);
-    b.append("data");
-    put32(b, data);
-    for (float v : mono) put16(b, uint16_t(int16_t(std::lround(std::clamp(v, -1.f, 1.f) * 32767))));
-    return b;
+    return test::encode(SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 1, mono);
 }
 
 QByteArray mp3File(const std::vector<float>& mono, int rate) {
     QTemporaryDir dir;
-    QFile wav(dir.filePath(QStringLiteral("in.wav")));
-    if (!wav.open(QIODevice::WriteOnly) || wav.write(wavFile(mono, rate)) < 0) return {};
-    wav.close();
+    const QString wav = dir.filePath(QStringLiteral("in.wav"));
+    const QString mp3 = dir.filePath(QStringLiteral("out.mp3"));
+    if (!test::writeAll(wav, wavFile(mono, rate))) return {};
     QProcess lame;
     lame.start(QStringLiteral("lame"),
-               {QStringLiteral("--silent"), QStringLiteral("-b"), QStringLiteral("160"),
-                wav.fileName(), dir.filePath(QStringLiteral("out.mp3"))});
-    if (!lame.waitForFinished(60000) || lame.exitCode() != 0) return {};
-    QFile mp3(dir.filePath(QStringLiteral("out.mp3")));
-    return mp3.open(QIODevice::ReadOnly) ? mp3.readAll() : QByteArray();
+               {QStringLiteral("--silent"), QStringLiteral("-b"), QStringLiteral("160"), wav, mp3});
+    return lame.waitForFinished(60000) && lame.exitCode() == 0 ? test::readAll(mp3) : QByteArray();
 }
 
 }  // namespace lumidex::tempo::testing

@@ -4,7 +4,6 @@
 // a little timing jitter and white noise. Deterministic for a given seed.
 
 #include <QByteArray>
-#include <QString>
 
 #include <cstdint>
 #include <vector>
@@ -27,7 +26,7 @@ struct SongPlan {
 
 std::vector<float> makeSong(const SongPlan& plan);
 
-// A 16-bit mono WAV file of the samples.
+// A 16-bit mono WAV file of the samples (written by libsndfile).
 QByteArray wavFile(const std::vector<float>& mono, int rate);
 // The samples encoded as MP3 by the lame command; empty when lame fails.
 QByteArray mp3File(const std::vector<float>& mono, int rate);

@@ -4,14 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTemporaryDir>
-
 #include <cmath>
 #include <random>
 
+#include "AudioTestSupport.h"
 #include "Decoder.h"
 #include "SongMaker.h"
 #include "TapTempo.h"
@@ -19,7 +15,6 @@
 #include "TempoApply.h"
 #include "UndoHistory.h"
 #include "support/ChartRecords.h"
-#include "support/FileHelpers.h"
 
 namespace lumidex::tempo {
 namespace {
@@ -103,9 +98,7 @@ TEST(BeatAnalysis, MusicWithoutASteadyBeatGetsNoNumber) {
     std::uniform_real_distribution<float> u(-0.5f, 0.5f);
     std::vector<float> noise(44100 * 12);
     for (float& v : noise) v = u(random);
-    std::vector<float> tone(44100 * 12);
-    for (size_t i = 0; i < tone.size(); ++i)
-        tone[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(i) / 44100));
+    const std::vector<float> tone = test::sine(44100 * 12, 1, 440, 44100);
     const QByteArray damaged = wav(tone).left(30) + QByteArray(5000, '\x7f');
     const SongPlan twoSeconds{Style::Rock, 120, 0, 2, 0, 0, 44100, 1};
     const struct {

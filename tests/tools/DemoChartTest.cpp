@@ -3,7 +3,6 @@
 // editor's default music path, and its music keeps the chart's time.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -39,15 +38,15 @@ TEST(DemoChart, TheCommittedChartAndKeySoundsAreWhatTheGeneratorMakes) {
     demo::buildChart(doc);
     QTemporaryDir dir;
     ScriptedDialogs ui;
-    ASSERT_EQ(SaveFile(doc, dir.filePath(QStringLiteral("demo.xml")), ui), 1);
-    const QByteArray fresh = readAll(dir.filePath(QStringLiteral("demo.xml")));
+    ASSERT_EQ(SaveFile(doc, dir.filePath("demo.xml"), ui), 1);
+    const QByteArray fresh = readAll(dir.filePath("demo.xml"));
     EXPECT_TRUE(fresh.startsWith("<?xml version=\"1.0\" encoding=\"gb18030\"?>\r\n"));
     EXPECT_EQ(readAll(kGameDir + QLatin1Char('/') + demo::kChartPath), fresh)
         << "examples/demo is stale: run lumidex-gen-demo";
 
     // The MP3 encoder's bytes may change with the library; the WAVs are ours.
     for (const demo::DemoKey& key : demo::demoKeys()) {
-        const QString made = dir.filePath(QStringLiteral("key.wav"));
+        const QString made = dir.filePath("key.wav");
         ASSERT_TRUE(key.make().writeWav(made));
         EXPECT_EQ(readAll(kGameDir + QLatin1Char('/') + demo::kMusicFolder + key.snd),
                   readAll(made))
@@ -63,8 +62,7 @@ TEST(DemoChart, LoadsWithOnlyTheSuccessMessageAndFindsItsSoundsAtTheEditorsRate)
         LoadFile(doc, kGameDir + QLatin1Char('/') + demo::kChartPath, 0, QString(), ui, &chartDir),
         1);
     ASSERT_EQ(ui.messages().size(), 1);
-    EXPECT_TRUE(
-        ui.messages()[0].startsWith(QStringLiteral("File opened successfully, All Combo = ")));
+    EXPECT_TRUE(ui.messages()[0].startsWith("File opened successfully, All Combo = "));
     EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
 
     // It uses every kind with a picture, and a tempo change.

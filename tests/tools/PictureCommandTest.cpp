@@ -1,7 +1,6 @@
 // lumidex-chart picture, run as a separate process: the waveform is drawn
 // on the rows of the coords the music plays at, beside the notes.
 
-#include <QDir>
 #include <QImage>
 
 #include "support/ChartText.h"
@@ -21,14 +20,11 @@ class PictureCommand : public WaveformFiles {
   protected:
     void SetUp() override {
         // The chart's music directory is "../../pvx_music/".
-        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("songs/a"))));
-        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("pvx_music"))));
-        chart = dir.filePath(QStringLiteral("songs/a/a.xml"));
+        chart = dir.filePath("songs/a/a.xml");
         ASSERT_TRUE(writeAll(chart, kChart));
     }
     int run(const QStringList& args) {
-        const ToolRun r = runTool(QStringList{QStringLiteral("picture")} + args,
-                                  {{QStringLiteral("XDG_CACHE_HOME"), cacheDir()}});
+        const ToolRun r = runTool(QStringList{"picture"} + args, {{"XDG_CACHE_HOME", cacheDir()}});
         out = r.out;
         return r.exitCode;
     }
@@ -39,12 +35,11 @@ class PictureCommand : public WaveformFiles {
 
 TEST_F(PictureCommand, DrawsTheClickOnTheRowOfItsCoord) {
     const long click = std::lround(24 * 2.5 / 60 * kRate);
-    ASSERT_TRUE(writeAll(dir.filePath(QStringLiteral("pvx_music/song.wav")),
+    ASSERT_TRUE(writeAll(dir.filePath("pvx_music/song.wav"),
                          wavFloat(clickTrack(5 * kRate, {click}), 1, kRate)));
-    const QString png = dir.filePath(QStringLiteral("a.png"));
-    ASSERT_EQ(run({chart, png, QStringLiteral("--to"), QStringLiteral("48")}), 0)
-        << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("Waveform: 0:05 of music"))) << out.toStdString();
+    const QString png = dir.filePath("a.png");
+    ASSERT_EQ(run({chart, png, "--to", "48"}), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("Waveform: 0:05 of music")) << out.toStdString();
     const QImage image(png);
     ASSERT_EQ(image.height(), 252);
     const int loud = kWaveX + 24 + 15;  // inside the click's peak, beyond the tone's
@@ -53,12 +48,12 @@ TEST_F(PictureCommand, DrawsTheClickOnTheRowOfItsCoord) {
 }
 
 TEST_F(PictureCommand, WithoutMusicDrawsTheNotesAndSaysWhy) {
-    const QString png = dir.filePath(QStringLiteral("a.png"));
-    EXPECT_EQ(run({chart, png, QStringLiteral("--height"), QStringLiteral("150")}), 0);
-    EXPECT_TRUE(out.contains(QStringLiteral("Waveform: the music file cannot be read")));
+    const QString png = dir.filePath("a.png");
+    EXPECT_EQ(run({chart, png, "--height", "150"}), 0);
+    EXPECT_TRUE(out.contains("Waveform: the music file cannot be read"));
     EXPECT_EQ(QImage(png).height(), 150);
-    EXPECT_EQ(run({chart, png, QStringLiteral("--height"), QStringLiteral("5")}), 2);
-    EXPECT_EQ(run({chart, png, QStringLiteral("--decoder"), QStringLiteral("wav")}), 2);
+    EXPECT_EQ(run({chart, png, "--height", "5"}), 2);
+    EXPECT_EQ(run({chart, png, "--decoder", "wav"}), 2);
 }
 
 }  // namespace

@@ -44,7 +44,6 @@ class RenderCommand : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
         // The chart's music directory is "../../pvx_music/".
         const QString music = dir.filePath("pvx_music/");
-        ASSERT_TRUE(QDir().mkpath(music) && QDir().mkpath(dir.filePath("songs/s")));
         chart = dir.filePath("songs/s/s.xml");
         ASSERT_TRUE(writeAll(chart, kChart));
         ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(constant(88200, 1, 0.0f))));

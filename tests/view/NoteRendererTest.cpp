@@ -174,15 +174,6 @@ TEST_F(NoteRendering, TransparentDrawingShowsTheGridAndLeavesOutKindsWithoutAPic
     EXPECT_FALSE(canvasShows(buffers.canvas, pictures.opaque(16), noteTop(99, 99)));
 }
 
-TEST_F(NoteRendering, GridTilesCoverTheCanvasOnMultiplesOfThree) {
-    setSwitches(true, false, false);
-    render(100);  // a view base off the grid of 3
-    for (int c = 99 - 24; c <= 100 + 75; c += 3)
-        EXPECT_TRUE(canvasShows(buffers.canvas, pictures.opaque(0), noteTop(c, 100))) << c;
-    // The topmost tile reaches row 0.
-    EXPECT_EQ(buffers.canvas.pixel(0, 0), qRgb(128, 128, 128));
-}
-
 TEST_F(NoteRendering, CoordsZeroAndOneAreDrawnLikeAnyOther) {
     doc.setNote(0, 16, 1);
     doc.setNote(1, 17, 2);
@@ -200,21 +191,6 @@ TEST_F(NoteRendering, CoordsZeroAndOneAreDrawnLikeAnyOther) {
     doc.setNote(150, 0, 0);
     doc.setNote(600, 136, 0);
     EXPECT_EQ(coordsOf(render(300), 135, 300), every3(264, 378));
-}
-
-TEST_F(NoteRendering, BaselineBandInvertsRows343To357) {
-    doc.setNote(99, 16, 0);
-    render(99);
-    const QImage plain = buffers.canvas.copy();
-    setSwitches(false, true, false);
-    render(99);
-    for (int y = 340; y < 361; ++y) {
-        const bool inBand = y >= 343 && y <= 357;
-        for (int x = 0; x < kCanvasWidth; ++x) {
-            const QRgb want = inBand ? (~plain.pixel(x, y) | 0xff000000u) : plain.pixel(x, y);
-            ASSERT_EQ(buffers.canvas.pixel(x, y), want) << x << "," << y;
-        }
-    }
 }
 
 TEST_F(NoteRendering, DoubleScaleBuffersGetTheLargePictures) {

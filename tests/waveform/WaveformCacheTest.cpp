@@ -3,7 +3,6 @@
 // replaced; a folder that cannot be written only costs the caching.
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 
 #include <functional>

@@ -13,15 +13,12 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include <cstdio>
 #include <iterator>
 
-#include "AppInfo.h"
 #include "ChartView.h"
 #include "KeyListController.h"
 #include "PictureBox.h"
-#include "ScriptedDialogs.h"
-#include "fmMain.h"
+#include "ScreenshotWindow.h"
 
 namespace {
 
@@ -60,38 +57,32 @@ void fillShowcase(ChartDocument& doc) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: lumidex_chart_screenshot OUT.png\n");
+    if (!lumidex::screenshots::argumentsFit(args, 1, 1, "lumidex_chart_screenshot OUT.png"))
         return 2;
-    }
-    QApplication::setFont(lumidex::fmMain::interfaceFont());
-    lumidex::ScriptedDialogs dialogs;
-    lumidex::fmMain window(
-        dialogs, lumidex::makeAppInfo(QCoreApplication::applicationFilePath(), {args[0]}));
-    if (!window.Form_Load()) return 1;
-    fillShowcase(window.doc);
-    window.findChild<QLineEdit*>("txName")->setText(QStringLiteral("Showcase"));
-    window.findChild<QLineEdit*>("txLength")->setText(QString::number(window.doc.LastCoord));
-    window.keyList->fillKeyList();
-    window.view->setScrollTop();
-    window.findChild<QAction*>("mnShowGrid")->trigger();
-    window.findChild<QAction*>("mnShowPlayLine")->trigger();
-    window.findChild<QScrollBar*>("vsb")->setValue(48);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) return 1;
-    QTest::qWait(200);  // let the window settle at its final size
-    const QImage whole = window.grab().toImage();
+    lumidex::screenshots::Window window({args[0]});
+    if (!window.started()) return 1;
+    fillShowcase(window->doc);
+    window->findChild<QLineEdit*>("txName")->setText(QStringLiteral("Showcase"));
+    window->findChild<QLineEdit*>("txLength")->setText(QString::number(window->doc.LastCoord));
+    window->keyList->fillKeyList();
+    window->view->setScrollTop();
+    window->findChild<QAction*>("mnShowGrid")->trigger();
+    window->findChild<QAction*>("mnShowPlayLine")->trigger();
+    window->findChild<QScrollBar*>("vsb")->setValue(48);
+    if (!window.show()) return 1;
+    window.settle();
+    const QImage whole = window->grab().toImage();
 
     QWidget* area =
-        window.findChild<lumidex::PictureBox*>("picMain")->parentWidget()->parentWidget();
-    window.findChild<QScrollBar*>("vsb")->setValue(150);
+        window->findChild<lumidex::PictureBox*>("picMain")->parentWidget()->parentWidget();
+    window->findChild<QScrollBar*>("vsb")->setValue(150);
     QTest::qWait(50);
     const QImage higher = area->grab().toImage();
 
-    const QPoint areaAt = area->mapTo(&window, QPoint(0, 0));
+    const QPoint areaAt = area->mapTo(&*window, QPoint(0, 0));
     QImage out(whole.width() + higher.width() + 16, whole.height(), QImage::Format_RGB32);
     out.setDevicePixelRatio(whole.devicePixelRatio());
-    out.fill(window.palette().color(QPalette::Window));
+    out.fill(window->palette().color(QPalette::Window));
     QPainter p(&out);
     p.drawImage(0, 0, whole);
     p.drawImage(QPointF(whole.width() / whole.devicePixelRatio() + 12, areaAt.y()), higher);

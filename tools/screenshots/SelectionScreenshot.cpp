@@ -9,34 +9,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QListView>
-#include <QMouseEvent>
-#include <QPixmap>
 #include <QStatusBar>
 #include <QTest>
 
-#include <cstdio>
-
-#include "AppInfo.h"
 #include "CanvasEditing.h"
 #include "ChartView.h"
 #include "PictureBox.h"
-#include "ScriptedDialogs.h"
-#include "fmMain.h"
+#include "ScreenshotWindow.h"
 
 namespace {
 
-void mouse(QWidget* on, QEvent::Type type, Qt::MouseButtons held, int row,
-           Qt::KeyboardModifiers mods) {
-    const QPoint at(20, row);
-    QMouseEvent event(type, at, on->mapToGlobal(at), Qt::LeftButton, held, mods);
-    QApplication::sendEvent(on, &event);
-}
-
 // A left press, a move and the release on the canvas.
 void drag(QWidget* canvas, int fromRow, int toRow, Qt::KeyboardModifiers mods) {
-    mouse(canvas, QEvent::MouseButtonPress, Qt::LeftButton, fromRow, mods);
-    mouse(canvas, QEvent::MouseMove, Qt::LeftButton, toRow, mods);
-    mouse(canvas, QEvent::MouseButtonRelease, Qt::NoButton, toRow, mods);
+    using lumidex::screenshots::sendMouse;
+    sendMouse(canvas, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, fromRow, mods);
+    sendMouse(canvas, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, toRow, mods);
+    sendMouse(canvas, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, toRow, mods);
 }
 
 }  // namespace
@@ -44,39 +32,30 @@ void drag(QWidget* canvas, int fromRow, int toRow, Qt::KeyboardModifiers mods) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: lumidex_selection_screenshot CHART.xml OUT.png\n");
+    if (!lumidex::screenshots::argumentsFit(args, 2, 2,
+                                            "lumidex_selection_screenshot CHART.xml OUT.png"))
         return 2;
-    }
-    QApplication::setFont(lumidex::fmMain::interfaceFont());
-    lumidex::ScriptedDialogs dialogs;
-    lumidex::fmMain w(
-        dialogs, lumidex::makeAppInfo(QCoreApplication::applicationFilePath(), {args[0], args[1]}));
-    if (!w.Form_Load()) return 1;
-    w.show();
-    w.openCommandLine();
-    if (!QTest::qWaitForWindowExposed(&w)) return 1;
-    w.activateWindow();
-    if (!QTest::qWaitForWindowActive(&w)) return 1;
-    w.findChild<QAction*>("mnShowChecks")->trigger();
+    lumidex::screenshots::Window w({args[0], args[1]});
+    if (!w.started() || !w.show(true)) return 1;
+    w->findChild<QAction*>("mnShowChecks")->trigger();
 
-    auto* canvas = w.findChild<lumidex::PictureBox*>("picMain");
-    const auto row = [&w](int coord) { return w.view->CoordToHeight(coord); };
-    const int base = int(w.view->state().viewBase);
-    w.canvas->imgEle_MouseDown(21);
+    auto* canvas = w->findChild<lumidex::PictureBox*>("picMain");
+    const auto row = [&w](int coord) { return w->view->CoordToHeight(coord); };
+    const int base = int(w->view->state().viewBase);
+    w->canvas->imgEle_MouseDown(21);
     drag(canvas, row(base + 51), row(base + 51), Qt::NoModifier);
-    w.canvas->imgEle_MouseDown(16);
+    w->canvas->imgEle_MouseDown(16);
     drag(canvas, row(base + 57), row(base + 57), Qt::NoModifier);
-    w.canvas->imgEle_MouseDown(128);
+    w->canvas->imgEle_MouseDown(128);
     drag(canvas, row(base + 69), row(base + 69), Qt::NoModifier);
     QApplication::processEvents();  // the checks run once the window is idle
 
-    auto* list = w.findChild<QListView*>("lsChecks");
+    auto* list = w->findChild<QListView*>("lsChecks");
     list->setCurrentIndex(list->model()->index(0, 0));
     emit list->clicked(list->currentIndex());
-    const int marked = int(w.view->state().viewBase);
+    const int marked = int(w->view->state().viewBase);
     drag(canvas, row(marked - 24), row(marked - 9), Qt::ShiftModifier);
-    QTest::qWait(200);              // let the window settle at its final size
-    w.statusBar()->clearMessage();  // the waveform's passing note
-    return w.grab().save(args[2]) ? 0 : 1;
+    w.settle();
+    w->statusBar()->clearMessage();  // the waveform's passing note
+    return w.save(args[2]) ? 0 : 1;
 }
