@@ -90,7 +90,7 @@ class Mixer {
     static constexpr int kIdleDecoders = 64;
 
     // Commands that may wait in the ring for the render thread.
-    static constexpr int kCommands = 1024;
+    static constexpr int kCommands = 256;
 
     // Adds a stream, stopped at source frame 0, volume 1, centred, playing at
     // the file's own rate. 0 when the source has no decoder or too many channels.
