@@ -31,7 +31,11 @@
 //     which starts at that head. So a command lands where the mirror put it,
 //     unless a commanding thread stalls between reading the head and pushing
 //     (lateCommands() counts those). With a manual output the head moves only
-//     when the caller renders, so every answer is exact.
+//     when the caller renders, so every answer is exact. The report ring
+//     keeps room for every record that may come back; ends beyond that (more
+//     than kCommands between two commands or queries) are dropped, and the
+//     mirror then takes the stream as playing until a stop, a seek or the
+//     end of a later start.
 //   - A mutex serialises the commanding threads (commands, queries, the
 //     producer's side of the ring); render() never takes it.
 //   - The ring holds kCommands records (a placeStarts batch is one), which
