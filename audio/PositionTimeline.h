@@ -7,8 +7,6 @@
 // change, the end) since the frame being heard; between two points the
 // position moves in a straight line, `step` source frames per output frame.
 
-#include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <vector>
