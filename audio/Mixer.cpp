@@ -27,26 +27,51 @@ bool Mixer::Command::empty() const {
 
 // Render thread: reports the ends the voices run into. Room is always kept in
 // the report ring for every record that may be given back; an end that does
-// not fit (more than kCommands of them between two commands or queries) is
-// lost, and the mirror goes on taking the stream as playing.
+// not fit (more than kCommands of them between two commands or queries) stays
+// with its voice, which stays listed, and goes back at a later render call.
 class Mixer::Ends final : public MixerStream::EndListener {
   public:
     explicit Ends(Mixer& mixer) : mixer_(mixer) {}
-    void ended(const MixerStream& voice, int64_t frame) override {
-        if (mixer_.reports_.free() <= size_t(kCommands)) return;
-        Report report;
-        report.id = voice.id();
-        report.seq = voice.lastCommand();
-        report.frame = frame;
-        report.position = voice.position();
-        report.serial = voice.lastStarted();
-        report.call = mixer_.calls_.load(std::memory_order_relaxed) + 1;
-        mixer_.reports_.push(std::move(report));
+    void ended(MixerStream& voice, int64_t frame) override {
+        const MixerStream::EndNote note{frame, voice.position(), voice.lastStarted(),
+                                        voice.lastCommand()};
+        if (mixer_.reportEnd(voice.id(), note)) return;
+        if (!voice.unreportedEnd())
+            mixer_.unreportedEnds_.store(mixer_.unreportedEnds_.load() + 1,
+                                         std::memory_order_release);
+        voice.unreportedEnd() = note;
     }
 
   private:
     Mixer& mixer_;
 };
+
+bool Mixer::reportEnd(StreamId id, const MixerStream::EndNote& note) {
+    if (reports_.free() <= size_t(kCommands)) return false;
+    Report report;
+    report.id = id;
+    report.seq = note.seq;
+    report.frame = note.frame;
+    report.position = note.position;
+    report.serial = note.serial;
+    report.call = calls_.load(std::memory_order_relaxed) + 1;
+    reports_.push(std::move(report));
+    return true;
+}
+
+void Mixer::forgetUnreportedEnd(MixerStream& voice) {
+    if (!voice.unreportedEnd()) return;
+    voice.unreportedEnd().reset();
+    unreportedEnds_.store(unreportedEnds_.load() - 1, std::memory_order_release);
+}
+
+void Mixer::reportHeldEnds() {
+    if (unreportedEnds_.load(std::memory_order_relaxed) == 0) return;
+    for (MixerStream* voice : voices_) {
+        std::optional<MixerStream::EndNote>& note = voice->unreportedEnd();
+        if (note && reportEnd(voice->id(), *note)) forgetUnreportedEnd(*voice);
+    }
+}
 
 Mixer::Mixer(int outputRate)
     : outputRate_(outputRate), playRoom_(kPlayRoom), scratch_(MixerStream::kScratchFloats) {
@@ -94,6 +119,7 @@ bool Mixer::remove(StreamId id) {
     unlistRendering(entry);
     if (!mirrorNow(entry).isRendering() &&
         drained_.load(std::memory_order_acquire) >= entry.lastSent &&
+        unreportedEnds_.load(std::memory_order_acquire) == 0 &&
         calls_.load(std::memory_order_acquire) >= entry.lastEndCall) {
         // The render thread is done with it: what it gave back is in the
         // report ring (pushed before the records were counted drained).
@@ -468,6 +494,7 @@ void Mixer::render(float* out, int frames) {
     const int64_t head = head_;
     // Commands stamped from here on are for the next call.
     published_.store(head + frames, std::memory_order_release);
+    reportHeldEnds();  // before any command changes the voices they describe
     drainCommands(head);
     Ends ends(*this);
     for (int done = 0; done < frames;) {
@@ -505,6 +532,7 @@ void Mixer::applyOne(Command& c, int64_t head) {
             std::swap(c.playRoom, voices_);
             return;
         case Command::Kind::Remove:
+            forgetUnreportedEnd(*v);
             unlistVoice(*v);
             return;
         case Command::Kind::Batch:
@@ -577,7 +605,7 @@ void Mixer::unlistVoice(MixerStream& voice) {
 
 void Mixer::retireEnded() {
     const auto kept = std::remove_if(voices_.begin(), voices_.end(), [](MixerStream* v) {
-        if (v->isRendering()) return false;
+        if (v->isRendering() || v->unreportedEnd()) return false;
         v->setListed(false);
         return true;
     });

@@ -32,10 +32,10 @@
 //     unless a commanding thread stalls between reading the head and pushing
 //     (lateCommands() counts those). With a manual output the head moves only
 //     when the caller renders, so every answer is exact. The report ring
-//     keeps room for every record that may come back; ends beyond that (more
-//     than kCommands between two commands or queries) are dropped, and the
-//     mirror then takes the stream as playing until a stop, a seek or the
-//     end of a later start.
+//     keeps room for every record that may come back; an end beyond that
+//     (more than kCommands between two commands or queries) waits with its
+//     voice, still listed, and goes back at the top of a later render call,
+//     before any command touches the voice.
 //   - A mutex serialises the commanding threads (commands, queries, the
 //     producer's side of the ring); render() never takes it.
 //   - The ring holds kCommands records (a placeStarts batch is one), which
@@ -271,6 +271,11 @@ class Mixer {
     void listVoice(MixerStream& voice);
     void unlistVoice(MixerStream& voice);
     void retireEnded();
+    // Sends an end back; false when the report ring has no room for it.
+    bool reportEnd(StreamId id, const MixerStream::EndNote& note);
+    // The ends that waited with their voices, as far as there is room.
+    void reportHeldEnds();
+    void forgetUnreportedEnd(MixerStream& voice);
     void giveBack(Command& command);
 
     const int outputRate_;
@@ -292,6 +297,9 @@ class Mixer {
     std::atomic<uint64_t> drained_{0};   // sequence number of the last record applied
     std::atomic<uint64_t> calls_{0};     // render calls finished
     std::atomic<uint64_t> late_{0};
+    // Ends waiting with their voices (written by the render thread only);
+    // while any waits, remove() takes no voice back without the ring.
+    std::atomic<int> unreportedEnds_{0};
 
     // The consumer's side of the command ring. render() holds it for a call;
     // a commanding thread takes it only while no clock is attached (no

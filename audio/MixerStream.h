@@ -85,7 +85,7 @@ class MixerStream {
     // Told by a voice, on the render thread, that it ran out of data.
     class EndListener {
       public:
-        virtual void ended(const MixerStream& voice, int64_t frame) = 0;
+        virtual void ended(MixerStream& voice, int64_t frame) = 0;
 
       protected:
         ~EndListener() = default;
@@ -188,6 +188,15 @@ class MixerStream {
     uint64_t lastStarted() const { return lastStarted_; }
     uint64_t lastCommand() const { return lastCommand_; }
     void setLastCommand(uint64_t seq) { lastCommand_ = seq; }
+    // An end the mixer has not been able to report yet (it keeps the voice
+    // listed until it has); a later end replaces it.
+    struct EndNote {
+        int64_t frame = 0;
+        double position = 0;
+        uint64_t serial = 0;  // the last start begun
+        uint64_t seq = 0;     // the last command applied
+    };
+    std::optional<EndNote>& unreportedEnd() { return unreportedEnd_; }
     // In the mixer's list of voices to mix.
     bool listed() const { return listed_; }
     void setListed(bool listed) { listed_ = listed; }
@@ -235,14 +244,15 @@ class MixerStream {
     float volume_ = 1;
     float pan_ = 0.5f;  // 0 left, 0.5 centre, 1 right
     bool playing_ = false;
-    std::vector<Start> pending_;  // scheduled starts, earliest first
-    uint64_t lastQueued_ = 0;     // mirror: serial of the last start queued
-    uint64_t lastStarted_ = 0;    // serial of the last start begun
-    uint64_t lastCommand_ = 0;    // voice: sequence number of the last command applied
-    bool listed_ = false;         // voice: in the mixer's list
-    bool ended_ = false;          // played to its end ...
-    int64_t endFrame_ = 0;        // ... at this output frame
-    PositionTimeline timeline_;   // mirror only
+    std::vector<Start> pending_;            // scheduled starts, earliest first
+    uint64_t lastQueued_ = 0;               // mirror: serial of the last start queued
+    uint64_t lastStarted_ = 0;              // serial of the last start begun
+    uint64_t lastCommand_ = 0;              // voice: sequence number of the last command applied
+    bool listed_ = false;                   // voice: in the mixer's list
+    std::optional<EndNote> unreportedEnd_;  // voice only
+    bool ended_ = false;                    // played to its end ...
+    int64_t endFrame_ = 0;                  // ... at this output frame
+    PositionTimeline timeline_;             // mirror only
 };
 
 }  // namespace lumidex::audio

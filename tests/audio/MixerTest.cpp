@@ -476,6 +476,24 @@ TEST_F(MixerTest, RoomForStartsAndPlayingStreamsComesWithTheCommands) {
     for (int k = 0; k < 40; ++k) EXPECT_EQ(out[2 * size_t(10 + k)], 1.0f);
 }
 
+// More sounds end in one render call than the report ring holds: every end
+// still reaches the commanding side, and each stream can then be removed.
+TEST_F(MixerTest, EndsBeyondTheReportRingAreReportedLater) {
+    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
+    std::vector<StreamId> ids;
+    for (int i = 0; i < 3 * Mixer::kCommands; ++i) ids.push_back(add(click));
+    for (StreamId id : ids) mixer.play(id);
+    EXPECT_EQ(heard(10)[0], float(ids.size()));
+    // Each query takes back what the ring holds; each render call sends on
+    // the ends that waited for room.
+    for (int call = 0; call < 2; ++call) {
+        EXPECT_TRUE(active(ids.back()));
+        heard(10);
+    }
+    for (StreamId id : ids) EXPECT_FALSE(active(id)) << id;
+    for (StreamId id : ids) EXPECT_TRUE(mixer.remove(id));
+}
+
 TEST_F(MixerTest, MixesManyResampledSoundsAtOnce) {
     const QByteArray bytes = wavFloat(constant(4410, 1, 0.01f));
     std::vector<StreamId> ids;
