@@ -417,7 +417,8 @@ uint64_t Mixer::send(Command c) {
     c.seq = ++seq_;
     c.stamp = now_;
     for (Command& one : c.batch) one.seq = c.seq;
-    while (!commands_.push(std::move(c))) makeRoom();
+    while (commands_.free() == 0) makeRoom();
+    commands_.push(std::move(c));  // the one producer: the room stays
     return seq_;
 }
 
