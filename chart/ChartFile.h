@@ -83,6 +83,7 @@ struct LoadReport {
     int notesBadKind = 0;            // kinds above 145 (bodies aside) or beyond 0..255: not stored
     int notesUnusedKind = 0;         // kinds 1..4, 6..15, 35..127: kept and saved as they are
     int longEndsMoved = 0;           // long-note ends that fell on their head, moved a beat on
+    int notesReplaced = 0;           // notes a later element at the same coord replaced
     std::vector<int> tempoRepaired;  // BPM elements (from 1) whose tempo or speed was replaced
     std::vector<int> tempoLeftOut;   // BPM elements left out
     bool noTempo = false;            // no usable BPM element: 120 taken

@@ -441,12 +441,14 @@ class ChartReader {
             }
             combo_ += ComboWeight(k);
             noteAt(end);
+            replaceAt(end);
             doc_.setKind(end, k);
             return;
         }
         combo_ += ComboWeight(k);
         noteAt(n);
         if (k < 128 || isLongStart(k)) {
+            replaceAt(n);
             if (isLongStart(k)) longStart_ = n;
             if (isUnusedKind(k)) ++report_.notesUnusedKind;
             doc_.setNote(n, k, keyIndex(note.key));
@@ -459,6 +461,15 @@ class ChartReader {
     // elements are out of coord order (or end in a damaged one) keeps every
     // note above the last element when it is saved again.
     void noteAt(int coord) { lastNoteCoord_ = std::max(lastNoteCoord_, coord); }
+
+    // The later of two elements at one coord wins; the note it replaces is
+    // told and leaves the combo, so the count shown is that of the chart.
+    void replaceAt(int coord) {
+        const uint8_t old = doc_.cell(coord).Kind;
+        if (old == 0) return;
+        ++report_.notesReplaced;
+        combo_ -= ComboWeight(old);
+    }
 
     // The key index of a note; 0 when absent or outside 16 bits.
     static int16_t keyIndex(std::optional<QStringView> text) {

@@ -42,6 +42,9 @@ QString LoadReport::text() const {
     if (longEndsMoved)
         lines << count(longEndsMoved, "long-note end fell", "long-note ends fell") %
                      QStringLiteral(" on its head: moved one beat after it.");
+    if (notesReplaced)
+        lines << count(notesReplaced, "note was", "notes were") %
+                     QStringLiteral(" replaced by a later note at the same coord.");
     if (noTempo)
         lines << QStringLiteral(
             "No BPM element holds a usable tempo (1 to 10000): tempo and speed 120 taken.");

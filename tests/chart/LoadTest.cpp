@@ -83,7 +83,12 @@ TEST(LoadTest, AutoPlayAndTheLaterNoteAtACoord) {
     LoadedChart c(chartText(R"(<AREA Coord="12" Kind="26" FxSndIndex="4" AutoPlay="1"></AREA>)" +
                             area(24, 20, 1) + area(24.2, 21, 2) + area(36, 22) + area(36, 0)));
     EXPECT_EQ(notesOf(c.doc), "12:5/4 24:21/2 ");
-    EXPECT_EQ(c.doc.Combo, 3);  // every AREA read counts, the auto-play row none
+    // The combo is that of the notes kept (the auto-play row counts none),
+    // and the author is told of the two replaced.
+    EXPECT_EQ(c.ui.messages(), QStringList{"File opened successfully, All Combo = 1\nFrames = "
+                                           "216\n2 notes were replaced by a later note at the "
+                                           "same coord."});
+    EXPECT_EQ(c.doc.Combo, 1);
 }
 
 TEST(LoadTest, UnreadableFilesLeaveTheDocumentUntouched) {
