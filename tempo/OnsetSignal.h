@@ -6,8 +6,9 @@
 // bins below 2500 Hz (`mid`, without most of the cymbals) and below 200 Hz
 // (`low`, where kicks and bass notes speak).
 //
-// The short-time spectra come from aubio's phase vocoder. Not thread-safe;
-// one detector per analysis.
+// The short-time spectra come from FFTW (a periodic Hann window, magnitudes
+// only). Not thread-safe; one detector per analysis (several detectors may
+// run on different threads at once).
 
 #include <cstddef>
 #include <memory>
@@ -41,15 +42,16 @@ class OnsetDetector {
     OnsetSignal finish();
 
   private:
-    struct Aubio;
+    struct Spectrum;
     void frame();
 
-    std::unique_ptr<Aubio> aubio_;
+    std::unique_ptr<Spectrum> spectrum_;
     size_t hop_ = 0;
     size_t filled_ = 0;
     size_t lowBins_ = 0;
     size_t midBins_ = 0;
     std::vector<float> previous_;  // log magnitudes of the frame before
+    std::vector<float> norm_;      // magnitudes of this frame, the bins looked at
     OnsetSignal signal_;
 };
 
