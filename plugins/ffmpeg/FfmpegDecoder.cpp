@@ -14,6 +14,8 @@
 // allocation may exceed 128 MiB, frames are bounded in size, and undecodable
 // packets are skipped a few at a time before the sound ends.
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -551,9 +553,27 @@ const char* const* formatNames() {
     return names;
 }
 
+// FFmpeg's libraries, and those they load (TLS, hardware decoding), set up
+// process-wide state on first use that nothing frees. They stay loaded for
+// the life of the process, even when this plug-in is unloaded: unloading
+// them would leak that state, and again at every reload of the plug-in.
+void pinFfmpegLibraries() {
+    const void* const symbols[] = {reinterpret_cast<const void*>(&avformat_open_input),
+                                   reinterpret_cast<const void*>(&avcodec_find_decoder),
+                                   reinterpret_cast<const void*>(&swr_alloc),
+                                   reinterpret_cast<const void*>(&av_malloc)};
+    for (const void* symbol : symbols) {
+        Dl_info info{};
+        if (dladdr(symbol, &info) && info.dli_fname)
+            dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);  // never closed
+    }
+}
+
 }  // namespace
 
 extern "C" LUMIDEX_DECODER_EXPORT const lumidex_decoder_plugin* lumidex_decoder_entry(void) {
+    static const bool pinned = (pinFfmpegLibraries(), true);
+    (void)pinned;
     av_log_set_level(AV_LOG_QUIET);
     av_max_alloc(kMaxAllocation);
     static const lumidex_decoder_plugin table = {LUMIDEX_DECODER_ABI_VERSION,
