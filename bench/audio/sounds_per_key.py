@@ -3,7 +3,7 @@
 
 Usage: sounds_per_key.py TOOL [--keys 250,1000,2000] [--runs 3]
 
-Writes a chart with N different 0.3 s WAV key sounds (and 1 s of music) into
+Writes a chart with N key sounds, each its own 0.3 s WAV file (and 1 s of music), into
 a temporary folder, then runs `TOOL sounds CHART --decoder D` for each
 decoder and each N. Prints, per run, the CPU time (user + system) and the
 peak resident memory (medians of the runs), and per decoder the CPU time and
@@ -12,6 +12,7 @@ the process drops out.
 """
 import math
 import os
+import shutil
 import statistics
 import struct
 import subprocess
@@ -32,11 +33,6 @@ def write_tone(path, seconds, hz):
         w.writeframes(b"".join(struct.pack("<h", s) for s in samples))
 
 
-def copy_file(source, path):
-    with open(source, "rb") as f, open(path, "wb") as out:
-        out.write(f.read())
-
-
 def write_chart(folder, keys):
     write_tone(os.path.join(folder, "m.wav"), 1.0, 220)
     # Each key its own file (the same 0.3 s tone: the decoders' cost does
@@ -49,7 +45,7 @@ def write_chart(folder, keys):
         name = f"k{k}.wav"
         path = os.path.join(folder, name)
         if not os.path.exists(path):
-            copy_file(key, path)
+            shutil.copyfile(key, path)
         effects.append(f'<EFFECT Snd="{name}" Volume="1"></EFFECT>')
     chart = os.path.join(folder, f"keys{keys}.xml")
     with open(chart, "w", encoding="ascii", newline="") as f:
