@@ -1,14 +1,25 @@
-// lumidex-chart resave, info and check, their failures and their arguments,
-// run as a separate process. What the checks find is tested in the core
-// (tests/chart/ChartCheckTest); check here reports one finding and the sounds.
+// lumidex-chart run as a separate process: resave, info and check, their
+// failures and their arguments; render; picture; tempo. What the checks find
+// is tested in the core (tests/chart/ChartCheckTest); check here reports one
+// finding and the sounds.
 
 #include <gtest/gtest.h>
 
-#include <QDir>
+#include <sndfile.h>
 
-#include "AudioTestSupport.h"
+#include <QDir>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "OfflineRender.h"
+#include "SongMaker.h"
+#include "TempoAnalysis.h"
 #include "chart/ChartFixtures.h"
+#include "support/ChartText.h"
 #include "support/ToolRun.h"
+#include "waveform/WaveformFixtures.h"
 
 namespace lumidex::test {
 namespace {
@@ -21,8 +32,9 @@ struct ChartTool : ::testing::Test {
 
 const QString kOpened = "File opened successfully, All Combo = 3\nFrames = 240\n";
 
-ToolRun check(const QStringList& args) {
-    return runTool(QStringList{"check"} + args);
+// One command of the tool with its arguments.
+ToolRun command(const char* name, const QStringList& args) {
+    return runTool(QStringList{name} + args);
 }
 // The tool run by a shell script, which gets the tool's path as $0.
 ToolRun shell(const QString& script, const QStringList& args) {
@@ -70,7 +82,7 @@ TEST_F(ChartTool, OutputThatCannotBeWrittenAndWhatTheFileHoldsDifferently) {
     }
 
     test::writeAll(in, test::chartText(test::area(-100, 20) + test::area(12, 7)));
-    const ToolRun r = check({in});
+    const ToolRun r = command("check", {in});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(
         r.out.startsWith("file-repaired file: 1 note lies outside coords 0 to 30000: not stored.\n"
@@ -122,14 +134,14 @@ TEST_F(ChartTool, CheckReportsAChartsFindingsAndItsSounds) {
 
     const QStringList common = {"key-past-list coord 12", "sound-missing music",
                                 "sound-missing key 2"};
-    ToolRun run = check({fn, "--music-path", ""});
+    ToolRun run = command("check", {fn, "--music-path", ""});
     EXPECT_EQ(run.exitCode, 1);
     QStringList places;
     for (const QString& line : run.lines()) places << line.section(QLatin1Char(':'), 0, 0);
     EXPECT_EQ(joined(places), joined(common));
 
     // Miles opens MP3 and WAV only.
-    run = check({fn, "--music-path", "", "--decoder", "miles"});
+    run = command("check", {fn, "--music-path", "", "--decoder", "miles"});
     EXPECT_EQ(run.exitCode, 1);
     ASSERT_EQ(run.lines().size(), common.size() + 1);
     EXPECT_TRUE(
@@ -139,13 +151,230 @@ TEST_F(ChartTool, CheckReportsAChartsFindingsAndItsSounds) {
 
 TEST(CheckCommand, DemoChartIsCleanAndBadArgumentsAreRefused) {
     const QString demo = QStringLiteral(LUMIDEX_SOURCE_DIR "/examples/demo/songs/demo/demo.xml");
-    const ToolRun clean = check({demo});
+    const ToolRun clean = command("check", {demo});
     EXPECT_EQ(clean.exitCode, 0);
     EXPECT_TRUE(clean.lines().isEmpty()) << clean.lines().join('\n').toStdString();
-    EXPECT_EQ(check({}).exitCode, 2);
-    EXPECT_EQ(check({demo, "--decoder", "wave"}).exitCode, 2);
-    EXPECT_EQ(check({demo, "extra"}).exitCode, 2);
-    EXPECT_EQ(check({"/no/such/chart.xml"}).exitCode, 1);
+    EXPECT_EQ(command("check", {}).exitCode, 2);
+    EXPECT_EQ(command("check", {demo, "--decoder", "wave"}).exitCode, 2);
+    EXPECT_EQ(command("check", {demo, "extra"}).exitCode, 2);
+    EXPECT_EQ(command("check", {"/no/such/chart.xml"}).exitCode, 1);
+}
+
+// ---- render ----------------------------------------------------------------
+
+// The left channel of a WAV file; empty when it is not 44100 Hz stereo.
+std::vector<float> readLeft(const QString& path) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!file) return {};
+    std::vector<float> frames(size_t(info.frames) * 2);
+    sf_readf_float(file, frames.data(), info.frames);
+    sf_close(file);
+    if (info.samplerate != 44100 || info.channels != 2) return {};
+    return left(frames);
+}
+
+// 120 BPM (2.5 chart frames a coord), music starting 3 frames in: coord 0 is
+// music time 0. Kick (0.5) on every 12th coord, snare (0.25, at volume 0.5)
+// between them; a long-note end with a key that must stay silent.
+const QByteArray kRenderChart =
+    ChartText{"Song",
+              120,
+              "song.wav",
+              3,
+              48,
+              {{"kick.wav", "1.00"}, {"snare.wav", "0.5"}},
+              {{0, 20, 1}, {6, 5, 2}, {12, 128, 1}, {24, 130, 2}, {36, 21, 1}}}
+        .bytes();
+
+class RenderCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        // The chart's music directory is "../../pvx_music/".
+        const QString music = dir.filePath("pvx_music/");
+        chart = dir.filePath("songs/s/s.xml");
+        ASSERT_TRUE(writeAll(chart, kRenderChart));
+        ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(constant(88200, 1, 0.0f))));
+        ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
+        ASSERT_TRUE(writeAll(music + "snare.wav", wavFloat({0.25f})));
+        out = dir.filePath("out.wav");
+    }
+    QTemporaryDir dir;
+    QString chart;
+    QString out;
+};
+
+TEST_F(RenderCommand, EveryKeyOnItsFrame) {
+    const ToolRun r = command("render", {chart, out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith("Placed 4 key sounds; music 2.000 s, output 2.000 s\n"))
+        << r.out.toStdString();
+    const std::vector<float> heard = readLeft(out);
+    ASSERT_EQ(heard.size(), 88200u);
+    // Coord c starts at 2.5 c chart frames, 2.5 c / 60 s: 1837.5 c output frames.
+    const std::map<int64_t, float> want = {
+        {0, 0.5f}, {11025, 0.125f}, {22050, 0.5f}, {66150, 0.5f}};
+    std::map<int64_t, float> got;
+    for (size_t i = 0; i < heard.size(); ++i)
+        if (heard[i] != 0) got[int64_t(i)] = heard[i];
+    EXPECT_EQ(got, want);
+}
+
+TEST_F(RenderCommand, SoundsAtOtherRatesKeepTheirFrames) {
+    const QString music = dir.filePath("pvx_music/");
+    for (const auto& [decoder, rate] :
+         {std::pair{"bass", 96000}, std::pair{"miles", 22050}, std::pair{"bass", 48000}}) {
+        ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(constant(2 * rate, 1, 0.0f), 1, rate)));
+        // A few frames: a single one may not get through a resampler.
+        ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat(constant(8, 1, 0.5f), 1, rate)));
+        ASSERT_TRUE(writeAll(music + "snare.wav", wavFloat(constant(8, 1, 0.25f), 1, rate)));
+        QFile::remove(out);
+        const ToolRun r = command("render", {chart, out, "--decoder", decoder});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const std::vector<float> heard = readLeft(out);
+        EXPECT_NEAR(double(heard.size()), 88200, kRenderBlock) << rate;
+        std::vector<int64_t> onsets;
+        for (size_t i = 0; i < heard.size(); ++i)
+            if (heard[i] != 0 && (i == 0 || heard[i - 1] == 0)) onsets.push_back(int64_t(i));
+        const std::vector<int64_t> want = {0, 11025, 22050, 66150};
+        ASSERT_EQ(onsets.size(), want.size()) << rate;
+        for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(onsets[i], want[i], 2) << rate;
+    }
+}
+
+TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
+    QFile::remove(dir.filePath("pvx_music/song.wav"));
+    ToolRun r = command("render", {chart, out});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.contains("File open error!\nError code 0xBA550002: File not found"));
+    EXPECT_TRUE(r.err.contains("the music cannot be opened"));
+    r = command("render", {chart, out, "--decoder", "miles"});
+    EXPECT_TRUE(r.out.contains("Error code 0xA1100003: File not found"));
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_FALSE(QFile::exists(out + ".part"));
+
+    for (const QStringList& bad : {QStringList{"--rate", "100"}, QStringList{"--from", "-1"},
+                                   QStringList{"--decoder", "dshow"}}) {
+        r = command("render", QStringList{chart, out} + bad);
+        EXPECT_EQ(r.exitCode, 2) << bad.join(' ').toStdString();
+    }
+}
+
+TEST_F(RenderCommand, NeverWritesOverItsInputsOrAnExistingFileUnasked) {
+    const QString music = dir.filePath("pvx_music/song.wav");
+    const QByteArray chartBytes = readAll(chart), musicBytes = readAll(music);
+    writeAll(out, "keep");
+    for (const QStringList& args : {QStringList{chart, out},
+                                    {chart, chart, "--force"},
+                                    {chart, music, "--force"},
+                                    {chart, dir.filePath("pvx_music/kick.wav"), "--force"}}) {
+        const ToolRun r = command("render", args);
+        EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("lumidex-chart: ")) << r.err.toStdString();
+    }
+    EXPECT_EQ(readAll(out), "keep");
+    EXPECT_EQ(readAll(chart), chartBytes);
+    EXPECT_EQ(readAll(music), musicBytes);
+
+    // A planted OUT.part link is neither followed nor removed.
+    const QString precious = dir.filePath("precious.txt");
+    writeAll(precious, "precious");
+    ASSERT_TRUE(QFile::link(precious, out + ".part"));
+    ToolRun r = command("render", {chart, out, "--force"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(readLeft(out).size(), 88200u);
+    EXPECT_EQ(readAll(precious), "precious");
+
+    // Nothing to play from past the end: nothing written.
+    r = command("render", {chart, dir.filePath("late.wav"), "--from", "30000"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("nothing plays from coord 30000")) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("late.wav")));
+}
+
+// ---- picture ---------------------------------------------------------------
+
+// 120 BPM, music starting 3 frames in: coord c is music time c x 2.5 / 60 s.
+const QByteArray kPictureChart =
+    ChartText{"Song", 120, "song.wav", 3, 48, {}, {{24, 20, 0}}}.bytes();
+
+constexpr int kWaveX = 45 + 2 + 62 + 2;  // the waveform strip's left edge
+constexpr int kClickRow = 126;           // coord 24 with coords 0..48 in one column
+
+class PictureCommand : public WaveformFiles {
+  protected:
+    void SetUp() override {
+        // The chart's music directory is "../../pvx_music/".
+        chart = dir.filePath("songs/a/a.xml");
+        ASSERT_TRUE(writeAll(chart, kPictureChart));
+    }
+    int run(const QStringList& args) {
+        const ToolRun r = runTool(QStringList{"picture"} + args, {{"XDG_CACHE_HOME", cacheDir()}});
+        out = r.out;
+        return r.exitCode;
+    }
+
+    QString chart;
+    QString out;
+};
+
+TEST_F(PictureCommand, DrawsTheClickOnTheRowOfItsCoord) {
+    const long click = std::lround(24 * 2.5 / 60 * kRate);
+    ASSERT_TRUE(writeAll(dir.filePath("pvx_music/song.wav"),
+                         wavFloat(clickTrack(5 * kRate, {click}), 1, kRate)));
+    const QString png = dir.filePath("a.png");
+    ASSERT_EQ(run({chart, png, "--to", "48"}), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("Waveform: 0:05 of music")) << out.toStdString();
+    const QImage image(png);
+    ASSERT_EQ(image.height(), 252);
+    const int loud = kWaveX + 24 + 15;  // inside the click's peak, beyond the tone's
+    EXPECT_NE(image.pixel(loud, kClickRow), qRgb(0, 0, 0));
+    for (int row : {kClickRow - 5, kClickRow + 5}) EXPECT_EQ(image.pixel(loud, row), qRgb(0, 0, 0));
+}
+
+TEST_F(PictureCommand, WithoutMusicDrawsTheNotesAndSaysWhy) {
+    const QString png = dir.filePath("a.png");
+    EXPECT_EQ(run({chart, png, "--height", "150"}), 0);
+    EXPECT_TRUE(out.contains("Waveform: the music file cannot be read"));
+    EXPECT_EQ(QImage(png).height(), 150);
+    EXPECT_EQ(run({chart, png, "--height", "5"}), 2);
+    EXPECT_EQ(run({chart, png, "--decoder", "wav"}), 2);
+}
+
+// ---- tempo -----------------------------------------------------------------
+
+namespace song = tempo::testing;
+
+TEST(TempoCommand, MusicFileOrChartJsonAndExitCodes) {
+    QTemporaryDir dir;
+    const QString music = dir.filePath("pvx_music/a/song.wav");
+    const std::vector<float> song =
+        song::makeSong({song::Style::Rock, 112.4, 1.3, 16, 1, 0.01, 44100, 2});
+    ASSERT_TRUE(writeAll(music, song::wavFile(song, 44100)));
+    const QString chart = dir.filePath("songs/a/a.xml");
+    ASSERT_TRUE(writeAll(chart, ChartText{"a", 120, "a/song.wav", 0, 100}.bytes()));
+    const QString silent = dir.filePath("silent.wav");
+    ASSERT_TRUE(writeAll(silent, song::wavFile(std::vector<float>(44100 * 8), 44100)));
+
+    for (const QString& file : {music, chart}) {
+        const ToolRun run = command("tempo", {file, "--json"});
+        ASSERT_EQ(run.exitCode, 0) << run.out.toStdString();
+        const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        const double bpm = o["bpm"].toDouble(), firstBeat = o["first_beat"].toDouble();
+        EXPECT_NEAR(bpm, 112.4, 0.02);
+        EXPECT_NEAR(firstBeat, 1.3, 0.005);
+        EXPECT_NEAR(o["delay"].toDouble(), tempo::delayFor(bpm, firstBeat), 0.01);
+        EXPECT_TRUE(o["steady"].toBool());
+        EXPECT_GT(o["confidence"].toDouble(), 0.5);
+        EXPECT_TRUE(o["alternatives"].toArray().first().toObject().contains("confidence"));
+    }
+    const ToolRun text = command("tempo", {music});
+    EXPECT_TRUE(text.out.contains("3 frames")) << text.out.toStdString();
+    EXPECT_EQ(command("tempo", {silent}).exitCode, 1);
+    EXPECT_EQ(command("tempo", {dir.filePath("missing.xml")}).exitCode, 1);
+    EXPECT_EQ(command("tempo", {}).exitCode, 2);
+    EXPECT_EQ(command("tempo", {music, "--bpm"}).exitCode, 2);
 }
 
 }  // namespace
