@@ -1,16 +1,27 @@
-// The envelope on the canvas rows: clicks land on the rows of their coords
-// through tempo changes, speed sections, the delay and each decoder's start
-// shift; bad music shows what could be decoded and says why; opening other
-// music cancels the analysis under way.
+// The waveform: the peak table answers any stretch of music as the blocks
+// it overlaps would, whichever levels it reads them from; the envelope on the
+// canvas rows, where clicks land on the rows of their coords through tempo
+// changes, speed sections, the delay and each decoder's start shift; bad
+// music shows what could be decoded and says why; opening other music
+// cancels the analysis under way. The on-disk cache: a second analysis of
+// the same music comes from it with the same envelope; damaged, foreign and
+// stale files are ignored and replaced; a folder that cannot be written only
+// costs the caching.
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFile>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <random>
 
 #include "Analysis.h"
 #include "ChartRows.h"
+#include "PeakTable.h"
 #include "SoundBank.h"
+#include "WaveformCache.h"
 #include "WaveformFixtures.h"
 #include "WaveformSource.h"
 
@@ -19,7 +30,63 @@ namespace {
 
 using waveform::ChartRows;
 using waveform::Outcome;
+using waveform::PeakTable;
 using waveform::RowEnvelope;
+using waveform::WaveformCache;
+
+// ---- the peak table ----------------------------------------------------------
+
+// What the finest blocks overlapping [from, to) say, block by block.
+waveform::Envelope blockByBlock(const PeakTable& t, double from, double to) {
+    const int64_t a = std::max<int64_t>(0, int64_t(std::floor(from / PeakTable::kBlockFrames)));
+    const int64_t b = std::min(t.blocks(), int64_t(std::ceil(to / PeakTable::kBlockFrames)));
+    uint16_t peak = 0;
+    double squares = 0;
+    for (int64_t i = a; i < b; ++i) {
+        peak = std::max(peak, t.storedPeak(i));
+        squares += std::pow(t.storedRms(i) / 65535.0, 2);
+    }
+    return {float(peak / 65535.0), b > a ? float(std::sqrt(squares / double(b - a))) : 0};
+}
+
+TEST(PeakTable, AnyStretchAgreesWithItsBlocks) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> sample(-1, 1);
+    PeakTable table(44100, 2);
+    std::vector<float> block(2 * PeakTable::kBlockFrames);
+    const int blocks = 5000;  // six levels
+    for (int i = 0; i < blocks; ++i) {
+        const float level = float(i % 97) / 97;
+        for (float& s : block) s = sample(random) * level;
+        table.appendBlock(block.data(), i + 1 < blocks ? PeakTable::kBlockFrames : 77);
+    }
+    table.finish();
+    EXPECT_EQ(table.frames(), int64_t(blocks - 1) * PeakTable::kBlockFrames + 77);
+    std::uniform_real_distribution<double> at(-500, double(table.frames()) + 500);
+    for (int i = 0; i < 2000; ++i) {
+        double from = at(random), to = at(random);
+        if (i % 3 == 0) to = from + std::abs(to - from) / 300;  // short stretches too
+        if (to < from) std::swap(from, to);
+        const waveform::Envelope expected = blockByBlock(table, from, to);
+        const waveform::Envelope got = table.span(from, to);
+        ASSERT_EQ(got.peak, expected.peak) << from << ".." << to;
+        ASSERT_NEAR(got.rms, expected.rms, 2e-3) << from << ".." << to;
+    }
+    EXPECT_EQ(table.span(-10, 0).peak, 0);  // before the music
+    EXPECT_EQ(table.span(1e9, 2e9).peak, 0);
+}
+
+TEST(PeakTable, TenMinutesTakeLittleMemory) {
+    PeakTable table(44100, 2);
+    std::vector<float> block(2 * PeakTable::kBlockFrames, 0.25f);
+    for (int64_t f = 0; f < 600 * 44100; f += PeakTable::kBlockFrames)
+        table.appendBlock(block.data(), PeakTable::kBlockFrames);
+    table.finish();
+    EXPECT_LT(table.bytes(), size_t(2) << 20);
+    EXPECT_NEAR(table.span(0, double(table.frames())).rms, 0.25, 1e-4);
+}
+
+// ---- rows ------------------------------------------------------------------
 
 constexpr int kHeight = 469;
 // After 90 frames; 175.5 lies inside the speed section, where a coord's time
@@ -185,6 +252,92 @@ TEST_F(WaveformFiles, OpeningOtherMusicCancelsTheAnalysisUnderWay) {
     EXPECT_EQ(changes, 1);
     source.close();
     EXPECT_FALSE(source.table());
+}
+
+// ---- the cache -------------------------------------------------------------
+
+class WaveformCacheTest : public WaveformFiles {
+  protected:
+    void SetUp() override {
+        bytes = wavFloat(clickTrack(3 * kRate + 77, {kRate, 2 * kRate}), 1, kRate);
+        put(QStringLiteral("m.wav"), bytes);
+    }
+    // The cache file of the music m.wav holds (or of other music), for BASS.
+    QString cacheFile(const QByteArray& music) const {
+        const audio::ByteView view{reinterpret_cast<const unsigned char*>(music.constData()),
+                                   size_t(music.size())};
+        return WaveformCache(cacheDir()).fileFor(WaveformCache::keyFor(view, kDecoderBass));
+    }
+    QString cacheFile() const { return cacheFile(bytes); }
+    static void expectSameTable(const waveform::PeakTable& a, const waveform::PeakTable& b) {
+        ASSERT_EQ(a.blocks(), b.blocks());
+        EXPECT_EQ(a.frames(), b.frames());
+        EXPECT_EQ(a.sampleRate(), b.sampleRate());
+        for (double at : {0.0, double(kRate), 1.5 * kRate, 2.0 * kRate}) {
+            EXPECT_EQ(a.span(at, at + 300).peak, b.span(at, at + 300).peak);
+            EXPECT_EQ(a.span(at, at + 300).rms, b.span(at, at + 300).rms);
+        }
+    }
+
+    QByteArray bytes;
+};
+
+TEST_F(WaveformCacheTest, SecondAnalysisComesFromTheCacheUnchanged) {
+    const waveform::WaveformResult first = analyseFile(QStringLiteral("m.wav"));
+    ASSERT_FALSE(first.fromCache);
+    EXPECT_TRUE(QFile::exists(cacheFile()));
+    const waveform::WaveformResult second = analyseFile(QStringLiteral("m.wav"));
+    ASSERT_TRUE(second.fromCache);
+    expectSameTable(*first.analysis.table, *second.analysis.table);
+    EXPECT_EQ(second.message, first.message);
+    // Each decoder has its own entry: their frames need not agree.
+    EXPECT_FALSE(analyseFile(QStringLiteral("m.wav"), kDecoderMiles).fromCache);
+}
+
+TEST_F(WaveformCacheTest, DamagedForeignOrStaleEntriesAreRebuilt) {
+    struct Case {
+        const char* name;
+        std::function<QByteArray(const QByteArray&)> spoil;
+    };
+    const QByteArray otherMusic = [this] {
+        put(QStringLiteral("other.wav"), wavFloat(clickTrack(kRate, {}), 1, kRate));
+        analyseFile(QStringLiteral("other.wav"));
+        return readAll(cacheFile(readAll(musicDir() + QStringLiteral("other.wav"))));
+    }();
+    const Case cases[] = {
+        {"a flipped byte",
+         [](QByteArray f) {
+             f[f.size() / 2] = char(f[f.size() / 2] ^ 1);
+             return f;
+         }},
+        {"cut short", [](const QByteArray& f) { return f.left(f.size() - 9); }},
+        {"empty", [](const QByteArray&) { return QByteArray(); }},
+        {"another music's table", [&](const QByteArray&) { return otherMusic; }},
+        {"an older format with a good checksum",
+         [](const QByteArray& f) {
+             QByteArray body = f.left(f.size() - 20);
+             body[4] = 0;  // the format number
+             return body + QCryptographicHash::hash(body, QCryptographicHash::Sha1);
+         }},
+    };
+    analyseFile(QStringLiteral("m.wav"));
+    const QByteArray good = readAll(cacheFile());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeAll(cacheFile(), c.spoil(good)));
+        const waveform::WaveformResult r = analyseFile(QStringLiteral("m.wav"));
+        EXPECT_FALSE(r.fromCache);
+        ASSERT_TRUE(r.analysis.table);
+        EXPECT_EQ(readAll(cacheFile()), good);  // rebuilt
+    }
+}
+
+TEST_F(WaveformCacheTest, AFolderThatCannotBeMadeOnlyCostsTheCaching) {
+    ASSERT_TRUE(writeAll(cacheDir(), "a file where the folder should be"));
+    const waveform::WaveformResult r = analyseFile(QStringLiteral("m.wav"));
+    ASSERT_TRUE(r.analysis.table);
+    EXPECT_EQ(r.message.toStdString(), "Waveform: 0:03 of music (not cached: cannot create " +
+                                           cacheDir().toStdString() + ")");
 }
 
 }  // namespace
