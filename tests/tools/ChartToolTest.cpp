@@ -13,7 +13,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "OfflineRender.h"
 #include "SongMaker.h"
 #include "TempoAnalysis.h"
 #include "chart/ChartFixtures.h"
@@ -219,28 +218,6 @@ TEST_F(RenderCommand, EveryKeyOnItsFrame) {
     for (size_t i = 0; i < heard.size(); ++i)
         if (heard[i] != 0) got[int64_t(i)] = heard[i];
     EXPECT_EQ(got, want);
-}
-
-TEST_F(RenderCommand, SoundsAtOtherRatesKeepTheirFrames) {
-    const QString music = dir.filePath("pvx_music/");
-    for (const auto& [decoder, rate] :
-         {std::pair{"bass", 96000}, std::pair{"miles", 22050}, std::pair{"bass", 48000}}) {
-        ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(constant(2 * rate, 1, 0.0f), 1, rate)));
-        // A few frames: a single one may not get through a resampler.
-        ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat(constant(8, 1, 0.5f), 1, rate)));
-        ASSERT_TRUE(writeAll(music + "snare.wav", wavFloat(constant(8, 1, 0.25f), 1, rate)));
-        QFile::remove(out);
-        const ToolRun r = command("render", {chart, out, "--decoder", decoder});
-        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        const std::vector<float> heard = readLeft(out);
-        EXPECT_NEAR(double(heard.size()), 88200, kRenderBlock) << rate;
-        std::vector<int64_t> onsets;
-        for (size_t i = 0; i < heard.size(); ++i)
-            if (heard[i] != 0 && (i == 0 || heard[i - 1] == 0)) onsets.push_back(int64_t(i));
-        const std::vector<int64_t> want = {0, 11025, 22050, 66150};
-        ASSERT_EQ(onsets.size(), want.size()) << rate;
-        for (size_t i = 0; i < want.size(); ++i) EXPECT_NEAR(onsets[i], want[i], 2) << rate;
-    }
 }
 
 TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
