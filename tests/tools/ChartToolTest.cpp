@@ -173,35 +173,32 @@ std::vector<float> readLeft(const QString& path) {
     return left(frames);
 }
 
-// 120 BPM (2.5 chart frames a coord), music starting 3 frames in: coord 0 is
-// music time 0. Kick (0.5) on every 12th coord, snare (0.25, at volume 0.5)
-// between them; a long-note end with a key that must stay silent.
-const QByteArray kRenderChart =
-    ChartText{"Song",
-              120,
-              "song.wav",
-              3,
-              48,
-              {{"kick.wav", "1.00"}, {"snare.wav", "0.5"}},
-              {{0, 20, 1}, {6, 5, 2}, {12, 128, 1}, {24, 130, 2}, {36, 21, 1}}}
-        .bytes();
-
-class RenderCommand : public ::testing::Test {
+// A chart two folders below the game folder, whose music folder is
+// "../../pvx_music/". 120 BPM (2.5 chart frames a coord), music starting 3
+// frames in: coord c is music time c x 2.5 / 60 s, coord 0 music time 0. Kick
+// (0.5) on every 12th coord, snare (0.25, at volume 0.5) between them; a
+// long-note end with a key that must stay silent.
+class SongFolder : public WaveformFiles {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        // The chart's music directory is "../../pvx_music/".
-        const QString music = dir.filePath("pvx_music/");
-        chart = dir.filePath("songs/s/s.xml");
-        ASSERT_TRUE(writeAll(chart, kRenderChart));
+        ChartText text{"Song", 120, "song.wav", 3, 48};
+        text.keys = {{"kick.wav", "1.00"}, {"snare.wav", "0.5"}};
+        text.notes = {{0, 20, 1}, {6, 5, 2}, {12, 128, 1}, {24, 130, 2}, {36, 21, 1}};
+        ASSERT_TRUE(writeAll(chart, text.bytes()));
+    }
+    QString chart = dir.filePath("songs/s/s.xml");
+    QString music = dir.filePath("pvx_music/");
+    QString out = dir.filePath("out.wav");
+};
+
+class RenderCommand : public SongFolder {
+  protected:
+    void SetUp() override {
+        SongFolder::SetUp();
         ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(constant(88200, 1, 0.0f))));
         ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
         ASSERT_TRUE(writeAll(music + "snare.wav", wavFloat({0.25f})));
-        out = dir.filePath("out.wav");
     }
-    QTemporaryDir dir;
-    QString chart;
-    QString out;
 };
 
 TEST_F(RenderCommand, EveryKeyOnItsFrame) {
@@ -221,7 +218,7 @@ TEST_F(RenderCommand, EveryKeyOnItsFrame) {
 }
 
 TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
-    QFile::remove(dir.filePath("pvx_music/song.wav"));
+    QFile::remove(music + "song.wav");
     ToolRun r = command("render", {chart, out});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.contains("File open error!\nError code 0xBA550002: File not found"));
@@ -239,20 +236,20 @@ TEST_F(RenderCommand, RefusesWhatItCannotPlayAndLeavesNoFile) {
 }
 
 TEST_F(RenderCommand, NeverWritesOverItsInputsOrAnExistingFileUnasked) {
-    const QString music = dir.filePath("pvx_music/song.wav");
-    const QByteArray chartBytes = readAll(chart), musicBytes = readAll(music);
+    const QString song = music + "song.wav";
+    const QByteArray chartBytes = readAll(chart), musicBytes = readAll(song);
     writeAll(out, "keep");
     for (const QStringList& args : {QStringList{chart, out},
                                     {chart, chart, "--force"},
-                                    {chart, music, "--force"},
-                                    {chart, dir.filePath("pvx_music/kick.wav"), "--force"}}) {
+                                    {chart, song, "--force"},
+                                    {chart, music + "kick.wav", "--force"}}) {
         const ToolRun r = command("render", args);
         EXPECT_EQ(r.exitCode, 1) << args.join(' ').toStdString();
         EXPECT_TRUE(r.err.startsWith("lumidex-chart: ")) << r.err.toStdString();
     }
     EXPECT_EQ(readAll(out), "keep");
     EXPECT_EQ(readAll(chart), chartBytes);
-    EXPECT_EQ(readAll(music), musicBytes);
+    EXPECT_EQ(readAll(song), musicBytes);
 
     // A planted OUT.part link is neither followed nor removed.
     const QString precious = dir.filePath("precious.txt");
@@ -272,37 +269,25 @@ TEST_F(RenderCommand, NeverWritesOverItsInputsOrAnExistingFileUnasked) {
 
 // ---- picture ---------------------------------------------------------------
 
-// 120 BPM, music starting 3 frames in: coord c is music time c x 2.5 / 60 s.
-const QByteArray kPictureChart =
-    ChartText{"Song", 120, "song.wav", 3, 48, {}, {{24, 20, 0}}}.bytes();
-
 constexpr int kWaveX = 45 + 2 + 62 + 2;  // the waveform strip's left edge
 constexpr int kClickRow = 126;           // coord 24 with coords 0..48 in one column
 
-class PictureCommand : public WaveformFiles {
+class PictureCommand : public SongFolder {
   protected:
-    void SetUp() override {
-        // The chart's music directory is "../../pvx_music/".
-        chart = dir.filePath("songs/a/a.xml");
-        ASSERT_TRUE(writeAll(chart, kPictureChart));
-    }
     int run(const QStringList& args) {
         const ToolRun r = runTool(QStringList{"picture"} + args, {{"XDG_CACHE_HOME", cacheDir()}});
-        out = r.out;
+        said = r.out;
         return r.exitCode;
     }
-
-    QString chart;
-    QString out;
+    QString said;
 };
 
 TEST_F(PictureCommand, DrawsTheClickOnTheRowOfItsCoord) {
     const long click = std::lround(24 * 2.5 / 60 * kRate);
-    ASSERT_TRUE(writeAll(dir.filePath("pvx_music/song.wav"),
-                         wavFloat(clickTrack(5 * kRate, {click}), 1, kRate)));
+    ASSERT_TRUE(writeAll(music + "song.wav", wavFloat(clickTrack(5 * kRate, {click}), 1, kRate)));
     const QString png = dir.filePath("a.png");
-    ASSERT_EQ(run({chart, png, "--to", "48"}), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains("Waveform: 0:05 of music")) << out.toStdString();
+    ASSERT_EQ(run({chart, png, "--to", "48"}), 0) << said.toStdString();
+    EXPECT_TRUE(said.contains("Waveform: 0:05 of music")) << said.toStdString();
     const QImage image(png);
     ASSERT_EQ(image.height(), 252);
     const int loud = kWaveX + 24 + 15;  // inside the click's peak, beyond the tone's
@@ -313,7 +298,7 @@ TEST_F(PictureCommand, DrawsTheClickOnTheRowOfItsCoord) {
 TEST_F(PictureCommand, WithoutMusicDrawsTheNotesAndSaysWhy) {
     const QString png = dir.filePath("a.png");
     EXPECT_EQ(run({chart, png, "--height", "150"}), 0);
-    EXPECT_TRUE(out.contains("Waveform: the music file cannot be read"));
+    EXPECT_TRUE(said.contains("Waveform: the music file cannot be read"));
     EXPECT_EQ(QImage(png).height(), 150);
     EXPECT_EQ(run({chart, png, "--height", "5"}), 2);
     EXPECT_EQ(run({chart, png, "--decoder", "wav"}), 2);

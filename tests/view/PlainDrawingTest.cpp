@@ -103,11 +103,7 @@ TEST(PlainDrawing, RepaintsGiveThePixelsOfPlainDrawing) {
         renderer.setScaleStyle(scaleStyle);
         renderer.setKeyStyle(keyStyle);
         for (int tall : {1, 4}) {
-            Buffers b(ratio);
-            for (QImage* image : {&b.canvas, &b.scale, &b.key}) {
-                *image = QImage(image->width(), image->height() * tall, QImage::Format_RGB32);
-                image->setDevicePixelRatio(ratio);
-            }
+            Buffers b(ratio, tall);
             for (const DrawSwitches& s :
                  {DrawSwitches{false, false, false}, DrawSwitches{true, true, false},
                   DrawSwitches{true, false, true}}) {

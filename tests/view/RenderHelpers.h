@@ -11,11 +11,12 @@
 
 namespace lumidex::testing {
 
+// At a device pixel ratio of factor, tall times the design height.
 struct Buffers {
-    explicit Buffers(int factor = 1)
-        : canvas(kCanvasWidth * factor, kDesignCanvasHeight * factor, QImage::Format_RGB32),
-          scale(kScaleWidth * factor, kDesignCanvasHeight * factor, QImage::Format_RGB32),
-          key(kKeyWidth * factor, kDesignCanvasHeight * factor, QImage::Format_RGB32) {
+    explicit Buffers(int factor = 1, int tall = 1)
+        : canvas(kCanvasWidth * factor, kDesignCanvasHeight * factor * tall, QImage::Format_RGB32),
+          scale(kScaleWidth * factor, kDesignCanvasHeight * factor * tall, QImage::Format_RGB32),
+          key(kKeyWidth * factor, kDesignCanvasHeight * factor * tall, QImage::Format_RGB32) {
         for (QImage* image : {&canvas, &scale, &key}) image->setDevicePixelRatio(factor);
     }
     QImage canvas;
