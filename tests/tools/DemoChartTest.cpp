@@ -15,7 +15,6 @@
 #include "DemoSong.h"
 #include "FileIO.h"
 #include "ScriptedDialogs.h"
-#include "SoundsCommand.h"
 
 #include "support/FileHelpers.h"
 
