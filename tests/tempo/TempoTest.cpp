@@ -203,17 +203,15 @@ TEST(TapTempo, RunningTempoAndPhaseFromTheFourthTap) {
     EXPECT_FALSE(taps.ready());
 }
 
-TEST(ApplyTempo, OneStepThatUndoPutsBack) {
-    ChartDocument doc;
+struct ApplyTempo : ::testing::Test, test::LoggedChart {};
+
+TEST_F(ApplyTempo, OneStepThatUndoPutsBack) {
     for (int c = 0; c <= kMaxCoord; ++c) {
         const double tempo = c < 480 ? 120 : 150;
         doc.setSpeedTempo(c, c < 100 ? 240 : tempo, tempo);  // a faster scroll at the start
     }
     doc.Delay = 7;
-    ChartEdit edits(doc);
     UndoHistory history(edits);
-    test::StepLog log;
-    edits.addListener(&log);
     const test::ChartSnapshot before(doc);
 
     applyTempo(edits, 128.5, 31.25);
@@ -228,7 +226,6 @@ TEST(ApplyTempo, OneStepThatUndoPutsBack) {
 
     ASSERT_TRUE(history.undo());
     EXPECT_TRUE(test::ChartSnapshot(doc) == before);
-    edits.removeListener(&log);
 }
 
 }  // namespace
