@@ -141,17 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     startChart(follower->doc);
     edits.addListener(follower.get());
     // The chart as saved (or opened), to hold the saved mark against.
-    auto saved = std::make_unique<Follower>();
-    startChart(saved->doc);
-    const auto markSaved = [&] {
-        for (int c = 0; c <= kMaxCoord; ++c) {
-            const NoteEntry& e = doc->cell(c);
-            saved->doc.setNote(c, e.Kind, e.FxSndIndex);
-            saved->doc.setSpeedTempo(c, e.Speed, e.Tempo);
-        }
-        for (int k = 0; k <= kMaxKeySound; ++k) saved->doc.keySound(k) = doc->keySound(k);
-        ChartScalars::of(*doc).writeTo(saved->doc);
-    };
+    auto saved = std::make_unique<ChartDocument>(*doc);
 
     bool reopened = false;
     for (int action = 0; action < 32 && in.remaining_bytes() > 0; ++action) {
@@ -164,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 2:
                 history.markSaved();
-                markSaved();
+                *saved = *doc;
                 break;
             case 3:
                 // Reopen what a save would write: a new chart, a new history
@@ -176,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     if (loadChartBytes(*doc, bytes, 0) == 1) {
                         edits.replaced();
                         loadChartBytes(follower->doc, bytes, 0);
-                        markSaved();
+                        *saved = *doc;
                     }
                 } catch (const RuntimeError&) {
                 }
@@ -191,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fuzz::check(sameChart(*doc, follower->doc),
                         "a listener's chart differs from the chart");
             if (history.atSaved())
-                fuzz::check(sameChart(*doc, saved->doc), "saved mark on a changed chart");
+                fuzz::check(sameChart(*doc, *saved), "saved mark on a changed chart");
         }
         fuzz::check(history.steps() <= limits.steps, "history keeps too many steps");
         fuzz::check(history.steps() <= 1 || history.bytes() <= limits.bytes,
