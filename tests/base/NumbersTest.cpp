@@ -98,22 +98,15 @@ TEST(Numbers, NumericTestAndLeadingParse) {
 TEST(Numbers, NumberTextReadsBackAsFileValue) {
     std::mt19937_64 rng(11);
     for (int i = 0; i < 20000; ++i) {
+        const uint64_t bits = rng();
         double x = 0;
-        switch (i % 4) {
-            case 0:
-                x = double(int64_t(rng() % 2000000) - 1000000);
-                break;
-            case 1:
-                x = double(int64_t(rng() % 2000000) - 1000000) / 100;
-                break;
-            case 2:
-                x = double(rng() % 1000000 + 1) / double(rng() % 999 + 1);
-                break;
-            default:
-                const uint64_t bits = rng();
-                std::memcpy(&x, &bits, sizeof x);
-                if (!std::isfinite(x)) continue;
-        }
+        std::memcpy(&x, &bits, sizeof x);  // any bits (the last shape)
+        const double whole = double(int64_t(bits % 2000000) - 1000000);
+        x = i % 4 == 0   ? whole
+            : i % 4 == 1 ? whole / 100
+            : i % 4 == 2 ? double(bits % 1000000 + 1) / double(rng() % 999 + 1)
+                         : x;
+        if (!std::isfinite(x)) continue;
         const double expected = fileValue(x), got = val(numberText(x));
         ASSERT_EQ(std::memcmp(&got, &expected, sizeof got), 0) << x;
     }

@@ -10,15 +10,12 @@
 
 #include "ChartCheck.h"
 #include "FindingList.h"
+#include "support/ChartText.h"
 
 namespace lumidex {
 namespace {
 
-struct Note {
-    int coord;
-    uint8_t kind;
-    int16_t key;
-};
+using test::Note;
 
 // "code place number" of each finding, one a line.
 std::string summary(const std::vector<ChartFinding>& findings) {
@@ -34,7 +31,7 @@ ChartDocument chartWith(const std::vector<Note>& notes, int keys, int lastCoord)
     ChartDocument doc;
     doc.KeyCount = keys;
     for (int k = 1; k <= keys; ++k) doc.keySound(k).Snd = QStringLiteral("k%1.wav").arg(k);
-    for (const Note& n : notes) doc.setNote(n.coord, n.kind, n.key);
+    for (const Note& n : notes) doc.setNote(int(n.coord), uint8_t(n.kind), int16_t(n.key));
     doc.LastCoord = lastCoord;
     return doc;
 }

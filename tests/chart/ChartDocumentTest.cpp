@@ -11,10 +11,6 @@ using namespace lumidex;
 
 namespace {
 
-void fillAll(ChartDocument& d, double speed, double tempo) {
-    d.fillSpeedTempoFrom(0, speed, tempo);
-}
-
 // The cached answers against the plain walk: at random coords, and at times
 // near exact cell boundaries, which exercise the tolerance and the ties.
 void compareWithWalk(const ChartDocument& d, std::mt19937& rng) {
@@ -45,7 +41,7 @@ void compareWithWalk(const ChartDocument& d, std::mt19937& rng) {
 
 TEST(ChartConversions, UniformTempoAnswersAndTieRules) {
     ChartDocument d;
-    fillAll(d, 150, 150);
+    d.fillSpeedTempoFrom(0, 150, 150);
     EXPECT_EQ(*d.CoordToFrames(0), 0);
     EXPECT_EQ(*d.CoordToFrames(-7), 0);
     EXPECT_EQ(*d.CoordToFrames(40000), *d.CoordToFrames(30000));
@@ -60,7 +56,7 @@ TEST(ChartConversions, UniformTempoAnswersAndTieRules) {
 
 TEST(ChartConversions, PositionsWithSpeedTwiceTempo) {
     ChartDocument d;
-    fillAll(d, 300, 150);
+    d.fillSpeedTempoFrom(0, 300, 150);
     EXPECT_EQ(*d.CoordToPosition(12), 24);
     // {position, round up, coord}: 23 is a tie between 11 and 12 (up);
     // 24.00005 is within the tolerance of 24.
@@ -77,7 +73,7 @@ TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
     EXPECT_FALSE(d.FramesToCoordNearest(10).has_value());
     EXPECT_EQ(*d.CoordToFrames(0), 0);
 
-    fillAll(d, 120, 120);
+    d.fillSpeedTempoFrom(0, 120, 120);
     d.setTempo(100, 0);
     EXPECT_TRUE(d.CoordToFrames(100).has_value());
     EXPECT_FALSE(d.CoordToFrames(101).has_value());
@@ -92,7 +88,7 @@ TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
 
 TEST(ChartConversions, HugeSumsFailInsteadOfSpreadingInfinity) {
     ChartDocument d;
-    fillAll(d, 1e308, 1e-10);
+    d.fillSpeedTempoFrom(0, 1e308, 1e-10);
     EXPECT_FALSE(d.CoordToPosition(3).has_value());
     EXPECT_TRUE(d.CoordToFrames(3).has_value());  // 300 / 1e-10 is finite
 }
@@ -103,7 +99,7 @@ TEST(ChartConversions, MatchTheLiteralWalkOnRandomChartsAndEdits) {
     std::uniform_real_distribution<double> tempo(40, 400);
     for (int chart = 0; chart < 6; ++chart) {
         ChartDocument d;
-        fillAll(d, tempo(rng), tempo(rng));
+        d.fillSpeedTempoFrom(0, tempo(rng), tempo(rng));
         // Tempo records applied out of order, as a loader meets them.
         for (int r = 0; r < 30; ++r) {
             double t = tempo(rng);

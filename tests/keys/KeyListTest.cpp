@@ -112,30 +112,6 @@ TEST(KeyListRenumbering, PurgeKeepsUsedKeysAndEveryNoteOnItsSound) {
     }
 }
 
-TEST(KeyListCommands, VolumesMustBeNumbersAndBatchAddNamesFilesAddedAgain) {
-    ChartDocument doc;
-    doc.KeyCount = 1;
-    doc.keySound(1) = {QStringLiteral("d/kick.wav"), QStringLiteral("loud")};  // as loaded
-    ChartEdit edits(doc);
-    ScriptedDialogs ui;
-    KeyListCommands keys(edits, ui);
-    // Each refusal beeps and offers a number again ("1.00" for a key whose
-    // volume was none); Cancel ends the command.
-    ui.inputAnswers = {"hat.wav", "loud", "1e999", "0.9", "hat.wav", "x", ""};
-    EXPECT_TRUE(keys.add());
-    EXPECT_FALSE(keys.edit(1));
-    EXPECT_EQ(doc.keySound(2).Volume, "0.9");
-    EXPECT_EQ(doc.keySound(1).Volume, "loud");
-    EXPECT_EQ(ui.beeps(), 3);
-    EXPECT_EQ(ui.shown.back().initial, "1.00");
-
-    ui.shown.clear();
-    ui.multiAnswers = {{"/m/d/kick.wav", "/m/d/tom.wav", "/n/d/tom.wav"}};
-    EXPECT_EQ(keys.addBatch(QStringLiteral("/songs/pvx_music/")), 3);
-    EXPECT_EQ(ui.shown.at(0).initial, "/songs/pvx_music/");
-    EXPECT_EQ(ui.messages(), QStringList{kKeysAddedAgain + "\nd/kick.wav\nd/tom.wav"});
-}
-
 using Kind = ScriptedDialogs::Kind;
 using Cells = std::vector<std::pair<int, int16_t>>;
 
@@ -222,6 +198,25 @@ TEST_F(KeyList, BatchAddNamesEachFileByItsParentFolderUpToTwoThousandKeys) {
     ui.shown.clear();
     EXPECT_FALSE(keys.add());  // full: nothing asked
     EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(KeyList, VolumesMustBeNumbersAndBatchAddNamesFilesAddedAgain) {
+    doc.keySound(1) = {QStringLiteral("d/kick.wav"), QStringLiteral("loud")};  // as loaded
+    // Each refusal beeps and offers a number again ("1.00" for a key whose
+    // volume was none); Cancel ends the command.
+    ui.inputAnswers = {"hat.wav", "loud", "1e999", "0.9", "hat.wav", "x", ""};
+    EXPECT_TRUE(keys.add());
+    EXPECT_FALSE(keys.edit(1));
+    EXPECT_EQ(doc.keySound(3).Volume, "0.9");
+    EXPECT_EQ(doc.keySound(1).Volume, "loud");
+    EXPECT_EQ(ui.beeps(), 3);
+    EXPECT_EQ(ui.shown.back().initial, "1.00");
+
+    ui.shown.clear();
+    ui.multiAnswers = {{"/m/d/kick.wav", "/m/d/tom.wav", "/n/d/tom.wav"}};
+    EXPECT_EQ(keys.addBatch(QStringLiteral("/songs/pvx_music/")), 3);
+    EXPECT_EQ(ui.shown.at(0).initial, "/songs/pvx_music/");
+    EXPECT_EQ(ui.messages(), QStringList{kKeysAddedAgain + "\nd/kick.wav\nd/tom.wav"});
 }
 
 TEST_F(KeyList, EditOffersTheKeyAndStoresTheAnswers) {
