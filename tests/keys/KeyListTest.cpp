@@ -41,18 +41,19 @@ void randomChart(ChartDocument& doc, std::mt19937& rng, int keys) {
     doc.LastCoord = 1000;
 }
 
-TEST(KeyListRenumbering, DeleteKeepsEveryNoteOnItsSound) {
+// A delete on a random chart, undone by its one record, then a purge.
+TEST(KeyListRenumbering, DeleteAndPurgeKeepEveryNoteOnItsSound) {
     std::mt19937 rng(7);
-    for (int round = 0; round < 6; ++round) {
+    for (int keys : {1, 5, 8, 15, 22, 29, 36, 40, 2000}) {
         ChartDocument doc;
-        const int keys = 1 + round * 7;
         randomChart(doc, rng, keys);
         const int d = std::uniform_int_distribution<int>(1, keys)(rng);
         std::vector<QString> before;
-        for (int c = 0; c <= kMaxCoord; ++c) before.push_back(soundOf(doc, c));
         std::vector<int16_t> indices;
-        for (int c = 0; c <= kMaxCoord; ++c) indices.push_back(doc.cell(c).FxSndIndex);
-
+        for (int c = 0; c <= kMaxCoord; ++c) {
+            before.push_back(soundOf(doc, c));
+            indices.push_back(doc.cell(c).FxSndIndex);
+        }
         ChartEdit edits(doc);
         test::StepLog recorder;
         edits.addListener(&recorder);
@@ -70,27 +71,14 @@ TEST(KeyListRenumbering, DeleteKeepsEveryNoteOnItsSound) {
         EXPECT_EQ(recorder.steps[0].action, QStringLiteral("Delete Key"));
         recorder.steps[0].revert(doc);
         EXPECT_EQ(doc.KeyCount, keys);
-        for (int c = 0; c <= kMaxCoord; ++c)
-            ASSERT_EQ(doc.cell(c).FxSndIndex, indices[size_t(c)]) << c;
-    }
-}
-
-TEST(KeyListRenumbering, PurgeKeepsUsedKeysAndEveryNoteOnItsSound) {
-    std::mt19937 rng(11);
-    for (int keys : {1, 5, 40, 2000}) {
-        ChartDocument doc;
-        randomChart(doc, rng, keys);
-        // A key no cell uses, when there is room for one.
-        for (int c = 0; c <= kMaxCoord; ++c)
-            if (doc.cell(c).FxSndIndex == keys) doc.setFxSndIndex(c, 0);
-        std::vector<QString> before;
         for (int c = 0; c <= kMaxCoord; ++c) {
-            // An index past the list loses it; a negative one is left alone.
-            const bool past = doc.cell(c).FxSndIndex > keys;
-            before.push_back(past ? QStringLiteral("-") : soundOf(doc, c));
+            ASSERT_EQ(doc.cell(c).FxSndIndex, indices[size_t(c)]) << c;
+            // For the purge: key `keys` unused; an index past the list loses
+            // it, a negative one is left alone.
+            if (indices[size_t(c)] == keys) doc.setFxSndIndex(c, 0);
+            before[size_t(c)] =
+                indices[size_t(c)] >= keys ? QStringLiteral("-") : before[size_t(c)];
         }
-
-        ChartEdit edits(doc);
         const int removed = purgeUnusedKeys(edits);
         EXPECT_GE(removed, 1);
         EXPECT_EQ(doc.KeyCount, keys - removed);
