@@ -101,7 +101,6 @@ TEST(KeyListRenumbering, DeleteAndPurgeKeepEveryNoteOnItsSound) {
 }
 
 using Kind = ScriptedDialogs::Kind;
-using Cells = std::vector<std::pair<int, int16_t>>;
 
 // A chart with the key sounds named (volume "1.00"), the commands over it
 // and the steps they record.
@@ -115,13 +114,6 @@ struct KeyChart : test::LoggedChart {
         QStringList all;
         for (int k = 1; k <= doc.KeyCount; ++k) all << keyListLine(k, doc.keySound(k));
         return all;
-    }
-    // Notes of kind 16 with these key indices.
-    void notes(const Cells& cells) {
-        for (auto [coord, index] : cells) doc.setNote(coord, 16, index);
-    }
-    void expectIndices(const Cells& cells) const {
-        for (auto [coord, index] : cells) EXPECT_EQ(doc.cell(coord).FxSndIndex, index) << coord;
     }
 
     ScriptedDialogs ui;
@@ -231,7 +223,7 @@ TEST_F(KeyList, EditOffersTheKeyAndStoresTheAnswers) {
 
 // What they do to the cells: KeyListRenumbering above.
 TEST_F(KeyList, DeleteAndPurgeAskFirstAndNoKeepsEverything) {
-    notes({{100, 1}, {112, 1}});
+    for (int c : {100, 112}) doc.setNote(c, 16, 1);
     ui.messageAnswers = {MsgAnswer::No, MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Yes};
     EXPECT_FALSE(keys.remove(1));
     EXPECT_FALSE(keys.purge());
@@ -248,7 +240,7 @@ TEST_F(KeyList, DeleteAndPurgeAskFirstAndNoKeepsEverything) {
     EXPECT_EQ(ui.busyDepth, 0);
     EXPECT_TRUE(keys.remove(1));  // the last key: no note has one now
     EXPECT_TRUE(lines().isEmpty());
-    expectIndices({{100, 0}, {112, 0}});
+    for (int c : {100, 112}) EXPECT_EQ(doc.cell(c).FxSndIndex, 0) << c;
     EXPECT_EQ(log.actions(), (std::vector<QString>{"Purge Unused Keys", "Delete Key"}));
 }
 
