@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 #include "ChartDocument.h"
@@ -18,14 +19,26 @@ struct Note {
 };
 
 struct ChartText {
-    QString name = QStringLiteral("Song");
-    double bpm = 150;
-    QString music = QStringLiteral("song.mp3");
-    double delay = 0;
-    int length = -1;  // no LENGTH record when negative
-    std::vector<KeySound> keys = {};
-    std::vector<Note> notes = {};
-    QString more = {};  // further records, after the key sounds
+    explicit ChartText(QString name_ = QStringLiteral("Song"), double bpm_ = 150,
+                       QString music_ = QStringLiteral("song.mp3"), double delay_ = 0,
+                       int length_ = -1, std::vector<KeySound> keys_ = {},
+                       std::vector<Note> notes_ = {})
+        : name(std::move(name_)),
+          bpm(bpm_),
+          music(std::move(music_)),
+          delay(delay_),
+          length(length_),
+          keys(std::move(keys_)),
+          notes(std::move(notes_)) {}
+
+    QString name;
+    double bpm;
+    QString music;
+    double delay;
+    int length;  // no LENGTH record when negative
+    std::vector<KeySound> keys;
+    std::vector<Note> notes;
+    QString more;  // further records, after the key sounds
 
     QByteArray bytes() const {
         QString t = QStringLiteral(
