@@ -40,8 +40,13 @@ TEST(ReadFileBytes, WholeFilesAndFailures) {
     EXPECT_EQ(why, QStringLiteral("the file is empty"));
     EXPECT_EQ(ReadFileBytes(dir.path(), bytes, &why), 1);
     EXPECT_FALSE(why.isEmpty());
-    // Character devices report size 0: not readable as a chart.
+    // Character devices report size 0: not readable as a chart. Only regular
+    // files are read, so a pipe is never waited on.
     EXPECT_EQ(ReadFileBytes(QStringLiteral("/dev/null"), bytes, &why), 1);
+    const QByteArray fifo = QFile::encodeName(dir.filePath("sound.wav"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    EXPECT_EQ(ReadFileBytes(QFile::decodeName(fifo), bytes, &why), 1);
+    EXPECT_EQ(why, "not a regular file");
     if (::geteuid() != 0) {  // root reads every file
         writeAll(path, QByteArray("data"));
         ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);

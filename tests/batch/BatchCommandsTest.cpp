@@ -224,5 +224,14 @@ TEST_F(Batch, RefusedSpeedEntriesBeepAndChangeNothing) {
     EXPECT_TRUE(log.steps.empty());
 }
 
+// The largest tempo a chart file holds is taken, and a clip table that never
+// received a tempo pastes none.
+TEST_F(Batch, TheLargestTempoIsTakenAndAClipWithoutTempoPastesNone) {
+    ASSERT_TRUE(batch.ChangeSpeed("10", "10000", "1"));
+    EXPECT_EQ(tempo(10), 10000);
+    ASSERT_TRUE(batch.Paste("600", {false, false, true}));
+    EXPECT_EQ(tempo(600), 10000);
+}
+
 }  // namespace
 }  // namespace lumidex

@@ -10,15 +10,12 @@
 
 #include "ChartCheck.h"
 #include "FindingList.h"
+#include "support/ChartText.h"
 
 namespace lumidex {
 namespace {
 
-struct Note {
-    int coord;
-    uint8_t kind;
-    int16_t key;
-};
+using test::Note;
 
 // "code place number" of each finding, one a line.
 std::string summary(const std::vector<ChartFinding>& findings) {
@@ -34,7 +31,7 @@ ChartDocument chartWith(const std::vector<Note>& notes, int keys, int lastCoord)
     ChartDocument doc;
     doc.KeyCount = keys;
     for (int k = 1; k <= keys; ++k) doc.keySound(k).Snd = QStringLiteral("k%1.wav").arg(k);
-    for (const Note& n : notes) doc.setNote(n.coord, n.kind, n.key);
+    for (const Note& n : notes) doc.setNote(int(n.coord), uint8_t(n.kind), int16_t(n.key));
     doc.LastCoord = lastCoord;
     return doc;
 }
@@ -47,6 +44,9 @@ TEST(ChartCheck, FindsEachMistake) {
         QStringList found;
         int lastCoord = kMaxCoord;
     };
+    const std::vector<Note> gaps = {{0, 22, 1},   {11, 16, 1},  {23, 23, 1},
+                                    {29, 5, 1},   {35, 24, 1},  {82, 16, 1},
+                                    {100, 24, 1}, {148, 21, 1}, {160, 16, 1}};
     const Case cases[] = {
         {"clean", {{0, 20, 1}, {12, 24, 2}, {60, 16, 1}, {72, 128, 2}, {96, 130, 0}}, 2, {}},
         {"key past the list and negative; erased and long-end indices ignored",
@@ -65,15 +65,7 @@ TEST(ChartCheck, FindsEachMistake) {
          {"note-past-length coord 150", "note-past-length coord 30000"},
          120},
         {"gaps",
-         {{0, 22, 1},
-          {11, 16, 1},
-          {23, 23, 1},
-          {29, 5, 1},
-          {35, 24, 1},
-          {82, 16, 1},
-          {100, 24, 1},
-          {148, 21, 1},
-          {160, 16, 1}},
+         gaps,
          1,
          {"diagonal-gap coord 0", "tower-gap coord 35"}},  // the auto-play row does not count
     };

@@ -11,10 +11,6 @@ using namespace lumidex;
 
 namespace {
 
-void fillAll(ChartDocument& d, double speed, double tempo) {
-    d.fillSpeedTempoFrom(0, speed, tempo);
-}
-
 // The cached answers against the plain walk: at random coords, and at times
 // near exact cell boundaries, which exercise the tolerance and the ties.
 void compareWithWalk(const ChartDocument& d, std::mt19937& rng) {
@@ -45,30 +41,28 @@ void compareWithWalk(const ChartDocument& d, std::mt19937& rng) {
 
 TEST(ChartConversions, UniformTempoAnswersAndTieRules) {
     ChartDocument d;
-    fillAll(d, 150, 150);
+    d.fillSpeedTempoFrom(0, 600, 150);  // 2 frames and 4 positions a cell
     EXPECT_EQ(*d.CoordToFrames(0), 0);
     EXPECT_EQ(*d.CoordToFrames(-7), 0);
     EXPECT_EQ(*d.CoordToFrames(40000), *d.CoordToFrames(30000));
-    // Nearest: an exact match, nearer to 12, a tie goes up, past the end.
-    for (auto [frames, coord] : {std::pair{24.0, 12}, {24.9, 12}, {25.0, 13}, {1e12, kMaxCoord}})
-        EXPECT_EQ(*d.FramesToCoordNearest(frames), coord) << frames;
-    EXPECT_EQ(*d.FramesToCoordFloor(24), 12);
-    EXPECT_EQ(*d.FramesToCoordFloor(23.99), 11);
+    EXPECT_EQ(*d.CoordToPosition(12), 48);
     // The last cell's second half answers 30001, which callers treat as past the end.
     EXPECT_EQ(*d.FramesToCoordNearest(*d.CoordToFrames(30000) + 1.5), kMaxCoord + 1);
-}
-
-TEST(ChartConversions, PositionsWithSpeedTwiceTempo) {
-    ChartDocument d;
-    fillAll(d, 300, 150);
-    EXPECT_EQ(*d.CoordToPosition(12), 24);
-    // {position, round up, coord}: 23 is a tie between 11 and 12 (up);
-    // 24.00005 is within the tolerance of 24.
-    const std::tuple<double, int, int> cases[] = {
-        {24, 0, 12}, {22.5, 0, 11},     {23, 0, 12},     {0, 0, 0},          {0, 1, 1},
-        {-5, 1, 1},  {24.00005, 1, 12}, {24.001, 1, 13}, {1e9, 0, kMaxCoord}};
-    for (auto [position, up, coord] : cases)
-        EXPECT_EQ(*d.PositionToCoord(position, up), coord) << position;
+    // {'n'earest frames, 'f'loor frames, position rounded 'd'own or 'u'p, time,
+    // coord}. Nearest: an exact match, nearer to 12, a tie goes up, past the
+    // end. Positions: 46 is a tie between 11 and 12 (up); 48.00005 is within
+    // the tolerance of 48.
+    const std::tuple<char, double, int> cases[] = {
+        {'n', 24, 12},       {'n', 24.9, 12},   {'n', 25, 13},        {'n', 1e12, kMaxCoord},
+        {'f', 24, 12},       {'f', 23.99, 11},  {'d', 48, 12},        {'d', 45, 11},
+        {'d', 46, 12},       {'d', 0, 0},       {'u', 0, 1},          {'u', -5, 1},
+        {'u', 48.00005, 12}, {'u', 48.001, 13}, {'d', 1e9, kMaxCoord}};
+    for (auto [how, t, coord] : cases) {
+        const auto got = how == 'n'   ? d.FramesToCoordNearest(t)
+                         : how == 'f' ? d.FramesToCoordFloor(t)
+                                      : d.PositionToCoord(t, how == 'u');
+        EXPECT_EQ(*got, coord) << how << " " << t;
+    }
 }
 
 TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
@@ -77,7 +71,7 @@ TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
     EXPECT_FALSE(d.FramesToCoordNearest(10).has_value());
     EXPECT_EQ(*d.CoordToFrames(0), 0);
 
-    fillAll(d, 120, 120);
+    d.fillSpeedTempoFrom(0, 120, 120);
     d.setTempo(100, 0);
     EXPECT_TRUE(d.CoordToFrames(100).has_value());
     EXPECT_FALSE(d.CoordToFrames(101).has_value());
@@ -92,7 +86,7 @@ TEST(ChartConversions, ZeroTempoFailsOnlyWhereTheWalkPassesIt) {
 
 TEST(ChartConversions, HugeSumsFailInsteadOfSpreadingInfinity) {
     ChartDocument d;
-    fillAll(d, 1e308, 1e-10);
+    d.fillSpeedTempoFrom(0, 1e308, 1e-10);
     EXPECT_FALSE(d.CoordToPosition(3).has_value());
     EXPECT_TRUE(d.CoordToFrames(3).has_value());  // 300 / 1e-10 is finite
 }
@@ -103,7 +97,7 @@ TEST(ChartConversions, MatchTheLiteralWalkOnRandomChartsAndEdits) {
     std::uniform_real_distribution<double> tempo(40, 400);
     for (int chart = 0; chart < 6; ++chart) {
         ChartDocument d;
-        fillAll(d, tempo(rng), tempo(rng));
+        d.fillSpeedTempoFrom(0, tempo(rng), tempo(rng));
         // Tempo records applied out of order, as a loader meets them.
         for (int r = 0; r < 30; ++r) {
             double t = tempo(rng);

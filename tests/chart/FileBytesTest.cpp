@@ -6,7 +6,6 @@
 #include <QFileInfo>
 
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,15 +61,6 @@ TEST_F(WriteFileTest, TemporariesOfKilledSavesGoAtTheNextSave) {
     EXPECT_EQ(WriteFileBytes(path, "new"), 0);
     EXPECT_EQ(files(), (QStringList{".chart.xml.lumidex-" + mine + "-99", ".chart.xml.lumidex-x-1",
                                     "chart.xml", "chart.xml.lumidex-" + dead + "-0"}));
-}
-
-TEST_F(WriteFileTest, OnlyRegularFilesAreReadAndAPipeIsNeverWaitedOn) {
-    const QByteArray fifo = QFile::encodeName(dir.filePath("sound.wav"));
-    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
-    QByteArray bytes;
-    QString why;
-    EXPECT_EQ(ReadFileBytes(QFile::decodeName(fifo), bytes, &why), 1);
-    EXPECT_EQ(why, "not a regular file");
 }
 
 TEST_F(WriteFileTest, FailuresLeaveTheOldFileWhole) {

@@ -41,18 +41,19 @@ void randomChart(ChartDocument& doc, std::mt19937& rng, int keys) {
     doc.LastCoord = 1000;
 }
 
-TEST(KeyListRenumbering, DeleteKeepsEveryNoteOnItsSound) {
+// A delete on a random chart, undone by its one record, then a purge.
+TEST(KeyListRenumbering, DeleteAndPurgeKeepEveryNoteOnItsSound) {
     std::mt19937 rng(7);
-    for (int round = 0; round < 6; ++round) {
+    for (int keys : {1, 5, 8, 15, 22, 29, 36, 40, 2000}) {
         ChartDocument doc;
-        const int keys = 1 + round * 7;
         randomChart(doc, rng, keys);
         const int d = std::uniform_int_distribution<int>(1, keys)(rng);
         std::vector<QString> before;
-        for (int c = 0; c <= kMaxCoord; ++c) before.push_back(soundOf(doc, c));
         std::vector<int16_t> indices;
-        for (int c = 0; c <= kMaxCoord; ++c) indices.push_back(doc.cell(c).FxSndIndex);
-
+        for (int c = 0; c <= kMaxCoord; ++c) {
+            before.push_back(soundOf(doc, c));
+            indices.push_back(doc.cell(c).FxSndIndex);
+        }
         ChartEdit edits(doc);
         test::StepLog recorder;
         edits.addListener(&recorder);
@@ -70,27 +71,14 @@ TEST(KeyListRenumbering, DeleteKeepsEveryNoteOnItsSound) {
         EXPECT_EQ(recorder.steps[0].action, QStringLiteral("Delete Key"));
         recorder.steps[0].revert(doc);
         EXPECT_EQ(doc.KeyCount, keys);
-        for (int c = 0; c <= kMaxCoord; ++c)
-            ASSERT_EQ(doc.cell(c).FxSndIndex, indices[size_t(c)]) << c;
-    }
-}
-
-TEST(KeyListRenumbering, PurgeKeepsUsedKeysAndEveryNoteOnItsSound) {
-    std::mt19937 rng(11);
-    for (int keys : {1, 5, 40, 2000}) {
-        ChartDocument doc;
-        randomChart(doc, rng, keys);
-        // A key no cell uses, when there is room for one.
-        for (int c = 0; c <= kMaxCoord; ++c)
-            if (doc.cell(c).FxSndIndex == keys) doc.setFxSndIndex(c, 0);
-        std::vector<QString> before;
         for (int c = 0; c <= kMaxCoord; ++c) {
-            // An index past the list loses it; a negative one is left alone.
-            const bool past = doc.cell(c).FxSndIndex > keys;
-            before.push_back(past ? QStringLiteral("-") : soundOf(doc, c));
+            ASSERT_EQ(doc.cell(c).FxSndIndex, indices[size_t(c)]) << c;
+            // For the purge: key `keys` unused; an index past the list loses
+            // it, a negative one is left alone.
+            if (indices[size_t(c)] == keys) doc.setFxSndIndex(c, 0);
+            before[size_t(c)] =
+                indices[size_t(c)] >= keys ? QStringLiteral("-") : before[size_t(c)];
         }
-
-        ChartEdit edits(doc);
         const int removed = purgeUnusedKeys(edits);
         EXPECT_GE(removed, 1);
         EXPECT_EQ(doc.KeyCount, keys - removed);
@@ -112,32 +100,7 @@ TEST(KeyListRenumbering, PurgeKeepsUsedKeysAndEveryNoteOnItsSound) {
     }
 }
 
-TEST(KeyListCommands, VolumesMustBeNumbersAndBatchAddNamesFilesAddedAgain) {
-    ChartDocument doc;
-    doc.KeyCount = 1;
-    doc.keySound(1) = {QStringLiteral("d/kick.wav"), QStringLiteral("loud")};  // as loaded
-    ChartEdit edits(doc);
-    ScriptedDialogs ui;
-    KeyListCommands keys(edits, ui);
-    // Each refusal beeps and offers a number again ("1.00" for a key whose
-    // volume was none); Cancel ends the command.
-    ui.inputAnswers = {"hat.wav", "loud", "1e999", "0.9", "hat.wav", "x", ""};
-    EXPECT_TRUE(keys.add());
-    EXPECT_FALSE(keys.edit(1));
-    EXPECT_EQ(doc.keySound(2).Volume, "0.9");
-    EXPECT_EQ(doc.keySound(1).Volume, "loud");
-    EXPECT_EQ(ui.beeps(), 3);
-    EXPECT_EQ(ui.shown.back().initial, "1.00");
-
-    ui.shown.clear();
-    ui.multiAnswers = {{"/m/d/kick.wav", "/m/d/tom.wav", "/n/d/tom.wav"}};
-    EXPECT_EQ(keys.addBatch(QStringLiteral("/songs/pvx_music/")), 3);
-    EXPECT_EQ(ui.shown.at(0).initial, "/songs/pvx_music/");
-    EXPECT_EQ(ui.messages(), QStringList{kKeysAddedAgain + "\nd/kick.wav\nd/tom.wav"});
-}
-
 using Kind = ScriptedDialogs::Kind;
-using Cells = std::vector<std::pair<int, int16_t>>;
 
 // A chart with the key sounds named (volume "1.00"), the commands over it
 // and the steps they record.
@@ -152,13 +115,6 @@ struct KeyChart : test::LoggedChart {
         for (int k = 1; k <= doc.KeyCount; ++k) all << keyListLine(k, doc.keySound(k));
         return all;
     }
-    // Notes of kind 16 with these key indices.
-    void notes(const Cells& cells) {
-        for (auto [coord, index] : cells) doc.setNote(coord, 16, index);
-    }
-    void expectIndices(const Cells& cells) const {
-        for (auto [coord, index] : cells) EXPECT_EQ(doc.cell(coord).FxSndIndex, index) << coord;
-    }
 
     ScriptedDialogs ui;
     KeyListCommands keys{edits, ui};
@@ -169,8 +125,9 @@ class KeyList : public ::testing::Test, protected KeyChart {};
 TEST(KeyCommands, AddAsksNameThenVolume) {
     struct Case {
         std::deque<QString> answers;
-        int prompts;        // input boxes shown
+        int prompts;        // input boxes and beeps shown
         const char* added;  // the new line, or nullptr
+        int beeps = 0;      // volumes refused (each asked again)
     };
     const Case cases[] = {
         {{"hat.wav", "0.7"}, 2, "[3]0.7 hat.wav"},
@@ -178,6 +135,7 @@ TEST(KeyCommands, AddAsksNameThenVolume) {
         {{""}, 1, nullptr},                       // Cancel on the name
         {{"hat.wav", ""}, 2, nullptr},            // Cancel on the volume
         {{"ü€.wav", "0.9"}, 2, "[3]0.9 ü€.wav"},  // any name as typed
+        {{"hat.wav", "loud", "1e999", "0.9"}, 6, "[3]0.9 hat.wav", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.prompts);
@@ -188,9 +146,9 @@ TEST(KeyCommands, AddAsksNameThenVolume) {
         ASSERT_EQ(int(shown.size()), c.prompts);
         EXPECT_EQ(shown[0].text, kKeyFilePrompt);
         EXPECT_EQ(shown[0].initial, QString());
-        if (c.prompts == 2) {
-            EXPECT_EQ(shown[1].initial, QStringLiteral("1.00"));
-        }
+        for (size_t i = 1; i < shown.size(); ++i)
+            EXPECT_EQ(shown[i].initial, shown[i].kind == Kind::Beep ? "" : "1.00");
+        EXPECT_EQ(fresh.ui.beeps(), c.beeps);
         QStringList expected = {"[1]1.00 kick.wav", "[2]1.00 snare.wav"};
         if (c.added) expected << QString::fromUtf8(c.added);
         EXPECT_EQ(fresh.lines(), expected);
@@ -224,6 +182,23 @@ TEST_F(KeyList, BatchAddNamesEachFileByItsParentFolderUpToTwoThousandKeys) {
     EXPECT_TRUE(ui.shown.empty());
 }
 
+TEST_F(KeyList, VolumesMustBeNumbersAndBatchAddNamesFilesAddedAgain) {
+    doc.keySound(1) = {QStringLiteral("d/kick.wav"), QStringLiteral("loud")};  // as loaded
+    // A refusal beeps and offers a number again ("1.00" for a key whose
+    // volume was none); Cancel ends the command.
+    ui.inputAnswers = {"hat.wav", "x", ""};
+    EXPECT_FALSE(keys.edit(1));
+    EXPECT_EQ(doc.keySound(1).Volume, "loud");
+    EXPECT_EQ(ui.beeps(), 1);
+    EXPECT_EQ(ui.shown.back().initial, "1.00");
+
+    ui.shown.clear();
+    ui.multiAnswers = {{"/m/d/kick.wav", "/m/d/tom.wav", "/n/d/tom.wav"}};
+    EXPECT_EQ(keys.addBatch(QStringLiteral("/songs/pvx_music/")), 3);
+    EXPECT_EQ(ui.shown.at(0).initial, "/songs/pvx_music/");
+    EXPECT_EQ(ui.messages(), QStringList{kKeysAddedAgain + "\nd/kick.wav\nd/tom.wav"});
+}
+
 TEST_F(KeyList, EditOffersTheKeyAndStoresTheAnswers) {
     doc.keySound(2).Volume = QStringLiteral("0.5");  // as loaded
     ui.inputAnswers = {"clap.wav", "0.25", "tom.wav", ""};
@@ -248,7 +223,7 @@ TEST_F(KeyList, EditOffersTheKeyAndStoresTheAnswers) {
 
 // What they do to the cells: KeyListRenumbering above.
 TEST_F(KeyList, DeleteAndPurgeAskFirstAndNoKeepsEverything) {
-    notes({{100, 1}, {112, 1}});
+    for (int c : {100, 112}) doc.setNote(c, 16, 1);
     ui.messageAnswers = {MsgAnswer::No, MsgAnswer::No, MsgAnswer::Yes, MsgAnswer::Yes};
     EXPECT_FALSE(keys.remove(1));
     EXPECT_FALSE(keys.purge());
@@ -265,7 +240,7 @@ TEST_F(KeyList, DeleteAndPurgeAskFirstAndNoKeepsEverything) {
     EXPECT_EQ(ui.busyDepth, 0);
     EXPECT_TRUE(keys.remove(1));  // the last key: no note has one now
     EXPECT_TRUE(lines().isEmpty());
-    expectIndices({{100, 0}, {112, 0}});
+    for (int c : {100, 112}) EXPECT_EQ(doc.cell(c).FxSndIndex, 0) << c;
     EXPECT_EQ(log.actions(), (std::vector<QString>{"Purge Unused Keys", "Delete Key"}));
 }
 

@@ -183,14 +183,16 @@ TEST_F(PakTest, MissingOrUnreadableArchives) {
 
 TEST_F(PakTest, FillsNeverOverrunAndGetTheEntryTheyNameAsTheArchiveIsNow) {
     const QString entry = QStringLiteral("plain.txt");  // 13 bytes
+    // What a call returns, and its buffer of the capacity and 8 more "#".
+    const auto fill = [](const QString& archive, const QString& name, int capacity) {
+        QByteArray buffer(std::max(capacity, 0) + 8, '#');
+        return QByteArray::number(GetFileFromPakW(buffer.data(), capacity, archive, name)) + ' ' +
+               buffer;
+    };
     // A smaller buffer gets the first bytes only, a larger one the entry.
-    QByteArray small(4 + 8, '#');
-    EXPECT_EQ(GetFileFromPakW(small.data(), 4, archive_, entry), 4);
-    EXPECT_EQ(small, QByteArray("asci########"));
-    QByteArray large(20, '#');
-    EXPECT_EQ(GetFileFromPakW(large.data(), 20, archive_, entry), 13);
-    EXPECT_EQ(large, QByteArray("ascii content#######"));
-    EXPECT_EQ(GetFileFromPakW(large.data(), -1, archive_, entry), 0);
+    EXPECT_EQ(fill(archive_, entry, 4), "4 asci########");
+    EXPECT_EQ(fill(archive_, entry, 20), "13 ascii content###############");
+    EXPECT_EQ(fill(archive_, entry, -1), "0 ########");
     EXPECT_EQ(GetFileFromPakW(nullptr, 5, archive_, entry), 0);
 
     // Two archives in turn; a fill after a size query for another entry, or
@@ -201,15 +203,10 @@ TEST_F(PakTest, FillsNeverOverrunAndGetTheEntryTheyNameAsTheArchiveIsNow) {
         EXPECT_EQ(viaTwoCalls(archive_, entry), QByteArray("ascii content"));
         EXPECT_EQ(viaTwoCalls(other, entry), QByteArray("other"));
     }
-    quint16 zero = 0;
-    EXPECT_EQ(GetFileFromPakW(&zero, 0, archive_, QStringLiteral("a/b/c/deep.txt")), 4);
-    QByteArray buffer(13, '#');
-    EXPECT_EQ(GetFileFromPakW(buffer.data(), 13, archive_, entry), 13);
-    EXPECT_EQ(buffer, QByteArray("ascii content"));
-    EXPECT_EQ(GetFileFromPakW(&zero, 0, archive_, entry), 13);
-    QByteArray five(5, '#');
-    EXPECT_EQ(GetFileFromPakW(five.data(), 5, other, entry), 5);
-    EXPECT_EQ(five, QByteArray("other"));
+    EXPECT_EQ(fill(archive_, QStringLiteral("a/b/c/deep.txt"), 0), "4 ########");
+    EXPECT_EQ(fill(archive_, entry, 13), "13 ascii content########");
+    EXPECT_EQ(fill(archive_, entry, 0), "13 ########");
+    EXPECT_EQ(fill(other, entry, 5), "5 other########");
 
     // An archive changed on disk since it was read is opened again.
     EXPECT_EQ(viaTwoCalls(archive_, entry), QByteArray("ascii content"));

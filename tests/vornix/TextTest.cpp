@@ -21,12 +21,6 @@ QByteArray bytesOf(std::initializer_list<int> values) {
     return b;
 }
 
-QString units(std::initializer_list<char16_t> values) {
-    QString s;
-    for (char16_t v : values) s += QChar(v);
-    return s;
-}
-
 using Converter = std::function<int32_t(const char*, int32_t, char16_t*, int32_t)>;
 
 // Runs both passes the way BytesToText does, and checks that the fill
@@ -178,7 +172,7 @@ TEST(BytesToText, ByteOrderMarkTableThenTheCodePage) {
         // UTF-32 LE (U+00420041 is malformed).
         {bytesOf({0xFF, 0xFE, 0, 0, 'H', 0, 0, 0, 0x2D, 0x4E, 0, 0}), 0, QStringLiteral("H中")},
         {bytesOf({0xFF, 0xFE, 0x00, 0x00}), 0, QString()},
-        {bytesOf({0xFF, 0xFE, 0x00, 0x00, 'A', 0x00, 'B', 0x00}), 0, units({0xFFFD})},
+        {bytesOf({0xFF, 0xFE, 0x00, 0x00, 'A', 0x00, 'B', 0x00}), 0, kFFFD},
         // UTF-32 BE.
         {bytesOf({0, 0, 0xFE, 0xFF, 0, 0, 0, 'H', 0, 0x02, 0, 0}), 0,
          QStringLiteral("H\U00020000")},
@@ -186,7 +180,7 @@ TEST(BytesToText, ByteOrderMarkTableThenTheCodePage) {
         // UTF-8; only the first U+FEFF goes.
         {QByteArray("\xEF\xBB\xBF") + song.toUtf8(), 0, song},
         {bytesOf({0xEF, 0xBB, 0xBF}), 0, QString()},
-        {bytesOf({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'A'}), 0, units({0xFEFF, 'A'})},
+        {bytesOf({0xEF, 0xBB, 0xBF, 0xEF, 0xBB, 0xBF, 'A'}), 0, kBOM + "A"},
         // UTF-16 LE: the bytes are the units, unconverted (an unpaired
         // surrogate passes); an odd last byte is dropped; FF FE 00 is too
         // short for UTF-32.
@@ -194,7 +188,7 @@ TEST(BytesToText, ByteOrderMarkTableThenTheCodePage) {
         {bytesOf({0xFF, 0xFE}), 0, QString()},
         {bytesOf({0xFF, 0xFE, 0x41}), 0, QString()},
         {bytesOf({0xFF, 0xFE, 'A', 0, 'B'}), 0, QStringLiteral("A")},
-        {bytesOf({0xFF, 0xFE, 0x00, 0xD8, 'A', 0}), 0, units({0xD800, 'A'})},
+        {bytesOf({0xFF, 0xFE, 0x00, 0xD8, 'A', 0}), 0, QChar(0xD800) + QStringLiteral("A")},
         {bytesOf({0xFF, 0xFE, 0x00}), 0, QString()},
         // UTF-16 BE.
         {bytesOf({0xFE, 0xFF, 0, 'A', 0x4E, 0x2D}), 0, QStringLiteral("A中")},
@@ -211,9 +205,9 @@ TEST(BytesToText, ByteOrderMarkTableThenTheCodePage) {
         {QByteArray("abc"), 12345, QString()},  // a code page iconv does not know
         // Too short for any mark: straight to the code page.
         {QByteArray("A"), 0, QStringLiteral("A")},
-        {bytesOf({0xFF}), 0, units({0xFFFD})},
-        {bytesOf({0xFF}), 1252, units({0x00FF})},
-        {bytesOf({0xEF, 0xBB}), 1252, units({0x00EF, 0x00BB})},
+        {bytesOf({0xFF}), 0, kFFFD},
+        {bytesOf({0xFF}), 1252, QStringLiteral("\u00FF")},
+        {bytesOf({0xEF, 0xBB}), 1252, QStringLiteral("\u00EF\u00BB")},
         {QByteArray(), 0, QString()},
     };
     for (const Case& c : cases)
