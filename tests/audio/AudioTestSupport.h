@@ -13,8 +13,13 @@
 #include <utility>
 #include <vector>
 
+#include "Decoder.h"
 #include "support/FileHelpers.h"
 #include "support/ZipHelpers.h"
+
+namespace lumidex::audio {
+class ManualOutput;
+}
 
 namespace lumidex::test {
 
@@ -41,10 +46,16 @@ QByteArray wav16(int frames, int channels = 2, int rate = 44100);
 QByteArray mp3(int frames, int channels = 2, int rate = 44100);
 QByteArray ogg(int frames, int channels = 2, int rate = 44100);
 
+// The bytes as a decoder reads them.
+audio::ByteView view(const QByteArray& bytes);
+
 // The left channel of interleaved stereo output.
 std::vector<float> left(const std::vector<float>& stereo);
 // The first frame whose left sample is not 0; -1 when all are.
 int firstSound(const std::vector<float>& stereo);
+
+// The audio system's output when it is a manual one, else null.
+audio::ManualOutput* manualOutput();
 
 // Both engines on a manual output: nothing plays until advance().
 class ManualAudio : public ::testing::Test {

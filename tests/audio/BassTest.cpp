@@ -47,13 +47,11 @@ TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
         EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), QWORD(9000 * c.channels * 2));
         // It decodes to the end and stops.
         ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
-        std::vector<float> heard;
-        for (int i = 0; i < 20 && BASS_ChannelIsActive(h); ++i) {
-            const auto part = advance(1024);
-            heard.insert(heard.end(), part.begin(), part.end());
-        }
+        bool heard = false;
+        for (int i = 0; i < 20 && BASS_ChannelIsActive(h); ++i)
+            heard |= firstSound(advance(1024)) != -1;
         EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);
-        EXPECT_NE(firstSound(heard), -1);
+        EXPECT_TRUE(heard);
         EXPECT_TRUE(BASS_StreamFree(h));
     }
 }

@@ -51,10 +51,6 @@ constexpr ContainerSet kAll = Container::Wav | Container::Aiff | Container::Flac
                               Container::OggVorbis | Container::OggOpus | Container::Mp3;
 constexpr float kScale = 65536.0f;  // ramp step: exact in float for every frame used here
 
-ByteView view(const QByteArray& bytes) {
-    return {reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size())};
-}
-
 std::vector<float> render(Mixer& mixer, int frames) {
     std::vector<float> out(2 * size_t(frames));
     mixer.render(out.data(), frames);
@@ -82,6 +78,7 @@ class MixerTest : public ::testing::Test {
 
     std::deque<QByteArray> sounds;
     Mixer mixer{44100};
+    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
 };
 
 TEST_F(MixerTest, PlaysOnceOnBothSidesAndStopsAtItsEndOrWhereTheDataEnds) {
@@ -420,7 +417,6 @@ TEST(DeviceOutput, CountsCallbacksItCouldNotFill) {
 // last click placed: every click is heard on its frame, and rendering makes
 // no allocation.
 TEST_F(MixerTest, BusyCommandsWhileRenderingKeepEveryStartOnItsFrame) {
-    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
     audio::ManualOutput output;
     output.start(mixer);
     constexpr int kKeys = 2000, kFirst = 1000, kGap = 37;
@@ -461,7 +457,6 @@ TEST_F(MixerTest, BusyCommandsWhileRenderingKeepEveryStartOnItsFrame) {
 // Room for what the render thread keeps (scheduled starts, playing streams)
 // comes with the commands: rendering never allocates, however many.
 TEST_F(MixerTest, RoomForStartsAndPlayingStreamsComesWithTheCommands) {
-    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
     std::vector<StreamId> ids;
     for (int i = 0; i < 129; ++i) ids.push_back(add(click));
     for (StreamId id : ids) mixer.play(id);
@@ -479,7 +474,6 @@ TEST_F(MixerTest, RoomForStartsAndPlayingStreamsComesWithTheCommands) {
 // More sounds end in one render call than the report ring holds: every end
 // still reaches the commanding side, and each stream can then be removed.
 TEST_F(MixerTest, EndsBeyondTheReportRingAreReportedLater) {
-    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
     std::vector<StreamId> ids;
     for (int i = 0; i < 3 * Mixer::kCommands; ++i) ids.push_back(add(click));
     for (StreamId id : ids) mixer.play(id);

@@ -42,30 +42,22 @@ int expectedKey(const ChartDocument& doc, int c) {
 
 class KeyOnsets : public PlayFixture, public ::testing::WithParamInterface<int> {
   protected:
-    // The onsets of every note from `from` on, for music at p0 from frame s.
-    Onsets expected(int from, int64_t s, double p0) const {
-        Onsets onsets;
-        for (int c = from; c <= doc.LastCoord; ++c)
-            if (const int k = expectedKey(doc, c)) onsets[expectedOnset(c, s, p0)] |= 1 << k;
-        return onsets;
-    }
+    int keyOf(int coord) const override { return expectedKey(doc, coord); }
     double chartSeconds() const { return *walk::coordSum(doc, doc.LastCoord + 72, false) / 60; }
 };
 
 TEST_P(KeyOnsets, OfflineRenderFromCoordZero) {
     randomChart(doc, 7);
     openSounds(chartSeconds() + 1, GetParam());
-    auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
-    ASSERT_NE(output, nullptr);
+    ASSERT_NE(manualOutput(), nullptr);
     int64_t rendered = 0;
     const RenderSummary summary = renderPlayback(
-        playback, *output, 0, PlaySwitches{false, true, 44100}, [&](const float* frames, int n) {
-            std::vector<float> samples(static_cast<size_t>(n), 0.0f);
-            for (int i = 0; i < n; ++i) samples[size_t(i)] = frames[2 * i];
-            collectOnsets(samples, rendered, heard, &lastSample);
+        playback, *manualOutput(), 0, PlaySwitches{false, true, 44100},
+        [&](const float* frames, int n) {
+            collectOnsets(left({frames, frames + 2 * n}), rendered, heard, &lastSample);
             rendered += n;
         });
-    const Onsets want = expected(0, 0, 0);
+    const Onsets want = expectedOnsets(0, 0);
     ASSERT_GT(want.size(), 500u);
     EXPECT_EQ(heard, want);
     EXPECT_EQ(summary.frames, rendered);
@@ -79,7 +71,7 @@ TEST_P(KeyOnsets, EditorStepsFromAMidChartCoord) {
     randomChart(doc, 11);
     openSounds(chartSeconds() + 1, GetParam());
     ASSERT_TRUE(playback.start(1234, PlaySwitches{false, true, 44100}));
-    const Onsets want = expected(1234, head(), musicAt());
+    const Onsets want = expectedOnsets(head(), musicAt(), 1234);
     driveToEnd();
     EXPECT_EQ(heard, want);
 }

@@ -67,16 +67,7 @@ class SampleRates : public PlayFixture, public ::testing::WithParamInterface<Cas
     void openAt(int rate) {
         ASSERT_TRUE(writeAll(musicDir + "music.wav", clicks(rate, 0, kSeconds, kClickEvery)));
         ASSERT_TRUE(writeAll(musicDir + "key.wav", clicks(rate, 1, 0.01, 1)));
-        bank.setDecoder(GetParam().decoder);
-        ScriptedDialogs ui;
-        ASSERT_TRUE(bank.openMusic(doc, musicDir, ui));
-        bank.openKeys(doc, musicDir, ui);
-        ASSERT_TRUE(ui.messages().isEmpty());
-    }
-    void close() {
-        playback.stop();
-        bank.closeMusic();
-        bank.closeKeys();
+        open(GetParam().decoder);
     }
     PlaySwitches switches() const { return PlaySwitches{true, true, GetParam().frequency}; }
 

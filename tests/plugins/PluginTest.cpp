@@ -113,9 +113,8 @@ TEST_F(PluginStartup, AFreedPlugInStaysLoadedUntilItsLastStreamIsFreed) {
     EXPECT_TRUE(isLoaded(file));
     ASSERT_TRUE(BASS_ChannelSetPosition(h, 22000 * 4, BASS_POS_BYTE));
     ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
-    auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
-    ASSERT_NE(output, nullptr);
-    const std::vector<float> heard = left(output->advance(100));
+    ASSERT_NE(manualOutput(), nullptr);
+    const std::vector<float> heard = left(manualOutput()->advance(100));
     // The click on frame 22050.
     EXPECT_EQ(std::max_element(heard.begin(), heard.end()) - heard.begin(), 50);
 
@@ -169,9 +168,7 @@ TEST_F(FfmpegPlugin, ClicksDecodeOnTheirFramesFromTheStartAndAfterSeeks) {
     for (const Encoding& e : encodings()) {
         SCOPED_TRACE(e.ext);
         const QByteArray& bytes = encoded(e.ext);
-        const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                   size_t(bytes.size())};
-        auto decoder = ffmpeg->open(view);
+        auto decoder = ffmpeg->open(view(bytes));
         ASSERT_NE(decoder, nullptr);
         const Samples all = decodeAll(*decoder);
         const int64_t frames = int64_t(all.size()) / 2;
@@ -235,11 +232,9 @@ TEST_F(FfmpegPlugin, DamagedAndHostileFilesAreRefusedOrEndWithTheirData) {
 
     auto ffmpeg = ffmpegPlugin();
     for (const QByteArray& bytes : {scrambled, claimingHours()}) {
-        const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                   size_t(bytes.size())};
         QElapsedTimer timer;
         timer.start();
-        auto decoder = ffmpeg->open(view);
+        auto decoder = ffmpeg->open(view(bytes));
         ASSERT_NE(decoder, nullptr);
         // Decoding stops with the data, whatever the header says.
         EXPECT_LE(int64_t(decodeAll(*decoder).size()) / 2, framesAt(44100) + 4096);

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 #include <set>
 
@@ -30,9 +29,7 @@ QByteArray chartWithMusic(const char* music) {
 // The frames of a render where a key sound (0.5 over music of 0.05) sounds.
 std::set<int64_t> keyFrames(const QString& wav, int64_t* frames) {
     const QByteArray bytes = readAll(wav);
-    const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
-                               size_t(bytes.size())};
-    auto decoder = audio::openSndfileDecoder(view, audio::containers(audio::Container::Wav));
+    auto decoder = audio::openSndfileDecoder(view(bytes), audio::containers(audio::Container::Wav));
     std::set<int64_t> keys;
     if (!decoder) return keys;
     const Samples all = decodeAll(*decoder);
@@ -65,16 +62,6 @@ TEST(RenderWithPlugin, KeySoundsLandWhereTheyDoWithTheWavOfTheMusic) {
     EXPECT_EQ(keys["song.wav"].size(), 4u);
     EXPECT_EQ(keys["song.m4a"], keys["song.wav"]);
     EXPECT_EQ(lengths["song.m4a"], lengths["song.wav"]);
-
-    // sounds names the plug-in beside the program and what it made of the M4A.
-    const ToolRun r =
-        runTool({"sounds", dir.filePath("songs/s/song.m4a.xml"), "--decoder", "bass"});
-    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains(QRegularExpression(
-        "BASS plug-ins in .*/plugins:\n  ffmpeg 1.0 \\(ffmpeg.so\\): AAC \\(M4A, MP4, ADTS\\), ")))
-        << r.out.toStdString();
-    EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 2.000 s, 2 ch, 44100 Hz\n"))
-        << r.out.toStdString();
 }
 
 TEST(RenderWithPlugin, AnInstalledTreeFindsItsPlugInsBelowLibWhereverItIsMoved) {
@@ -93,7 +80,7 @@ TEST(RenderWithPlugin, AnInstalledTreeFindsItsPlugInsBelowLibWhereverItIsMoved) 
     const ToolRun r = runTool({"sounds", chart, "--decoder", "bass"}, {}, program);
     EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
     EXPECT_TRUE(r.out.startsWith("BASS plug-ins in " + QDir(plugins).canonicalPath() +
-                                 ":\n  ffmpeg 1.0 (ffmpeg.so): "))
+                                 ":\n  ffmpeg 1.0 (ffmpeg.so): AAC (M4A, MP4, ADTS), "))
         << r.out.toStdString();
     EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 3.000 s, 2 ch, 44100 Hz\n"))
         << r.out.toStdString();
