@@ -41,7 +41,6 @@ namespace lumidex::test {
 namespace {
 
 using audio::AudioClock;
-using audio::ByteView;
 using audio::Container;
 using audio::ContainerSet;
 using audio::Mixer;
@@ -293,7 +292,7 @@ TEST_F(MixerTest, ClosesIdleDecodersAndReopensWhereTheStreamStands) {
 // Opens with libsndfile after running `whileOpening` once, on the commanding
 // thread, while the command is in its decoder work.
 std::function<void()> whileOpening;
-std::unique_ptr<audio::Decoder> openWithHook(ByteView bytes, ContainerSet accepted) {
+std::unique_ptr<audio::Decoder> openWithHook(audio::ByteView bytes, ContainerSet accepted) {
     if (auto hook = std::exchange(whileOpening, nullptr)) hook();
     return audio::openSndfileDecoder(bytes, accepted);
 }
