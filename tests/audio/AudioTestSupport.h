@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "Bass.h"
 #include "Decoder.h"
 #include "support/FileHelpers.h"
 #include "support/ZipHelpers.h"
@@ -53,6 +54,17 @@ audio::ByteView view(const QByteArray& bytes);
 std::vector<float> left(const std::vector<float>& stereo);
 // The first frame whose left sample is not 0; -1 when all are.
 int firstSound(const std::vector<float>& stereo);
+
+// A BASS stream of a file image in memory, opened as the editor opens one.
+inline HSTREAM streamOf(const QByteArray& bytes) {
+    return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), BASS_UNICODE);
+}
+// The error code a BASS call that answered `result` set: -1 unless result is
+// the failure answer (0, FALSE).
+template <class T>
+int bassFailure(T result) {
+    return result == T(0) ? BASS_ErrorGetCode() : -1;
+}
 
 // The audio system's output when it is a manual one, else null.
 audio::ManualOutput* manualOutput();

@@ -125,11 +125,6 @@ class PluginFolder {
     QTemporaryDir dir_;
 };
 
-// A BASS stream of a file image in memory.
-HSTREAM stream(const QByteArray& bytes) {
-    return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), 0);
-}
-
 class PluginStartup : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -182,11 +177,11 @@ TEST_F(PluginStartup, LoadsThePlugInsOfTheFolderAndSaysWhyTheOthersWereSkipped) 
             << name.toStdString() << ": " << s.reason.toStdString();
     }
     // Once is enough; the same library again is refused.
-    EXPECT_EQ(BASS_PluginLoad(folder.path("a-ffmpeg.so").utf16(), BASS_UNICODE), 0u);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    EXPECT_EQ(bassFailure(BASS_PluginLoad(folder.path("a-ffmpeg.so").utf16(), BASS_UNICODE)),
+              BASS_ERROR_ALREADY);
 
     // An M4A opens through the plug-in, which the stream names.
-    const HSTREAM h = stream(encoded("m4a"));
+    const HSTREAM h = streamOf(encoded("m4a"));
     ASSERT_NE(h, 0u);
     BASS_CHANNELINFO info{};
     ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
@@ -205,15 +200,13 @@ TEST_F(PluginStartup, AFreedPlugInStaysLoadedUntilItsLastStreamIsFreed) {
     const QString file = folder.path("ffmpeg.so");
     ASSERT_TRUE(engines.startup(ui, {}));
     const QByteArray& m4a = encoded("m4a");
-    const HSTREAM h = stream(m4a);
+    const HSTREAM h = streamOf(m4a);
     ASSERT_NE(h, 0u);
 
     ASSERT_TRUE(BASS_PluginFree(audio::bassPlugins().at(0).handle));
     EXPECT_TRUE(audio::bassPlugins().empty());
-    EXPECT_EQ(stream(m4a), 0u);  // no new stream goes through it
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
-    EXPECT_FALSE(BASS_PluginFree(0x7777));
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(bassFailure(streamOf(m4a)), BASS_ERROR_FILEFORM);  // no new stream goes through it
+    EXPECT_EQ(bassFailure(BASS_PluginFree(0x7777)), BASS_ERROR_HANDLE);
 
     // The stream still plays, and its decoder still opens and seeks.
     EXPECT_TRUE(isLoaded(file));
@@ -253,7 +246,7 @@ TEST_F(FfmpegPlugin, EveryFormatOpensThroughTheFirstDecoder) {
         SCOPED_TRACE(e.ext);
         const QByteArray& bytes = encoded(e.ext);
         ASSERT_FALSE(bytes.isEmpty());
-        const HSTREAM h = stream(bytes);
+        const HSTREAM h = streamOf(bytes);
         ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
         BASS_CHANNELINFO info{};
         ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
@@ -335,10 +328,8 @@ TEST_F(FfmpegPlugin, DamagedAndHostileFilesAreRefusedOrEndWithTheirData) {
         {"M4A header only", m4a.left(64)},
         {"an image", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(2000, '\0')},
     };
-    for (const auto& r : refused) {
-        EXPECT_EQ(stream(r.bytes), 0u) << r.what;
-        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM) << r.what;
-    }
+    for (const auto& r : refused)
+        EXPECT_EQ(bassFailure(streamOf(r.bytes)), BASS_ERROR_FILEFORM) << r.what;
 
     auto ffmpeg = ffmpegPlugin();
     for (const QByteArray& bytes : {scrambled, claimingHours()}) {
