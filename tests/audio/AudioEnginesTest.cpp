@@ -18,7 +18,6 @@
 #include "RuntimeError.h"
 #include "ScriptedDialogs.h"
 #include "SoundFile.h"
-#include "Vornix.h"
 
 namespace lumidex::test {
 namespace {
@@ -102,13 +101,7 @@ TEST_F(Engines, NullDeviceStartsSilently) {
     EXPECT_TRUE(ui.shown.empty());
 }
 
-class SoundLookup : public ManualAudio {
-  protected:
-    void TearDown() override {
-        vornix::closePakCache();
-        ManualAudio::TearDown();
-    }
-};
+using SoundLookup = ManualAudio;
 
 // One music folder holds every case: song.pak, a loose song/both.wav that
 // song.pak holds too, ".pak" (named after nothing) and x.wav.pak.

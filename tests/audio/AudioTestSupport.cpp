@@ -7,6 +7,7 @@
 #include "AudioSystem.h"
 #include "Bass.h"
 #include "Miles.h"
+#include "Vornix.h"
 
 namespace lumidex::test {
 
@@ -87,6 +88,7 @@ void ManualAudio::SetUp() {
 }
 
 void ManualAudio::TearDown() {
+    vornix::closePakCache();  // no archive a test wrote stays open for the next
     AIL_quick_shutdown();
     BASS_Free();
     audio::AudioSystem::instance().setOutputFactory({});
