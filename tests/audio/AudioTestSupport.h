@@ -47,7 +47,7 @@ QByteArray wav16(int frames, int channels = 2, int rate = 44100);
 QByteArray mp3(int frames, int channels = 2, int rate = 44100);
 QByteArray ogg(int frames, int channels = 2, int rate = 44100);
 
-// The bytes as a decoder reads them.
+// The bytes, as a decoder is given them.
 audio::ByteView view(const QByteArray& bytes);
 
 // The left channel of interleaved stereo output.
@@ -55,7 +55,7 @@ std::vector<float> left(const std::vector<float>& stereo);
 // The first frame whose left sample is not 0; -1 when all are.
 int firstSound(const std::vector<float>& stereo);
 
-// A BASS stream of a file image in memory, opened as the editor opens one.
+// A BASS stream of a file image in memory, opened as the editor's player opens one.
 inline HSTREAM streamOf(const QByteArray& bytes) {
     return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), BASS_UNICODE);
 }
