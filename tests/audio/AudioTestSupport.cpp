@@ -7,6 +7,7 @@
 #include "AudioSystem.h"
 #include "Bass.h"
 #include "Miles.h"
+#include "Vornix.h"
 
 namespace lumidex::test {
 
@@ -61,6 +62,10 @@ QByteArray ogg(int frames, int channels, int rate) {
     return tone(SF_FORMAT_OGG | SF_FORMAT_VORBIS, frames, channels, rate);
 }
 
+audio::ByteView view(const QByteArray& bytes) {
+    return {reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size())};
+}
+
 std::vector<float> left(const std::vector<float>& stereo) {
     std::vector<float> l;
     for (size_t i = 0; i < stereo.size(); i += 2) l.push_back(stereo[i]);
@@ -83,13 +88,18 @@ void ManualAudio::SetUp() {
 }
 
 void ManualAudio::TearDown() {
+    vornix::closePakCache();  // no archive a test wrote stays open for the next
     AIL_quick_shutdown();
     BASS_Free();
     audio::AudioSystem::instance().setOutputFactory({});
 }
 
+audio::ManualOutput* manualOutput() {
+    return dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
+}
+
 std::vector<float> ManualAudio::advance(int frames) {
-    auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
+    audio::ManualOutput* output = manualOutput();
     return output ? output->advance(frames) : std::vector<float>();
 }
 

@@ -13,8 +13,14 @@
 #include <utility>
 #include <vector>
 
+#include "Bass.h"
+#include "Decoder.h"
 #include "support/FileHelpers.h"
 #include "support/ZipHelpers.h"
+
+namespace lumidex::audio {
+class ManualOutput;
+}
 
 namespace lumidex::test {
 
@@ -41,10 +47,27 @@ QByteArray wav16(int frames, int channels = 2, int rate = 44100);
 QByteArray mp3(int frames, int channels = 2, int rate = 44100);
 QByteArray ogg(int frames, int channels = 2, int rate = 44100);
 
+// The bytes, as a decoder is given them.
+audio::ByteView view(const QByteArray& bytes);
+
 // The left channel of interleaved stereo output.
 std::vector<float> left(const std::vector<float>& stereo);
 // The first frame whose left sample is not 0; -1 when all are.
 int firstSound(const std::vector<float>& stereo);
+
+// A BASS stream of a file image in memory, opened as the editor's player opens one.
+inline HSTREAM streamOf(const QByteArray& bytes) {
+    return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), BASS_UNICODE);
+}
+// The error code a BASS call that answered `result` set: -1 unless result is
+// the failure answer (0, FALSE).
+template <class T>
+int bassFailure(T result) {
+    return result == T(0) ? BASS_ErrorGetCode() : -1;
+}
+
+// The audio system's output when it is a manual one, else null.
+audio::ManualOutput* manualOutput();
 
 // Both engines on a manual output: nothing plays until advance().
 class ManualAudio : public ::testing::Test {

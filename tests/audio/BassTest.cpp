@@ -13,10 +13,6 @@ namespace {
 using BassLayer = ManualAudio;
 using CBassPlayer = ManualAudio;
 
-HSTREAM streamOf(const QByteArray& bytes) {
-    return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), BASS_UNICODE);
-}
-
 TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
     struct Case {
         int format, rate, channels;
@@ -47,13 +43,11 @@ TEST_F(BassLayer, AcceptsEveryFormatItDecodes) {
         EXPECT_EQ(BASS_ChannelGetLength(h, BASS_POS_BYTE), QWORD(9000 * c.channels * 2));
         // It decodes to the end and stops.
         ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
-        std::vector<float> heard;
-        for (int i = 0; i < 20 && BASS_ChannelIsActive(h); ++i) {
-            const auto part = advance(1024);
-            heard.insert(heard.end(), part.begin(), part.end());
-        }
+        bool heard = false;
+        for (int i = 0; i < 20 && BASS_ChannelIsActive(h); ++i)
+            heard |= firstSound(advance(1024)) != -1;
         EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);
-        EXPECT_NE(firstSound(heard), -1);
+        EXPECT_TRUE(heard);
         EXPECT_TRUE(BASS_StreamFree(h));
     }
 }
@@ -63,18 +57,15 @@ TEST_F(BassLayer, RefusesWhatItDoesNotDecodeWithError41) {
     ASSERT_FALSE(au.isEmpty());  // libsndfile reads it, BASS does not
     const QByteArray text("This is not a sound file at all, just some words.");
     for (const QByteArray& bytes : {au, text}) {
-        EXPECT_EQ(streamOf(bytes), 0u);
-        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+        EXPECT_EQ(bassFailure(streamOf(bytes)), BASS_ERROR_FILEFORM);
     }
-    EXPECT_EQ(BASS_StreamCreateFile(TRUE, text.constData(), 0, 0, BASS_UNICODE), 0u);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+    EXPECT_EQ(bassFailure(BASS_StreamCreateFile(TRUE, text.constData(), 0, 0, BASS_UNICODE)),
+              BASS_ERROR_FILEFORM);
 }
 
 TEST_F(BassLayer, ReportsHandleAndInitialisationErrors) {
-    EXPECT_FALSE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
-    EXPECT_FALSE(BASS_StreamFree(0));
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(bassFailure(BASS_Init(-1, 44100, 0, nullptr, nullptr)), BASS_ERROR_ALREADY);
+    EXPECT_EQ(bassFailure(BASS_StreamFree(0)), BASS_ERROR_HANDLE);
     EXPECT_EQ(BASS_ChannelIsActive(0x7777), BASS_ACTIVE_STOPPED);
     EXPECT_EQ(BASS_ChannelGetPosition(0, BASS_POS_BYTE), QWORD(-1));
     EXPECT_LT(BASS_ChannelBytes2Seconds(0, 100), 0);
@@ -87,21 +78,17 @@ TEST_F(BassLayer, ReportsHandleAndInitialisationErrors) {
     // BASS_Free takes every stream with it; nothing loads until BASS_Init.
     ASSERT_TRUE(BASS_Free());
     EXPECT_FALSE(BASS_ChannelPlay(h, FALSE));
-    EXPECT_EQ(streamOf(bytes), 0u);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_INIT);
+    EXPECT_EQ(bassFailure(streamOf(bytes)), BASS_ERROR_INIT);
     EXPECT_FALSE(BASS_Free());
     ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
-    EXPECT_EQ(BASS_ChannelIsActive(h), BASS_ACTIVE_STOPPED);  // handles are never reused
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(bassFailure(BASS_ChannelIsActive(h)), BASS_ERROR_HANDLE);  // handles are never reused
 }
 
 TEST_F(BassLayer, LoadsPlugInsOnlyFromTheProgramsOwnFolder) {
     const QString planted = musicDir + QStringLiteral("planted.so");
     ASSERT_TRUE(writeAll(planted, "not a library"));
-    EXPECT_EQ(BASS_PluginLoad(planted.utf16(), BASS_UNICODE), 0u);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
-    EXPECT_EQ(BASS_PluginLoad("missing.so", 0), 0u);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(bassFailure(BASS_PluginLoad(planted.utf16(), BASS_UNICODE)), BASS_ERROR_FILEOPEN);
+    EXPECT_EQ(bassFailure(BASS_PluginLoad("missing.so", 0)), BASS_ERROR_FILEOPEN);
     EXPECT_TRUE(BASS_PluginFree(0));
 }
 
@@ -198,8 +185,7 @@ TEST_F(CBassPlayer, EmptyAndReloadedPlayers) {
     // Loading again (Open Key after a preview) releases the sound still playing.
     ASSERT_EQ(loadSound(p, wav16(22050)), 0);
     EXPECT_NE(p.Handle(), first);
-    EXPECT_EQ(BASS_ChannelIsActive(first), BASS_ACTIVE_STOPPED);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(bassFailure(BASS_ChannelIsActive(first)), BASS_ERROR_HANDLE);
     EXPECT_DOUBLE_EQ(p.Duration(), 0.5);
 
     // A failed load leaves the player empty.

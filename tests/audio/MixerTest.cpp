@@ -41,7 +41,6 @@ namespace lumidex::test {
 namespace {
 
 using audio::AudioClock;
-using audio::ByteView;
 using audio::Container;
 using audio::ContainerSet;
 using audio::Mixer;
@@ -50,10 +49,6 @@ using audio::StreamId;
 constexpr ContainerSet kAll = Container::Wav | Container::Aiff | Container::Flac |
                               Container::OggVorbis | Container::OggOpus | Container::Mp3;
 constexpr float kScale = 65536.0f;  // ramp step: exact in float for every frame used here
-
-ByteView view(const QByteArray& bytes) {
-    return {reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size())};
-}
 
 std::vector<float> render(Mixer& mixer, int frames) {
     std::vector<float> out(2 * size_t(frames));
@@ -82,6 +77,7 @@ class MixerTest : public ::testing::Test {
 
     std::deque<QByteArray> sounds;
     Mixer mixer{44100};
+    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
 };
 
 TEST_F(MixerTest, PlaysOnceOnBothSidesAndStopsAtItsEndOrWhereTheDataEnds) {
@@ -296,7 +292,7 @@ TEST_F(MixerTest, ClosesIdleDecodersAndReopensWhereTheStreamStands) {
 // Opens with libsndfile after running `whileOpening` once, on the commanding
 // thread, while the command is in its decoder work.
 std::function<void()> whileOpening;
-std::unique_ptr<audio::Decoder> openWithHook(ByteView bytes, ContainerSet accepted) {
+std::unique_ptr<audio::Decoder> openWithHook(audio::ByteView bytes, ContainerSet accepted) {
     if (auto hook = std::exchange(whileOpening, nullptr)) hook();
     return audio::openSndfileDecoder(bytes, accepted);
 }
@@ -420,7 +416,6 @@ TEST(DeviceOutput, CountsCallbacksItCouldNotFill) {
 // last click placed: every click is heard on its frame, and rendering makes
 // no allocation.
 TEST_F(MixerTest, BusyCommandsWhileRenderingKeepEveryStartOnItsFrame) {
-    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
     audio::ManualOutput output;
     output.start(mixer);
     constexpr int kKeys = 2000, kFirst = 1000, kGap = 37;
@@ -461,7 +456,6 @@ TEST_F(MixerTest, BusyCommandsWhileRenderingKeepEveryStartOnItsFrame) {
 // Room for what the render thread keeps (scheduled starts, playing streams)
 // comes with the commands: rendering never allocates, however many.
 TEST_F(MixerTest, RoomForStartsAndPlayingStreamsComesWithTheCommands) {
-    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
     std::vector<StreamId> ids;
     for (int i = 0; i < 129; ++i) ids.push_back(add(click));
     for (StreamId id : ids) mixer.play(id);
@@ -479,7 +473,6 @@ TEST_F(MixerTest, RoomForStartsAndPlayingStreamsComesWithTheCommands) {
 // More sounds end in one render call than the report ring holds: every end
 // still reaches the commanding side, and each stream can then be removed.
 TEST_F(MixerTest, EndsBeyondTheReportRingAreReportedLater) {
-    const QByteArray click = wavFloat(constant(1, 1, 1.0f));
     std::vector<StreamId> ids;
     for (int i = 0; i < 3 * Mixer::kCommands; ++i) ids.push_back(add(click));
     for (StreamId id : ids) mixer.play(id);

@@ -12,10 +12,8 @@
 #include "AudioTestSupport.h"
 #include "FilgraphManager.h"
 
-namespace lumidex {
+namespace lumidex::test {
 namespace {
-
-using test::writeTone;
 
 constexpr double kToneSeconds = 1.0;
 constexpr int kDeadlineMs = 10000;
@@ -75,13 +73,13 @@ class FilgraphTest : public ::testing::Test {
 TEST_F(FilgraphTest, FilesThatCannotPlayFailAtOnceWithTheirCodesAndLeaveTheGraphEmpty) {
     ASSERT_TRUE(
         writeTone(path("tone.aiff"), kToneSeconds, 2, 44100, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
-    const QByteArray aiff = test::readAll(path("tone.aiff"));
+    const QByteArray aiff = readAll(path("tone.aiff"));
     // Ends inside the header, before the sound chunk; ends 7 frames into it.
-    ASSERT_TRUE(test::writeAll(path("cut.aiff"), aiff.left(40)));
-    ASSERT_TRUE(test::writeAll(path("short.aiff"), aiff.left(82)));
+    ASSERT_TRUE(writeAll(path("cut.aiff"), aiff.left(40)));
+    ASSERT_TRUE(writeAll(path("short.aiff"), aiff.left(82)));
     ASSERT_TRUE(writeTone(path("silent.wav"), 0));
-    ASSERT_TRUE(test::writeAll(path("notes.txt"), QByteArray(4096, 'x')));
-    ASSERT_TRUE(test::writeAll(path("empty.wav"), QByteArray()));
+    ASSERT_TRUE(writeAll(path("notes.txt"), QByteArray(4096, 'x')));
+    ASSERT_TRUE(writeAll(path("empty.wav"), QByteArray()));
     const std::pair<QString, HRESULT> cases[] = {{path("missing.wav"), VFW_E_NOT_FOUND},
                                                  {dir_.path(), VFW_E_NOT_FOUND},
                                                  {QString(), VFW_E_NOT_FOUND},
@@ -201,4 +199,4 @@ TEST(FilgraphArguments, VolumesOutOfRangeAndNullResultPointersAreRefused) {
 }
 
 }  // namespace
-}  // namespace lumidex
+}  // namespace lumidex::test

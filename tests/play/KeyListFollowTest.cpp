@@ -31,24 +31,16 @@ class KeyListFollow : public PlayFixture {
         ASSERT_TRUE(QDir(musicDir).mkdir("drums"));
         ASSERT_TRUE(writeAll(musicDir + "drums/k6.wav", readAll(musicDir + "k6.wav")));
     }
-    // The bit of the file key k names: "k3.wav" and "drums/k3.wav" are key 3's.
-    int fileBit(int k) const {
-        return 1 << QFileInfo(doc.keySound(k).Snd).baseName().mid(1).toInt();
-    }
-    // What the notes should sound with the list as it is now, for music
-    // from output frame s at source frame p0.
-    Onsets wanted(int64_t s, double p0) const {
-        Onsets onsets;
-        for (int c = 0; c <= doc.LastCoord; ++c)
-            if (const int k = noteKey(doc, c)) onsets[expectedOnset(c, s, p0)] |= fileBit(k);
-        return onsets;
-    }
+    // The key whose file key k names: "k3.wav" and "drums/k3.wav" are key 3's.
+    int fileKey(int k) const { return QFileInfo(doc.keySound(k).Snd).baseName().mid(1).toInt(); }
+    // Notes sound the file the list shows.
+    int bitOf(int k) const override { return 1 << fileKey(k); }
     // Plays the whole chart; the heard onsets must be those wanted.
     void playAll() {
         heard.clear();
         lastSample = 0;
         ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
-        const Onsets want = wanted(head(), musicAt());
+        const Onsets want = expectedOnsets(head(), musicAt());
         driveToEnd();
         playback.stop();
         EXPECT_EQ(heard, want);
@@ -105,13 +97,13 @@ TEST_P(KeyListSteps, AStepDuringPlaybackIsHeardFromTheNextNote) {
     ASSERT_TRUE(playback.start(0, PlaySwitches{false, true, 44100}));
     const int64_t s = head();
     const double p0 = musicAt();
-    const Onsets before = wanted(s, p0);
+    const Onsets before = expectedOnsets(s, p0);
     ASSERT_TRUE(drive(22050));
     const int64_t changed = head();
     const audio::StreamId moving = bank.key(3).stream();
     deleteKey(edits, 1);
     EXPECT_EQ(bank.key(2).stream(), moving);  // moved, not opened again
-    Onsets want = wanted(s, p0);
+    Onsets want = expectedOnsets(s, p0);
     want.erase(want.begin(), want.lower_bound(changed));
     want.insert(before.begin(), before.lower_bound(changed));
     driveToEnd();
@@ -133,9 +125,7 @@ TEST_F(KeyListFollow, DirectShowGraphsFollowTheList) {
             ASSERT_NE(graph, nullptr) << k;
             REFTIME seconds = 0;
             graph->get_Duration(&seconds);
-            EXPECT_NEAR(seconds, 0.05 * QFileInfo(doc.keySound(k).Snd).baseName().mid(1).toInt(),
-                        0.005)
-                << k;
+            EXPECT_NEAR(seconds, 0.05 * fileKey(k), 0.005) << k;
         }
         EXPECT_EQ(bank.keyGraph(doc.KeyCount + 1), nullptr);
     };

@@ -66,9 +66,7 @@ class PlayFixture : public ManualAudio {
         }
     }
     void TearDown() override {
-        playback.stop();
-        bank.closeMusic();
-        bank.closeKeys();
+        close();
         players.releaseAll();
         ManualAudio::TearDown();
     }
@@ -77,11 +75,20 @@ class PlayFixture : public ManualAudio {
     void openSounds(double seconds, int decoder = kDecoderBass) {
         ASSERT_TRUE(
             writeAll(musicDir + "music.wav", wavFloat(constant(int(seconds * 44100), 1, 0.0f))));
+        open(decoder);
+    }
+    // The music and keys as written, opened with decoder.
+    void open(int decoder) {
         bank.setDecoder(decoder);
         ScriptedDialogs ui;
         ASSERT_TRUE(bank.openMusic(doc, musicDir, ui));
         bank.openKeys(doc, musicDir, ui);
         ASSERT_TRUE(ui.messages().isEmpty()) << ui.messages().join('\n').toStdString();
+    }
+    void close() {
+        playback.stop();
+        bank.closeMusic();
+        bank.closeKeys();
     }
 
     audio::Mixer& mixer() { return *audio::AudioSystem::instance().mixer(); }
@@ -114,6 +121,16 @@ class PlayFixture : public ManualAudio {
         const double source = (frames - (doc.Delay - 3)) / 60 * 44100;
         return s + std::max<int64_t>(0, int64_t(std::ceil((source - p0) / step - 1e-9)));
     }
+    // The onsets of the notes on coords from..to (the chart's end by default)
+    // for that music: note c sounds key keyOf(c), heard as bit bitOf(key).
+    Onsets expectedOnsets(int64_t s, double p0, int from = 0, int to = -1, double step = 1) const {
+        Onsets onsets;
+        for (int c = from; c <= (to < 0 ? doc.LastCoord : to); ++c)
+            if (const int k = keyOf(c)) onsets[expectedOnset(c, s, p0, step)] |= bitOf(k);
+        return onsets;
+    }
+    virtual int keyOf(int coord) const { return noteKey(doc, coord); }
+    virtual int bitOf(int key) const { return 1 << key; }
 
     ChartDocument doc;
     PlayerSlots players;

@@ -1,6 +1,8 @@
-// Opening the music and key sounds with each decoder, and the messages shown
-// when that fails.
+// Opening the music and key sounds with each decoder, the messages shown when
+// that fails, and the status bar's hints: the full path "&Open" looked at, and
+// that "&Play" needs the music opened first.
 
+#include "MusicHints.h"
 #include "PlayTestSupport.h"
 
 namespace lumidex::test {
@@ -82,6 +84,16 @@ TEST_F(SoundBankTest, DirectShowVolumes) {
                                                 {1e-9, kVolumeSilent},
                                                 {2, 0}};
     for (const auto& [v, volume] : cases) EXPECT_EQ(graphVolume(v), volume) << v;
+}
+
+TEST_F(SoundBankTest, OpenNamesTheFullPathAndPlayAsksForTheMusicFirst) {
+    EXPECT_EQ(musicLookedAt("/songs/abc/../../pvx_music/", "mr.mp3"),
+              "Looked for the music at /pvx_music/mr.mp3");
+    ASSERT_TRUE(writeAll(musicDir + "music.wav", wav16(4410)));
+    EXPECT_EQ(playRefusal(bank), kOpenMusicFirst);
+    ScriptedDialogs ui;
+    ASSERT_TRUE(bank.openMusic(doc, musicDir, ui));
+    EXPECT_EQ(playRefusal(bank), QString());
 }
 
 }  // namespace

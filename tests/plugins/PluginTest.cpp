@@ -4,25 +4,126 @@
 // through it. The FFmpeg plug-in: every format the ffmpeg program writes
 // opens through the first decoder; clicks decode on their frames, from the
 // start and after seeks; damaged and hostile files are refused or end early.
+// lumidex-chart, run as a separate process, finds the plug-in beside itself
+// (or below lib/ in an installed tree): render places every key sound of a
+// chart whose music is an M4A on the frame it has with the WAV of that music,
+// and sounds lists the plug-in.
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
 #include <dlfcn.h>
 
+#include <cmath>
+#include <map>
+#include <memory>
+#include <set>
+
 #include "AudioEngines.h"
 #include "AudioSystem.h"
+#include "AudioTestSupport.h"
 #include "Bass.h"
-#include "PluginTestSupport.h"
+#include "DecoderPlugin.h"
 #include "ScriptedDialogs.h"
+#include "support/ChartText.h"
+#include "support/ToolRun.h"
 
 namespace lumidex::test {
 namespace {
 
-// A BASS stream of a file image in memory.
-HSTREAM stream(const QByteArray& bytes) {
-    return BASS_StreamCreateFile(TRUE, bytes.constData(), 0, QWORD(bytes.size()), 0);
+// Sounds with clicks on known frames, encoded by the ffmpeg program into the
+// formats the FFmpeg plug-in reads.
+constexpr int kClickRate = 44100;
+constexpr int kClickFrames = 3 * kClickRate;
+// Frames of the source WAV holding a click (0.8 on both channels, over a
+// quiet tone).
+const std::vector<int> kClicks = {3000, 22050, 50000, 80001, 130000};
+
+// The source: 16-bit stereo WAV at 44100 Hz, kClickFrames long.
+const QByteArray& clickWav() {
+    static const QByteArray wav = [] {
+        Samples s = sine(kClickFrames, 2, 440, kClickRate);
+        for (float& v : s) v *= 0.05f;
+        for (int click : kClicks) s[2 * click] = s[2 * click + 1] = 0.8f;
+        return encode(SF_FORMAT_WAV | SF_FORMAT_PCM_16, kClickRate, 2, s);
+    }();
+    return wav;
 }
+
+// One encoded format: a file extension and the ffmpeg codec options.
+struct Encoding {
+    const char* ext;
+    const char* codec;
+    int rate;      // the rate the file decodes at
+    int shift;     // frames the ffmpeg program's own decode moves the clicks by
+    float within;  // how far a decoded sample may stray after a seek
+};
+const std::vector<Encoding>& encodings() {
+    // The ffmpeg program's WMA encoder writes its stream a frame (2048
+    // samples) ahead of the source, and its own decoder plays it that way.
+    // AAC and Opus decoders carry state (noise generators, prediction) that a
+    // seek cannot restore exactly; a misplaced frame would differ by far more.
+    static const std::vector<Encoding> list = {
+        {"m4a", "aac", 44100, 0, 0.01f},
+        {"opus", "libopus", 48000, 0, 0.02f},
+        {"wv", "wavpack", 44100, 0, 0.0f},
+        {"wma", "wmav2", 44100, -2048, 0.0f},
+    };
+    return list;
+}
+
+// Any WAV encoded by the ffmpeg program with extra options.
+QByteArray ffmpegEncode(const QByteArray& wav, const QString& ext, const QStringList& options) {
+    QTemporaryDir dir;
+    const QString in = dir.filePath("in.wav");
+    const QString out = dir.filePath("out." + ext);
+    if (!writeAll(in, wav)) return {};
+    const QStringList args =
+        QStringList{"-v", "error", "-y", "-i", in} + options + QStringList{out};
+    return runTool(args, {}, QStringLiteral("ffmpeg")).exitCode == 0 ? readAll(out) : QByteArray();
+}
+
+// clickWav() encoded by the ffmpeg program (made once per run); empty when
+// the program fails.
+const QByteArray& encoded(const char* ext) {
+    static std::map<QString, QByteArray> made;
+    QByteArray& bytes = made[QString::fromLatin1(ext)];
+    if (bytes.isEmpty())
+        for (const Encoding& e : encodings())
+            if (QLatin1String(e.ext) == QLatin1String(ext))
+                bytes = ffmpegEncode(clickWav(), ext,
+                                     {"-c:a", e.codec, "-b:a", "192k", "-strict", "-2"});
+    return bytes;
+}
+
+// The FFmpeg plug-in as built, loaded straight from its file.
+std::shared_ptr<audio::DecoderPlugin> ffmpegPlugin() {
+    static const auto plugin =
+        audio::DecoderPlugin::load(QStringLiteral(LUMIDEX_FFMPEG_PLUGIN)).plugin;
+    return plugin;
+}
+
+// Every frame a decoder gives, interleaved.
+Samples decodeAll(audio::Decoder& decoder) {
+    const int channels = decoder.format().channels;
+    Samples all;
+    Samples block(4096 * size_t(channels));
+    while (const int64_t n = decoder.read(block.data(), 4096))
+        all.insert(all.end(), block.begin(), block.begin() + n * channels);
+    return all;
+}
+
+// A plug-in folder for the BASS layer, restored to the program's own after.
+class PluginFolder {
+  public:
+    PluginFolder() { audio::setBassPluginFolder(dir_.path()); }
+    ~PluginFolder() { audio::setBassPluginFolder(QString()); }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+  private:
+    QTemporaryDir dir_;
+};
 
 class PluginStartup : public ::testing::Test {
   protected:
@@ -47,12 +148,12 @@ bool isLoaded(const QString& path) {
 }
 
 TEST_F(PluginStartup, LoadsThePlugInsOfTheFolderAndSaysWhyTheOthersWereSkipped) {
-    ASSERT_TRUE(folder.copy(LUMIDEX_FFMPEG_PLUGIN, "a-ffmpeg.so"));
-    ASSERT_TRUE(folder.write("b-notes.so", "these are my notes, not a library\n"));
-    ASSERT_TRUE(folder.copy(LUMIDEX_OTHER_ABI_PLUGIN, "c-other.so"));
-    ASSERT_TRUE(folder.copy(LUMIDEX_NO_ENTRY_PLUGIN, "d-none.so"));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_FFMPEG_PLUGIN, folder.path("a-ffmpeg.so")));
+    ASSERT_TRUE(writeAll(folder.path("b-notes.so"), "these are my notes, not a library\n"));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_OTHER_ABI_PLUGIN, folder.path("c-other.so")));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_NO_ENTRY_PLUGIN, folder.path("d-none.so")));
     ASSERT_TRUE(QFile::link(folder.path("nowhere"), folder.path("e-gone.so")));
-    ASSERT_TRUE(folder.write("readme.txt", "not even looked at"));
+    ASSERT_TRUE(writeAll(folder.path("readme.txt"), "not even looked at"));
     ASSERT_TRUE(engines.startup(ui, {}));
     EXPECT_TRUE(ui.shown.empty());
 
@@ -76,11 +177,11 @@ TEST_F(PluginStartup, LoadsThePlugInsOfTheFolderAndSaysWhyTheOthersWereSkipped) 
             << name.toStdString() << ": " << s.reason.toStdString();
     }
     // Once is enough; the same library again is refused.
-    EXPECT_EQ(BASS_PluginLoad(folder.path("a-ffmpeg.so").utf16(), BASS_UNICODE), 0u);
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ALREADY);
+    EXPECT_EQ(bassFailure(BASS_PluginLoad(folder.path("a-ffmpeg.so").utf16(), BASS_UNICODE)),
+              BASS_ERROR_ALREADY);
 
     // An M4A opens through the plug-in, which the stream names.
-    const HSTREAM h = stream(encoded("m4a"));
+    const HSTREAM h = streamOf(encoded("m4a"));
     ASSERT_NE(h, 0u);
     BASS_CHANNELINFO info{};
     ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
@@ -95,27 +196,24 @@ TEST_F(PluginStartup, LoadsThePlugInsOfTheFolderAndSaysWhyTheOthersWereSkipped) 
 }
 
 TEST_F(PluginStartup, AFreedPlugInStaysLoadedUntilItsLastStreamIsFreed) {
-    ASSERT_TRUE(folder.copy(LUMIDEX_FFMPEG_PLUGIN, "ffmpeg.so"));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_FFMPEG_PLUGIN, folder.path("ffmpeg.so")));
     const QString file = folder.path("ffmpeg.so");
     ASSERT_TRUE(engines.startup(ui, {}));
     const QByteArray& m4a = encoded("m4a");
-    const HSTREAM h = stream(m4a);
+    const HSTREAM h = streamOf(m4a);
     ASSERT_NE(h, 0u);
 
     ASSERT_TRUE(BASS_PluginFree(audio::bassPlugins().at(0).handle));
     EXPECT_TRUE(audio::bassPlugins().empty());
-    EXPECT_EQ(stream(m4a), 0u);  // no new stream goes through it
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
-    EXPECT_FALSE(BASS_PluginFree(0x7777));
-    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+    EXPECT_EQ(bassFailure(streamOf(m4a)), BASS_ERROR_FILEFORM);  // no new stream goes through it
+    EXPECT_EQ(bassFailure(BASS_PluginFree(0x7777)), BASS_ERROR_HANDLE);
 
     // The stream still plays, and its decoder still opens and seeks.
     EXPECT_TRUE(isLoaded(file));
     ASSERT_TRUE(BASS_ChannelSetPosition(h, 22000 * 4, BASS_POS_BYTE));
     ASSERT_TRUE(BASS_ChannelPlay(h, FALSE));
-    auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
-    ASSERT_NE(output, nullptr);
-    const std::vector<float> heard = left(output->advance(100));
+    ASSERT_NE(manualOutput(), nullptr);
+    const std::vector<float> heard = left(manualOutput()->advance(100));
     // The click on frame 22050.
     EXPECT_EQ(std::max_element(heard.begin(), heard.end()) - heard.begin(), 50);
 
@@ -127,7 +225,7 @@ class FfmpegPlugin : public ManualAudio {
   protected:
     void SetUp() override {
         ManualAudio::SetUp();
-        ASSERT_TRUE(folder.copy(LUMIDEX_FFMPEG_PLUGIN, "ffmpeg.so"));
+        ASSERT_TRUE(QFile::copy(LUMIDEX_FFMPEG_PLUGIN, folder.path("ffmpeg.so")));
         plugin = BASS_PluginLoad(folder.path("ffmpeg.so").utf16(), BASS_UNICODE);
         ASSERT_NE(plugin, 0u);
     }
@@ -148,7 +246,7 @@ TEST_F(FfmpegPlugin, EveryFormatOpensThroughTheFirstDecoder) {
         SCOPED_TRACE(e.ext);
         const QByteArray& bytes = encoded(e.ext);
         ASSERT_FALSE(bytes.isEmpty());
-        const HSTREAM h = stream(bytes);
+        const HSTREAM h = streamOf(bytes);
         ASSERT_NE(h, 0u) << BASS_ErrorGetCode();
         BASS_CHANNELINFO info{};
         ASSERT_TRUE(BASS_ChannelGetInfo(h, &info));
@@ -169,9 +267,7 @@ TEST_F(FfmpegPlugin, ClicksDecodeOnTheirFramesFromTheStartAndAfterSeeks) {
     for (const Encoding& e : encodings()) {
         SCOPED_TRACE(e.ext);
         const QByteArray& bytes = encoded(e.ext);
-        const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                   size_t(bytes.size())};
-        auto decoder = ffmpeg->open(view);
+        auto decoder = ffmpeg->open(view(bytes));
         ASSERT_NE(decoder, nullptr);
         const Samples all = decodeAll(*decoder);
         const int64_t frames = int64_t(all.size()) / 2;
@@ -181,10 +277,14 @@ TEST_F(FfmpegPlugin, ClicksDecodeOnTheirFramesFromTheStartAndAfterSeeks) {
             EXPECT_EQ(frames, framesAt(e.rate));
             EXPECT_EQ(decoder->format().frames, frames);
         }
-        std::vector<int> expected;
-        for (int click : kClicks)
-            expected.push_back(int(std::llround(double(click) * e.rate / kClickRate)) + e.shift);
-        EXPECT_EQ(clickFrames(all, 2, e.rate, e.shift), expected);
+        // Each click is the loudest left sample within 2000 frames of its place.
+        for (int click : kClicks) {
+            const int64_t at = std::llround(double(click) * e.rate / kClickRate) + e.shift;
+            int64_t best = -1;
+            for (int64_t f = std::max<int64_t>(0, at - 2000); f < std::min(frames, at + 2000); ++f)
+                if (best < 0 || std::fabs(all[2 * f]) > std::fabs(all[2 * best])) best = f;
+            EXPECT_EQ(best, at) << "click " << click;
+        }
 
         // Seeks anywhere, back and forth, read what reading from the start read.
         for (int64_t to : {int64_t(50000), int64_t(1), int64_t(22049), int64_t(130000), int64_t(0),
@@ -228,18 +328,14 @@ TEST_F(FfmpegPlugin, DamagedAndHostileFilesAreRefusedOrEndWithTheirData) {
         {"M4A header only", m4a.left(64)},
         {"an image", QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(2000, '\0')},
     };
-    for (const auto& r : refused) {
-        EXPECT_EQ(stream(r.bytes), 0u) << r.what;
-        EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM) << r.what;
-    }
+    for (const auto& r : refused)
+        EXPECT_EQ(bassFailure(streamOf(r.bytes)), BASS_ERROR_FILEFORM) << r.what;
 
     auto ffmpeg = ffmpegPlugin();
     for (const QByteArray& bytes : {scrambled, claimingHours()}) {
-        const audio::ByteView view{reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                   size_t(bytes.size())};
         QElapsedTimer timer;
         timer.start();
-        auto decoder = ffmpeg->open(view);
+        auto decoder = ffmpeg->open(view(bytes));
         ASSERT_NE(decoder, nullptr);
         // Decoding stops with the data, whatever the header says.
         EXPECT_LE(int64_t(decodeAll(*decoder).size()) / 2, framesAt(44100) + 4096);
@@ -250,6 +346,71 @@ TEST_F(FfmpegPlugin, DamagedAndHostileFilesAreRefusedOrEndWithTheirData) {
         }
         EXPECT_LT(timer.elapsed(), 5000);
     }
+}
+
+QByteArray chartWithMusic(const char* music) {
+    return ChartText{"Song",
+                     120,
+                     music,
+                     3,
+                     48,
+                     {{"kick.wav", "1.00"}},
+                     {{0, 20, 1}, {7, 20, 1}, {12, 128, 1}, {29, 21, 1}}}
+        .bytes();
+}
+
+// The frames of a render where a key sound (0.5 over music of 0.05) sounds.
+std::set<int64_t> keyFrames(const QString& wav, int64_t* frames) {
+    const QByteArray bytes = readAll(wav);
+    auto decoder = audio::openSndfileDecoder(view(bytes), audio::containers(audio::Container::Wav));
+    std::set<int64_t> keys;
+    if (!decoder) return keys;
+    const Samples all = decodeAll(*decoder);
+    *frames = int64_t(all.size()) / 2;
+    for (size_t i = 0; i < all.size(); i += 2)
+        if (all[i] > 0.3f) keys.insert(int64_t(i / 2));
+    return keys;
+}
+
+TEST(RenderWithPlugin, KeySoundsLandAsWithTheWavAndAMovedInstalledTreeFindsThePlugIn) {
+    QTemporaryDir dir;
+    const QString music = dir.filePath("pvx_music/");
+    Samples tone = sine(2 * 44100, 2, 440, 44100);
+    for (float& v : tone) v *= 0.05f;
+    const QByteArray wav = encode(SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, tone);
+    ASSERT_TRUE(writeAll(music + "song.wav", wav));
+    ASSERT_TRUE(writeAll(music + "song.m4a", ffmpegEncode(wav, "m4a", {"-c:a", "aac"})));
+    ASSERT_TRUE(writeAll(music + "kick.wav", wavFloat({0.5f})));
+
+    std::map<QString, std::set<int64_t>> keys;
+    std::map<QString, int64_t> lengths;
+    for (const char* song : {"song.wav", "song.m4a"}) {
+        const QString chart = dir.filePath(QStringLiteral("songs/s/%1.xml").arg(song));
+        ASSERT_TRUE(writeAll(chart, chartWithMusic(song)));
+        const QString out = dir.filePath(QStringLiteral("%1.out.wav").arg(song));
+        const ToolRun r = runTool({"render", chart, out});
+        ASSERT_EQ(r.exitCode, 0) << r.out.toStdString();
+        keys[song] = keyFrames(out, &lengths[song]);
+    }
+    EXPECT_EQ(keys["song.wav"].size(), 4u);
+    EXPECT_EQ(keys["song.m4a"], keys["song.wav"]);
+    EXPECT_EQ(lengths["song.m4a"], lengths["song.wav"]);
+
+    // The program and plug-in moved into an installed tree: sounds finds the
+    // plug-in below lib/ and lists it.
+    const QString plugins = dir.filePath("moved/lib/lumidex/plugins");
+    const QString program = dir.filePath("moved/bin/lumidex-chart");
+    ASSERT_TRUE(QDir().mkpath(plugins) && QDir().mkpath(dir.filePath("moved/bin")));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_CHART_TOOL, program));
+    ASSERT_TRUE(QFile::copy(LUMIDEX_FFMPEG_PLUGIN, plugins + "/ffmpeg.so"));
+    const ToolRun r =
+        runTool({"sounds", dir.filePath("songs/s/song.m4a.xml"), "--decoder", "bass"}, {}, program);
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("BASS plug-ins in " + QDir(plugins).canonicalPath() +
+                                 ":\n  ffmpeg 1.0 (ffmpeg.so): AAC (M4A, MP4, ADTS), "))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("pvx_music/song.m4a\n  bass: 2.000 s, 2 ch, 44100 Hz\n"))
+        << r.out.toStdString();
 }
 
 }  // namespace
