@@ -248,7 +248,6 @@ TEST_F(PlayFixture, DirectShowFiresEveryCrossedNoteOnce) {
 // track resampled to another rate puts its clicks, and the key sounds placed
 // against it, on the same output frames as the 44100 Hz original in the
 // editor's steps, at normal speed and with the playing speed moved.
-// RenderCommandTest does the same through lumidex-chart render.
 constexpr double kSeconds = 3;
 constexpr double kClickEvery = 0.25;  // seconds between the music's clicks
 
