@@ -29,18 +29,13 @@ class DesktopWindowTest : public WindowTest {
         ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == size; }, 5000));
     }
 
-    // A window started the way the program starts it, its placement in settings.
+    // A shown window, its placement in settings, and the next one after it.
     void startPlaced(QSettings& settings) {
-        window = std::make_unique<fmMain>(ui, makeAppInfo(exePath(), {QStringLiteral("lumidex")}));
-        ASSERT_TRUE(window->Form_Load());
-        window->rememberPlacement(&settings);
-        window->show();
+        start({}, &settings);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    // Closes the window and starts the next one on the same settings.
     void restart(QSettings& settings) {
         window->close();
-        window.reset();
         startPlaced(settings);
     }
 };

@@ -43,7 +43,6 @@ class Editing : public WindowTest {
         window->ReDrawNote();
     }
     double viewBase() const { return window->view->state().viewBase; }
-    int rowOf(int coord) const { return window->view->CoordToHeight(coord); }
 
     void click(Qt::MouseButton button, int row) { drag(button, row, row, 0); }
     // Clicks the box itself (its row is wider than what takes a click).

@@ -168,7 +168,6 @@ TEST_F(RecoveryWindow, DiscardRemovesTheCopyAndDecideLaterKeepsIt) {
     EXPECT_TRUE(ui.shown.front().text.contains(path(QStringLiteral("song.xml"))));
     EXPECT_FALSE(window->isWindowModified());
     EXPECT_EQ(home.files(QStringLiteral("*.xml")).size(), 1u);
-    window.reset();
     ui.choiceAnswers = {kDiscard};
     start();
     EXPECT_TRUE(home.files(QStringLiteral("*.xml")).isEmpty());
