@@ -202,7 +202,6 @@ TEST_F(Editing, KeyBoxOpensOnTheStripAndFollowsItsKeys) {
 }
 
 TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
-    for (int c = 1000; c <= kMaxCoord; ++c) w->doc.setSpeed(c, 300);
     w->doc.LastCoord = 2000;
     w->view->setScrollTop();
     scrollTo(500);
@@ -234,7 +233,6 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
         EXPECT_EQ(b.stored(), b.want);
         EXPECT_EQ(w->state.Modified, 1);
     }
-    EXPECT_EQ(w->doc.cell(1000).Speed, 300);  // the segment only
     EXPECT_EQ(control<QScrollBar>("vsb")->maximum(), 192);
     // A refusal says why in the status bar (the texts are HeaderFields').
     enter(control<QLineEdit>("txBPMO"), "0");
