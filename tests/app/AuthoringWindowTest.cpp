@@ -3,14 +3,12 @@
 // panel following edits, jumping to a finding and reporting a save.
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QDockWidget>
 #include <QLabel>
 #include <QListView>
 #include <QScrollBar>
-#include <QSettings>
 #include <QToolButton>
 
 #include "RowBands.h"

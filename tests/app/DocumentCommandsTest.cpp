@@ -3,9 +3,7 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
-#include <QTest>
 #include <QUrl>
 
 #include "DocumentCommands.h"

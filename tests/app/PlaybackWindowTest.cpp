@@ -4,17 +4,14 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
-#include <QTest>
 
 #include <cmath>
 
 #include "AudioSystem.h"
 #include "AudioTestSupport.h"
-#include "ChartView.h"
 #include "support/WindowFixture.h"
 
 namespace lumidex::testing {

@@ -4,11 +4,9 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 
 #include "support/WindowFixture.h"
 

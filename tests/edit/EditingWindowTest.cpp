@@ -1,19 +1,13 @@
 // Editing through the real window: mouse and key events sent to the canvas,
 // the key strip, the key index box and the "Music Info" boxes, offscreen.
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QTest>
 #include <QTimer>
 
-#include "ChartView.h"
-#include "PictureBox.h"
 #include "fmRandKind.h"
 #include "support/ChartRecords.h"
 #include "support/WindowFixture.h"

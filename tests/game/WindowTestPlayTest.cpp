@@ -1,7 +1,6 @@
 // The window's test play items and the "&Help" boxes, through the menus.
 
 #include <QAction>
-#include <QLineEdit>
 #include <QRegularExpression>
 
 #include "GameTestSupport.h"

@@ -11,7 +11,6 @@
 
 #include <csignal>
 #include <cstdlib>
-#include <memory>
 
 #include <unistd.h>
 
