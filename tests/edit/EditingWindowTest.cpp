@@ -9,7 +9,6 @@
 #include <QTimer>
 
 #include "fmRandKind.h"
-#include "support/ChartRecords.h"
 #include "support/WindowFixture.h"
 
 namespace lumidex::testing {
@@ -146,13 +145,15 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     EXPECT_EQ(control<QScrollBar>("vsb")->value(), 111);
     w->view->state().playing = false;
     scrollTo(111);
+    tap(Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(kind(111), 26);
 
     // Off: the arrows do nothing.
     toggleKeyboardInput();
     control<PictureBox>("picMain")->setFocus();
     tap(Qt::Key_Up);
-    EXPECT_EQ(kind(111), 0);
-    EXPECT_EQ(viewBase(), 111);
+    EXPECT_EQ(kind(114), 0);
+    EXPECT_EQ(viewBase(), 114);
 }
 
 // Where the box walks, what it stores and refuses: EditRules. Here: the
@@ -259,39 +260,6 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     EXPECT_FALSE(w->close());
     EXPECT_EQ(w->doc.Delay, 30);
     EXPECT_EQ(ui.messages().last(), kSaveQuestion);
-}
-
-TEST_F(Editing, ChartFromScratchSavesAndReopensWithItsNotes) {
-    startEmpty();  // no chart
-    type(control<QLineEdit>("txName"), "Scratch");
-    type(control<QLineEdit>("txBPMO"), "150");
-    type(control<QLineEdit>("txBPM"), "150");
-    enter(control<QLineEdit>("txLength"), "96");
-    EXPECT_EQ(w->state.Modified, 1);
-
-    scrollTo(9);
-    pick(24);
-    click(Qt::LeftButton, rowOf(12));
-    toggleKeyboardInput();
-    tap(Qt::Key_Left);                       // 9
-    tap(Qt::Key_Right);                      // 12: overwrites the tower
-    tap(Qt::Key_Left, Qt::ControlModifier);  // 15
-    EXPECT_EQ(w->doc.Combo, 3);
-
-    const QString fn = path("scratch.xml");
-    ui.fileAnswers = {fn};
-    w->mnSave_Click();
-    EXPECT_EQ(w->state.Modified, 0);
-    ASSERT_TRUE(ui.messages().last().startsWith("File saved successfully, All Combo = 3"));
-
-    ui.fileAnswers = {fn};
-    w->mnOpen_Click(0);
-    EXPECT_EQ(control<QLineEdit>("txName")->text(), "Scratch");
-    EXPECT_EQ(w->doc.LastCoord, 96);  // the "Note Length" saved comes back
-    std::vector<std::pair<int, int>> notes;
-    for (int c = 0; c <= 96; ++c)
-        if (kind(c)) notes.emplace_back(c, kind(c));
-    EXPECT_EQ(notes, (std::vector<std::pair<int, int>>{{9, 18}, {12, 19}, {15, 26}}));
 }
 
 TEST_F(Editing, RandomKindDialogShowsTheSetAndRefusesAnEmptyChoice) {
