@@ -123,13 +123,13 @@ TEST_F(UndoWindow, AHeaderEditIsTakenBackAndTheBoxShowsIt) {
     EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("30"));
 
     // In the box, Ctrl+Z is the box's own: the typing goes, the chart stays.
-    type(control<QLineEdit>("txDelay"), QStringLiteral("7"));
+    typeInto(control<QLineEdit>("txDelay"), QStringLiteral("7"));
     QTest::keyClick(control<QLineEdit>("txDelay"), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("30"));
     EXPECT_EQ(control<QAction>("mnUndo")->text(), QStringLiteral("&Undo Change Delay"));
 
     // Text still being typed is the latest change: undo takes it back.
-    type(control<QLineEdit>("txDelay"), QStringLiteral("45"));
+    typeInto(control<QLineEdit>("txDelay"), QStringLiteral("45"));
     control<QAction>("mnUndo")->trigger();
     EXPECT_EQ(w().doc.Delay, 30);
     EXPECT_EQ(control<QLineEdit>("txDelay")->text(), QStringLiteral("30"));
@@ -168,7 +168,6 @@ TEST_F(UndoWindow, APurgeIsTakenBackWithTheKeyListAndTheNotesRenumbered) {
     EXPECT_EQ(control<QListWidget>("lsKey")->item(1)->text(), QStringLiteral("[2]1.00 unused.wav"));
     chord(Qt::Key_Y);
     EXPECT_EQ(control<QListWidget>("lsKey")->count(), 2);
-    EXPECT_EQ(w().doc.KeyCount, 2);
 }
 
 }  // namespace

@@ -234,11 +234,11 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     EXPECT_EQ(w->statusBar()->currentMessage(), "The tempo must be from 1 to 10000 BPM.");
     control<QLineEdit>("txBPMO")->setModified(false);  // give up the entry
     // A repaint does not overwrite the box being typed in.
-    type(control<QLineEdit>("txBPM"), "2.5");
+    typeInto(control<QLineEdit>("txBPM"), "2.5");
     w->ReDrawNote();
     EXPECT_EQ(control<QLineEdit>("txBPM")->text(), "2.5");
     leave();
-    type(control<QLineEdit>("txBGM"), "song.ogg");
+    typeInto(control<QLineEdit>("txBGM"), "song.ogg");
     EXPECT_EQ(w->doc.keySound(0).Snd, "song.ogg");
 
     // Scrolling across a speed change rewrites the box but is no edit.
@@ -248,14 +248,14 @@ TEST_F(Editing, HeaderBoxesRefuseWithABeepAndAcceptIntoTheChart) {
     scrollTo(60);
     EXPECT_EQ(control<QLineEdit>("txBPM")->text(), "2");
     EXPECT_EQ(w->state.Modified, 0);
-    type(control<QLineEdit>("txName"), "New name");
+    typeInto(control<QLineEdit>("txName"), "New name");
     EXPECT_EQ(w->doc.Header.Name, "New name");
     EXPECT_EQ(w->state.Modified, 1);
 
     // A number still being typed when the window closes is taken first, so
     // the save question is asked.
     w->state.Modified = 0;
-    type(control<QLineEdit>("txDelay"), "30");
+    typeInto(control<QLineEdit>("txDelay"), "30");
     ui.messageAnswers = {MsgAnswer::Cancel};
     EXPECT_FALSE(w->close());
     EXPECT_EQ(w->doc.Delay, 30);

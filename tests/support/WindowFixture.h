@@ -143,14 +143,13 @@ class WindowTest : public ::testing::Test {
             mouse(QEvent::MouseMove, Qt::NoButton, held, toRow, nullptr, mods);
         mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, toRow, nullptr, mods);
     }
-    void type(QLineEdit* box, const QString& text) { typeInto(box, text); }
     // Leaves a box for the canvas; a refused entry takes the focus back.
     void leave() {
         control<PictureBox>("picMain")->setFocus();
         QCoreApplication::processEvents();
     }
     void enter(QLineEdit* box, const QString& text) {
-        type(box, text);
+        typeInto(box, text);
         leave();
     }
 
