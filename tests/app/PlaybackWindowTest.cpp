@@ -38,9 +38,8 @@ class PlaybackWindow : public WindowTest {
         auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
         return output ? test::left(output->advance(frames)) : std::vector<float>();
     }
-    audio::Mixer& mixer() { return *audio::AudioSystem::instance().mixer(); }
     std::optional<audio::Mixer::Status> music() {
-        return mixer().status(window->sounds->music().stream());
+        return audio::AudioSystem::instance().mixer()->status(window->sounds->music().stream());
     }
     void openBoth() {
         control<QPushButton>("cmdOpenBGM")->click();

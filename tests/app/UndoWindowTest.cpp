@@ -40,18 +40,6 @@ class UndoWindow : public WindowTest {
     void chord(Qt::Key k, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
         QTest::keyClick(window.get(), k, mods);
     }
-    void copyPaste(const QString& from, const QString& to, const QString& dest) {
-        control<QLineEdit>("txFrom")->setText(from);
-        control<QLineEdit>("txTo")->setText(to);
-        control<QPushButton>("cmdCopy")->click();
-        control<QLineEdit>("txPaste")->setText(dest);
-        control<QPushButton>("cmdPaste")->click();
-    }
-    void transform(int index, const QString& from, const QString& to) {
-        control<QLineEdit>("txFrom")->setText(from);
-        control<QLineEdit>("txTo")->setText(to);
-        control<QAction>("mnObstacle", index)->trigger();
-    }
     void expectMenu(const char* undo, bool canUndo, const char* redo, bool canRedo) {
         EXPECT_EQ(control<QAction>("mnUndo")->text(), QLatin1String(undo));
         EXPECT_EQ(control<QAction>("mnUndo")->isEnabled(), canUndo);
@@ -63,10 +51,15 @@ class UndoWindow : public WindowTest {
 TEST_F(UndoWindow, KeysAndItemsTakeNamedStepsBackAndForthAndModifiedFollowsToTheSavedChart) {
     expectMenu("&Undo", false, "&Redo", false);
     const QString loaded = chart();
-    copyPaste("0", "48", "96");
+    control<QLineEdit>("txFrom")->setText("0");
+    control<QLineEdit>("txTo")->setText("48");
+    control<QPushButton>("cmdCopy")->click();
+    control<QLineEdit>("txPaste")->setText("96");
+    control<QPushButton>("cmdPaste")->click();
     const QString pasted = chart();
     EXPECT_EQ(w().state.Modified, 1);
-    transform(2, "0", "200");  // "Inverse &Left && Right"
+    control<QLineEdit>("txTo")->setText("200");
+    control<QAction>("mnObstacle", 2)->trigger();  // "Inverse &Left && Right" of 0..200
     const QString inverted = chart();
     ASSERT_NE(pasted, loaded);
     ASSERT_NE(inverted, pasted);

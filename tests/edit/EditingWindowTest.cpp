@@ -16,20 +16,17 @@ namespace {
 
 class Editing : public WindowTest {
   protected:
-    // A chart of 600 coords at 150 BPM filled in directly, viewed at 99.
+    // A chart of 600 coords at 150 BPM filled in directly, viewed at 99,
+    // the window active.
     void SetUp() override {
-        startEmpty();
+        start();
+        w = window.get();
+        activate();
         w->doc.fillSpeedTempoFrom(0, 150, 150);
         w->doc.LastCoord = 600;
         w->edits.replaced();
         w->view->setScrollTop();
         scrollTo(99);
-    }
-    // A started window without a chart file, focus in it.
-    void startEmpty() {
-        start();
-        w = window.get();
-        activate();
     }
     void scrollTo(int value) {
         window->view->scrollTo(value, true);
