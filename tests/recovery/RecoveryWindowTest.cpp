@@ -4,9 +4,7 @@
 // fails to be written keeps the copy before, a normal exit leaves nothing,
 // and two editors keep their own copies.
 
-#include <QCheckBox>
 #include <QProcess>
-#include <QPushButton>
 #include <QStatusBar>
 
 #include <csignal>
@@ -27,15 +25,9 @@ const QString kChildFlag = QStringLiteral("--recovery-child");
 
 // ---- the child: an editor that is killed or closed -------------------------------
 
-// Renames the song and copies its notes 0..48 to 100 through the controls.
+// Renames the song through its box (any change of the chart counts alike).
 void edit(fmMain& w, const QString& name) {
     typeInto(w.findChild<QLineEdit*>("txName"), name);
-    w.findChild<QCheckBox*>("chkCopyNote")->setChecked(true);
-    w.findChild<QLineEdit*>("txFrom")->setText(QStringLiteral("0"));
-    w.findChild<QLineEdit*>("txTo")->setText(QStringLiteral("48"));
-    w.findChild<QPushButton*>("cmdCopy")->click();
-    w.findChild<QLineEdit*>("txPaste")->setText(QStringLiteral("100"));
-    w.findChild<QPushButton*>("cmdPaste")->click();
 }
 
 bool ownCopyWritten() {
