@@ -142,7 +142,7 @@ TEST_F(Editing, KeyboardEntryWritesAtTheBaselineAndSteps) {
     EXPECT_EQ(control<QScrollBar>("vsb")->value(), 111);
     w->view->state().playing = false;
     scrollTo(111);
-    tap(Qt::Key_Left, Qt::ControlModifier);
+    tap(Qt::Key_Left, Qt::ControlModifier);  // Ctrl reaches the entry too
     EXPECT_EQ(kind(111), 26);
 
     // Off: the arrows do nothing.
