@@ -227,6 +227,7 @@ TEST_F(DesktopWindowTest, RecentChartsOutliveARestartAndAMissingOneIsDropped) {
     EXPECT_EQ(items(), "&1 " + bb + "|&2 " + song);
     control<QAction>("mnRecentChart", 1)->trigger();
     EXPECT_EQ(window->state.ChartFile, song);
+    EXPECT_EQ(items(), "&1 " + song + "|&2 " + bb);  // the menu follows an open at once
     window->close();
 }
 
