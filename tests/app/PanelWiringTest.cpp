@@ -111,6 +111,7 @@ TEST_F(PanelWiring, KeyListButtonsRunTheCommandsOnTheSelectedKeyAndTheListFollow
     window->edits.setNote(100, 16, 3);
     ui.messageAnswers = {MsgAnswer::Yes};
     control<QPushButton>("cmdKeyDelete")->click();
+    EXPECT_EQ(ui.shown.back().text, kDeleteKeyQuestion);  // through the asking command
     EXPECT_EQ(lines().size(), 3);
 
     ui.messageAnswers = {MsgAnswer::Yes};
