@@ -38,7 +38,7 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         const char* chart;  // "song": opened from song.xml; "new"; "pak"; "gone": song.xml
                             // became a folder, so writing it fails
         Qt::KeyboardModifiers mods;
-        const char* shown;  // as shownLetters(); the messages' texts: SaveTest
+        const char* shown;  // as shownLetters(); a failed write's text: SaveTest
         bool saved;         // song.xml holds the change and the chart is unmodified
     };
     const Case cases[] = {{"song", Qt::ControlModifier, "", true},
@@ -72,6 +72,10 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         const QString note = control<QLabel>("lbStatusNote")->text();
         EXPECT_EQ(note.toStdString(),
                   k.saved ? "File saved successfully, All Combo = 4, Frames = 240" : "");
+        if (chart == "new" && !shownSinceMark().empty()) {  // refused before the chooser
+            EXPECT_EQ(shownSinceMark()[0].text,
+                      "Please enter BPM\nPlease enter speed\nPlease enter note length");
+        }
     }
 }
 
