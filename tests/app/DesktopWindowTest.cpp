@@ -144,13 +144,14 @@ TEST_F(DesktopWindowTest, TitleAndStatusBarNameTheChartAndItsChanges) {
     EXPECT_EQ(title(), app + " - song.xml*");
     EXPECT_EQ(status(), path("song.xml") + " (unsaved changes)");
 
-    // Saving as writes the file chosen and names it.
+    // Saving as writes what the header boxes hold and names the new file.
+    control<QLineEdit>("txName")->setText(QStringLiteral("Renamed"));
     ui.fileAnswers = {path("out [*].xml")};
     mark();
     window->mnSave_Click();
     ASSERT_FALSE(shownSinceMark().empty());
     EXPECT_EQ(shownSinceMark()[0].text, QStringLiteral("Pelvaro XML File(*.xml)|*.xml"));
-    EXPECT_TRUE(readFile("out [*].xml").contains("<TITLE Name=\"Song\">"));
+    EXPECT_TRUE(readFile("out [*].xml").contains("<TITLE Name=\"Renamed\">"));
     EXPECT_EQ(title(), app + " - out [*].xml");
     EXPECT_EQ(status(), path("out [*].xml"));
     EXPECT_EQ(window->state.Modified, 0);
