@@ -3,14 +3,12 @@
 // panel following edits, jumping to a finding and reporting a save.
 
 #include <QAction>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
 #include <QDockWidget>
 #include <QLabel>
 #include <QListView>
 #include <QScrollBar>
-#include <QSettings>
 #include <QToolButton>
 
 #include "RowBands.h"
@@ -38,19 +36,9 @@ class AuthoringWindow : public WindowTest {
         window->ReDrawNote();
         QCoreApplication::processEvents();
     }
-    int rowOf(int coord) const { return window->view->CoordToHeight(coord); }
     QWidget* canvas() { return control<PictureBox>("picMain"); }
-
     void shiftDrag(int fromCoord, int toCoord) {
-        const auto send = [&](QEvent::Type type, Qt::MouseButtons held, int coord) {
-            const QPoint at(20, rowOf(coord));
-            QMouseEvent e(type, at, canvas()->mapToGlobal(at), Qt::LeftButton, held,
-                          Qt::ShiftModifier);
-            QApplication::sendEvent(canvas(), &e);
-        };
-        send(QEvent::MouseButtonPress, Qt::LeftButton, fromCoord);
-        send(QEvent::MouseMove, Qt::LeftButton, toCoord);
-        send(QEvent::MouseButtonRelease, Qt::NoButton, toCoord);
+        drag(Qt::LeftButton, rowOf(fromCoord), rowOf(toCoord), 1, Qt::ShiftModifier);
     }
     // The rows each highlight of a surface covers; none when it is hidden.
     std::vector<std::pair<int, int>> bandsOn(const char* surface) {
@@ -158,9 +146,7 @@ TEST_F(AuthoringWindow, TheChecksPanelFollowsEditsJumpsToAFindingAndReportsASave
     // View > "Checks" shows the dock, and the next window remembers it.
     control<QAction>("mnShowChecks")->trigger();
     EXPECT_TRUE(control<QDockWidget>("dkChecks")->isVisible());
-    window.reset();
-    start();
-    window->rememberPlacement(&settings);
+    start({}, &settings);
     EXPECT_TRUE(control<QDockWidget>("dkChecks")->isVisible());
 }
 

@@ -3,9 +3,7 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMimeData>
-#include <QTest>
 #include <QUrl>
 
 #include "DocumentCommands.h"
@@ -40,7 +38,7 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         const char* chart;  // "song": opened from song.xml; "new"; "pak"; "gone": song.xml
                             // became a folder, so writing it fails
         Qt::KeyboardModifiers mods;
-        const char* shown;  // as shownLetters()
+        const char* shown;  // as shownLetters(); a failed write's text: SaveTest
         bool saved;         // song.xml holds the change and the chart is unmodified
     };
     const Case cases[] = {{"song", Qt::ControlModifier, "", true},
@@ -74,16 +72,9 @@ TEST_F(DocumentCommandsTest, CtrlSWritesTheOwnFileAndOtherwiseAsksForOne) {
         const QString note = control<QLabel>("lbStatusNote")->text();
         EXPECT_EQ(note.toStdString(),
                   k.saved ? "File saved successfully, All Combo = 4, Frames = 240" : "");
-        const auto shown = shownSinceMark();
-        if (chart == "gone" && !shown.empty()) {
-            EXPECT_TRUE(shown[0].text.startsWith("Error saving file, debug info:"));
-        }
-        if (chart == "new" && !shown.empty()) {  // refused before the save chooser
-            EXPECT_EQ(shown[0].text,
+        if (chart == "new" && !shownSinceMark().empty()) {  // refused before the chooser
+            EXPECT_EQ(shownSinceMark()[0].text,
                       "Please enter BPM\nPlease enter speed\nPlease enter note length");
-        }
-        if (chart == "pak" && !shown.empty()) {
-            EXPECT_EQ(shown[0].title, QStringLiteral("另存为"));
         }
     }
 }

@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -112,14 +111,12 @@ TEST_F(PanelWiring, KeyListButtonsRunTheCommandsOnTheSelectedKeyAndTheListFollow
     window->edits.setNote(100, 16, 3);
     ui.messageAnswers = {MsgAnswer::Yes};
     control<QPushButton>("cmdKeyDelete")->click();
-    EXPECT_EQ(ui.shown.back().text, kDeleteKeyQuestion);
+    EXPECT_EQ(ui.shown.back().text, kDeleteKeyQuestion);  // through the asking command
     EXPECT_EQ(lines().size(), 3);
-    EXPECT_EQ(key(100), 2);
 
     ui.messageAnswers = {MsgAnswer::Yes};
     control<QAction>("mnKeyPurge")->trigger();
     EXPECT_EQ(lines(), QStringList({"[1]0.7 hat.wav"}));
-    EXPECT_EQ(key(100), 1);
 
     // Nothing selected: edit and delete ask nothing.
     list()->setCurrentRow(-1);

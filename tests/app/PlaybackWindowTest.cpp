@@ -1,20 +1,15 @@
 // The window's playback controls on a manual output: the view follows the
-// music step by step, key sounds land on their frames, and every way of
+// music step by step, every key sound is heard once, and every way of
 // stopping, the decoder choice and the speed controls keep the controls right.
 
 #include <QAction>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
-#include <QTest>
-
-#include <cmath>
 
 #include "AudioSystem.h"
 #include "AudioTestSupport.h"
-#include "ChartView.h"
 #include "support/WindowFixture.h"
 
 namespace lumidex::testing {
@@ -43,9 +38,8 @@ class PlaybackWindow : public WindowTest {
         auto* output = dynamic_cast<audio::ManualOutput*>(audio::AudioSystem::instance().output());
         return output ? test::left(output->advance(frames)) : std::vector<float>();
     }
-    audio::Mixer& mixer() { return *audio::AudioSystem::instance().mixer(); }
     std::optional<audio::Mixer::Status> music() {
-        return mixer().status(window->sounds->music().stream());
+        return audio::AudioSystem::instance().mixer()->status(window->sounds->music().stream());
     }
     void openBoth() {
         control<QPushButton>("cmdOpenBGM")->click();
@@ -54,7 +48,7 @@ class PlaybackWindow : public WindowTest {
     bool playing() const { return window->view->state().playing; }
 };
 
-TEST_F(PlaybackWindow, TheViewFollowsTheMusicAndEveryKeyLandsOnItsFrame) {
+TEST_F(PlaybackWindow, TheViewFollowsTheMusicAndEveryKeyIsHeard) {
     openBoth();
     ASSERT_TRUE(control<QPushButton>("cmdPlay")->isEnabled());
     ASSERT_TRUE(control<QAction>("mnPlayKeyNote")->isChecked());
@@ -62,34 +56,18 @@ TEST_F(PlaybackWindow, TheViewFollowsTheMusicAndEveryKeyLandsOnItsFrame) {
     control<QPushButton>("cmdPlay")->click();
     ASSERT_TRUE(playing());
     EXPECT_EQ(control<QPushButton>("cmdPlay")->text(), QStringLiteral("&Pause"));
-    const int64_t s = mixer().renderHead();
-    const double p0 = music()->position;
-
-    // Onsets from the chart: music time t s is chart frame 60 t + Delay - 3.
-    std::map<int64_t, float> want;
-    for (int c = from; c <= window->doc.LastCoord; ++c) {
-        const NoteEntry& cell = window->doc.cell(c);
-        if (cell.Kind == 0 || cell.FxSndIndex < 1 || (cell.Kind >= 128 && cell.Kind % 3 == 1))
-            continue;
-        const double source =
-            (*window->doc.CoordToFrames(c) - (window->doc.Delay - 3)) / 60 * 44100;
-        const float sample = cell.FxSndIndex == 1 ? 0.5f : 0.25f;
-        const float volume = window->doc.keySound(cell.FxSndIndex).Volume.toFloat();
-        want[s + int64_t(std::ceil(source - p0 - 1e-9))] += sample * volume;
-    }
-    ASSERT_FALSE(want.empty());
-
-    std::map<int64_t, float> heard;
+    // Each key sample once, at its volume: the snare at 12 (0.25 x 0.5), the
+    // kick at 24; the end at 48 has none. Their frames: KeyOnsetTest.
+    std::vector<float> heard;
     int lastView = from;
-    for (int64_t at = s; playing(); at += 735) {
-        const std::vector<float> block = advance(735);
-        for (size_t i = 0; i < block.size(); ++i)
-            if (block[i] != 0) heard[at + int64_t(i)] += block[i];
+    while (playing()) {
+        for (float sample : advance(735))
+            if (sample != 0) heard.push_back(sample);
         window->playing->playStep();
         EXPECT_GE(control<QScrollBar>("vsb")->value(), lastView);
         lastView = control<QScrollBar>("vsb")->value();
     }
-    EXPECT_EQ(heard, want);
+    EXPECT_EQ(heard, (std::vector<float>{0.125f, 0.5f}));
     EXPECT_GT(lastView, from + 50);  // two seconds of music at 150 BPM: 60 coords
     EXPECT_EQ(control<QPushButton>("cmdPlay")->text(), QStringLiteral("&Play"));
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,11 +53,14 @@ inline void typeInto(QLineEdit* box, const QString& text) {
 class WindowTest : public ::testing::Test {
   protected:
     // Creates and starts the window as the program does, with args after the
-    // program name.
-    void start(const QStringList& args = {}) {
+    // program name; with settings, its placement is kept there. A window
+    // started before is closed first.
+    void start(const QStringList& args = {}, QSettings* settings = nullptr) {
+        window.reset();
         AppInfo info = makeAppInfo(exePath(), QStringList{QStringLiteral("lumidex")} + args);
         window = std::make_unique<fmMain>(ui, info);
         ASSERT_TRUE(window->Form_Load());
+        if (settings) window->rememberPlacement(settings);
         window->show();
         window->openCommandLine();
     }
@@ -89,8 +93,9 @@ class WindowTest : public ::testing::Test {
         return nullptr;
     }
 
-    // The kind of the note at coord.
+    // The kind of the note at coord, and the canvas row showing coord.
     int kind(int coord) const { return window->doc.cell(coord).Kind; }
+    int rowOf(int coord) const { return window->view->CoordToHeight(coord); }
     // Keys pressed, released and both on the canvas.
     void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyPress(control<PictureBox>("picMain"), k, mods);
@@ -123,28 +128,28 @@ class WindowTest : public ::testing::Test {
 
     // A mouse event at x 20 and the given row of a widget, the canvas unless named.
     void mouse(QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held, int row,
-               QWidget* on = nullptr) {
+               QWidget* on = nullptr, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QWidget* target = on ? on : control<PictureBox>("picMain");
         const QPoint at(20, row);
-        QMouseEvent event(type, at, target->mapToGlobal(at), button, held, Qt::NoModifier);
+        QMouseEvent event(type, at, target->mapToGlobal(at), button, held, mods);
         QApplication::sendEvent(target, &event);
     }
     // A press on the canvas, moves to another row, and the release there.
     void drag(Qt::MouseButton button, int fromRow, int toRow, int moves,
-              Qt::MouseButtons held = Qt::NoButton) {
-        held |= button;
-        mouse(QEvent::MouseButtonPress, button, held, fromRow);
-        for (int i = 0; i < moves; ++i) mouse(QEvent::MouseMove, Qt::NoButton, held, toRow);
-        mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, toRow);
+              Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const Qt::MouseButtons held = button;
+        mouse(QEvent::MouseButtonPress, button, held, fromRow, nullptr, mods);
+        for (int i = 0; i < moves; ++i)
+            mouse(QEvent::MouseMove, Qt::NoButton, held, toRow, nullptr, mods);
+        mouse(QEvent::MouseButtonRelease, button, Qt::NoButton, toRow, nullptr, mods);
     }
-    void type(QLineEdit* box, const QString& text) { typeInto(box, text); }
     // Leaves a box for the canvas; a refused entry takes the focus back.
     void leave() {
         control<PictureBox>("picMain")->setFocus();
         QCoreApplication::processEvents();
     }
     void enter(QLineEdit* box, const QString& text) {
-        type(box, text);
+        typeInto(box, text);
         leave();
     }
 
