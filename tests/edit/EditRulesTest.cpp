@@ -347,6 +347,8 @@ TEST_F(EditRules, TempoFieldsRewriteTheSegmentAroundTheScrollPosition) {
     ASSERT_TRUE(acceptTempoField(fresh, TempoField::Tempo, 0, "120"));
     EXPECT_EQ(empty.cell(kMaxCoord).Tempo, 120);
     EXPECT_EQ(empty.cell(kMaxCoord).Speed, 0);
+    EXPECT_EQ(empty.Header.BPMO, "120");  // a tempo entry is the tempo's header text
+    EXPECT_EQ(empty.Header.BPM, ChartDocument().Header.BPM);
 }
 
 TEST_F(EditRules, HeaderNumbersAFileCannotHoldAreRefusedWithAReason) {
