@@ -17,9 +17,10 @@ Samples constant(int frames, int channels, float value) {
 
 Samples sine(int frames, int channels, double hz, int rate) {
     Samples s;
-    for (int i = 0; i < frames; ++i)
+    for (int i = 0; i < frames; ++i) {
         for (int c = 0; c < channels; ++c)
             s.push_back(float(0.5 * std::sin(2 * M_PI * hz * i / rate)));
+    }
     return s;
 }
 

@@ -109,10 +109,11 @@ TEST(ChartConversions, MatchTheLiteralWalkOnRandomChartsAndEdits) {
         // Single-cell edits after the sums exist.
         for (int e = 0; e < 20; ++e) {
             const int c = coord(rng);
-            if (e % 2)
+            if (e % 2) {
                 d.setSpeed(c, tempo(rng));
-            else
+            } else {
                 d.setSpeedTempo(c, tempo(rng), tempo(rng));
+            }
         }
         compareWithWalk(d, rng);
         d.InitArea();

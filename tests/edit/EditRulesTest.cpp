@@ -420,10 +420,11 @@ TEST(TypingRun, KeystrokesJoinUntilAPauseTheBoxIsLeftOrSomethingElseHappens) {
             now += 100;
             if (change) text += QLatin1Char('x');
             run.typed(box, now, [&] {
-                if (box == &name)
+                if (box == &name) {
                     acceptName(edits, text);
-                else
+                } else {
                     acceptBgm(edits, text);
+                }
             });
         };
         const std::map<char, std::function<void()>> act = {

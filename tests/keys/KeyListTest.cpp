@@ -62,10 +62,11 @@ TEST(KeyListRenumbering, DeleteAndPurgeKeepEveryNoteOnItsSound) {
         const QString gone = QStringLiteral("s%1").arg(d);
         for (int c = 0; c <= kMaxCoord; ++c) {
             const int16_t old = indices[size_t(c)];
-            if (old > keys)  // past the list: shifts with the rest
+            if (old > keys) {  // past the list: shifts with the rest
                 ASSERT_EQ(doc.cell(c).FxSndIndex, old - 1) << c;
-            else
+            } else {
                 ASSERT_EQ(soundOf(doc, c), before[size_t(c)] == gone ? "-" : before[size_t(c)]);
+            }
         }
         ASSERT_EQ(recorder.steps.size(), 1u);
         EXPECT_EQ(recorder.steps[0].action, QStringLiteral("Delete Key"));

@@ -114,9 +114,10 @@ INSTANTIATE_TEST_SUITE_P(BassAndMiles, KeyListSteps,
                          ::testing::Values(kDecoderBass, kDecoderMiles));
 
 TEST_F(KeyListFollow, DirectShowGraphsFollowTheList) {
-    for (int k = 1; k <= kKeys; ++k)  // key k lasts k x 50 ms
+    for (int k = 1; k <= kKeys; ++k) {  // key k lasts k x 50 ms
         ASSERT_TRUE(
             writeAll(musicDir + doc.keySound(k).Snd, wavFloat(constant(k * 2205, 1, 0.25f))));
+    }
     ASSERT_TRUE(writeAll(musicDir + "drums/k6.wav", readAll(musicDir + "k6.wav")));
     openSounds(1, kDecoderDShow);
     auto expectGraphs = [&] {

@@ -89,11 +89,14 @@ QByteArray ffmpegEncode(const QByteArray& wav, const QString& ext, const QString
 const QByteArray& encoded(const char* ext) {
     static std::map<QString, QByteArray> made;
     QByteArray& bytes = made[QString::fromLatin1(ext)];
-    if (bytes.isEmpty())
-        for (const Encoding& e : encodings())
-            if (QLatin1String(e.ext) == QLatin1String(ext))
+    if (bytes.isEmpty()) {
+        for (const Encoding& e : encodings()) {
+            if (QLatin1String(e.ext) == QLatin1String(ext)) {
                 bytes = ffmpegEncode(clickWav(), ext,
                                      {"-c:a", e.codec, "-b:a", "192k", "-strict", "-2"});
+            }
+        }
+    }
     return bytes;
 }
 

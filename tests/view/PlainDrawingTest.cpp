@@ -78,10 +78,12 @@ QImage plainStrip(const StripStyle& style, const std::vector<PrintedText>& texts
 
 // The first differing pixel, or "" when the pictures are the same.
 std::string firstDifference(const QImage& got, const QImage& want) {
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x)
+    for (int y = 0; y < got.height(); ++y) {
+        for (int x = 0; x < got.width(); ++x) {
             if ((got.pixel(x, y) | 0xff000000u) != (want.pixel(x, y) | 0xff000000u))
                 return std::to_string(x) + "," + std::to_string(y);
+        }
+    }
     return "";
 }
 

@@ -157,9 +157,10 @@ TEST_F(PakTest, DamagedEntriesReadAsNotFound) {
                    [bzip2 = bzip2](QByteArray& zip, quint32 local, quint32 central) {
                        for (quint32 at : {local + 22, central + 24})
                            zip.replace(at, 4, "\xF0\xFF\xFF\x7F");
-                       if (bzip2)
+                       if (bzip2) {
                            for (quint32 at : {local + 8, central + 10})
                                zip.replace(at, 2, QByteArray("\x0C\x00", 2));
+                       }
                    });
         if (!bzip2) {
             EXPECT_EQ(viaTwoCalls(archive_, name), QByteArray()) << name;
@@ -228,11 +229,12 @@ TEST(PakMany, ManyEntriesReadFromSeveralThreadsAtOnce) {
     vornix::closePakCache();
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
+    for (int t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
             for (int i = t; i < 500; i += 3)
                 wrong += readPakEntry(archive, name(i)) != entries[size_t(i)].data;
         });
+    }
     for (auto& th : threads) th.join();
     EXPECT_EQ(wrong.load(), 0);
     vornix::closePakCache();

@@ -210,7 +210,8 @@ TEST(BytesToText, ByteOrderMarkTableThenTheCodePage) {
         {bytesOf({0xEF, 0xBB}), 1252, QStringLiteral("\u00EF\u00BB")},
         {QByteArray(), 0, QString()},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(BytesToText(c.bytes, c.codePage), c.expected)
             << c.bytes.toHex(' ').toStdString() << " in " << c.codePage;
+    }
 }

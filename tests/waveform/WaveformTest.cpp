@@ -147,9 +147,10 @@ TEST_F(ClickRows, LandOnTheRowsOfTheirCoords) {
         put("m.wav", wavFloat(clickTrack(20 * kRate, clicks), 1, kRate));
         const waveform::WaveformResult result = analyseFile("m.wav", c.decoder);
         ASSERT_TRUE(result.analysis.table) << result.message.toStdString();
-        for (double coord : kClickCoords)
+        for (double coord : kClickCoords) {
             expectClickOnRow(rowsAround(doc, *result.analysis.table, c.decoder, coord), 252,
                              "coord " + std::to_string(coord));
+        }
     }
 }
 
