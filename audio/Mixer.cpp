@@ -36,9 +36,10 @@ class Mixer::Ends final : public MixerStream::EndListener {
         const MixerStream::EndNote note{frame, voice.position(), voice.lastStarted(),
                                         voice.lastCommand()};
         if (mixer_.reportEnd(voice.id(), note)) return;
-        if (!voice.unreportedEnd())
+        if (!voice.unreportedEnd()) {
             mixer_.unreportedEnds_.store(mixer_.unreportedEnds_.load() + 1,
                                          std::memory_order_release);
+        }
         voice.unreportedEnd() = note;
     }
 
@@ -189,6 +190,7 @@ void Mixer::placeStarts(const std::vector<StreamId>& withdrawn, std::vector<Star
         makeForStart(*entry, c);
         if (c.decoder || c.resampler) made.emplace_back(i, std::move(c));
     }
+    waitForRoom();
     catchUp();
     const int64_t heard = heardLocked();
     for (StreamId id : withdrawn) {
@@ -293,6 +295,7 @@ bool Mixer::setPan(StreamId id, float pan) {
 template <class Apply>
 bool Mixer::withStream(StreamId id, Command::Kind kind, Apply&& apply) {
     Lock lock(mutex_);
+    waitForRoom();
     catchUp();
     Entry* entry = find(id);
     if (!entry) return false;
@@ -413,11 +416,20 @@ void Mixer::roomForStarts(Entry& entry, Command& c) {
     c.startRoom.reserve(entry.startRoom);
 }
 
+void Mixer::waitForRoom() {
+    if (commands_.free() > 0) return;
+    roomWaits_.fetch_add(1, std::memory_order_relaxed);
+    while (commands_.free() == 0) makeRoom();
+}
+
 uint64_t Mixer::send(Command c) {
     c.seq = ++seq_;
     c.stamp = now_;
     for (Command& one : c.batch) one.seq = c.seq;
-    while (commands_.free() == 0) makeRoom();
+    // A command that starts, stops or moves sound waited before it read the
+    // head; what can still find the ring full here has no moment of its own
+    // (an idle decoder's close, room for more voices, a removal).
+    waitForRoom();
     commands_.push(std::move(c));  // the one producer: the room stays
     return seq_;
 }

@@ -28,7 +28,9 @@
 //     the ends reported back, and answers every query from it. Each record is
 //     stamped with the head the mirror applied it at, the head render()
 //     published; one pushed during a render call is held back for the next,
-//     which starts at that head. So a command lands where the mirror put it,
+//     which starts at that head. A command that finds the ring full waits
+//     for room before the mirror applies it, so it is stamped with the head
+//     current once room is found. So a command lands where the mirror put it,
 //     unless a commanding thread stalls between reading the head and pushing
 //     (lateCommands() counts those). With a manual output the head moves only
 //     when the caller renders, so every answer is exact. The report ring
@@ -158,6 +160,8 @@ class Mixer {
     // with (a commanding thread stalled between reading the head and
     // pushing the record).
     uint64_t lateCommands() const { return late_.load(std::memory_order_relaxed); }
+    // Commands that found the ring full and waited for the render thread.
+    uint64_t roomWaits() const { return roomWaits_.load(std::memory_order_relaxed); }
 
     // The clock the outputs publish to; without one the frame heard is the
     // render head (a manual output in tests). The clock must outlive its use.
@@ -248,6 +252,10 @@ class Mixer {
     static void noteMade(MixerStream& mirror, const Command& command);
     // Room for the starts the mirror now has, when the voice may lack it.
     void roomForStarts(Entry& entry, Command& command);
+    // Returns once the ring has room for a record. A command calls it before
+    // it reads the head and changes the mirror: one producer, so the room
+    // stays until its record is pushed.
+    void waitForRoom();
     // Pushes the record (waiting while the ring is full); its sequence number.
     uint64_t send(Command command);
     // Waits for the render thread to drain the ring, or drains it (see remove()).
@@ -297,6 +305,7 @@ class Mixer {
     std::atomic<uint64_t> drained_{0};   // sequence number of the last record applied
     std::atomic<uint64_t> calls_{0};     // render calls finished
     std::atomic<uint64_t> late_{0};
+    std::atomic<uint64_t> roomWaits_{0};
     // Ends waiting with their voices (written by the render thread only);
     // while any waits, remove() takes no voice back without the ring.
     std::atomic<int> unreportedEnds_{0};

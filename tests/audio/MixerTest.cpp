@@ -381,6 +381,27 @@ TEST_F(MixerTest, CommandsDuringARenderCallLandWhereItEnds) {
     EXPECT_EQ(mixer.lateCommands(), 0u);
 }
 
+// With a render thread of its own (a clock attached), a command that finds the
+// ring full waits for that thread, then lands where the mirror puts it: at
+// the head current once there is room, not at the head it was issued at.
+TEST_F(MixerTest, ACommandThatWaitsForRoomLandsWhereTheMirrorSays) {
+    const StreamId key = add(rampSound(4000));
+    const StreamId other = add(rampSound(10));
+    AudioClock clock(44100);
+    mixer.attachClock(&clock);
+    render(mixer, 1);  // the ring is empty, the head at 1
+    for (int i = 0; i < Mixer::kCommands; ++i) mixer.setVolume(other, i % 2 ? 1.0f : 0.5f);
+    std::thread commander([&] { mixer.play(key); });
+    while (mixer.roomWaits() == 0) std::this_thread::yield();
+    const auto first = render(mixer, 512);  // drains the ring: the play finds room
+    commander.join();
+    EXPECT_EQ(firstSound(first), -1);
+    EXPECT_EQ(mixer.frameReaching(key, 10), std::optional<int64_t>(513 + 10));
+    EXPECT_EQ(render(mixer, 20)[2 * 10], 11 / kScale);
+    EXPECT_EQ(mixer.lateCommands(), 0u);
+    mixer.attachClock(nullptr);
+}
+
 // An output whose device callbacks the test makes.
 class DrivenOutput final : public audio::DeviceOutput {
   public:
