@@ -22,9 +22,7 @@ class KeyListFollow : public PlayFixture {
   protected:
     void SetUp() override {
         PlayFixture::SetUp();
-        doc.fillSpeedTempoFrom(0, 600, 600);
-        doc.Delay = 3;
-        doc.LastCoord = 120;
+        uniformChart(600, 120);
         for (int c = 6; c <= 120; c += 6) doc.setNote(c, 20, int16_t(1 + (c / 6) % 5));
         for (int c : {3, 51}) doc.setNote(c, 20, 9);
         for (int c : {27, 99}) doc.setNote(c, 20, 10);

@@ -55,6 +55,13 @@ class PlayFixture : public ManualAudio {
         doc.keySound(0) = KeySound{QStringLiteral("music.wav"), QStringLiteral("1.00")};
         writeKeys(1);
     }
+    // Tempo and speed `bpm` everywhere, `last` coords long, the delay putting
+    // music time 0 on coord 0.
+    void uniformChart(double bpm, int last) {
+        doc.fillSpeedTempoFrom(0, bpm, bpm);
+        doc.Delay = 3;
+        doc.LastCoord = last;
+    }
     // Key k: `frames` samples of 2^-k. Single samples tell every start apart;
     // longer ones only starts of keys that are not sounding.
     void writeKeys(int frames) {

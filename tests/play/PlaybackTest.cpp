@@ -96,9 +96,7 @@ class PlaybackControl : public PlayFixture {
   protected:
     void SetUp() override {
         PlayFixture::SetUp();
-        doc.fillSpeedTempoFrom(0, 150, 150);
-        doc.Delay = 3;
-        doc.LastCoord = 540;
+        uniformChart(150, 540);
         for (int c = 12; c <= 540; c += 12) doc.setNote(c, 20, int16_t(1 + (c / 12) % 3));
     }
     static Onsets merged(Onsets a, const Onsets& b) {
@@ -295,9 +293,7 @@ class SampleRates : public PlayFixture, public ::testing::WithParamInterface<Cas
   protected:
     void SetUp() override {
         PlayFixture::SetUp();
-        doc.fillSpeedTempoFrom(0, 120, 120);
-        doc.Delay = 3;
-        doc.LastCoord = 240;
+        uniformChart(120, 240);
         doc.KeyCount = 1;
         doc.keySound(1) = KeySound{QStringLiteral("key.wav"), QStringLiteral("1.00")};
         for (int c = 5; c < 240; c += 7) doc.setNote(c, 20, 1);
